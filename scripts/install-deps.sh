@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing, benchmarking and
+# making fixtures need; packages already present are skipped.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  g++ cmake ninja-build pkg-config ccache
+  qt6-base-dev libarchive-dev libsqlite3-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools
+  # real windows and Japanese text on screen
+  fonts-noto-cjk xvfb xauth
+  # archivers that made the committed fixtures
+  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,43 @@
+#pragma once
+// The system code page's multi-byte rule, used by the path, string and view
+// helpers. Linux file names are UTF-8; tests switch to CP932 to reproduce the
+// double-byte cases of Japanese Windows (a trail byte equal to '\\').
+
+#include <cstddef>
+#include <string_view>
+
+namespace zr::platform {
+
+enum class CodePageMode { Utf8, Cp932 };
+
+CodePageMode SystemCodePageMode();
+void SetSystemCodePageMode(CodePageMode mode);
+
+// Scoped switch for tests.
+class ScopedCodePageMode {
+public:
+    explicit ScopedCodePageMode(CodePageMode mode) : saved_(SystemCodePageMode()) { SetSystemCodePageMode(mode); }
+    ~ScopedCodePageMode() { SetSystemCodePageMode(saved_); }
+    ScopedCodePageMode(const ScopedCodePageMode &) = delete;
+    ScopedCodePageMode &operator=(const ScopedCodePageMode &) = delete;
+
+private:
+    CodePageMode saved_;
+};
+
+// CP932 lead-byte ranges (0x81-0x9F, 0xE0-0xFC), whatever the system mode.
+constexpr bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// True when the byte starts a multi-byte character in the system code page.
+bool IsSystemLeadByte(unsigned char c);
+
+// Byte length of the character that starts at text[pos] in the system code
+// page (1 for a single byte, an invalid sequence or a truncated tail); never
+// runs past the end of text. 0 when pos is at or past the end.
+std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+// True when text[pos] is a continuation byte of a character that starts
+// before pos (walking from the start of text).
+bool IsInsideCharAt(std::string_view text, std::size_t pos);
+
+}  // namespace zr::platform

@@ -93,8 +93,8 @@ struct ArjHeaderCommon {
 
 struct ArjMainHeader : ArjHeaderCommon {
     std::uint8_t securityVersion = 0;
-    std::uint32_t createdDosTime = 0;   // MS-DOS date (high word) and time (low word)
-    std::uint32_t modifiedDosTime = 0;
+    std::uint32_t createdTime = 0;   // raw time field, see arj_timestamp.h
+    std::uint32_t modifiedTime = 0;
     std::uint32_t archiveSize = 0;
     std::uint32_t securityEnvelopePosition = 0;
     std::uint16_t securityEnvelopeLength = 0;
@@ -108,7 +108,7 @@ struct ArjMainHeader : ArjHeaderCommon {
 struct ArjEntry : ArjHeaderCommon {
     std::uint8_t method = 0;        // 0 stored, 1-3 Huffman, 4 fastest
     std::uint8_t passwordModifier = 0;
-    std::uint32_t modifiedDosTime = 0;  // MS-DOS date (high word) and time (low word)
+    std::uint32_t modifiedTime = 0;     // raw time field, see arj_timestamp.h
     std::uint32_t compressedSize = 0;
     std::uint32_t originalSize = 0;
     std::uint32_t crc32 = 0;            // CRC-32 of the original bytes

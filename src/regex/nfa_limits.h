@@ -13,9 +13,9 @@ struct AutomatonLimits {
     std::size_t maxNfaTransitions = 1000000;
     std::size_t maxDfaStates = 100000;
     // NFA state numbers held by all DFA states' sets together.
-    std::size_t maxDfaSetMembers = 16u << 20;
+    std::size_t maxDfaSetMembers = 4u << 20;
     // Closure and move steps of the subset construction.
-    std::size_t maxDfaWork = 100000000;
+    std::size_t maxDfaWork = 30000000;
     // Cells of the DFA's lookup table (states x character classes).
     std::size_t maxDfaTableCells = 16u << 20;
 };

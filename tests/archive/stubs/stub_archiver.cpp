@@ -47,7 +47,7 @@ std::vector<std::string> Entries() {
 }
 
 std::string Head(const char *fileName) {
-    char buffer[64] = {};
+    char buffer[4096] = {};
     FILE *f = std::fopen(fileName, "rb");
     if (!f) return {};
     std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
@@ -59,6 +59,12 @@ bool Accepts(const char *fileName, int mode) {
     const std::string head = Head(fileName);
     const std::string mine = std::string("STUB:") + ZR_STR(STUB_PREFIX);
     if (head.rfind(mine, 0) == 0 || head.rfind("STUB:ANY", 0) == 0) return true;
+    if (std::string(ZR_STR(STUB_PREFIX)) == "Cab") {
+        // A cabinet; a library of 0.90 or later also finds one inside an executable.
+        const std::string signature("MSCF\0\0\0\0", 8);
+        const std::size_t at = head.find(signature);
+        if (at == 0 || (at != std::string::npos && g_state.version >= 90)) return true;
+    }
     return mode == 5 && head.rfind(std::string("STUB-BROKEN:") + ZR_STR(STUB_PREFIX), 0) == 0;
 }
 

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zr {
+namespace zr::regex {
 
 namespace {
 
@@ -194,4 +194,4 @@ RE_LineInfo_t TTxtFile::TakeLine()
     return RE_LineInfo_t{text_.substr(lineStart_, end - lineStart_), lineNo_};
 }
 
-}  // namespace zr
+}  // namespace zr::regex

@@ -6,6 +6,7 @@
 // before the first line and after an unterminated last line, and the current
 // line stays whole even when it spans many blocks.
 
+#include "regex/scanner.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
 
@@ -14,9 +15,7 @@
 #include <functional>
 #include <string>
 
-namespace zr {
-
-using CharCode = std::uint16_t;
+namespace zr::regex {
 
 // Runs the application's pending events; the reader calls it once per block
 // read and once per reported line so the owner can set its cancel flag.
@@ -71,4 +70,4 @@ private:
     char lookahead_ = 0;     // first byte of the next block, read to detect the end
 };
 
-}  // namespace zr
+}  // namespace zr::regex

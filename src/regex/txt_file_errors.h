@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace zr {
+namespace zr::regex {
 
 // Any failure of the file itself (open, read).
 class EInOutError : public std::runtime_error {
@@ -29,4 +29,4 @@ public:
     EGrepCancel() : std::runtime_error("CancelRequest") {}
 };
 
-}  // namespace zr
+}  // namespace zr::regex

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-namespace zr {
+namespace zr::regex {
 
 struct RE_LineInfo_t {
     std::string Line;       // CP932 bytes, without the line break
     std::int32_t LineNo = 0; // 1-based
 };
 
-}  // namespace zr
+}  // namespace zr::regex

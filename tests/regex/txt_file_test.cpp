@@ -6,8 +6,9 @@
 
 #include <vector>
 
-namespace zr {
+namespace zr::regex {
 namespace {
+
 
 using test::Sjis;
 using test::TempFolder;
@@ -288,4 +289,4 @@ TEST_F(TxtFileTest, FileOfExactlyOneBlockEndsCleanly)
 }
 
 }  // namespace
-}  // namespace zr
+}  // namespace zr::regex

@@ -1,0 +1,75 @@
+#pragma once
+// The user's registry hive as one SQLite database file. Keys are canonical
+// backslash paths whose first component names the root ("HKEY_CURRENT_USER");
+// names are compared without case and keep the case they were created with.
+//
+// Several processes may share the file (WAL mode and a busy timeout). A file
+// that cannot be used (corrupt, not a database, unreadable, read-only) is
+// renamed aside, kept, and a fresh database is used; the user is told through
+// the notice handler. When even that fails, an in-memory database keeps the
+// program running and the notice says that settings will not be saved.
+
+#include "platform/registry_value.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace zr::platform {
+
+using RegistryNoticeHandler = std::function<void(const std::string &message)>;
+
+// Receives messages about the settings database (default: standard error).
+// Returns the previous handler.
+RegistryNoticeHandler SetRegistryNoticeHandler(RegistryNoticeHandler handler);
+
+class RegistryDatabase {
+public:
+    // $ZURIVO_REGISTRY, else $XDG_CONFIG_HOME (default ~/.config) + "/zurivo/registry.sqlite3".
+    static std::string DefaultPath();
+
+    // The process's connection to DefaultPath(); reopened when the path changes.
+    static std::shared_ptr<RegistryDatabase> ForCurrentUser();
+
+    explicit RegistryDatabase(std::string path);
+    ~RegistryDatabase();
+    RegistryDatabase(const RegistryDatabase &) = delete;
+    RegistryDatabase &operator=(const RegistryDatabase &) = delete;
+
+    const std::string &Path() const { return path_; }
+    // False when the file could not be used and settings live in memory only.
+    bool IsPersistent() const { return persistent_; }
+
+    // All key arguments are canonical paths (see registry_key_path.h).
+    bool KeyExists(std::string_view key);
+    bool CreateKey(std::string_view key);  // with its missing ancestors
+    bool DeleteKey(std::string_view key);  // with its sub-keys and values
+    std::vector<std::string> SubKeyNames(std::string_view key);
+    std::vector<std::string> ValueNames(std::string_view key);
+    std::optional<RegValue> ReadValue(std::string_view key, std::string_view name);
+    bool WriteValue(std::string_view key, std::string_view name, const RegValue &value);  // key must exist
+    bool DeleteValue(std::string_view key, std::string_view name);
+
+private:
+    void Open();
+    bool TryOpenFile(std::string &reason, bool &busy);
+    void OpenInMemory();
+    bool Exec(const char *sql);
+    void CloseHandle();
+
+    std::string path_;
+    sqlite3 *db_ = nullptr;
+    bool persistent_ = false;
+};
+
+// Used by the database: renames path (and its -wal and -shm companions) to
+// path + ".broken-<UTC time>" (with a counter when taken); returns the new
+// name or empty on failure.
+std::string MoveDatabaseAside(const std::string &path);
+
+}  // namespace zr::platform

@@ -1,0 +1,98 @@
+#include "regex/grep.h"
+
+#include <memory>
+#include <vector>
+
+#include "regex/fuzzy_char_table.h"
+
+namespace zr::regex {
+
+TGrep::TGrep() {
+    PreProcessor().FuzzyCharDics().push_back(&FuzzyCharTable());
+    ChooseScan();
+}
+
+void TGrep::SetRegExp(const std::string &value) {
+    TRegularExpression::SetRegExp(value);
+    ChooseScan();
+}
+
+void TGrep::ChooseScan() { grepFile_ = CurrentDfa()->IsLiteral() ? &TGrep::LiteralScan : &TGrep::DfaScan; }
+
+void TGrep::SetUseFuzzyCharDic(bool on) {
+    PreProcessor().SetUseFuzzyCharDic(on);
+    SetRegExp(RegExp());
+}
+
+void TGrep::SetUseSynonymDic(bool on) {
+    PreProcessor().SetUseSynonymDic(on);
+    SetRegExp(RegExp());
+}
+
+std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
+    try {
+        return std::make_unique<TTxtFile>(fileName, cancel_, messageLoop_);
+    } catch (const EEndOfFile &) {
+        return nullptr;  // an empty file: nothing to report
+    }
+}
+
+void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
+    RE_LineInfo_t info = file.TakeLine();
+    handler(*this, info);
+}
+
+// Tries a match at every character of the file. The probe reads 0 once the
+// text is used up; that ends the attempt, so no pattern can loop at the end.
+void TGrep::DfaScan(const std::string &fileName) {
+    if (!onMatch_) return;
+    cancel_ = false;
+    // Held for the whole scan: the handler may assign a new pattern or handler.
+    const TGrepOnMatch handler = onMatch_;
+    const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
+    const int start = dfa->Start();
+    const std::unique_ptr<TTxtFile> file = OpenReader(fileName);
+    if (!file) return;
+    try {
+        for (;;) {
+            int s = dfa->Next(start, file->NextStart());
+            while (s != kNoState) {
+                if (dfa->Accepting(s)) {
+                    Report(*file, handler);
+                    break;
+                }
+                const CharCode c = file->NextProbe();
+                if (c == 0) break;
+                s = dfa->Next(s, c);
+            }
+        }
+    } catch (const EEndOfFile &) {
+    }
+}
+
+void TGrep::LiteralScan(const std::string &fileName) {
+    cancel_ = false;
+    const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
+    if (!onMatch_) return;
+    const TGrepOnMatch handler = onMatch_;
+    const std::string &literal = dfa->LiteralText();
+    std::vector<CharCode> codes;
+    for (std::size_t i = 1; i <= literal.size();) codes.push_back(ReadChar(literal, i));
+    const std::unique_ptr<TTxtFile> file = OpenReader(fileName);
+    if (!file || codes.empty()) return;  // the empty pattern reports nothing
+    try {
+        for (;;) {
+            CharCode c = file->NextStart();
+            for (std::size_t i = 0; c == codes[i]; ++i) {
+                if (i + 1 == codes.size()) {
+                    Report(*file, handler);
+                    break;
+                }
+                c = file->NextProbe();
+            }
+        }
+    } catch (const EEndOfFile &) {
+    }
+}
+
+}  // namespace zr::regex

@@ -1,0 +1,68 @@
+#pragma once
+// Searches one text file for the current pattern and reports every line that
+// holds a match, once per line, through OnMatch.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "regex/regular_expression.h"
+#include "regex/txt_file.h"
+#include "regex/txt_file_errors.h"
+#include "regex/txt_file_line_info.h"
+
+namespace zr::regex {
+
+class TGrep;
+using TGrepOnMatch = std::function<void(TGrep &sender, RE_LineInfo_t &lineInfo)>;
+
+class TGrep : public TRegularExpression {
+public:
+    TGrep();
+
+    void SetRegExp(const std::string &value) override;
+
+    // The preprocessor's passes; changing one expands RegExp() again.
+    bool UseFuzzyCharDic() const { return PreProcessor().UseFuzzyCharDic(); }
+    void SetUseFuzzyCharDic(bool on);
+    bool UseSynonymDic() const { return PreProcessor().UseSynonymDic(); }
+    void SetUseSynonymDic(bool on);
+
+    const TGrepOnMatch &OnMatch() const { return onMatch_; }
+    void SetOnMatch(TGrepOnMatch handler) { onMatch_ = std::move(handler); }
+
+    // Set by the owner (typically from the message loop hook) to stop a scan
+    // with EGrepCancel; every scan clears it when it starts.
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool cancel) { cancel_ = cancel; }
+
+    // Runs the application's pending events once per block read and per report.
+    void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
+
+    // Searches the file with the scan chosen for the current pattern. Throws
+    // EFileNotFound and EGrepCancel; an empty file reports nothing.
+    void GrepFile(const std::string &fileName) { (this->*grepFile_)(fileName); }
+    bool UsesLiteralScan() const { return grepFile_ == &TGrep::LiteralScan; }
+
+    void DfaScan(const std::string &fileName);
+    void LiteralScan(const std::string &fileName);
+
+protected:
+    CharCode LineHeadCode() const override { return 10; }
+    CharCode LineTailCode() const override { return 10; }
+
+private:
+    using ScanMethod = void (TGrep::*)(const std::string &);
+
+    void ChooseScan();
+    // nullptr for an empty file.
+    std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
+    void Report(TTxtFile &file, const TGrepOnMatch &handler);
+
+    TGrepOnMatch onMatch_;
+    bool cancel_ = false;
+    MessageLoopHook messageLoop_;
+    ScanMethod grepFile_ = &TGrep::DfaScan;
+};
+
+}  // namespace zr::regex

@@ -1,0 +1,197 @@
+#include "regex/txt_file.h"
+
+#include "platform/mbchar.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zr::regex {
+
+namespace {
+
+std::string SystemMessage(int error) { return std::strerror(error); }
+
+int OpenForReading(const std::string &fileName)
+{
+    int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileNotFound(SystemMessage(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        throw EFileNotFound(SystemMessage(error));
+    }
+    return fd;
+}
+
+// A line break can never be the second byte of a double-byte character;
+// treating it as one would hide the break from the anchors.
+bool CanBeTrailByte(unsigned char c) { return c != '\n' && c != '\r'; }
+
+}  // namespace
+
+TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop)
+    : fileName_(fileName), fd_(OpenForReading(fileName)), cancel_(cancel), runMessageLoop_(std::move(runMessageLoop))
+{
+    // The leading line feed lets a line-head anchor match the first line and
+    // makes the first NextStart count line 1.
+    text_.reserve(2 * BlockSize + 2);
+    text_.push_back('\n');
+    try {
+        LoadBlock();
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+}
+
+TTxtFile::~TTxtFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::size_t TTxtFile::ReadFromFile(char *dest, std::size_t wanted)
+{
+    std::size_t got = 0;
+    while (got < wanted) {
+        ssize_t n = ::read(fd_, dest + got, wanted - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw EInOutError(fileName_ + ": " + SystemMessage(errno));
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+void TTxtFile::DropTextBeforeLineStart()
+{
+    text_.erase(0, lineStart_);
+    start_ -= lineStart_;
+    probe_ -= lineStart_;
+    lineStart_ = 0;
+}
+
+void TTxtFile::LoadBlock()
+{
+    DropTextBeforeLineStart();
+    const std::size_t oldSize = text_.size();
+    text_.resize(oldSize + BlockSize);
+    char *dest = text_.data() + oldSize;
+    std::size_t got = 0;
+    if (hasLookahead_) {
+        dest[got++] = lookahead_;
+        hasLookahead_ = false;
+    }
+    got += ReadFromFile(dest + got, BlockSize - got);
+    if (got == BlockSize)
+        hasLookahead_ = ReadFromFile(&lookahead_, 1) == 1;
+    atEnd_ = !hasLookahead_;
+    text_.resize(oldSize + got);
+    if (got == 0)
+        throw EEndOfFile();
+
+    std::replace(text_.begin() + static_cast<std::ptrdiff_t>(oldSize), text_.end(), '\0', ' ');
+    if (atEnd_ && text_.back() != '\n')
+        text_.push_back('\n');  // the last line always ends with a line feed
+    RunMessageLoopAndCheckCancel();
+}
+
+bool TTxtFile::LoadUntil(std::size_t pos)
+{
+    // Positions shift when a block is loaded; callers index by the cursors,
+    // which move with the text, and only ever ask for the next unread byte.
+    while (pos >= text_.size()) {
+        if (atEnd_)
+            return false;
+        const std::size_t shift = lineStart_;
+        LoadBlock();
+        pos -= shift;
+    }
+    return true;
+}
+
+void TTxtFile::RunMessageLoopAndCheckCancel()
+{
+    if (runMessageLoop_)
+        runMessageLoop_();
+    if (cancel_)
+        throw EGrepCancel();
+}
+
+void TTxtFile::NormaliseCarriageReturnAtStart()
+{
+    // CR LF reads as its LF; a lone CR becomes an LF in place.
+    if (HasByteAt(start_ + 1) && text_[start_ + 1] == '\n')
+        ++start_;
+    else
+        text_[start_] = '\n';
+}
+
+unsigned char TTxtFile::ReadStartByte()
+{
+    if (!HasByteAt(start_))
+        throw EEndOfFile();
+    const auto ch = static_cast<unsigned char>(text_[start_++]);
+    // The supplied final line feed is never a start position: no line follows it.
+    if (!HasByteAt(start_))
+        throw EEndOfFile();
+    if (ch == '\n') {
+        lineStart_ = start_;
+        ++lineNo_;
+    }
+    if (text_[start_] == '\r')
+        NormaliseCarriageReturnAtStart();
+    probe_ = start_;
+    return ch;
+}
+
+CharCode TTxtFile::NextStart()
+{
+    CharCode code = ReadStartByte();
+    if (platform::IsCp932LeadByte(static_cast<unsigned char>(code)) &&
+        CanBeTrailByte(static_cast<unsigned char>(text_[start_])))
+        code = static_cast<CharCode>(code << 8 | ReadStartByte());
+    probe_ = start_;
+    return code;
+}
+
+CharCode TTxtFile::NextProbe()
+{
+    if (!HasByteAt(probe_))
+        return 0;
+    const auto ch = static_cast<unsigned char>(text_[probe_++]);
+    if (ch == '\r') {
+        if (HasByteAt(probe_) && text_[probe_] == '\n')
+            ++probe_;
+        else
+            text_[probe_ - 1] = '\n';
+        return '\n';
+    }
+    if (platform::IsCp932LeadByte(ch) && HasByteAt(probe_) &&
+        CanBeTrailByte(static_cast<unsigned char>(text_[probe_])))
+        return static_cast<CharCode>(ch << 8 | static_cast<unsigned char>(text_[probe_++]));
+    return ch;
+}
+
+RE_LineInfo_t TTxtFile::TakeLine()
+{
+    RunMessageLoopAndCheckCancel();
+    while (text_[start_] != '\n')
+        ReadStartByte();
+    probe_ = start_;
+    std::size_t end = start_;
+    while (end > lineStart_ && (text_[end - 1] == '\r' || text_[end - 1] == '\n'))
+        --end;
+    return RE_LineInfo_t{text_.substr(lineStart_, end - lineStart_), lineNo_};
+}
+
+}  // namespace zr::regex

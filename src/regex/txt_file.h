@@ -1,0 +1,73 @@
+#pragma once
+// Buffered reader over one CP932 text file for the grep scans: a start cursor
+// where each match attempt begins (it counts lines) and a probe cursor that
+// runs ahead while an attempt is tried. Line breaks are normalised (CR LF and a
+// lone CR read as one LF), NUL bytes read as spaces, a line feed is supplied
+// before the first line and after an unterminated last line, and the current
+// line stays whole even when it spans many blocks.
+
+#include "regex/scanner.h"
+#include "regex/txt_file_errors.h"
+#include "regex/txt_file_line_info.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zr::regex {
+
+// Runs the application's pending events; the reader calls it once per block
+// read and once per reported line so the owner can set its cancel flag.
+using MessageLoopHook = std::function<void()>;
+
+class TTxtFile {
+public:
+    static constexpr std::size_t BlockSize = 102400;
+
+    // Throws EFileNotFound when the file cannot be opened, EEndOfFile when it
+    // is empty and EGrepCancel when the flag is already set after the first block.
+    TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop = {});
+    ~TTxtFile();
+    TTxtFile(const TTxtFile &) = delete;
+    TTxtFile &operator=(const TTxtFile &) = delete;
+
+    // Moves the start cursor one character on and returns it; the probe
+    // restarts there. Throws EEndOfFile at the end of the text.
+    CharCode NextStart();
+    // Next character at the probe cursor; 0 once the text is exhausted.
+    CharCode NextProbe();
+    // Moves the start cursor to the end of its line and returns that line.
+    RE_LineInfo_t TakeLine();
+
+    const std::string &FileName() const { return fileName_; }
+
+private:
+    bool HasByteAt(std::size_t pos) { return pos < text_.size() || LoadUntil(pos); }
+    bool LoadUntil(std::size_t pos);
+    void LoadBlock();
+    std::size_t ReadFromFile(char *dest, std::size_t wanted);
+    void DropTextBeforeLineStart();
+    void RunMessageLoopAndCheckCancel();
+    unsigned char ReadStartByte();
+    void NormaliseCarriageReturnAtStart();
+
+    std::string fileName_;
+    int fd_ = -1;
+    const bool &cancel_;
+    MessageLoopHook runMessageLoop_;
+
+    // Text from the start cursor's line start to the end of the loaded data;
+    // earlier bytes are dropped when the next block is loaded.
+    std::string text_;
+    std::size_t lineStart_ = 0;
+    std::size_t start_ = 0;
+    std::size_t probe_ = 0;
+    std::int32_t lineNo_ = 0;
+
+    bool atEnd_ = false;     // the whole file is in text_
+    bool hasLookahead_ = false;
+    char lookahead_ = 0;     // first byte of the next block, read to detect the end
+};
+
+}  // namespace zr::regex

@@ -1,23 +1,12 @@
 #include "util/file_type_info.h"
+#include "util/qt_app.h"
 #include "util/ui_helpers.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace zr;
-
-namespace {
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "util_tests";
-    static char *argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        new QApplication(argc, argv);  // lives for the whole test program
-}
-}  // namespace
 
 TEST(FileTypeLabel, FallsBackToTheExtension)
 {
@@ -29,7 +18,7 @@ TEST(FileTypeLabel, FallsBackToTheExtension)
 
 TEST(FileTypeIcon, UnregisteredTypesGetTheFallBackLabel)
 {
-    EnsureApplication();
+    zr::testing::EnsureQtApplication();
     std::string typeName;
     FileTypeIcon(".zzqqx", &typeName);
     EXPECT_EQ(typeName, "ファイル ZZQQX");
@@ -58,7 +47,7 @@ TEST(RecolorBitmapBackground, FillsOnlyTheConnectedArea)
 
 TEST(DefaultMenuItemCaption, DefaultActionText)
 {
-    EnsureApplication();
+    zr::testing::EnsureQtApplication();
     QMenu menu;
     menu.addAction(QStringLiteral("開く(&O)"));
     QAction *view = menu.addAction(QStringLiteral("表示(&V)"));

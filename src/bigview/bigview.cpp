@@ -157,8 +157,8 @@ void TBigView::SetColor(const QColor &color)
 
 void TBigView::PutLine(int row, const std::string &text)
 {
-    doc_.PutLine(row, text);
-    AfterLinesChanged(doc_.FirstRowOf(doc_.Row(row).line));
+    doc_.PutLine(row, text);  // checks the row
+    AfterLinesChanged(doc_.FirstRowOf(doc_.Row(std::min(row, LineCount() - 1)).line));
 }
 
 int TBigView::AddLine(const std::string &text)
@@ -293,7 +293,7 @@ QRect TBigView::TextArea() const
 
 TBvViewport TBigView::Viewport() const { return {top_, hOffset_, visibleLines_, TextArea().width()}; }
 
-void TBigView::Relayout()
+void TBigView::Relayout(bool fontChanged)
 {
     measurer_.SetFont(font(), logicalDpiY());
     const QRect area = TextArea();
@@ -303,7 +303,7 @@ void TBigView::Relayout()
     if (maxChar_ * charWidth < area.width())
         maxChar_ = static_cast<int>(std::lrint(static_cast<double>(area.width()) / charWidth)) + 1;
     visibleLines_ = std::max(0, area.height() / measurer_.LineHeight());
-    RewrapKeepingPositions();
+    RewrapKeepingPositions(fontChanged);
     page_.Resize(area.width(), visibleLines_);
     top_ = TBvScrollModel::ClampTop(top_, LineCount());
     bottom_ = TBvScrollModel::BottomOf(top_, visibleLines_, LineCount());
@@ -315,21 +315,25 @@ void TBigView::Relayout()
     RedrawPage();
 }
 
-void TBigView::RewrapKeepingPositions()
+void TBigView::RewrapKeepingPositions(bool fontChanged)
 {
     TBvWrapSettings settings = doc_.WrapSettings();
     const int width = std::max(TextArea().width() - TBvGeometry::LeftMargin - TBvGeometry::RightMargin, 0);
     const bool widthMatters = settings.wordWrap && settings.wrapByte == 0;
+    const bool widthChanged = settings.clientWidth != width;
     settings.clientWidth = width;
-    if (!widthMatters || doc_.LineCount() == 0) {
-        doc_.SetWrapSettings(settings);
+    if (!widthMatters || doc_.LineCount() == 0 || !(widthChanged || fontChanged)) {
+        doc_.SetWrapSettings(settings);  // re-wraps only when the width matters
         return;
     }
     const TBvLogicalPos top = doc_.ToLogical({1, top_});
     const TBvLogicalPos anchor = doc_.ToLogical(anchor_);
     const TBvLogicalPos end = doc_.ToLogical(end_);
     const bool collapsed = anchor_ == end_;
-    doc_.SetWrapSettings(settings);
+    if (widthChanged)
+        doc_.SetWrapSettings(settings);
+    else
+        doc_.Rewrap();  // same width, new font
     top_ = doc_.ToDisplay(top).Y;
     anchor_ = doc_.ClampPos(doc_.ToDisplay(anchor));
     end_ = collapsed ? anchor_ : doc_.ClampPos(doc_.ToDisplay(end));
@@ -358,7 +362,7 @@ void TBigView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        Relayout();
+        Relayout(true);
     else if (event->type() == QEvent::PaletteChange)
         RedrawPage();
 }

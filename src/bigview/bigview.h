@@ -145,8 +145,8 @@ protected:
 
 private:
     // Layout and drawing.
-    void Relayout();
-    void RewrapKeepingPositions();
+    void Relayout(bool fontChanged = false);
+    void RewrapKeepingPositions(bool fontChanged);
     void AfterLinesChanged(int firstChangedRow);
     void UpdateScrollRanges();
     void WidenMaxChar(int bytes);

@@ -10,8 +10,12 @@ TBvDocument::TBvDocument(const TBvTextMeasurer &measurer) : measurer_(measurer) 
 
 void TBvDocument::SetWrapSettings(const TBvWrapSettings &settings)
 {
+    const bool widthWrap = settings.wordWrap && settings.wrapByte == 0;
+    const bool changes = settings.wordWrap != wrap_.wordWrap || settings.wrapByte != wrap_.wrapByte ||
+                         (widthWrap && settings.clientWidth != wrap_.clientWidth);
     wrap_ = settings;
-    Rewrap();
+    if (changes)
+        Rewrap();
 }
 
 void TBvDocument::SetTabChars(int tabChars)

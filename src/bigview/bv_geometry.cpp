@@ -1,6 +1,7 @@
 #include "bigview/bv_geometry.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/mbchar.h"
 
@@ -21,13 +22,26 @@ int TBvGeometry::ColumnAtPixel(int row, int target) const
 {
     const std::string_view text = doc_.RowText(row);
     const TBvTabbedText tabbed(measurer_, doc_.TabChars());
+    // Prefix widths grow with every character: binary search over the
+    // character ends for the first one whose prefix reaches the target.
+    std::vector<std::size_t> ends;
     for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t end = pos + platform::CharLengthAt(text, pos);
-        if (tabbed.Width(text.substr(0, end)) >= target)
-            return static_cast<int>(pos) + 1;
-        pos = end;
+        pos += platform::CharLengthAt(text, pos);
+        ends.push_back(pos);
     }
-    return static_cast<int>(text.size()) + 1;
+    std::size_t lo = 0;
+    std::size_t hi = ends.size();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (tabbed.Width(text.substr(0, ends[mid])) >= target)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    if (lo == ends.size())
+        return static_cast<int>(text.size()) + 1;
+    const std::size_t start = lo == 0 ? 0 : ends[lo - 1];
+    return static_cast<int>(start) + 1;
 }
 
 TBvPos TBvGeometry::HitTest(int x, int y, const TBvViewport &view) const

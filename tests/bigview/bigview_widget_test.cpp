@@ -46,6 +46,16 @@ void Press(TBigView &view, int key, Qt::KeyboardModifiers modifiers = Qt::NoModi
     QApplication::sendEvent(&view, &event);
 }
 
+void Mouse(TBigView &view, QEvent::Type type, QPoint local, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(local), QPointF(view.mapToGlobal(local)), button, buttons, modifiers);
+    QApplication::sendEvent(&view, &event);
+}
+
+TBvQtMeasurer MeasurerOf(const TBigView &view) { return TBvQtMeasurer(view.font(), view.logicalDpiY()); }
+
 bool HasPixel(const QImage &image, QRgb rgb)
 {
     for (int y = 0; y < image.height(); ++y)
@@ -265,6 +275,77 @@ TEST(BigView, ScrollingMovesPixelsToTheSamePictureAsARedraw)
     direct.SetTopLine(direct.LineCount() - direct.VisibleLines());
     ASSERT_EQ(stepped.TopLine(), direct.TopLine());
     EXPECT_EQ(stepped.grab().toImage(), direct.grab().toImage());
+}
+
+TEST(BigView, MouseDragSelectsAcrossRows)
+{
+    TBigView view;
+    view.resize(400, 200);
+    view.show();
+    view.Assign({"first row", "second"});
+    const QRect area = view.TextArea();
+    const int lh = MeasurerOf(view).LineHeight();
+    Mouse(view, QEvent::MouseButtonPress, area.topLeft() + QPoint(1, 1));
+    Mouse(view, QEvent::MouseMove, area.topLeft() + QPoint(area.width() - 10, lh + lh / 2));
+    Mouse(view, QEvent::MouseButtonRelease, area.topLeft() + QPoint(area.width() - 10, lh + lh / 2));
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{7, 1}));
+    EXPECT_EQ(view.SelectedText(), "first row\nsecond");
+    view.SetSelect(false);
+    Mouse(view, QEvent::MouseButtonPress, area.topLeft() + QPoint(1, 1));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{7, 1})) << "Select off: the mouse leaves the selection alone";
+}
+
+TEST(BigView, DoubleClickSelectsAWholeJapaneseCharacter)
+{
+    TBigView view;
+    view.resize(400, 200);
+    view.show();
+    view.Assign({"日本語 abc_1"});
+    const TBvQtMeasurer measurer = MeasurerOf(view);
+    const QPoint origin = view.TextArea().topLeft() + QPoint(TBvGeometry::LeftMargin, 2);
+    Mouse(view, QEvent::MouseButtonDblClick, origin + QPoint(measurer.RunWidth("日本") + 2, 0));
+    EXPECT_EQ(view.SelectedText(), "語");
+    Mouse(view, QEvent::MouseButtonDblClick, origin + QPoint(measurer.RunWidth("日本語 ab") + 1, 0));
+    EXPECT_EQ(view.SelectedText(), "abc_1");
+}
+
+TEST(BigView, FrameDragsMoveAndResizeOnlyAsTheStyleAllows)
+{
+    QWidget parent;
+    parent.resize(600, 400);
+    auto *view = new TBigView(&parent);
+    view->setGeometry(50, 50, 200, 100);
+    parent.show();
+    view->SetBvStyle(TBvStyleFlag::bvMove);
+    const QPoint inside(40, 40);
+    Mouse(*view, QEvent::MouseButtonPress, inside, Qt::ControlModifier);
+    Mouse(*view, QEvent::MouseMove, inside + QPoint(30, 10), Qt::ControlModifier);
+    Mouse(*view, QEvent::MouseButtonRelease, inside + QPoint(30, 10), Qt::ControlModifier);
+    EXPECT_EQ(view->pos(), QPoint(80, 60));
+
+    view->SetBvStyle(TBvStyleFlag::bvHResize);
+    const QPoint rightEdge(view->width() - 2, 50);
+    Mouse(*view, QEvent::MouseButtonPress, rightEdge);
+    Mouse(*view, QEvent::MouseMove, rightEdge + QPoint(20, 0));
+    Mouse(*view, QEvent::MouseButtonRelease, rightEdge + QPoint(20, 0));
+    EXPECT_EQ(view->size(), QSize(220, 100));
+    const QPoint bottomEdge(50, view->height() - 2);  // not resizable upright
+    Mouse(*view, QEvent::MouseButtonPress, bottomEdge);
+    Mouse(*view, QEvent::MouseMove, bottomEdge + QPoint(0, 20));
+    Mouse(*view, QEvent::MouseButtonRelease, bottomEdge + QPoint(0, 20));
+    EXPECT_EQ(view->size(), QSize(220, 100));
+}
+
+TEST(BigView, PutLineThatShortensTheLastLine)
+{
+    TBigView view;
+    view.SetWrapByte(4);
+    view.Assign({"abcdef"});
+    view.PutLine(1, "");
+    EXPECT_EQ(view.LineCount(), 1);
+    EXPECT_EQ(view.GetLine(0), "abcd");
+    EXPECT_THROW(view.PutLine(1, "x"), EBvListError);
 }
 
 TEST(BigView, IndexErrorsPropagate)

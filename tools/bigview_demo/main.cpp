@@ -47,6 +47,7 @@ int main(int argc, char **argv)
     window.show();
     FillSummary(*view);
     view->SetSelection({8, 0}, {10, 1});
+    window.activateWindow();
     view->setFocus();
     if (argc > 1) {
         const QString file = QString::fromLocal8Bit(argv[1]);

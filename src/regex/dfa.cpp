@@ -62,20 +62,23 @@ struct Move {
 
 }  // namespace
 
-TRE_DFA::TRE_DFA(const TRE_NFA &nfa, AutomatonLimits limits) : nfa_(nfa), limits_(limits) {}
+TRE_DFA::TRE_DFA(const TRE_NFA &nfa, AutomatonLimits limits) : nfa_(&nfa), limits_(limits) {}
 
 void TRE_DFA::Build() {
+    if (!nfa_) return;
     Construct();
     SortTransitions();
     BuildTable();
     DetectLiteral();
+    nfa_ = nullptr;
 }
 
 void TRE_DFA::Construct() {
     states_.clear();
-    const std::size_t nfaStates = nfa_.StateCount();
+    const TRE_NFA &nfa = *nfa_;
+    const std::size_t nfaStates = nfa.StateCount();
     std::size_t work = 0;
-    Closer closer(nfa_, work, limits_.maxDfaWork);
+    Closer closer(nfa, work, limits_.maxDfaWork);
     // The NFA sets live only while building: they identify states.
     std::vector<std::vector<int>> members;
     std::unordered_map<std::string, int> stateBySet;
@@ -88,7 +91,7 @@ void TRE_DFA::Construct() {
         setMembers += list.size();
         if (states_.size() >= limits_.maxDfaStates || setMembers > limits_.maxDfaSetMembers) ThrowTooComplex();
         const int id = static_cast<int>(states_.size());
-        states_.push_back({set.Has(nfa_.Final()), {}});
+        states_.push_back({set.Has(nfa.Final()), {}});
         members.push_back(std::move(list));
         stateBySet.emplace(std::move(key), id);
         return id;
@@ -96,8 +99,8 @@ void TRE_DFA::Construct() {
 
     {
         TRE_NFAStateSet s(nfaStates);
-        s.Include(nfa_.Start());
-        std::vector<int> list{nfa_.Start()};
+        s.Include(nfa.Start());
+        std::vector<int> list{nfa.Start()};
         closer.Close(s, list);
         start_ = findOrAdd(s, std::move(list));
     }
@@ -107,7 +110,7 @@ void TRE_DFA::Construct() {
         std::vector<Move> moves;
         std::unordered_map<std::uint32_t, std::size_t> moveByRange;
         for (const int n : members[current]) {
-            for (const NfaTransition &t : nfa_.Transitions(n)) {
+            for (const NfaTransition &t : nfa.Transitions(n)) {
                 closer.Count();
                 if (t.empty) continue;
                 const std::uint32_t key = std::uint32_t(t.low) << 16 | t.high;

@@ -27,6 +27,7 @@ struct DfaState {
 
 class TRE_DFA {
 public:
+    // The NFA is read only by Build(); it may be freed afterwards.
     explicit TRE_DFA(const TRE_NFA &nfa, AutomatonLimits limits = {});
 
     // Subset construction, sorting, lookup table and literal detection.
@@ -52,7 +53,7 @@ private:
     void BuildTable();
     void DetectLiteral();
 
-    const TRE_NFA &nfa_;
+    const TRE_NFA *nfa_;  // nullptr once built
     AutomatonLimits limits_;
     std::vector<DfaState> states_;
     int start_ = 0;

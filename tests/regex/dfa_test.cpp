@@ -19,18 +19,6 @@ std::vector<CharCode> Codes(const std::string &text) {
     return out;
 }
 
-TEST(DfaTest, StarAndGroupsAcceptTheEmptyString) {
-    auto star = CompileForTest("a*");
-    EXPECT_TRUE(star.dfa->Accepting(star.dfa->Start()));
-    ASSERT_EQ(star.dfa->State(star.dfa->Start()).transitions.size(), 1u);
-    EXPECT_EQ(star.dfa->State(star.dfa->Start()).transitions[0].low, 'a');
-    EXPECT_FALSE(star.dfa->IsLiteral());
-    auto group = CompileForTest("(ab)*");
-    EXPECT_TRUE(group.dfa->Accepting(group.dfa->Start()));
-    EXPECT_TRUE(Accepts(*group.dfa, Codes("abab")));
-    EXPECT_FALSE(Accepts(*group.dfa, Codes("aba")));
-}
-
 TEST(DfaTest, LiteralDetection) {
     auto same = CompileForTest("ab|ab");
     EXPECT_TRUE(same.dfa->IsLiteral());

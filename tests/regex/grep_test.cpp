@@ -146,11 +146,5 @@ TEST_F(GrepTest, HandlerMayAssignANewPatternDuringTheScan) {
     EXPECT_EQ(reports, 3);
 }
 
-TEST_F(GrepTest, NoHandlerMeansNoScan) {
-    grep_.SetOnMatch({});
-    grep_.SetRegExp("abc");
-    EXPECT_NO_THROW(grep_.GrepFile((folder_.Path() / "missing.txt").string()));
-}
-
 }  // namespace
 }  // namespace zr::regex

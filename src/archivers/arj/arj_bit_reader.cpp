@@ -15,7 +15,7 @@ constexpr std::uint32_t kMaxOverrunBytes = 16;
 BitReader::BitReader(const ArjSource& source, std::uint64_t offset, std::uint32_t size)
     : source_(source), offset_(offset), size_(size), chunk_(std::min<std::size_t>(kChunkSize, size)) {}
 
-void BitReader::refill() {
+void BitReader::refillAcrossChunks() {
     while (available_ <= 56) {
         bits_ |= static_cast<std::uint64_t>(nextByte()) << (56 - available_);
         available_ += 8;

@@ -38,7 +38,16 @@ public:
     bool overran() const { return consumed_ > static_cast<std::uint64_t>(size_) * 8; }
 
 private:
-    void refill();
+    // Tops the buffer up to at least 57 bits from the current chunk; the
+    // out-of-line part handles chunk ends and the end of the data.
+    void refill() {
+        while (available_ <= 56 && chunkPos_ < chunkLen_) {
+            bits_ |= static_cast<std::uint64_t>(chunk_[chunkPos_++]) << (56 - available_);
+            available_ += 8;
+        }
+        if (available_ <= 56) refillAcrossChunks();
+    }
+    void refillAcrossChunks();
     std::uint8_t nextByte();
     void loadChunk();
 

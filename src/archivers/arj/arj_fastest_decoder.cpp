@@ -2,6 +2,9 @@
 // bits, then as many value bits; 0 means a literal byte (8 bits) follows,
 // n > 0 a match of n + 2 bytes whose distance code is a unary prefix of up to
 // 4 one bits followed by 9 to 13 value bits.
+#include <algorithm>
+#include <bit>
+
 #include "archivers/arj/arj_decoders.h"
 
 namespace zr::arj::detail {
@@ -13,14 +16,16 @@ constexpr int kDistanceStartBits = 9;
 constexpr int kDistanceStopBits = 13;
 constexpr std::uint32_t kMatchBias = 2;
 
-// Value of a code whose unary prefix raises the width from startBits.
+// Value of a code whose unary prefix (up to stopBits - startBits one bits,
+// ended by a 0 bit unless at the maximum) raises the width from startBits;
+// each one bit also adds 2^width to the value.
 std::uint32_t ReadPrefixedValue(BitReader& bits, int startBits, int stopBits) {
-    std::uint32_t base = 0;
-    int width = startBits;
-    for (; width < stopBits; ++width) {
-        if (bits.read(1) == 0) break;
-        base += 1u << width;
-    }
+    const int maxOnes = stopBits - startBits;
+    const std::uint32_t prefix = bits.peek(maxOnes) << (32 - maxOnes);
+    const int ones = std::min(std::countl_one(prefix), maxOnes);
+    bits.skip(ones < maxOnes ? ones + 1 : ones);
+    const int width = startBits + ones;
+    const std::uint32_t base = (1u << width) - (1u << startBits);
     return base + bits.read(width);
 }
 

@@ -14,6 +14,14 @@ void OutputWindow::copyMatch(std::uint32_t distance, std::uint32_t length) {
     const std::uint64_t room = limit_ - std::min<std::uint64_t>(limit_, produced_);
     std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, room));
     std::size_t from = (pos_ + kSize - distance) & (kSize - 1);
+    if (from + count < kSize && pos_ + count < kSize) {
+        // Neither end wraps: a plain forward copy (overlap repeats bytes, as it must).
+        std::uint8_t* ring = ring_.data();
+        for (std::uint32_t i = 0; i < count; ++i) ring[pos_ + i] = ring[from + i];
+        pos_ += count;
+        produced_ += count;
+        return;
+    }
     while (count-- > 0) {
         const std::uint8_t byte = ring_[from];
         from = (from + 1) & (kSize - 1);

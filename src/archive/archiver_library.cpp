@@ -1,0 +1,92 @@
+#include "archive/archiver_library.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <mutex>
+
+#include "archive/program_folder.h"
+
+namespace zr::archive {
+namespace {
+
+std::mutex &FolderMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::string &FolderOverride() {
+    static std::string folder;
+    return folder;
+}
+
+std::string LowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char &c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+}  // namespace
+
+std::string SharedObjectName(std::string_view libraryFileName) {
+    std::string_view base = libraryFileName;
+    if (base.size() >= 4 && LowerAscii(base.substr(base.size() - 4)) == ".dll") base.remove_suffix(4);
+    return "lib" + std::string(base) + ".so";
+}
+
+std::string LibraryFolder() {
+    {
+        std::lock_guard lock(FolderMutex());
+        if (!FolderOverride().empty()) return FolderOverride();
+    }
+    return ProgramFolder();
+}
+
+void SetLibraryFolder(std::string folder) {
+    std::lock_guard lock(FolderMutex());
+    FolderOverride() = std::move(folder);
+}
+
+void *OpenArchiverSharedObject(const std::string &libraryFileName) {
+    const std::string soName = SharedObjectName(libraryFileName);
+    const std::string folder = LibraryFolder();
+    if (!folder.empty()) {
+        const std::filesystem::path candidate = std::filesystem::path(folder) / soName;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) {
+            if (void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
+        }
+    }
+    return dlopen(soName.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+TArchiverLibrary::TArchiverLibrary(std::string fileName, std::string preloadFileName)
+    : fileName_(std::move(fileName)), preloadFileName_(std::move(preloadFileName)) {}
+
+TArchiverLibrary::~TArchiverLibrary() { Free(); }
+
+bool TArchiverLibrary::Load() {
+    if (handle_) return true;
+    if (!preloadFileName_.empty()) {
+        // The reading library depends on its companion; without it the type counts as missing.
+        void *companion = OpenArchiverSharedObject(preloadFileName_);
+        if (!companion) return false;
+        dlclose(companion);
+    }
+    handle_ = OpenArchiverSharedObject(fileName_);
+    return handle_ != nullptr;
+}
+
+void TArchiverLibrary::Free() {
+    if (!handle_) return;
+    dlclose(handle_);
+    handle_ = nullptr;
+}
+
+void *TArchiverLibrary::Export(const std::string &name) {
+    if (!Load()) return nullptr;
+    return dlsym(handle_, name.c_str());
+}
+
+}  // namespace zr::archive

@@ -1,0 +1,19 @@
+#include "archive/busy_cursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace zr::archive {
+
+ScopedBusyCursor::ScopedBusyCursor() {
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        active_ = true;
+    }
+}
+
+ScopedBusyCursor::~ScopedBusyCursor() {
+    if (active_) QGuiApplication::restoreOverrideCursor();
+}
+
+}  // namespace zr::archive

@@ -1,0 +1,17 @@
+#pragma once
+// Shows the hourglass cursor for a scope when there is a GUI application.
+
+namespace zr::archive {
+
+class ScopedBusyCursor {
+public:
+    ScopedBusyCursor();
+    ~ScopedBusyCursor();
+    ScopedBusyCursor(const ScopedBusyCursor &) = delete;
+    ScopedBusyCursor &operator=(const ScopedBusyCursor &) = delete;
+
+private:
+    bool active_ = false;
+};
+
+}  // namespace zr::archive

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace zr {
+
+class EFileFind : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A start folder cannot be entered.
+class EFileFindChDir : public EFileFind {
+public:
+    using EFileFind::EFileFind;
+};
+
+// The system ran out of file handles or memory during the walk.
+class EFileFindOutOfResources : public EFileFind {
+public:
+    EFileFindOutOfResources() : EFileFind("Trop de fichiers.") {}
+};
+
+// True for the errno values that mean the system ran out of resources.
+bool IsOutOfResourcesError(int error);
+
+}  // namespace zr

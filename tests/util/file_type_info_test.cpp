@@ -3,7 +3,6 @@
 #include "util/ui_helpers.h"
 
 #include <QImage>
-#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace zr;
@@ -43,15 +42,4 @@ TEST(RecolorBitmapBackground, FillsOnlyTheConnectedArea)
     small.fill(Qt::red);
     RecolorBitmapBackground(small, face);  // no pixel (15, 15): untouched
     EXPECT_EQ(small.pixel(0, 0), qRgb(255, 0, 0));
-}
-
-TEST(DefaultMenuItemCaption, DefaultActionText)
-{
-    zr::testing::EnsureQtApplication();
-    QMenu menu;
-    menu.addAction(QStringLiteral("開く(&O)"));
-    QAction *view = menu.addAction(QStringLiteral("表示(&V)"));
-    EXPECT_EQ(DefaultMenuItemCaption(menu), "");
-    menu.setDefaultAction(view);
-    EXPECT_EQ(DefaultMenuItemCaption(menu), "表示(&V)");
 }

@@ -1,6 +1,4 @@
 #include "platform/mbchar.h"
-#include "platform/temp_env.h"
-#include "util/message_box.h"
 #include "util/cap_guard.h"
 #include "util/path_checks.h"
 #include "util/scratch_folder.h"
@@ -107,34 +105,4 @@ TEST(CheckFolderWritable, ReadOnlyFolderOffersRetry)
     EXPECT_FALSE(CheckFolderWritable(true, nullptr, folder, ui));
     EXPECT_EQ(ui.codes, (std::vector<int>{EACCES, EACCES}));
     EXPECT_EQ(ui.extra, "I/Oエラーが発生しました");
-}
-
-namespace {
-class RecordingPresenter : public MessageBoxPresenter {
-public:
-    void Beep() override {}
-    int Show(const MessageBoxRequest &request) override
-    {
-        requests.push_back(request);
-        return requests.size() == 1 ? mrRetry : mrCancel;
-    }
-    std::vector<MessageBoxRequest> requests;
-};
-}  // namespace
-
-TEST(MessageBoxPathCheckUi, ErrorBoxesAndRetry)
-{
-    zr::testing::TempRegistry registry;
-    auto presenter = std::make_shared<RecordingPresenter>();
-    ScopedMessageBoxPresenter scope(presenter);
-    PathCheckUi &ui = MessageBoxPathCheckUi();
-    EXPECT_TRUE(ui.AskRetryAfterSystemError(nullptr, EACCES, "I/Oエラーが発生しました"));
-    EXPECT_FALSE(ui.AskRetryAfterSystemError(nullptr, EACCES, "I/Oエラーが発生しました"));
-    ui.ShowError(nullptr, "text");
-    ASSERT_EQ(presenter->requests.size(), 3u);
-    EXPECT_EQ(presenter->requests[0].type, mtError);
-    EXPECT_EQ(presenter->requests[0].buttons, mbRetryCancel);
-    EXPECT_EQ(presenter->requests[0].text.rfind("I/Oエラーが発生しました\r\n", 0), 0u);
-    EXPECT_EQ(presenter->requests[2].text, "text");
-    EXPECT_EQ(presenter->requests[2].buttons, mbOKOnly);
 }

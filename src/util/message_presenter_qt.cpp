@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <cstdio>
 #include <map>
 
 namespace zr {
@@ -52,10 +53,14 @@ QString DisplayText(const std::string &text)
 
 class QtMessageBoxPresenter : public MessageBoxPresenter {
 public:
-    void Beep() override { QApplication::beep(); }
+    void Beep() override
+    {
+        if (HasWidgets()) QApplication::beep();
+    }
 
     int Show(const MessageBoxRequest &request) override
     {
+        if (!HasWidgets()) return ReportMessageWithoutWindow(request);
         QMessageBox box(IconFor(request.type), DisplayText(request.caption), DisplayText(request.text),
                         QMessageBox::NoButton, request.owner);
         box.setProperty("helpContext", request.helpContext);
@@ -68,6 +73,8 @@ public:
     }
 
 private:
+    static bool HasWidgets() { return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr; }
+
     static void AddButtons(QMessageBox &box, TMsgDlgButtons buttons, std::map<QAbstractButton *, int> &results)
     {
         const TMsgDlgBtn defaultButton = DefaultButton(buttons);
@@ -92,6 +99,12 @@ private:
 };
 
 }  // namespace
+
+int ReportMessageWithoutWindow(const MessageBoxRequest &request)
+{
+    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+    return EscapeResult(request.buttons);
+}
 
 std::shared_ptr<MessageBoxPresenter> MakeQtMessageBoxPresenter() { return std::make_shared<QtMessageBoxPresenter>(); }
 

@@ -9,4 +9,9 @@ namespace zr {
 
 std::shared_ptr<MessageBoxPresenter> MakeQtMessageBoxPresenter();
 
+// What the presenter does without a widget application (a command-line
+// tool): the message goes to stderr and the box counts as closed without a
+// choice (Cancel, else No, else OK).
+int ReportMessageWithoutWindow(const MessageBoxRequest &request);
+
 }  // namespace zr

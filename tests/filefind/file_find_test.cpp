@@ -2,6 +2,7 @@
 #include "util/cap_guard.h"
 #include "util/scratch_folder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,4 +132,22 @@ TEST_F(FinderTree, UnreadableFileIsSkippedByTheContentFilter)
     EXPECT_EQ(Find("*.zip"), List{At("sub1/y.zip")});
     ASSERT_EQ(finder.Skipped().size(), 1u);
     EXPECT_EQ(finder.Skipped()[0].path, At("a.ZIP"));
+}
+
+TEST(FileFindSamples, FindsRealArchivesInAReadOnlyFolder)
+{
+    const char *shared = std::getenv("ZR_SHARED_FIXTURES");
+    const std::string samples = std::string(shared ? shared : "") + "/libarchive-samples";
+    if (shared == nullptr || ::access(samples.c_str(), R_OK) != 0)
+        GTEST_SKIP() << "no shared samples at " << samples;
+    TFileFind finder;
+    finder.SetStartDir(samples);
+    finder.SetFilePattern("*.CAB;*_cp932.*");
+    finder.Execute();
+    const List &found = finder.FilesFound();
+    // Five cabinets in name order, then a second walk for the CP932 samples.
+    ASSERT_EQ(found.size(), 8u);
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.begin() + 5));
+    EXPECT_EQ(found[5], samples + "/test_read_format_cab_filename_cp932.cab");
+    EXPECT_EQ(found[7], samples + "/test_read_format_zip_filename_cp932.zip");
 }

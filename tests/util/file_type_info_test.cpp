@@ -1,23 +1,11 @@
 #include "util/file_type_info.h"
+#include "util/qt_app.h"
 #include "util/ui_helpers.h"
 
-#include <QApplication>
 #include <QImage>
-#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace zr;
-
-namespace {
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "util_tests";
-    static char *argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        new QApplication(argc, argv);  // lives for the whole test program
-}
-}  // namespace
 
 TEST(FileTypeLabel, FallsBackToTheExtension)
 {
@@ -29,7 +17,7 @@ TEST(FileTypeLabel, FallsBackToTheExtension)
 
 TEST(FileTypeIcon, UnregisteredTypesGetTheFallBackLabel)
 {
-    EnsureApplication();
+    zr::testing::EnsureQtApplication();
     std::string typeName;
     FileTypeIcon(".zzqqx", &typeName);
     EXPECT_EQ(typeName, "ファイル ZZQQX");
@@ -54,15 +42,4 @@ TEST(RecolorBitmapBackground, FillsOnlyTheConnectedArea)
     small.fill(Qt::red);
     RecolorBitmapBackground(small, face);  // no pixel (15, 15): untouched
     EXPECT_EQ(small.pixel(0, 0), qRgb(255, 0, 0));
-}
-
-TEST(DefaultMenuItemCaption, DefaultActionText)
-{
-    EnsureApplication();
-    QMenu menu;
-    menu.addAction(QStringLiteral("開く(&O)"));
-    QAction *view = menu.addAction(QStringLiteral("表示(&V)"));
-    EXPECT_EQ(DefaultMenuItemCaption(menu), "");
-    menu.setDefaultAction(view);
-    EXPECT_EQ(DefaultMenuItemCaption(menu), "表示(&V)");
 }

@@ -169,3 +169,13 @@ TEST(QtMessageBoxPresenter, ReturnsTheModalResultOfTheClickedButton)
     request.buttons = mbYesNo;
     EXPECT_EQ(MakeQtMessageBoxPresenter()->Show(request), mrNo);
 }
+
+TEST(QtMessageBoxPresenter, WithoutAWidgetApplicationReportsOnStderrAndDeclines)
+{
+    MessageBoxRequest request;
+    request.text = "消してよいですか？";
+    request.buttons = mbYesNo;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ReportMessageWithoutWindow(request), mrNo);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("消してよいですか？"), std::string::npos);
+}

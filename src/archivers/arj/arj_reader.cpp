@@ -1,7 +1,6 @@
 #include "archivers/arj/arj_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "archivers/arj/arj_bit_reader.h"
 #include "archivers/arj/arj_decoders.h"
@@ -15,7 +14,6 @@ namespace {
 constexpr std::uint8_t kStored = 0;
 constexpr std::uint8_t kFastest = 4;
 constexpr std::size_t kCopyChunk = 64 * 1024;
-constexpr std::size_t kScanChunk = 64 * 1024;
 
 // Names in messages: as stored when UTF-8, else read as CP932.
 std::string DisplayName(const std::string& raw) {
@@ -79,6 +77,10 @@ ArjReader::ArjReader(const std::string& path, std::uint64_t archiveOffset)
 
 ArjReader::ArjReader(std::shared_ptr<ArjSource> source, std::uint64_t archiveOffset)
     : source_(std::move(source)), archiveOffset_(archiveOffset) {
+    readEntries(readMainHeader());
+}
+
+std::uint64_t ArjReader::readMainHeader() {
     detail::RawHeader main;
     try {
         main = detail::ReadRawHeader(*source_, archiveOffset_);
@@ -91,11 +93,13 @@ ArjReader::ArjReader(std::shared_ptr<ArjSource> source, std::uint64_t archiveOff
                                                   std::to_string(archiveOffset_));
     }
     mainHeader_ = detail::ParseMainHeader(main);
+    return main.endOffset;
+}
 
-    std::uint64_t pos = main.endOffset;
+void ArjReader::readEntries(std::uint64_t pos) {
     for (;;) {
         const detail::RawHeader raw = detail::ReadRawHeader(*source_, pos);
-        if (raw.isEndMarker) break;
+        if (raw.isEndMarker) return;
         ArjEntry entry = detail::ParseEntryHeader(raw);
         entry.dataOffset = raw.endOffset;
         pos = entry.dataOffset + entry.compressedSize;
@@ -115,45 +119,6 @@ bool ArjReader::extract(const ArjEntry& entry, const ArjSink& sink) const {
     }
     if (out.crc() != entry.crc32) FailEntry(ArjErrorCode::kDataCrc, entry, "CRC error");
     return true;
-}
-
-bool IsArjArchive(const ArjSource& source) {
-    const auto basic = detail::TryReadBasicHeader(source, 0);
-    return basic && detail::IsMainHeader(*basic);
-}
-
-bool IsArjArchive(const std::string& path) {
-    try {
-        return IsArjArchive(*OpenArjFileSource(path));
-    } catch (const ArjError&) {
-        return false;
-    }
-}
-
-std::optional<std::uint64_t> FindArjArchive(const ArjSource& source, std::uint64_t startOffset) {
-    std::vector<char> chunk(kScanChunk);
-    for (std::uint64_t base = startOffset; base < source.size(); base += kScanChunk - 1) {
-        // Chunks overlap by one byte so an id split across them is seen.
-        const std::size_t got = source.readAt(base, chunk.data(), chunk.size());
-        for (std::size_t i = 0; i + 1 < got; ++i) {
-            const void* hit = std::memchr(chunk.data() + i, 0x60, got - 1 - i);
-            if (hit == nullptr) break;
-            i = static_cast<std::size_t>(static_cast<const char*>(hit) - chunk.data());
-            if (static_cast<unsigned char>(chunk[i + 1]) != 0xEA) continue;
-            const auto basic = detail::TryReadBasicHeader(source, base + i);
-            if (basic && detail::IsMainHeader(*basic)) return base + i;
-        }
-        if (got < chunk.size()) break;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::uint64_t> FindArjArchive(const std::string& path, std::uint64_t startOffset) {
-    try {
-        return FindArjArchive(*OpenArjFileSource(path), startOffset);
-    } catch (const ArjError&) {
-        return std::nullopt;
-    }
 }
 
 std::string ArjMethodName(std::uint8_t method) {

@@ -164,6 +164,9 @@ public:
     bool extract(const ArjEntry& entry, const ArjSink& sink) const;
 
 private:
+    std::uint64_t readMainHeader();  // returns the offset of the first entry header
+    void readEntries(std::uint64_t firstHeaderOffset);
+
     std::shared_ptr<ArjSource> source_;
     std::uint64_t archiveOffset_ = 0;
     ArjMainHeader mainHeader_;
@@ -177,6 +180,8 @@ bool IsArjArchive(const ArjSource& source);
 // Scans for a valid ARJ main header (id, size, CRC, main-header type) from
 // `startOffset` on, as found inside a self-extracting executable. Returns
 // its offset, or nothing when there is none (or the file cannot be read).
+// Gives up after 4,096 header-like candidates fail their CRC, so a file
+// crafted full of decoys cannot stall the caller.
 std::optional<std::uint64_t> FindArjArchive(const std::string& path, std::uint64_t startOffset = 0);
 std::optional<std::uint64_t> FindArjArchive(const ArjSource& source, std::uint64_t startOffset = 0);
 

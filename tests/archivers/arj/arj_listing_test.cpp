@@ -138,7 +138,7 @@ std::string MakeStub(std::size_t size) {
     stub[0] = 'M';
     stub[1] = 'Z';
     stub.replace(100, 4, std::string("\x60\xEA\x10\x00", 4));  // size too small
-    stub.replace(200, 4, std::string("\x60\xEA\x40\x00", 4));  // plausible size, wrong CRC
+    stub.replace(200, 11, std::string("\x60\xEA\x40\x00\x1E\x0B\x01\x00\x00\x00\x02", 11));  // wrong CRC
     stub.replace(size - 2, 2, std::string("\x60\xEA", 2));     // bare id just before the archive
     return stub;
 }

@@ -1,0 +1,62 @@
+#pragma once
+// What every format reader offers the listing and extraction code: entries
+// in archive order, and the data of the current entry pushed into a sink.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "archivers/core/archive_entry_info.h"
+
+namespace zr::archivers {
+
+enum class ReadStatus { kOk, kEnd, kError };
+
+// Receives the data of one entry in order; returns false to stop.
+using DataSink = std::function<bool(const char *data, std::size_t size)>;
+
+enum class DataStatus { kComplete, kStopped, kError };
+
+class ArchiveReader {
+public:
+    virtual ~ArchiveReader() = default;
+
+    // Moves to the next entry. kError leaves the reader unusable.
+    virtual ReadStatus next(EntryInfo &entry) = 0;
+
+    // Pushes the current entry's bytes; kError on a CRC or decompression
+    // failure (errorText() says which).
+    virtual DataStatus readData(const DataSink &sink) = 0;
+
+    // Offset of the archive inside the file (non-zero inside an executable).
+    virtual std::uint64_t archiveOffset() const = 0;
+
+    const std::string &errorText() const { return errorText_; }
+    bool errorIsFatal() const { return errorFatal_; }
+
+protected:
+    void setError(std::string text, bool fatal)
+    {
+        errorText_ = std::move(text);
+        errorFatal_ = fatal;
+    }
+
+private:
+    std::string errorText_;
+    bool errorFatal_ = false;
+};
+
+struct OpenOptions {
+    bool tolerateBrokenHeaders = false;  // Lha: start at the first header that reads
+    bool measureUnknownSizes = false;    // listing: decompress a .Z/.bz2 once to learn its size
+};
+
+struct OpenResult {
+    std::unique_ptr<ArchiveReader> reader;  // null on failure
+    std::string error;
+};
+
+using ReaderFactory = OpenResult (*)(const std::string &path, const OpenOptions &options);
+
+}  // namespace zr::archivers

@@ -1,0 +1,342 @@
+#include "archivers/core/entry_details.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "archivers/core/byte_view.h"
+#include "archivers/core/mapped_file.h"
+
+namespace zr::archivers {
+
+namespace {
+
+std::string RarMethodText(unsigned method)
+{
+    return "m" + std::to_string(method);
+}
+
+// Sum of the extended headers that a level-1 header counts in its packed size.
+std::uint64_t LhaLevel1ExtendedSize(std::string_view d, std::size_t at)
+{
+    std::uint64_t total = 0;
+    while (at + 2 <= d.size()) {
+        const std::uint32_t size = Le16At(d, at);
+        if (size == 0)
+            break;
+        total += size;
+        at += size;
+        if (at < 2)
+            break;
+        at -= 2;  // the size field of the next one ends this one
+    }
+    return total;
+}
+
+}  // namespace
+
+std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
+{
+    std::vector<EntryDetails> list;
+    while (p + 24 <= d.size() && ByteAt(d, p) != 0) {
+        const unsigned level = ByteAt(d, p + 20);
+        EntryDetails e;
+        e.method = std::string(d.substr(p + 2, 5));
+        std::uint64_t packed = Le32At(d, p + 7);
+        std::size_t next;
+        if (level == 0 || level == 1) {
+            const std::size_t size = ByteAt(d, p);
+            const std::size_t nameLength = ByteAt(d, p + 21);
+            if (p + 24 + nameLength > d.size())
+                break;
+            e.crc = Le16At(d, p + 22 + nameLength);
+            e.rawName = std::string(d.substr(p + 22, nameLength));
+            e.dosAttributes = ByteAt(d, p + 19);
+            if (level == 1) {
+                e.osType = p + 24 + nameLength < d.size() ? ByteAt(d, p + 24 + nameLength) : 0;
+                const std::uint64_t ext = LhaLevel1ExtendedSize(d, p + size);
+                next = p + 2 + size + packed;
+                packed = packed >= ext ? packed - ext : packed;
+            } else {
+                next = p + 2 + size + packed;
+            }
+        } else if (level == 2) {
+            e.crc = Le16At(d, p + 21);
+            e.osType = ByteAt(d, p + 23);
+            next = p + Le16At(d, p) + packed;
+        } else {
+            break;
+        }
+        e.compressedSize = packed;
+        list.push_back(std::move(e));
+        if (next <= p)
+            break;
+        p = next;
+    }
+    return list;
+}
+
+std::vector<EntryDetails> ReadCabDetails(std::string_view d, std::size_t base)
+{
+    std::vector<EntryDetails> list;
+    if (base + 36 > d.size())
+        return list;
+    const std::string_view cab = d.substr(base);
+    const unsigned folders = Le16At(cab, 26), files = Le16At(cab, 28), flags = Le16At(cab, 30);
+    std::size_t at = 36;
+    unsigned folderReserve = 0, dataReserve = 0;
+    if (flags & 0x4) {
+        if (at + 4 > cab.size())
+            return list;
+        const unsigned headerReserve = Le16At(cab, 36);
+        folderReserve = ByteAt(cab, 38);
+        dataReserve = ByteAt(cab, 39);
+        at += 4 + headerReserve;
+    }
+    for (unsigned skip = ((flags & 1) ? 2 : 0) + ((flags & 2) ? 2 : 0); skip > 0 && at < cab.size(); --skip)
+        at = std::min(cab.find('\0', at), cab.size()) + 1;
+    struct Folder {
+        std::uint64_t packed = 0, unpacked = 0;
+        std::string method;
+    };
+    std::vector<Folder> folderList;
+    for (unsigned i = 0; i < folders && at + 8 <= cab.size(); ++i, at += 8 + folderReserve) {
+        Folder f;
+        static const char *names[] = {"Stored", "MSZIP", "Quantum", "LZX"};
+        const unsigned type = Le16At(cab, at + 6) & 0xF;
+        f.method = type < 4 ? names[type] : "Unknown";
+        std::size_t block = Le32At(cab, at);
+        for (unsigned b = Le16At(cab, at + 4); b > 0 && block + 8 <= cab.size(); --b) {
+            const unsigned packed = Le16At(cab, block + 4);
+            f.packed += packed;
+            f.unpacked += Le16At(cab, block + 6);
+            block += 8 + dataReserve + packed;
+        }
+        folderList.push_back(std::move(f));
+    }
+    if (folderList.empty())
+        return list;
+    at = Le32At(cab, 16);
+    for (unsigned i = 0; i < files && at + 16 < cab.size(); ++i) {
+        EntryDetails e;
+        const std::uint64_t size = Le32At(cab, at);
+        unsigned folder = Le16At(cab, at + 8);
+        if (folder >= 0xFFFD)  // continued from or into another cabinet
+            folder = folder == 0xFFFD ? 0 : static_cast<unsigned>(folderList.size() - 1);
+        const Folder &f = folderList[std::min<std::size_t>(folder, folderList.size() - 1)];
+        e.method = f.method;
+        e.compressedSize = f.unpacked ? size * f.packed / f.unpacked : size;
+        e.dosAttributes = Le16At(cab, at + 14) & 0x3F;
+        const std::size_t nameEnd = std::min(cab.find('\0', at + 16), cab.size());
+        e.rawName = std::string(cab.substr(at + 16, nameEnd - at - 16));
+        list.push_back(std::move(e));
+        at = nameEnd + 1;
+    }
+    return list;
+}
+
+namespace {
+
+void ReadRar4(std::string_view d, std::size_t h, std::vector<EntryDetails> &list)
+{
+    while (h + 7 <= d.size()) {
+        const unsigned type = ByteAt(d, h + 2), flags = Le16At(d, h + 3), size = Le16At(d, h + 5);
+        if (size < 7 || type == 0x7B)
+            break;
+        std::uint64_t add = 0;
+        if (type == 0x74 && h + 32 <= d.size()) {
+            add = Le32At(d, h + 7);
+            if ((flags & 0x100) && h + 40 <= d.size())
+                add |= static_cast<std::uint64_t>(Le32At(d, h + 32)) << 32;
+            EntryDetails e;
+            e.compressedSize = add;
+            e.osType = ByteAt(d, h + 15);
+            e.crc = Le32At(d, h + 16);
+            e.dataCrc32 = (flags & 0xE0) != 0xE0;  // folders carry no data
+            e.method = RarMethodText(ByteAt(d, h + 25) >= 0x30 ? ByteAt(d, h + 25) - 0x30 : 0);
+            if (e.osType == 0 || e.osType == 2)
+                e.dosAttributes = Le32At(d, h + 28) & 0x3F;
+            list.push_back(std::move(e));
+        } else if ((flags & 0x8000) && h + 11 <= d.size()) {
+            add = Le32At(d, h + 7);
+        }
+        h += size + add;
+    }
+}
+
+void ReadRar5(std::string_view d, std::size_t h, std::vector<EntryDetails> &list)
+{
+    while (h + 5 <= d.size()) {
+        std::size_t at = h + 4;
+        std::uint64_t size = 0, type = 0, flags = 0, extra = 0, data = 0;
+        if (!ReadVint(d, at, size))
+            break;
+        const std::size_t end = at + size;
+        if (end > d.size() || !ReadVint(d, at, type) || !ReadVint(d, at, flags))
+            break;
+        if ((flags & 1) && !ReadVint(d, at, extra))
+            break;
+        if ((flags & 2) && !ReadVint(d, at, data))
+            break;
+        if (type == 5)
+            break;
+        if (type == 2) {
+            std::uint64_t fileFlags = 0, unpacked = 0, attributes = 0, compression = 0, host = 0;
+            EntryDetails e;
+            e.compressedSize = data;
+            if (ReadVint(d, at, fileFlags) && ReadVint(d, at, unpacked) && ReadVint(d, at, attributes)) {
+                if (fileFlags & 2)
+                    at += 4;
+                if ((fileFlags & 4) && at + 4 <= end) {
+                    e.crc = Le32At(d, at);
+                    e.dataCrc32 = true;
+                    at += 4;
+                }
+                if (ReadVint(d, at, compression) && ReadVint(d, at, host)) {
+                    e.method = RarMethodText(static_cast<unsigned>((compression >> 7) & 7));
+                    e.osType = static_cast<std::uint32_t>(host);
+                    if (host == 0)
+                        e.dosAttributes = static_cast<std::uint32_t>(attributes & 0x3F);
+                }
+            }
+            list.push_back(std::move(e));
+        }
+        if (end + data <= h)
+            break;
+        h = end + data;
+    }
+}
+
+}  // namespace
+
+std::vector<EntryDetails> ReadRarDetails(std::string_view d, std::size_t base)
+{
+    std::vector<EntryDetails> list;
+    if (d.compare(base, 8, std::string_view("Rar!\x1a\x07\x01\x00", 8)) == 0)
+        ReadRar5(d, base + 8, list);
+    else if (d.compare(base, 7, std::string_view("Rar!\x1a\x07\x00", 7)) == 0)
+        ReadRar4(d, base + 7, list);
+    return list;
+}
+
+std::vector<EntryDetails> ReadZipDetails(std::string_view d)
+{
+    std::vector<EntryDetails> list;
+    if (d.size() < 22)
+        return list;
+    std::size_t eocd = std::string_view::npos;
+    const std::size_t lowest = d.size() > 22 + 65535 ? d.size() - 22 - 65535 : 0;
+    for (std::size_t p = d.size() - 22 + 1; p-- > lowest;) {
+        if (Le32At(d, p) == 0x06054b50) {
+            eocd = p;
+            break;
+        }
+    }
+    if (eocd == std::string_view::npos)
+        return list;
+    const std::uint32_t cdSize = Le32At(d, eocd + 12);
+    if (cdSize > eocd)
+        return list;
+    std::vector<std::pair<std::uint32_t, EntryDetails>> byOffset;
+    for (std::size_t p = eocd - cdSize; p + 46 <= eocd && Le32At(d, p) == 0x02014b50;) {
+        EntryDetails e;
+        static const std::pair<unsigned, const char *> methods[] = {
+            {0, "Stored"}, {8, "Deflate"}, {9, "Defl64"}, {12, "BZip2"}, {14, "LZMA"}, {93, "Zstd"}, {95, "XZ"},
+            {98, "PPMd"}, {99, "AES"}};
+        const unsigned method = Le16At(d, p + 10);
+        e.method = "M" + std::to_string(method);
+        for (const auto &[code, text] : methods)
+            if (code == method)
+                e.method = text;
+        e.crc = Le32At(d, p + 16);
+        e.compressedSize = Le32At(d, p + 20);
+        e.osType = ByteAt(d, p + 5);
+        const std::uint32_t external = Le32At(d, p + 38);
+        if (e.osType == 0 || e.osType == 10 || e.osType == 11 || e.osType == 14)
+            e.dosAttributes = external & 0x3F;
+        else if (e.osType == 3 && (external >> 16) != 0)
+            e.dosAttributes = ((external >> 16) & 0200) ? 0 : 1;
+        byOffset.emplace_back(Le32At(d, p + 42), std::move(e));
+        p += 46 + Le16At(d, p + 28) + Le16At(d, p + 30) + Le16At(d, p + 32);
+    }
+    // The reader visits the entries in the order of their local headers.
+    std::stable_sort(byOffset.begin(), byOffset.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (auto &item : byOffset)
+        list.push_back(std::move(item.second));
+    return list;
+}
+
+std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base, LibarchiveFormat format)
+{
+    if (format == LibarchiveFormat::kTar)
+        return {};
+    MappedFile file(path);
+    const std::string_view d = file.view();
+    if (base >= d.size())
+        return {};
+    switch (format) {
+    case LibarchiveFormat::kLha: return ReadLhaDetails(d, static_cast<std::size_t>(base));
+    case LibarchiveFormat::kCab: return ReadCabDetails(d, static_cast<std::size_t>(base));
+    case LibarchiveFormat::kRar: return ReadRarDetails(d, static_cast<std::size_t>(base));
+    case LibarchiveFormat::kZip: return ReadZipDetails(d);
+    case LibarchiveFormat::kTar: break;
+    }
+    return {};
+}
+
+std::string DosAttributeText(std::uint32_t a)
+{
+    std::string text = "----";
+    if (a & 0x20)
+        text[0] = 'A';
+    if (a & 0x04)
+        text[1] = 'S';
+    if (a & 0x02)
+        text[2] = 'H';
+    if (a & 0x01)
+        text[3] = 'R';
+    return text;
+}
+
+void ApplyEntryDetails(const EntryDetails &details, EntryInfo &entry)
+{
+    if (details.compressedSize)
+        entry.compressedSize = *details.compressedSize;
+    entry.crc = details.crc;
+    entry.osType = details.osType;
+    if (details.dosAttributes)
+        entry.attributes = DosAttributeText(*details.dosAttributes);
+    if (!details.method.empty())
+        entry.method = details.method;
+}
+
+std::string DefaultMethodText(LibarchiveFormat format, const char *formatName, const char *filterName)
+{
+    const std::string name = formatName ? formatName : "";
+    switch (format) {
+    case LibarchiveFormat::kLha: {
+        const auto dash = name.find('-');
+        return dash == std::string::npos ? name : name.substr(dash, 5);
+    }
+    case LibarchiveFormat::kCab:
+    case LibarchiveFormat::kZip: {
+        const auto open = name.find('('), close = name.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close < open)
+            return name;
+        const std::string inner = name.substr(open + 1, close - open - 1);
+        if (inner == "uncompressed" || inner == "NONE")
+            return "Stored";
+        if (inner == "deflation")
+            return "Deflate";
+        return inner;
+    }
+    case LibarchiveFormat::kTar: {
+        const std::string filter = filterName ? filterName : "none";
+        return filter == "none" ? "-----" : filter;
+    }
+    case LibarchiveFormat::kRar: return name;
+    }
+    return name;
+}
+
+}  // namespace zr::archivers

@@ -1,0 +1,86 @@
+#include "archivers/core/file_stream.h"
+
+#include <archive.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zr::archivers {
+
+namespace {
+constexpr std::size_t kBlockSize = 1 << 20;
+}
+
+FileStream::~FileStream()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool FileStream::open(const std::string &path, std::uint64_t base)
+{
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    struct stat st {};
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) < base)
+        return false;
+    base_ = base;
+    size_ = static_cast<std::uint64_t>(st.st_size) - base;
+    buffer_.resize(kBlockSize);
+    return true;
+}
+
+int FileStream::attach(struct archive *a)
+{
+    archive_read_set_callback_data(a, this);
+    archive_read_set_read_callback(a, &FileStream::Read);
+    archive_read_set_skip_callback(a, &FileStream::Skip);
+    archive_read_set_seek_callback(a, &FileStream::Seek);
+    return archive_read_open1(a);
+}
+
+la_ssize_t FileStream::Read(struct archive *a, void *self, const void **buffer)
+{
+    auto *s = static_cast<FileStream *>(self);
+    *buffer = s->buffer_.data();
+    if (s->position_ >= s->size_)
+        return 0;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, s->size_ - s->position_));
+    ssize_t got;
+    do {
+        got = ::pread(s->fd_, s->buffer_.data(), want, static_cast<off_t>(s->base_ + s->position_));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        archive_set_error(a, errno, "read error");
+        return -1;
+    }
+    s->position_ += static_cast<std::uint64_t>(got);
+    return got;
+}
+
+la_int64_t FileStream::Skip(struct archive *, void *self, la_int64_t request)
+{
+    auto *s = static_cast<FileStream *>(self);
+    const std::uint64_t left = s->size_ - std::min(s->position_, s->size_);
+    const std::uint64_t step = std::min<std::uint64_t>(static_cast<std::uint64_t>(request), left);
+    s->position_ += step;
+    return static_cast<la_int64_t>(step);
+}
+
+la_int64_t FileStream::Seek(struct archive *, void *self, la_int64_t offset, int whence)
+{
+    auto *s = static_cast<FileStream *>(self);
+    la_int64_t target = offset;
+    if (whence == SEEK_CUR)
+        target += static_cast<la_int64_t>(s->position_);
+    else if (whence == SEEK_END)
+        target += static_cast<la_int64_t>(s->size_);
+    if (target < 0)
+        return ARCHIVE_FATAL;
+    s->position_ = static_cast<std::uint64_t>(target);
+    return target;
+}
+
+}  // namespace zr::archivers

@@ -1,0 +1,39 @@
+#pragma once
+// A read-only view of a file from a given offset on, handed to libarchive
+// through its callbacks, so an archive inside an executable reads as if it
+// started the file.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <archive.h>
+
+namespace zr::archivers {
+
+class FileStream {
+public:
+    FileStream() = default;
+    ~FileStream();
+    FileStream(const FileStream &) = delete;
+    FileStream &operator=(const FileStream &) = delete;
+
+    bool open(const std::string &path, std::uint64_t base);
+    std::uint64_t size() const { return size_; }  // bytes from the base to the end
+
+    // Installs the callbacks and opens `a`; returns libarchive's status.
+    int attach(struct archive *a);
+
+private:
+    static la_ssize_t Read(struct archive *, void *self, const void **buffer);
+    static la_int64_t Skip(struct archive *, void *self, la_int64_t request);
+    static la_int64_t Seek(struct archive *, void *self, la_int64_t offset, int whence);
+
+    int fd_ = -1;
+    std::uint64_t base_ = 0;
+    std::uint64_t size_ = 0;
+    std::uint64_t position_ = 0;
+    std::vector<char> buffer_;
+};
+
+}  // namespace zr::archivers

@@ -1,0 +1,355 @@
+#include "archivers/core/libarchive_reader.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "archivers/archiver_api.h"
+#include "archivers/core/entry_details.h"
+#include "archivers/core/file_stream.h"
+#include "archivers/core/signature_scan.h"
+#include "archivers/core/stored_name.h"
+
+namespace zr::archivers {
+
+namespace {
+
+void EnableFormat(struct archive *a, LibarchiveFormat format)
+{
+    switch (format) {
+    case LibarchiveFormat::kLha:
+        archive_read_support_format_lha(a);
+        archive_read_set_format_option(a, "lha", "hdrcharset", "CP932");
+        break;
+    case LibarchiveFormat::kCab:
+        archive_read_support_format_cab(a);
+        archive_read_set_format_option(a, "cab", "hdrcharset", "CP932");
+        break;
+    case LibarchiveFormat::kTar:
+        archive_read_support_format_tar(a);
+        archive_read_support_format_raw(a);
+        archive_read_support_filter_gzip(a);
+        archive_read_support_filter_bzip2(a);
+        archive_read_support_filter_compress(a);
+        break;
+    case LibarchiveFormat::kRar:
+        archive_read_support_format_rar(a);
+        archive_read_support_format_rar5(a);
+        break;
+    case LibarchiveFormat::kZip:
+        archive_read_support_format_zip(a);
+        break;
+    }
+}
+
+std::optional<SignatureFormat> ScannedFormat(LibarchiveFormat format)
+{
+    switch (format) {
+    case LibarchiveFormat::kLha: return SignatureFormat::kLha;
+    case LibarchiveFormat::kCab: return SignatureFormat::kCab;
+    case LibarchiveFormat::kRar: return SignatureFormat::kRar;
+    default: return std::nullopt;
+    }
+}
+
+std::string LowerAscii(std::string s)
+{
+    for (auto &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// A single compressed file lists under the archive's name without its
+// compression extension.
+std::string SingleFileName(const std::string &path)
+{
+    std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    const auto dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0) {
+        const std::string ext = LowerAscii(base.substr(dot));
+        if (ext == ".gz" || ext == ".z" || ext == ".bz2")
+            return base.substr(0, dot);
+        if (ext == ".tgz" || ext == ".taz")
+            return base.substr(0, dot) + ".tar";
+    }
+    return base;
+}
+
+// gzip keeps the original size modulo 2^32 in its last four bytes.
+std::uint64_t GzipStoredSize(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    unsigned char tail[4] = {};
+    const off_t end = lseek(fd, 0, SEEK_END);
+    std::uint64_t size = 0;
+    if (end >= 18 && ::pread(fd, tail, 4, end - 4) == 4)
+        size = tail[0] | (tail[1] << 8) | (tail[2] << 16) | (static_cast<std::uint64_t>(tail[3]) << 24);
+    ::close(fd);
+    return size;
+}
+
+// .Z and .bz2 do not record the original size: count the bytes.
+std::uint64_t MeasureSingleFile(const std::string &path)
+{
+    struct archive *a = archive_read_new();
+    archive_read_support_format_raw(a);
+    archive_read_support_filter_bzip2(a);
+    archive_read_support_filter_compress(a);
+    std::uint64_t total = 0;
+    struct archive_entry *e = nullptr;
+    if (archive_read_open_filename(a, path.c_str(), 1 << 20) == ARCHIVE_OK &&
+        archive_read_next_header(a, &e) == ARCHIVE_OK) {
+        const void *buffer = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        while (archive_read_data_block(a, &buffer, &size, &offset) == ARCHIVE_OK)
+            total = static_cast<std::uint64_t>(offset) + size;
+    }
+    archive_read_free(a);
+    return total;
+}
+
+class LibarchiveReader final : public ArchiveReader {
+public:
+    LibarchiveReader(std::string path, LibarchiveFormat format) : path_(std::move(path)), format_(format) {}
+    ~LibarchiveReader() override
+    {
+        if (a_)
+            archive_read_free(a_);
+    }
+
+    bool open(const OpenOptions &options, std::string &error);
+    ReadStatus next(EntryInfo &entry) override;
+    DataStatus readData(const DataSink &sink) override;
+    std::uint64_t archiveOffset() const override { return base_; }
+    int tarType() const;
+
+private:
+    bool findBase(const OpenOptions &options, std::string &error);
+    std::string entryName(struct archive_entry *e) const;
+    void fillEntry(struct archive_entry *e, EntryInfo &entry);
+    bool acceptFirstHeader(std::string &error);
+
+    std::string path_;
+    LibarchiveFormat format_;
+    std::uint64_t base_ = 0;
+    struct archive *a_ = nullptr;
+    FileStream stream_;
+    std::vector<EntryDetails> details_;
+    std::size_t index_ = 0;
+    bool singleFile_ = false;
+    bool measureSizes_ = false;
+    std::optional<std::uint32_t> expectedCrc_;
+};
+
+bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
+{
+    const auto scanned = ScannedFormat(format_);
+    if (!scanned)
+        return true;
+    const bool executable = StartsWithMz(path_);
+    if (!executable && !options.tolerateBrokenHeaders)
+        return true;
+    const auto found = FindArchiveSignature(path_, *scanned);
+    if (!found) {
+        error = "no archive found in the file";
+        return false;
+    }
+    base_ = *found;
+    return true;
+}
+
+bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
+{
+    measureSizes_ = options.measureUnknownSizes;
+    if (!findBase(options, error))
+        return false;
+    if (!stream_.open(path_, base_)) {
+        error = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    a_ = archive_read_new();
+    if (!a_) {
+        error = "out of memory";
+        return false;
+    }
+    EnableFormat(a_, format_);
+    if (stream_.attach(a_) != ARCHIVE_OK) {
+        const char *text = archive_error_string(a_);
+        error = text ? text : "not a readable archive";
+        return false;
+    }
+    details_ = ReadEntryDetails(path_, base_, format_);
+    return true;
+}
+
+bool LibarchiveReader::acceptFirstHeader(std::string &error)
+{
+    if (format_ != LibarchiveFormat::kTar || archive_format(a_) != ARCHIVE_FORMAT_RAW)
+        return true;
+    // The raw format takes anything: only a real compressed file counts.
+    if (archive_filter_count(a_) <= 1) {
+        error = "not a tar or compressed file";
+        return false;
+    }
+    singleFile_ = true;
+    return true;
+}
+
+std::string LibarchiveReader::entryName(struct archive_entry *e) const
+{
+    if (singleFile_)
+        return SingleFileName(path_);
+    if (format_ == LibarchiveFormat::kZip) {
+        if (const char *utf8 = archive_entry_pathname_utf8(e))
+            return NormaliseSeparators(utf8);
+    }
+    const char *raw = archive_entry_pathname(e);
+    if (!raw)
+        raw = archive_entry_pathname_utf8(e);
+    if (!raw)
+        return {};
+    if (format_ == LibarchiveFormat::kRar)
+        return NormaliseSeparators(StoredNameToUtf8(RepairCp932TrailSlashes(raw)));
+    return NormaliseSeparators(StoredNameToUtf8(raw));
+}
+
+void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
+{
+    entry = EntryInfo{};
+    entry.name = entryName(e);
+    switch (archive_entry_filetype(e)) {
+    case AE_IFREG: entry.kind = EntryKind::kFile; break;
+    case AE_IFDIR: entry.kind = EntryKind::kFolder; break;
+    case AE_IFLNK: entry.kind = EntryKind::kLink; break;
+    default: entry.kind = EntryKind::kSpecial; break;
+    }
+    if (archive_entry_hardlink(e))
+        entry.kind = EntryKind::kLink;
+    if (entry.kind == EntryKind::kFolder && !entry.name.empty() && entry.name.back() != '/')
+        entry.name += '/';
+    entry.size = archive_entry_size_is_set(e) ? static_cast<std::uint64_t>(archive_entry_size(e)) : 0;
+    if (singleFile_ && archive_filter_code(a_, 0) == ARCHIVE_FILTER_GZIP)
+        entry.size = GzipStoredSize(path_);
+    else if (singleFile_ && measureSizes_)
+        entry.size = MeasureSingleFile(path_);
+    entry.compressedSize = entry.size;
+    entry.modified = archive_entry_mtime_is_set(e) ? archive_entry_mtime(e) : 0;
+    entry.encrypted = archive_entry_is_encrypted(e) != 0;
+    if (entry.kind == EntryKind::kFile && !(archive_entry_perm(e) & 0200))
+        entry.attributes[3] = 'R';
+    entry.method = DefaultMethodText(format_, archive_format_name(a_), archive_filter_name(a_, 0));
+    expectedCrc_.reset();
+    if (index_ < details_.size()) {
+        ApplyEntryDetails(details_[index_], entry);
+        // libarchive does not check the CRC of stored RAR entries.
+        if (format_ == LibarchiveFormat::kRar && details_[index_].dataCrc32 && entry.kind == EntryKind::kFile)
+            expectedCrc_ = details_[index_].crc;
+        if (entry.name.empty() || entry.name == "/")
+            entry.name = NormaliseSeparators(StoredNameToUtf8(details_[index_].rawName)) + entry.name;
+    }
+    ++index_;
+}
+
+int LibarchiveReader::tarType() const
+{
+    const int filter = archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
+    switch (filter) {
+    case ARCHIVE_FILTER_NONE: return singleFile_ ? ZR_TAR_TYPE_NONE : ZR_TAR_TYPE_TAR;
+    case ARCHIVE_FILTER_GZIP: return singleFile_ ? ZR_TAR_TYPE_GZ : ZR_TAR_TYPE_TARGZ;
+    case ARCHIVE_FILTER_COMPRESS: return singleFile_ ? ZR_TAR_TYPE_Z : ZR_TAR_TYPE_TARZ;
+    case ARCHIVE_FILTER_BZIP2: return singleFile_ ? ZR_TAR_TYPE_BZ2 : ZR_TAR_TYPE_TARBZ2;
+    default: return ZR_TAR_TYPE_NONE;
+    }
+}
+
+ReadStatus LibarchiveReader::next(EntryInfo &entry)
+{
+    struct archive_entry *e = nullptr;
+    const int r = archive_read_next_header(a_, &e);
+    if (r == ARCHIVE_EOF)
+        return ReadStatus::kEnd;
+    if (r < ARCHIVE_WARN || !e) {
+        const char *text = archive_error_string(a_);
+        setError(text ? text : "damaged header", true);
+        return ReadStatus::kError;
+    }
+    std::string error;
+    if (index_ == 0 && !acceptFirstHeader(error)) {
+        setError(error, true);
+        return ReadStatus::kError;
+    }
+    fillEntry(e, entry);
+    return ReadStatus::kOk;
+}
+
+DataStatus LibarchiveReader::readData(const DataSink &sink)
+{
+    static const char zeros[4096] = {};
+    std::int64_t written = 0;
+    uLong crc = crc32(0, nullptr, 0);
+    const auto push = [&](const char *data, std::size_t size) {
+        if (expectedCrc_)
+            crc = crc32(crc, reinterpret_cast<const Bytef *>(data), static_cast<uInt>(size));
+        return !sink || sink(data, size);
+    };
+    for (;;) {
+        const void *buffer = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        const int r = archive_read_data_block(a_, &buffer, &size, &offset);
+        if (r == ARCHIVE_EOF) {
+            if (expectedCrc_ && static_cast<std::uint32_t>(crc) != *expectedCrc_) {
+                setError("CRC error", false);
+                return DataStatus::kError;
+            }
+            return DataStatus::kComplete;
+        }
+        if (r != ARCHIVE_OK) {
+            // A warning here is a CRC mismatch: never a success.
+            const char *text = archive_error_string(a_);
+            setError(text ? text : "data error", r == ARCHIVE_FATAL);
+            return DataStatus::kError;
+        }
+        while (written < offset) {  // a hole in a sparse entry
+            const auto gap = static_cast<std::size_t>(std::min<std::int64_t>(offset - written, sizeof zeros));
+            if (!push(zeros, gap))
+                return DataStatus::kStopped;
+            written += static_cast<std::int64_t>(gap);
+        }
+        if (size > 0 && !push(static_cast<const char *>(buffer), size))
+            return DataStatus::kStopped;
+        written += static_cast<std::int64_t>(size);
+    }
+}
+
+}  // namespace
+
+OpenResult OpenLibarchiveReader(const std::string &path, LibarchiveFormat format, const OpenOptions &options)
+{
+    auto reader = std::make_unique<LibarchiveReader>(path, format);
+    OpenResult result;
+    if (reader->open(options, result.error))
+        result.reader = std::move(reader);
+    return result;
+}
+
+int DetectTarType(const std::string &path)
+{
+    LibarchiveReader reader(path, LibarchiveFormat::kTar);
+    std::string error;
+    EntryInfo entry;
+    // A tar archive may be empty: reaching its end still proves the format.
+    if (!reader.open({}, error) || reader.next(entry) == ReadStatus::kError)
+        return ZR_TAR_TYPE_NONE;
+    return reader.tarType();
+}
+
+}  // namespace zr::archivers

@@ -1,0 +1,32 @@
+#include "archivers/core/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zr::archivers {
+
+MappedFile::MappedFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        void *m = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (m != MAP_FAILED) {
+            data_ = static_cast<const char *>(m);
+            size_ = static_cast<std::size_t>(st.st_size);
+        }
+    }
+    ::close(fd);
+}
+
+MappedFile::~MappedFile()
+{
+    if (data_)
+        munmap(const_cast<char *>(data_), size_);
+}
+
+}  // namespace zr::archivers

@@ -1,0 +1,24 @@
+#pragma once
+// A whole file mapped read-only, for header scans. Empty when the file
+// cannot be read (or is empty).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zr::archivers {
+
+class MappedFile {
+public:
+    explicit MappedFile(const std::string &path);
+    ~MappedFile();
+    MappedFile(const MappedFile &) = delete;
+    MappedFile &operator=(const MappedFile &) = delete;
+    std::string_view view() const { return {data_, size_}; }
+
+private:
+    const char *data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+}  // namespace zr::archivers

@@ -1,0 +1,30 @@
+#pragma once
+// Finds an archive inside a self-extracting executable: the format's
+// signature, confirmed by a check of the header that follows it, so that
+// the same bytes inside the stub's code are not taken for the archive.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zr::archivers {
+
+enum class SignatureFormat { kLha, kCab, kRar };
+
+// Offset of the first valid header at or after `from`, scanning the whole file.
+std::optional<std::uint64_t> FindArchiveSignature(const std::string &path, SignatureFormat format,
+                                                  std::uint64_t from = 0);
+
+// The same checks on a buffer (`data` holds the file from offset 0 on).
+std::optional<std::uint64_t> FindArchiveSignature(std::string_view data, SignatureFormat format,
+                                                  std::uint64_t from = 0);
+
+bool IsValidHeaderAt(std::string_view data, std::size_t offset, SignatureFormat format);
+
+bool StartsWithMz(const std::string &path);
+
+// ZR_SFX_DOS, ZR_SFX_WIN16 or ZR_SFX_WIN32 for an MZ executable, else ZR_SFX_NONE.
+int ClassifyExecutable(const std::string &path);
+
+}  // namespace zr::archivers

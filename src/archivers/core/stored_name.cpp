@@ -1,0 +1,42 @@
+#include "archivers/core/stored_name.h"
+
+#include <algorithm>
+
+#include "platform/codepage.h"
+#include "platform/mbchar.h"
+
+namespace zr::archivers {
+
+std::string StoredNameToUtf8(std::string_view raw)
+{
+    if (platform::IsValidUtf8(raw))
+        return std::string(raw);
+    const auto converted = platform::Cp932ToUtf8(raw);
+    if (converted.ok)
+        return converted.text;
+    return platform::Cp932ToUtf8Lossy(raw);
+}
+
+std::string RepairCp932TrailSlashes(std::string_view raw)
+{
+    std::string out(raw);
+    if (platform::IsValidUtf8(raw))
+        return out;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (!platform::IsCp932LeadByte(static_cast<unsigned char>(out[i])) || i + 1 >= out.size())
+            continue;
+        if (out[i + 1] == '/')
+            out[i + 1] = '\\';
+        ++i;  // skip the trail byte
+    }
+    return out;
+}
+
+std::string NormaliseSeparators(std::string_view utf8Name)
+{
+    std::string out(utf8Name);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
+}  // namespace zr::archivers

@@ -1,0 +1,36 @@
+// Tar32: the TAR-family archiver library.
+#include "archivers/core/command_dialects.h"
+#include "archivers/core/libarchive_reader.h"
+#include "archivers/core/library_exports.h"
+#include "archivers/core/locale_guard.h"
+
+namespace zr::archivers {
+
+namespace {
+
+OpenResult OpenTarReader(const std::string &path, const OpenOptions &options)
+{
+    return OpenLibarchiveReader(path, LibarchiveFormat::kTar, options);
+}
+
+const LibraryTraits &TarTraits()
+{
+    static const LibraryTraits traits{"Tar32", &OpenTarReader, TarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    return traits;
+}
+
+}  // namespace
+
+}  // namespace zr::archivers
+
+ZR_ARC_DEFINE_READER_EXPORTS(Tar, zr::archivers::TarTraits())
+
+extern "C" __attribute__((visibility("default"))) int TarGetArchiveType(const char *file)
+{
+    try {
+        zr::archivers::ScopedUtf8Locale locale;
+        return file ? zr::archivers::DetectTarType(file) : ZR_TAR_TYPE_NONE;
+    } catch (...) {
+        return ZR_TAR_TYPE_NONE;
+    }
+}

@@ -1,0 +1,25 @@
+// unrar32: the RAR archiver library.
+#include "archivers/core/command_dialects.h"
+#include "archivers/core/libarchive_reader.h"
+#include "archivers/core/library_exports.h"
+
+namespace zr::archivers {
+
+namespace {
+
+OpenResult OpenUnrarReader(const std::string &path, const OpenOptions &options)
+{
+    return OpenLibarchiveReader(path, LibarchiveFormat::kRar, options);
+}
+
+const LibraryTraits &UnrarTraits()
+{
+    static const LibraryTraits traits{"unrar32", &OpenUnrarReader, RarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    return traits;
+}
+
+}  // namespace
+
+}  // namespace zr::archivers
+
+ZR_ARC_DEFINE_READER_EXPORTS(Unrar, zr::archivers::UnrarTraits())

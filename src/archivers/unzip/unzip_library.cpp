@@ -1,0 +1,25 @@
+// Unzip32: the ZIP (reading) archiver library.
+#include "archivers/core/command_dialects.h"
+#include "archivers/core/libarchive_reader.h"
+#include "archivers/core/library_exports.h"
+
+namespace zr::archivers {
+
+namespace {
+
+OpenResult OpenUnZipReader(const std::string &path, const OpenOptions &options)
+{
+    return OpenLibarchiveReader(path, LibarchiveFormat::kZip, options);
+}
+
+const LibraryTraits &UnZipTraits()
+{
+    static const LibraryTraits traits{"Unzip32", &OpenUnZipReader, UnzipDialect(), StopSense::kStopOnNonZero, RatioSense::kSaving};
+    return traits;
+}
+
+}  // namespace
+
+}  // namespace zr::archivers
+
+ZR_ARC_DEFINE_READER_EXPORTS(UnZip, zr::archivers::UnZipTraits())

@@ -1,0 +1,339 @@
+// TBigView input: mouse selection with auto-scroll, word selection, keys,
+// the context menu and dragging the frame.
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "bigview/bigview.h"
+#include "bigview/bv_caret_keys.h"
+#include "bigview/bv_selection.h"
+
+namespace zr {
+
+namespace {
+
+bool ToCaretKey(int key, TBvKey &out)
+{
+    switch (key) {
+    case Qt::Key_Up: out = TBvKey::Up; return true;
+    case Qt::Key_Down: out = TBvKey::Down; return true;
+    case Qt::Key_Left: out = TBvKey::Left; return true;
+    case Qt::Key_Right: out = TBvKey::Right; return true;
+    case Qt::Key_PageUp: out = TBvKey::PageUp; return true;
+    case Qt::Key_PageDown: out = TBvKey::PageDown; return true;
+    case Qt::Key_Home: out = TBvKey::Home; return true;
+    case Qt::Key_End: out = TBvKey::End; return true;
+    default: return false;
+    }
+}
+
+Qt::CursorShape CursorForEdges(int edges)
+{
+    switch (edges) {
+    case EdgeLeft:
+    case EdgeRight: return Qt::SizeHorCursor;
+    case EdgeTop:
+    case EdgeBottom: return Qt::SizeVerCursor;
+    case EdgeLeft | EdgeTop:
+    case EdgeRight | EdgeBottom: return Qt::SizeFDiagCursor;
+    default: return Qt::SizeBDiagCursor;
+    }
+}
+
+}  // namespace
+
+// ---- mouse ----
+
+void TBigView::mousePressEvent(QMouseEvent *event)
+{
+    setFocus(Qt::MouseFocusReason);
+    const QPoint pos = event->position().toPoint();
+    if (OnMouseDown)
+        OnMouseDown(*this, event->button(), event->modifiers(), pos.x(), pos.y());
+    if (event->button() != Qt::LeftButton || StartFrameDrag(event))
+        return;
+    if (!select_)
+        return;
+    const QRect area = TextArea();
+    anchor_ = end_ = TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
+    selecting_ = true;
+    lastMouse_ = pos;
+    RedrawPage();
+}
+
+void TBigView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (OnMouseMove)
+        OnMouseMove(*this, event->modifiers(), pos.x(), pos.y());
+    if (frameDragging_) {
+        DragFrame(event->globalPosition().toPoint());
+        return;
+    }
+    if (!selecting_) {
+        UpdateHoverCursor(pos);
+        return;
+    }
+    lastMouse_ = pos;
+    const QRect area = TextArea();
+    if (!area.contains(pos)) {
+        if (!autoScroll_.isActive())
+            autoScroll_.start();
+        return;
+    }
+    end_ = TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
+    RedrawPage();
+}
+
+void TBigView::AutoScrollTick()
+{
+    const QRect area = TextArea();
+    if (!selecting_ || area.contains(lastMouse_)) {
+        autoScroll_.stop();
+        return;
+    }
+    if (lastMouse_.y() < area.top())
+        ScrollLines(-1, TBvScrollAccel::KeyIntervalMs);
+    else if (lastMouse_.y() > area.bottom() && bottom_ < LineCount() - 1)
+        ScrollLines(1, TBvScrollAccel::KeyIntervalMs);
+    if (lastMouse_.x() < area.left())
+        ScrollColumns(-1, TBvScrollAccel::KeyIntervalMs);
+    else if (lastMouse_.x() > area.right())
+        ScrollColumns(1, TBvScrollAccel::KeyIntervalMs);
+    end_ = TBvGeometry(doc_, measurer_).HitTest(lastMouse_.x() - area.left(), lastMouse_.y() - area.top(),
+                                                Viewport());
+    RedrawPage();
+}
+
+void TBigView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (frameDragging_) {
+        frameDragging_ = false;
+    } else if (selecting_ && event->button() == Qt::LeftButton) {
+        selecting_ = false;
+        autoScroll_.stop();
+        const QRect area = TextArea();
+        end_ = TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
+        RedrawPage();
+        setFocus(Qt::MouseFocusReason);
+    }
+    if (OnMouseUp)
+        OnMouseUp(*this, event->button(), event->modifiers(), pos.x(), pos.y());
+    if (event->button() == Qt::LeftButton && OnClick)
+        OnClick(*this);
+}
+
+void TBigView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && select_ && LineCount() > 0) {
+        const QPoint pos = event->position().toPoint();
+        const QRect area = TextArea();
+        const TBvPos hit =
+            TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
+        const TBvColumnRange word = WordAt(doc_.RowText(hit.Y), hit.X);
+        anchor_ = {word.begin, hit.Y};
+        end_ = {word.end, hit.Y};
+        selecting_ = false;
+        RedrawPage();
+    }
+    if (OnDblClick)
+        OnDblClick(*this);
+}
+
+void TBigView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    copyAction_->setEnabled(anchor_ != end_);
+    menu.addAction(copyAction_);
+    if (popupMenu_ != nullptr && !popupMenu_->actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(popupMenu_->actions());
+    }
+    menu.exec(event->globalPos());
+}
+
+// ---- keys ----
+
+void TBigView::keyPressEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    if (OnKeyDown)
+        OnKeyDown(*this, key, event->modifiers());
+    if (key == 0)
+        return;
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+        return;
+    }
+    const bool handled = LineCount() > 0 && ((caret_ && MoveCaretByKey(event)) || ScrollByKey(event));
+    if (!handled) {
+        QString text = event->text();
+        if (!text.isEmpty() && OnKeyPress)
+            OnKeyPress(*this, text);
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TBigView::keyReleaseEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    if (OnKeyUp)
+        OnKeyUp(*this, key, event->modifiers());
+    QWidget::keyReleaseEvent(event);
+}
+
+bool TBigView::MoveCaretByKey(QKeyEvent *event)
+{
+    TBvKey key;
+    if (!ToCaretKey(event->key(), key))
+        return false;
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    if (ctrl && key != TBvKey::Home && key != TBvKey::End)
+        return false;
+    const bool extend = select_ && event->modifiers().testFlag(Qt::ShiftModifier);
+    const TBvCaretMove move = MoveCaret(doc_, end_, key, ctrl, visibleLines_);
+    if (move.topDelta != 0)
+        SetTopLine(top_ + move.topDelta);
+    end_ = move.pos;
+    if (!extend)
+        anchor_ = end_;
+    ShowCaretPosition();
+    RedrawPage();
+    return true;
+}
+
+void TBigView::ShowCaretPosition()
+{
+    if (end_.Y < top_)
+        SetTopLine(end_.Y);
+    else if (end_.Y > bottom_)
+        SetBottomLine(end_.Y);
+    SetHorizontalOffset(TBvGeometry(doc_, measurer_).OffsetShowingColumn(end_.Y, end_.X, Viewport()));
+}
+
+bool TBigView::ScrollByKey(QKeyEvent *event)
+{
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    const bool vertical = scrollBars_ == TBvScrollBars::ssVertical || scrollBars_ == TBvScrollBars::ssBoth;
+    const bool horizontal = scrollBars_ == TBvScrollBars::ssHorizontal || scrollBars_ == TBvScrollBars::ssBoth;
+    const int vmax = TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_);
+    const int columns = TextArea().width() / measurer_.CharWidth();
+    const int hmax = TBvScrollModel::HorizontalMax(maxChar_, TextArea().width(), measurer_.CharWidth());
+    const auto page = [&](TBvScrollCmd cmd) { SetTopLine(TBvScrollModel::Position(cmd, top_, 1, visibleLines_, vmax)); };
+    const auto hpage = [&](TBvScrollCmd cmd) {
+        SetHorizontalOffset(TBvScrollModel::Position(cmd, hOffset_, 1, columns, hmax));
+    };
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!vertical)
+            return false;
+        if (ctrl)
+            page(event->key() == Qt::Key_Up ? TBvScrollCmd::PageUp : TBvScrollCmd::PageDown);
+        else
+            ScrollLines(event->key() == Qt::Key_Up ? -1 : 1, TBvScrollAccel::KeyIntervalMs);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (!vertical)
+            return false;
+        page(event->key() == Qt::Key_PageUp ? TBvScrollCmd::PageUp : TBvScrollCmd::PageDown);
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (!horizontal)
+            return false;
+        if (ctrl)
+            hpage(event->key() == Qt::Key_Left ? TBvScrollCmd::PageUp : TBvScrollCmd::PageDown);
+        else
+            ScrollColumns(event->key() == Qt::Key_Left ? -1 : 1, TBvScrollAccel::KeyIntervalMs);
+        return true;
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        const bool toEnd = event->key() == Qt::Key_End;
+        if (ctrl && vertical) {
+            SetTopLine(toEnd ? vmax : 0);
+            return true;
+        }
+        if (!ctrl && horizontal) {
+            SetHorizontalOffset(toEnd ? hmax : 0);
+            return true;
+        }
+        return false;
+    }
+    default: return false;
+    }
+}
+
+// ---- focus ----
+
+void TBigView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    if (style_.Has(TBvStyleFlag::bvMove))
+        raise();
+    if (OnEnter)
+        OnEnter(*this);
+    update();
+}
+
+void TBigView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    if (OnExit)
+        OnExit(*this);
+    update();
+}
+
+// ---- frame: resizing edges and moving ----
+
+bool TBigView::StartFrameDrag(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    const int edges = TBvFrameRules::EdgesAt(style_, pos.x(), pos.y(), width(), height());
+    const int frame = TBvFrameRules::FrameWidth(style_);
+    const QRect captionBar(frame, frame, width() - 2 * frame, TBvFrameRules::CaptionHeightOf(style_));
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    if (edges == EdgeNone && !TBvFrameRules::DragMoves(style_, captionBar.contains(pos), ctrl))
+        return false;
+    frameDragging_ = true;
+    dragEdges_ = edges;
+    dragStartGlobal_ = event->globalPosition().toPoint();
+    dragStartGeometry_ = geometry();
+    return true;
+}
+
+void TBigView::DragFrame(QPoint globalPos)
+{
+    const QPoint delta = globalPos - dragStartGlobal_;
+    QRect g = dragStartGeometry_;
+    if (dragEdges_ == EdgeNone) {
+        move(g.topLeft() + delta);
+        return;
+    }
+    const int minSize = 2 * TBvFrameRules::FrameWidth(style_) + TBvFrameRules::CaptionHeightOf(style_) + 8;
+    if (dragEdges_ & EdgeLeft)
+        g.setLeft(std::min(g.left() + delta.x(), g.right() - minSize));
+    if (dragEdges_ & EdgeRight)
+        g.setRight(std::max(g.right() + delta.x(), g.left() + minSize));
+    if (dragEdges_ & EdgeTop)
+        g.setTop(std::min(g.top() + delta.y(), g.bottom() - minSize));
+    if (dragEdges_ & EdgeBottom)
+        g.setBottom(std::max(g.bottom() + delta.y(), g.top() + minSize));
+    setGeometry(g);
+}
+
+void TBigView::UpdateHoverCursor(QPoint pos)
+{
+    const int edges = TBvFrameRules::EdgesAt(style_, pos.x(), pos.y(), width(), height());
+    if (edges == EdgeNone)
+        unsetCursor();
+    else
+        setCursor(CursorForEdges(edges));
+}
+
+}  // namespace zr

@@ -38,6 +38,10 @@ public:
     using TKeyPressEvent = std::function<void(TBigView &, QString &text)>;
     using TMouseEvent = std::function<void(TBigView &, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
     using TMouseMoveEvent = std::function<void(TBigView &, Qt::KeyboardModifiers, int x, int y)>;
+    // Dragging onto the view: source is the dragging object (null from
+    // another program); OnDragOver sets accept to take the drop.
+    using TDragOverEvent = std::function<void(TBigView &, QObject *source, int x, int y, bool &accept)>;
+    using TDragDropEvent = std::function<void(TBigView &, QObject *source, int x, int y)>;
 
     static constexpr int MaxCaptionChars = 255;
 
@@ -92,6 +96,8 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
 
     // Line operations (overridable); indexes are display rows.
     virtual std::string GetLine(int row) const { return doc_.GetLine(row); }
@@ -142,6 +148,9 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Layout and drawing.

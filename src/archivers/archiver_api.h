@@ -29,8 +29,8 @@ typedef int (*ARC_CALLBACK)(HWND wnd, unsigned msg, unsigned state, void *extrac
 /* Callback states. */
 #define ZR_ARC_STATE_BEGIN 0u    /* a file begins; sizes and names filled */
 #define ZR_ARC_STATE_PROGRESS 1u /* bytes written so far (every 256 KiB and at the end of each file) */
-#define ZR_ARC_STATE_END 2u      /* the command has finished; the return value is ignored */
-#define ZR_ARC_STATE_OPEN 3u     /* the archive was opened; the return value is ignored */
+#define ZR_ARC_STATE_END 2u      /* reserved: not sent by these libraries */
+#define ZR_ARC_STATE_OPEN 3u     /* reserved: not sent by these libraries */
 
 #define ZR_ARC_NAME_MAX 513 /* bytes of a name field, NUL included */
 
@@ -38,7 +38,7 @@ typedef int (*ARC_CALLBACK)(HWND wnd, unsigned msg, unsigned state, void *extrac
 typedef struct TIndividualInfo {
     uint32_t dwOriginalSize;   /* 0: uncompressed size, clamped to 0xFFFFFFFF */
     uint32_t dwCompressedSize; /* 4: compressed size, clamped */
-    uint32_t dwCRC;            /* 8: CRC as stored (CRC-32, or CRC-16 for LHA) */
+    uint32_t dwCRC;            /* 8: CRC as stored (CRC-32, CRC-16 for LHA, 0 for CAB and TAR) */
     uint32_t uFlag;            /* 12: 0, or ZR_ARC_FLAG_* bits */
     uint32_t uOSType;          /* 16: host OS code of the archive, 0 if unknown */
     uint16_t wRatio;           /* 20: tenths of a percent: compressed/original, for UnZip the saving */

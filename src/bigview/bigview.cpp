@@ -42,6 +42,7 @@ TBigView::TBigView(QWidget *parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     vbar_->hide();
     hbar_->hide();

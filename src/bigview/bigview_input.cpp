@@ -1,6 +1,8 @@
 // TBigView input: mouse selection with auto-scroll, word selection, keys,
 // the context menu and dragging the frame.
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -154,6 +156,30 @@ void TBigView::contextMenuEvent(QContextMenuEvent *event)
         menu.addActions(popupMenu_->actions());
     }
     menu.exec(event->globalPos());
+}
+
+// ---- drag and drop (the owner decides through OnDragOver) ----
+
+void TBigView::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); }
+
+void TBigView::dragMoveEvent(QDragMoveEvent *event)
+{
+    bool accept = false;
+    const QPoint pos = event->position().toPoint();
+    if (OnDragOver)
+        OnDragOver(*this, event->source(), pos.x(), pos.y(), accept);
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TBigView::dropEvent(QDropEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (OnDragDrop)
+        OnDragDrop(*this, event->source(), pos.x(), pos.y());
+    event->acceptProposedAction();
 }
 
 // ---- keys ----

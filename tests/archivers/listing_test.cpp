@@ -153,3 +153,25 @@ TEST(SmallExportsTest, FindFirstRestartsTheEnumeration)
 
 }  // namespace
 }  // namespace zr::archivers::test
+
+namespace zr::archivers::test {
+namespace {
+
+TEST(BrokenHeaderTest, LhaWithJunkInFrontNeedsTheTolerantModes)
+{
+    ArchiverLibrary lha("libUnlha32.so", "Unlha");
+    TempDir dir;
+    const auto path = dir.path() / "junk.lzh";
+    WriteFile(path, std::string(300, 'j') + ReadFile(FixturePath("sample-h1.lzh")));
+    EXPECT_EQ(lha.check(path.string(), 1), 0);
+    EXPECT_NE(lha.check(path.string(), 5), 0);
+    EXPECT_TRUE(lha.list(path.string(), "*", 2).empty());
+    EXPECT_EQ(lha.list(path.string(), "*", 0x08000002).size(), 4u);
+    TempDir dest;
+    EXPECT_NE(lha.command("x -m1c " + Quote(path.string()) + " " + Quote(dest.str() + "/")), 0);
+    EXPECT_EQ(lha.command("x -m1c -jc1 " + Quote(path.string()) + " " + Quote(dest.str() + "/")), 0);
+    EXPECT_EQ(ReadFile(dest.path() / "sub" / "repeat.txt"), RepeatText());
+}
+
+}  // namespace
+}  // namespace zr::archivers::test

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 
 #include "bigview/bigview.h"
@@ -346,6 +348,34 @@ TEST(BigView, PutLineThatShortensTheLastLine)
     EXPECT_EQ(view.LineCount(), 1);
     EXPECT_EQ(view.GetLine(0), "abcd");
     EXPECT_THROW(view.PutLine(1, "x"), EBvListError);
+}
+
+TEST(BigView, DragEventsLetTheOwnerDecide)
+{
+    // Delivered straight to the widget: outside a real drag the application
+    // does not route drag events.
+    TBigView view;
+    QObject &target = view;
+    QMimeData data;
+    data.setText("x");
+    QDragMoveEvent refused(QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.event(&refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QPoint seen;
+    view.OnDragOver = [&seen](TBigView &, QObject *, int x, int y, bool &accept) {
+        seen = QPoint(x, y);
+        accept = true;
+    };
+    bool dropped = false;
+    view.OnDragDrop = [&dropped](TBigView &, QObject *, int, int) { dropped = true; };
+    QDragMoveEvent accepted(QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.event(&accepted);
+    EXPECT_TRUE(accepted.isAccepted());
+    EXPECT_EQ(seen, QPoint(5, 6));
+    QDropEvent drop(QPointF(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.event(&drop);
+    EXPECT_TRUE(dropped);
 }
 
 TEST(BigView, IndexErrorsPropagate)

@@ -140,3 +140,23 @@ TEST(CommandErrorTest, MissingArchiveWrongFormatAndUnmatchedNamesAreErrors)
 
 }  // namespace
 }  // namespace zr::archivers::test
+
+namespace zr::archivers::test {
+namespace {
+
+TEST(EncryptedTest, EncryptedEntriesAreListedFlaggedAndNotExtracted)
+{
+    ArchiverLibrary zip("libUnzip32.so", "UnZip");
+    const std::string archive = FixturePath("encrypted.zip");
+    const auto records = zip.list(archive);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_NE(records[0].uFlag & ZR_ARC_FLAG_ENCRYPTED, 0u);
+    TempDir dest;
+    std::string log;
+    EXPECT_EQ(zip.command("-x -o --i " + Quote(archive) + " " + Quote(dest.str() + "/"), &log), ZR_ARC_E_UNSUPPORTED);
+    EXPECT_NE(log.find("Encrypted"), std::string::npos);
+    EXPECT_TRUE(FilesBelow(dest.path()).empty());
+}
+
+}  // namespace
+}  // namespace zr::archivers::test

@@ -176,6 +176,7 @@ private:
     bool MoveCaretByKey(QKeyEvent *event);
     bool ScrollByKey(QKeyEvent *event);
     void ShowCaretPosition();
+    void RestartCaretBlink();
     // Frame dragging.
     bool StartFrameDrag(QMouseEvent *event);
     void DragFrame(QPoint globalPos);
@@ -189,6 +190,8 @@ private:
     QMenu *popupMenu_ = nullptr;
     QAction *copyAction_ = nullptr;
     QTimer autoScroll_;
+    QTimer caretBlink_;
+    bool caretShown_ = true;  // blink phase
     QElapsedTimer clock_;
     TBvScrollAccel vAccel_;
     TBvScrollAccel hAccel_;

@@ -122,6 +122,7 @@ void TBigView::mouseReleaseEvent(QMouseEvent *event)
         end_ = TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
         RedrawPage();
         setFocus(Qt::MouseFocusReason);
+        RestartCaretBlink();
     }
     if (OnMouseUp)
         OnMouseUp(*this, event->button(), event->modifiers(), pos.x(), pos.y());
@@ -229,6 +230,7 @@ bool TBigView::MoveCaretByKey(QKeyEvent *event)
         anchor_ = end_;
     ShowCaretPosition();
     RedrawPage();
+    RestartCaretBlink();
     return true;
 }
 
@@ -304,7 +306,7 @@ void TBigView::focusInEvent(QFocusEvent *event)
         raise();
     if (OnEnter)
         OnEnter(*this);
-    update();
+    RestartCaretBlink();
 }
 
 void TBigView::focusOutEvent(QFocusEvent *event)
@@ -312,7 +314,7 @@ void TBigView::focusOutEvent(QFocusEvent *event)
     QWidget::focusOutEvent(event);
     if (OnExit)
         OnExit(*this);
-    update();
+    RestartCaretBlink();
 }
 
 // ---- frame: resizing edges and moving ----

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <sstream>
 
 #include "bigview/bigview.h"
 #include "platform/mbchar.h"
@@ -378,13 +379,28 @@ TEST(BigView, DragEventsLetTheOwnerDecide)
     EXPECT_TRUE(dropped);
 }
 
-TEST(BigView, IndexErrorsPropagate)
+TEST(BigView, IndexAndFileErrorsPropagateAndKeepTheLines)
 {
     TBigView view;
     view.AddLine("a");
     EXPECT_THROW(view.GetLine(3), EBvListError);
     EXPECT_THROW(view.Delete(-1), EBvListError);
+    EXPECT_THROW(view.LoadFromFile("/nonexistent/zurivo/bigview.txt"), EBvInOutError);
     EXPECT_EQ(view.LineCount(), 1);
+    EXPECT_EQ(view.GetLine(0), "a");
+}
+
+TEST(BigView, StreamsRoundTripTheLogicalLines)
+{
+    TBigView view;
+    view.SetWrapByte(2);
+    std::istringstream in("abcd\r\nef");
+    view.LoadFromStream(in);
+    EXPECT_EQ(view.LineCount(), 3);
+    EXPECT_EQ(view.LogicalLineCount(), 2);
+    std::ostringstream out;
+    view.SaveToStream(out);
+    EXPECT_EQ(out.str(), "abcd\r\nef\r\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ namespace {
 extern "C" {
 using CommandFn = int (*)(void *, const char *, char *, std::uint32_t);
 using NoArgIntFn = int (*)();
+using GetVersionFn = std::uint16_t (*)();
 using IntArgIntFn = int (*)(int);
 using CheckArchiveFn = int (*)(const char *, int);
 using FileNameIntFn = int (*)(const char *);
@@ -82,7 +83,7 @@ bool TArchiverBinding::GetRunning() {
 }
 
 int TArchiverBinding::GetVersion() {
-    auto fn = As<NoArgIntFn>(Export("GetVersion"));
+    auto fn = As<GetVersionFn>(Export("GetVersion"));
     return fn ? fn() : 0;
 }
 

@@ -1,6 +1,8 @@
 // TBigView input: mouse selection with auto-scroll, word selection, keys,
 // the context menu and dragging the frame.
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -120,6 +122,7 @@ void TBigView::mouseReleaseEvent(QMouseEvent *event)
         end_ = TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
         RedrawPage();
         setFocus(Qt::MouseFocusReason);
+        RestartCaretBlink();
     }
     if (OnMouseUp)
         OnMouseUp(*this, event->button(), event->modifiers(), pos.x(), pos.y());
@@ -154,6 +157,30 @@ void TBigView::contextMenuEvent(QContextMenuEvent *event)
         menu.addActions(popupMenu_->actions());
     }
     menu.exec(event->globalPos());
+}
+
+// ---- drag and drop (the owner decides through OnDragOver) ----
+
+void TBigView::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); }
+
+void TBigView::dragMoveEvent(QDragMoveEvent *event)
+{
+    bool accept = false;
+    const QPoint pos = event->position().toPoint();
+    if (OnDragOver)
+        OnDragOver(*this, event->source(), pos.x(), pos.y(), accept);
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TBigView::dropEvent(QDropEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (OnDragDrop)
+        OnDragDrop(*this, event->source(), pos.x(), pos.y());
+    event->acceptProposedAction();
 }
 
 // ---- keys ----
@@ -203,6 +230,7 @@ bool TBigView::MoveCaretByKey(QKeyEvent *event)
         anchor_ = end_;
     ShowCaretPosition();
     RedrawPage();
+    RestartCaretBlink();
     return true;
 }
 
@@ -278,7 +306,7 @@ void TBigView::focusInEvent(QFocusEvent *event)
         raise();
     if (OnEnter)
         OnEnter(*this);
-    update();
+    RestartCaretBlink();
 }
 
 void TBigView::focusOutEvent(QFocusEvent *event)
@@ -286,7 +314,7 @@ void TBigView::focusOutEvent(QFocusEvent *event)
     QWidget::focusOutEvent(event);
     if (OnExit)
         OnExit(*this);
-    update();
+    RestartCaretBlink();
 }
 
 // ---- frame: resizing edges and moving ----

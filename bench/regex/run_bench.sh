@@ -25,13 +25,14 @@ cases=(
   "class-heavy regex||[A-Za-z_][A-Za-z0-9_]*=[0-9][0-9]*"
 )
 
-# Best elapsed seconds and peak RSS (KB) of $runs runs; the command's output
-# goes to $work/out.
+# Best CPU seconds (user + system: steadier than wall time on a shared
+# machine) and peak RSS (KB) of $runs runs; the command's output goes to $work/out.
 measure() {
-  local best="" rss=0 t m
+  local best="" rss=0 t u s m
   for _ in $(seq $runs); do
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >"$work/out" 2>/dev/null || true
-    read -r t m <"$work/time"
+    /usr/bin/time -f "%U %S %M" -o "$work/time" "$@" >"$work/out" 2>/dev/null || true
+    read -r u s m <"$work/time"
+    t=$(awk "BEGIN{printf \"%.2f\", $u + $s}")
     if [ -z "$best" ] || awk "BEGIN{exit !($t < $best)}"; then best=$t; fi
     [ "$m" -gt "$rss" ] && rss=$m
   done
@@ -44,10 +45,10 @@ size100=$(stat -c %s "$work/text100.txt")
 mb100=$(awk "BEGIN{print $size100 / 1000000}")
 has_ugrep=0; command -v ugrep >/dev/null && has_ugrep=1
 
-echo "Text: $mb100 MB CP932 ($work/text100.txt), best of $runs runs, $(nproc) cores, $(date -u +%F)"
+echo "Text: $mb100 MB CP932 ($work/text100.txt), best CPU time (user + system) of $runs runs, $(nproc) cores, $(date -u +%F)"
 echo
 echo "| pattern | lines | zrscan s | zrscan MB/s | grep s | grep MB/s | zrscan/grep time$( [ $has_ugrep = 1 ] && echo " | ugrep s | ugrep MB/s") |"
-echo "|---|---|---|---|---|---|---$( [ $has_ugrep = 1 ] && echo "|---|---") |"
+echo "|---|---|---|---|---|---|---|$( [ $has_ugrep = 1 ] && echo "---|---|")"
 for entry in "${cases[@]}"; do
   IFS='|' read -r name flags pattern <<<"$entry"
   ere=$("$bin/zr_bench_ere" $flags "$pattern")

@@ -8,6 +8,7 @@
 #include "archive/archive_watcher.h"
 #include "archive/busy_cursor.h"
 #include "archive/cabinet_cutout.h"
+#include "archive/program_folder.h"
 #include "archive/stored_name.h"
 
 namespace zr::archive {
@@ -208,7 +209,11 @@ int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType typ
 void TArchiveControl::PrepareCabinet(const std::string &name) {
     const std::string target = CutOutCabinetName(name, temporarydirectory_);
     cabOptions_->CutOutCabinet = target;
-    CutOutCabinet(name, target);
+    if (CutOutCabinet(name, target)) return;
+    // A cabinet left by an executable of the same name must not stand in for this one.
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    std::error_code ec;
+    if (folder == temporarydirectory_ || folder == PrivateTempFolder()) std::filesystem::remove(target, ec);
 }
 
 std::string TArchiveControl::LibraryArchiveName() {

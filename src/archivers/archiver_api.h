@@ -29,8 +29,8 @@ typedef int (*ARC_CALLBACK)(HWND wnd, unsigned msg, unsigned state, void *extrac
 /* Callback states. */
 #define ZR_ARC_STATE_BEGIN 0u    /* a file begins; sizes and names filled */
 #define ZR_ARC_STATE_PROGRESS 1u /* bytes written so far (every 256 KiB and at the end of each file) */
-#define ZR_ARC_STATE_END 2u      /* the command has finished; the return value is ignored */
-#define ZR_ARC_STATE_OPEN 3u     /* the archive was opened; the return value is ignored */
+#define ZR_ARC_STATE_END 2u      /* reserved: not sent by these libraries */
+#define ZR_ARC_STATE_OPEN 3u     /* reserved: not sent by these libraries */
 
 #define ZR_ARC_NAME_MAX 513 /* bytes of a name field, NUL included */
 
@@ -38,7 +38,7 @@ typedef int (*ARC_CALLBACK)(HWND wnd, unsigned msg, unsigned state, void *extrac
 typedef struct TIndividualInfo {
     uint32_t dwOriginalSize;   /* 0: uncompressed size, clamped to 0xFFFFFFFF */
     uint32_t dwCompressedSize; /* 4: compressed size, clamped */
-    uint32_t dwCRC;            /* 8: CRC as stored (CRC-32, or CRC-16 for LHA) */
+    uint32_t dwCRC;            /* 8: CRC as stored (CRC-32, CRC-16 for LHA, 0 for CAB and TAR) */
     uint32_t uFlag;            /* 12: 0, or ZR_ARC_FLAG_* bits */
     uint32_t uOSType;          /* 16: host OS code of the archive, 0 if unknown */
     uint16_t wRatio;           /* 20: tenths of a percent: compressed/original, for UnZip the saving */
@@ -95,16 +95,20 @@ typedef struct TExtractingInfoEx {
 #define ZR_ARC_FIND_OK 0
 #define ZR_ARC_FIND_END (-1) /* no (further) matching entry */
 
-/* Results of the command function, CheckArchive-independent calls and
- * FindFirst/FindNext failures.  0 is success.  0x8000 itself is kept for
- * the caller ("library or export missing") and never returned. */
+/* Results of the command function, of CloseArchive and IsSFXFile on a bad
+ * handle, and FindFirst/FindNext failures other than the end of the list.
+ * 0 is success.  0x8000 itself is kept for the caller ("library or export
+ * missing") and never returned.  A command goes on after an entry fails
+ * with DATA, UNSAFE_NAME, WRITE or UNSUPPORTED and returns the first error;
+ * CANCELLED, DISK_FULL and a fatal read error stop it at once.  Partly
+ * written files are always removed. */
 #define ZR_ARC_OK 0
 #define ZR_ARC_E_BUSY 0x8001          /* another command of this library is running */
-#define ZR_ARC_E_COMMAND 0x8002       /* command line malformed: no archive name, bad quoting, unknown command */
+#define ZR_ARC_E_COMMAND 0x8002       /* command line malformed: no archive name or an unknown command word */
 #define ZR_ARC_E_OPEN 0x8003          /* archive missing or unreadable */
 #define ZR_ARC_E_NOT_ARCHIVE 0x8004   /* not an archive of this library's format */
 #define ZR_ARC_E_DATA 0x8005          /* CRC mismatch, decompression error or truncated archive */
-#define ZR_ARC_E_UNSAFE_NAME 0x8006   /* an entry named outside the destination was refused (others extracted) */
+#define ZR_ARC_E_UNSAFE_NAME 0x8006   /* an entry was refused: "..", absolute name, drive prefix or device name */
 #define ZR_ARC_E_WRITE 0x8007         /* a destination file or folder could not be created or written */
 #define ZR_ARC_E_DISK_FULL 0x8008     /* stopped: the destination would fall below the free-space reserve */
 #define ZR_ARC_E_CANCELLED 0x8009     /* stopped by the callback */
@@ -114,7 +118,8 @@ typedef struct TExtractingInfoEx {
 #define ZR_ARC_E_DEST 0x800D          /* the destination folder does not exist and cannot be created */
 #define ZR_ARC_E_HANDLE 0x800E        /* unknown or closed archive handle */
 #define ZR_ARC_E_INTERNAL 0x800F      /* out of memory or an unexpected failure */
-#define ZR_ARC_E_LINK_SKIPPED 0x8010  /* a link or device entry was not created (others extracted) */
+/* Links, devices and FIFOs are never created; they are logged as skipped
+ * and do not make a command fail. */
 
 /* Cab library version: 100 = 1.00. */
 #define ZR_CAB_VERSION 100

@@ -42,6 +42,7 @@ TBigView::TBigView(QWidget *parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     vbar_->hide();
     hbar_->hide();
@@ -55,6 +56,10 @@ TBigView::TBigView(QWidget *parent)
     connect(hbar_, &QScrollBar::valueChanged, this, [this](int value) { SetHorizontalOffset(value); });
     connect(&autoScroll_, &QTimer::timeout, this, [this] { AutoScrollTick(); });
     autoScroll_.setInterval(kAutoScrollMs);
+    connect(&caretBlink_, &QTimer::timeout, this, [this] {
+        caretShown_ = !caretShown_;
+        update();
+    });
     clock_.start();
     resize(65, 65);
     Relayout();
@@ -85,7 +90,7 @@ void TBigView::SetCaption(const std::string &caption)
 void TBigView::SetCaret(bool on)
 {
     caret_ = on;
-    update();
+    RestartCaretBlink();
 }
 
 void TBigView::SetCRMark(bool on)
@@ -426,13 +431,25 @@ void TBigView::paintEvent(QPaintEvent *)
     painter.fillRect(area, color_);
     if (!page_.Image().isNull())
         painter.drawImage(area.topLeft(), page_.Image());
-    if (caret_ && hasFocus() && LineCount() > 0 && end_.Y >= top_ && end_.Y <= bottom_) {
+    if (caret_ && caretShown_ && hasFocus() && LineCount() > 0 && end_.Y >= top_ && end_.Y <= bottom_) {
         const TBvGeometry geometry(doc_, measurer_);
         const int x = area.left() + TBvGeometry::LeftMargin + geometry.WidthBeforeColumn(end_.Y, end_.X) -
                       hOffset_ * measurer_.CharWidth();
         const int y = area.top() + (end_.Y - top_) * measurer_.LineHeight();
         painter.fillRect(QRect(x, y, 2, measurer_.LineHeight()).intersected(area), palette().color(QPalette::Text));
     }
+}
+
+void TBigView::RestartCaretBlink()
+{
+    // The caret shows at once after every move and blinks at the desktop's rate.
+    caretShown_ = true;
+    const int flashMs = QApplication::cursorFlashTime();
+    if (caret_ && hasFocus() && flashMs > 0)
+        caretBlink_.start(flashMs / 2);
+    else
+        caretBlink_.stop();
+    update();
 }
 
 // ---- scrolling ----

@@ -38,6 +38,10 @@ public:
     using TKeyPressEvent = std::function<void(TBigView &, QString &text)>;
     using TMouseEvent = std::function<void(TBigView &, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
     using TMouseMoveEvent = std::function<void(TBigView &, Qt::KeyboardModifiers, int x, int y)>;
+    // Dragging onto the view: source is the dragging object (null from
+    // another program); OnDragOver sets accept to take the drop.
+    using TDragOverEvent = std::function<void(TBigView &, QObject *source, int x, int y, bool &accept)>;
+    using TDragDropEvent = std::function<void(TBigView &, QObject *source, int x, int y)>;
 
     static constexpr int MaxCaptionChars = 255;
 
@@ -92,24 +96,26 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
 
-    // Line operations; indexes are display rows.
-    std::string GetLine(int row) const { return doc_.GetLine(row); }
-    void PutLine(int row, const std::string &text);
-    int AddLine(const std::string &text);
-    void AddStrings(const std::vector<std::string> &lines);
-    void Assign(const std::vector<std::string> &lines);
-    void Clear();
-    void AssignTo(std::vector<std::string> &target) const { doc_.AssignTo(target); }
-    void Delete(int row);
-    void Exchange(int rowA, int rowB);
-    void Insert(int row, const std::string &text);
-    bool Find(const std::string &text, int &row, int &column) const { return doc_.Find(text, row, column); }
-    int IndexOf(const std::string &text) const { return doc_.IndexOf(text); }
-    void LoadFromFile(const std::string &fileName);
-    void LoadFromStream(std::istream &in);
-    void SaveToFile(const std::string &fileName) const { doc_.SaveToFile(fileName); }
-    void SaveToStream(std::ostream &out) const { doc_.SaveToStream(out); }
+    // Line operations (overridable); indexes are display rows.
+    virtual std::string GetLine(int row) const { return doc_.GetLine(row); }
+    virtual void PutLine(int row, const std::string &text);
+    virtual int AddLine(const std::string &text);
+    virtual void AddStrings(const std::vector<std::string> &lines);
+    virtual void Assign(const std::vector<std::string> &lines);
+    virtual void Clear();
+    virtual void AssignTo(std::vector<std::string> &target) const { doc_.AssignTo(target); }
+    virtual void Delete(int row);
+    virtual void Exchange(int rowA, int rowB);
+    virtual void Insert(int row, const std::string &text);
+    virtual bool Find(const std::string &text, int &row, int &column) const { return doc_.Find(text, row, column); }
+    virtual int IndexOf(const std::string &text) const { return doc_.IndexOf(text); }
+    virtual void LoadFromFile(const std::string &fileName);
+    virtual void LoadFromStream(std::istream &in);
+    virtual void SaveToFile(const std::string &fileName) const { doc_.SaveToFile(fileName); }
+    virtual void SaveToStream(std::ostream &out) const { doc_.SaveToStream(out); }
     int LineCount() const { return doc_.LineCount(); }
     int LogicalLineCount() const { return doc_.LogicalLineCount(); }
 
@@ -142,6 +148,9 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Layout and drawing.
@@ -167,6 +176,7 @@ private:
     bool MoveCaretByKey(QKeyEvent *event);
     bool ScrollByKey(QKeyEvent *event);
     void ShowCaretPosition();
+    void RestartCaretBlink();
     // Frame dragging.
     bool StartFrameDrag(QMouseEvent *event);
     void DragFrame(QPoint globalPos);
@@ -180,6 +190,8 @@ private:
     QMenu *popupMenu_ = nullptr;
     QAction *copyAction_ = nullptr;
     QTimer autoScroll_;
+    QTimer caretBlink_;
+    bool caretShown_ = true;  // blink phase
     QElapsedTimer clock_;
     TBvScrollAccel vAccel_;
     TBvScrollAccel hAccel_;

@@ -189,14 +189,12 @@ int TBvDocument::IndexOf(std::string_view text) const
 
 void TBvDocument::LoadFromFile(const std::string &fileName)
 {
-    rows_.clear();
-    store_.LoadFromFile(fileName);
+    store_.LoadFromFile(fileName);  // keeps the lines when it throws
     Rewrap();
 }
 
 void TBvDocument::LoadFromStream(std::istream &in)
 {
-    rows_.clear();
     store_.LoadFromStream(in);
     Rewrap();
 }

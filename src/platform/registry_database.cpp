@@ -122,7 +122,19 @@ const char *const kSchema =
 std::string SubKeyLow(const std::string &fold) { return fold + "\\"; }
 std::string SubKeyHigh(const std::string &fold) { return fold + "]"; }
 
-bool IsBusy(int code) { return code == SQLITE_BUSY || code == SQLITE_LOCKED; }
+// Failures that say the file itself is unusable. Others (busy, disk full,
+// input/output errors) may pass, so the file is left where it is.
+bool FileIsUnusable(int code)
+{
+    switch (code & 0xFF) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_READONLY: return true;
+    default: return false;
+    }
+}
 
 std::string ParentKey(std::string_view key)
 {
@@ -220,10 +232,10 @@ void RegistryDatabase::Open()
     }
     MakeParentFolder(path_);
     std::string reason;
-    bool busy = false;
-    if (TryOpenFile(reason, busy)) return;
+    bool unusable = false;
+    if (TryOpenFile(reason, unusable)) return;
     const bool fileExists = ::access(path_.c_str(), F_OK) == 0;
-    if (busy || !fileExists) {
+    if (!unusable || !fileExists) {
         Notice("設定データベース " + path_ + " を使えません（" + reason + "）。設定は保存されません。");
         OpenInMemory();
         return;
@@ -235,7 +247,7 @@ void RegistryDatabase::Open()
         return;
     }
     std::string retryReason;
-    if (TryOpenFile(retryReason, busy)) {
+    if (TryOpenFile(retryReason, unusable)) {
         Notice("設定データベース " + path_ + " を使えません（" + reason + "）。元のファイルは " + aside +
                " として残し、新しいデータベースを使います。");
         return;
@@ -245,14 +257,15 @@ void RegistryDatabase::Open()
     OpenInMemory();
 }
 
-bool RegistryDatabase::TryOpenFile(std::string &reason, bool &busy)
+bool RegistryDatabase::TryOpenFile(std::string &reason, bool &unusable)
 {
     CloseHandle();
-    busy = false;
+    unusable = false;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     int rc = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
     if (rc == SQLITE_OK && sqlite3_db_readonly(db_, "main") == 1) {
         reason = "書き込みできません";
+        unusable = true;
         CloseHandle();
         return false;
     }
@@ -273,7 +286,7 @@ bool RegistryDatabase::TryOpenFile(std::string &reason, bool &busy)
         persistent_ = true;
         return true;
     }
-    busy = IsBusy(rc);
+    unusable = FileIsUnusable(rc);
     reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
     if (rc == SQLITE_CORRUPT) reason = "データベースが壊れています";
     CloseHandle();

@@ -6,7 +6,8 @@
 // Several processes may share the file (WAL mode and a busy timeout). A file
 // that cannot be used (corrupt, not a database, unreadable, read-only) is
 // renamed aside, kept, and a fresh database is used; the user is told through
-// the notice handler. When even that fails, an in-memory database keeps the
+// the notice handler. A file that fails for a passing reason (locked, disk
+// full) is never moved. When even that fails, an in-memory database keeps the
 // program running and the notice says that settings will not be saved.
 
 #include "platform/registry_value.h"
@@ -57,7 +58,7 @@ public:
 
 private:
     void Open();
-    bool TryOpenFile(std::string &reason, bool &busy);
+    bool TryOpenFile(std::string &reason, bool &unusable);
     void OpenInMemory();
     bool Exec(const char *sql);
     void CloseHandle();

@@ -22,7 +22,7 @@ struct AutomatonLimits {
 
 namespace msg {
 inline constexpr const char *kTooComplex =
-    "正規表現が複雑すぎます（オートマトンの状態数が上限を超えるため検索できません）";
+    "正規表現が複雑すぎます（オートマトンが処理の上限を超えるため検索できません）";
 }
 
 [[noreturn]] inline void ThrowTooComplex() { throw ERegExpParser(msg::kTooComplex, 0); }

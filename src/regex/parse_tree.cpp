@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "regex/nfa_limits.h"
+
 namespace zr::regex {
 
 TREParseNode *TREParseTree::MakeNode(NodeOp op, TREParseNode *left, TREParseNode *right) {
@@ -60,12 +62,15 @@ void TREParseTree::RemoveLeaf(TREParseNode *leaf) {
     leafByRange_.erase(Key(leaf->low, leaf->high));
 }
 
-void TREParseTree::MakeDisjoint() {
+void TREParseTree::MakeDisjoint(std::size_t maxSteps) {
+    std::size_t steps = 0;
     std::size_t i = 0;
     while (i < leaves_.size()) {
         bool changed = false;
-        for (std::size_t j = i + 1; j < leaves_.size() && !changed; ++j)
+        for (std::size_t j = i + 1; j < leaves_.size() && !changed; ++j) {
+            if (++steps > maxSteps) ThrowTooComplex();
             changed = Split(leaves_[j], leaves_[i]);
+        }
         if (!changed) ++i;
     }
 }

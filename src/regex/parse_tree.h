@@ -3,6 +3,7 @@
 // shared (one leaf per distinct code range), so the tree is a DAG, and
 // MakeDisjoint rewrites overlapping leaves in place into unions of pieces.
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
@@ -31,6 +32,9 @@ struct TREParseNode {
     TREParseNode *right = nullptr;
 };
 
+// Far above what patterns of realistic size need (a few hundred thousand).
+inline constexpr std::size_t kMaxDisjointSteps = 30'000'000;
+
 class TREParseTree {
 public:
     TREParseTree() = default;
@@ -55,8 +59,9 @@ public:
     void ReplaceByUnion(TREParseNode *leaf, TREParseNode *a, TREParseNode *b);
     // Drops a leaf from the leaf list (its node stays owned by the store).
     void RemoveLeaf(TREParseNode *leaf);
-    // Rewrites leaves until any two are disjoint or the same leaf.
-    void MakeDisjoint();
+    // Rewrites leaves until any two are disjoint or the same leaf. Throws
+    // ERegExpParser when that takes more than maxSteps leaf comparisons.
+    void MakeDisjoint(std::size_t maxSteps = kMaxDisjointSteps);
     void Clear();
 
     // Current leaves in creation order.

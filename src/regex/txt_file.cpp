@@ -2,7 +2,6 @@
 
 #include "platform/mbchar.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -29,10 +28,6 @@ int OpenForReading(const std::string &fileName)
     return fd;
 }
 
-// A line break can never be the second byte of a double-byte character;
-// treating it as one would hide the break from the anchors.
-bool CanBeTrailByte(unsigned char c) { return c != '\n' && c != '\r'; }
-
 }  // namespace
 
 TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop)
@@ -40,7 +35,6 @@ TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopH
 {
     // The leading line feed lets a line-head anchor match the first line and
     // makes the first NextStart count line 1.
-    text_.reserve(2 * BlockSize + 2);
     text_.push_back('\n');
     try {
         LoadBlock();
@@ -99,10 +93,18 @@ void TTxtFile::LoadBlock()
     if (got == 0)
         throw EEndOfFile();
 
-    std::replace(text_.begin() + static_cast<std::ptrdiff_t>(oldSize), text_.end(), '\0', ' ');
+    ReplaceNulBytes(oldSize);
     if (atEnd_ && text_.back() != '\n')
         text_.push_back('\n');  // the last line always ends with a line feed
     RunMessageLoopAndCheckCancel();
+}
+
+// NUL bytes of the file read as spaces.
+void TTxtFile::ReplaceNulBytes(std::size_t from)
+{
+    char *end = text_.data() + text_.size();
+    for (char *p = text_.data() + from; (p = static_cast<char *>(std::memchr(p, 0, static_cast<std::size_t>(end - p))));)
+        *p++ = ' ';
 }
 
 bool TTxtFile::LoadUntil(std::size_t pos)
@@ -136,7 +138,7 @@ void TTxtFile::NormaliseCarriageReturnAtStart()
         text_[start_] = '\n';
 }
 
-unsigned char TTxtFile::ReadStartByte()
+unsigned char TTxtFile::ReadStartByteAtBlockEnd()
 {
     if (!HasByteAt(start_))
         throw EEndOfFile();
@@ -154,17 +156,7 @@ unsigned char TTxtFile::ReadStartByte()
     return ch;
 }
 
-CharCode TTxtFile::NextStart()
-{
-    CharCode code = ReadStartByte();
-    if (platform::IsCp932LeadByte(static_cast<unsigned char>(code)) &&
-        CanBeTrailByte(static_cast<unsigned char>(text_[start_])))
-        code = static_cast<CharCode>(code << 8 | ReadStartByte());
-    probe_ = start_;
-    return code;
-}
-
-CharCode TTxtFile::NextProbe()
+CharCode TTxtFile::NextProbeInFull()
 {
     if (!HasByteAt(probe_))
         return 0;
@@ -177,7 +169,7 @@ CharCode TTxtFile::NextProbe()
         return '\n';
     }
     if (platform::IsCp932LeadByte(ch) && HasByteAt(probe_) &&
-        CanBeTrailByte(static_cast<unsigned char>(text_[probe_])))
+        CanBeTrailByte(text_[probe_]))
         return static_cast<CharCode>(ch << 8 | static_cast<unsigned char>(text_[probe_++]));
     return ch;
 }

@@ -6,6 +6,7 @@
 // before the first line and after an unterminated last line, and the current
 // line stays whole even when it spans many blocks.
 
+#include "platform/mbchar.h"
 #include "regex/scanner.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
@@ -34,22 +35,60 @@ public:
 
     // Moves the start cursor one character on and returns it; the probe
     // restarts there. Throws EEndOfFile at the end of the text.
-    CharCode NextStart();
+    CharCode NextStart()
+    {
+        CharCode code = ReadStartByte();
+        if (platform::IsCp932LeadByte(static_cast<unsigned char>(code)) && CanBeTrailByte(text_[start_]))
+            code = static_cast<CharCode>(code << 8 | ReadStartByte());
+        probe_ = start_;
+        return code;
+    }
     // Next character at the probe cursor; 0 once the text is exhausted.
-    CharCode NextProbe();
+    CharCode NextProbe()
+    {
+        // Plain single bytes are served here; the rest needs the full rules.
+        if (probe_ + 1 < text_.size()) {
+            const auto ch = static_cast<unsigned char>(text_[probe_]);
+            if (ch != '\r' && !platform::IsCp932LeadByte(ch)) {
+                ++probe_;
+                return ch;
+            }
+        }
+        return NextProbeInFull();
+    }
     // Moves the start cursor to the end of its line and returns that line.
     RE_LineInfo_t TakeLine();
 
     const std::string &FileName() const { return fileName_; }
 
 private:
+    // A line break can never be the second byte of a double-byte character;
+    // treating it as one would hide the break from the anchors.
+    static bool CanBeTrailByte(char c) { return c != '\n' && c != '\r'; }
+    CharCode NextProbeInFull();
     bool HasByteAt(std::size_t pos) { return pos < text_.size() || LoadUntil(pos); }
     bool LoadUntil(std::size_t pos);
     void LoadBlock();
     std::size_t ReadFromFile(char *dest, std::size_t wanted);
     void DropTextBeforeLineStart();
+    void ReplaceNulBytes(std::size_t from);
     void RunMessageLoopAndCheckCancel();
-    unsigned char ReadStartByte();
+    // The start cursor's byte read, inline while the next byte is loaded.
+    unsigned char ReadStartByte()
+    {
+        if (start_ + 1 >= text_.size())
+            return ReadStartByteAtBlockEnd();
+        const auto ch = static_cast<unsigned char>(text_[start_++]);
+        if (ch == '\n') {
+            lineStart_ = start_;
+            ++lineNo_;
+        }
+        if (text_[start_] == '\r')
+            NormaliseCarriageReturnAtStart();
+        probe_ = start_;
+        return ch;
+    }
+    unsigned char ReadStartByteAtBlockEnd();
     void NormaliseCarriageReturnAtStart();
 
     std::string fileName_;

@@ -319,6 +319,20 @@ TEST_F(CabinetCutOutTest, OldCabLibraryGetsTheCutOutCabinet) {
     EXPECT_NE(std::string(Stub(atCab)->lastCommand).find("\"" + cut + "\""), std::string::npos);
 }
 
+TEST_F(CabinetCutOutTest, StaleCabinetOfAnotherExecutableIsNotUsed) {
+    TempDir work, other;
+    Stub(atCab)->version = 89;
+    control_.SetTemporarydirectory(work.Path());
+    WriteFile(work.File("setup.Cab"), "STUB:Cab left over from another setup.exe");
+    // Found by the Cab check but holding no cabinet signature to cut out.
+    WriteFile(other.File("setup.exe"), "STUB:Cab without signature");
+    control_.SetArchiveFile(other.File("setup.exe"));
+    ASSERT_EQ(control_.ArchiveType(), atCab);
+    EXPECT_FALSE(std::filesystem::exists(work.File("setup.Cab")));
+    EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"x"}), 2);
+    EXPECT_EQ(Stub(atCab)->commandCalls, 0);
+}
+
 TEST_F(CabinetCutOutTest, CurrentCabLibraryReadsTheExecutableItself) {
     TempDir work;
     control_.SetTemporarydirectory(work.Path());

@@ -74,6 +74,8 @@ std::vector<RoundTrip> Cases()
         {"libTar32.so", "Tar", "repeat.txt.Z", kTar, {{"repeat.txt", RepeatText()}}, 1},
         {"libTar32.so", "Tar", "repeat.txt.bz2", kTar, {{"repeat.txt", RepeatText()}}, 1},
         {"libUnarj32j.so", "Unarj", "sample.arj", kArj, WithNihongo(WithRepeat(Basic())), 5},
+        {"libUnarj32j.so", "Unarj", "method2.arj", kArj, small, 2},
+        {"libUnarj32j.so", "Unarj", "method3.arj", kArj, small, 2},
         {"libUnarj32j.so", "Unarj", "method4.arj", kArj, small, 2},
     };
 }

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
+#include <sstream>
 
 #include "bigview/bigview.h"
 #include "platform/mbchar.h"
@@ -348,13 +351,56 @@ TEST(BigView, PutLineThatShortensTheLastLine)
     EXPECT_THROW(view.PutLine(1, "x"), EBvListError);
 }
 
-TEST(BigView, IndexErrorsPropagate)
+TEST(BigView, DragEventsLetTheOwnerDecide)
+{
+    // Delivered straight to the widget: outside a real drag the application
+    // does not route drag events.
+    TBigView view;
+    QObject &target = view;
+    QMimeData data;
+    data.setText("x");
+    QDragMoveEvent refused(QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.event(&refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QPoint seen;
+    view.OnDragOver = [&seen](TBigView &, QObject *, int x, int y, bool &accept) {
+        seen = QPoint(x, y);
+        accept = true;
+    };
+    bool dropped = false;
+    view.OnDragDrop = [&dropped](TBigView &, QObject *, int, int) { dropped = true; };
+    QDragMoveEvent accepted(QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.event(&accepted);
+    EXPECT_TRUE(accepted.isAccepted());
+    EXPECT_EQ(seen, QPoint(5, 6));
+    QDropEvent drop(QPointF(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.event(&drop);
+    EXPECT_TRUE(dropped);
+}
+
+TEST(BigView, IndexAndFileErrorsPropagateAndKeepTheLines)
 {
     TBigView view;
     view.AddLine("a");
     EXPECT_THROW(view.GetLine(3), EBvListError);
     EXPECT_THROW(view.Delete(-1), EBvListError);
+    EXPECT_THROW(view.LoadFromFile("/nonexistent/zurivo/bigview.txt"), EBvInOutError);
     EXPECT_EQ(view.LineCount(), 1);
+    EXPECT_EQ(view.GetLine(0), "a");
+}
+
+TEST(BigView, StreamsRoundTripTheLogicalLines)
+{
+    TBigView view;
+    view.SetWrapByte(2);
+    std::istringstream in("abcd\r\nef");
+    view.LoadFromStream(in);
+    EXPECT_EQ(view.LineCount(), 3);
+    EXPECT_EQ(view.LogicalLineCount(), 2);
+    std::ostringstream out;
+    view.SaveToStream(out);
+    EXPECT_EQ(out.str(), "abcd\r\nef\r\n");
 }
 
 }  // namespace

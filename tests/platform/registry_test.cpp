@@ -153,6 +153,32 @@ TEST(RegistryDatabase, ChangesOfOneProcessAreSeenByAnotherConnection)
     EXPECT_FALSE(reader->KeyExists("HKEY_CURRENT_USER\\Shared"));
 }
 
+TEST(RegistryDatabase, TwoProcessesWritingAtOnceBothSucceed)
+{
+    TempRegistry temp;
+    RegistryDatabase parent(temp.Path());
+    ASSERT_TRUE(parent.CreateKey("HKEY_CURRENT_USER\\Race"));
+    constexpr int kWrites = 100;
+
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        RegistryDatabase writer(temp.Path());
+        bool ok = true;
+        for (int i = 0; i < kWrites; ++i)
+            ok = writer.WriteValue("HKEY_CURRENT_USER\\Race", "c" + std::to_string(i), RegValue::DWord(i)) && ok;
+        ::_exit(ok ? 0 : 1);
+    }
+    bool ok = true;
+    for (int i = 0; i < kWrites; ++i)
+        ok = parent.WriteValue("HKEY_CURRENT_USER\\Race", "p" + std::to_string(i), RegValue::String("v")) && ok;
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the busy timeout lets writers wait their turn";
+    EXPECT_EQ(parent.ValueNames("HKEY_CURRENT_USER\\Race").size(), 2u * kWrites);
+}
+
 TEST(RegistryDatabase, CorruptFileIsMovedAsideKeptAndReplaced)
 {
     TempRegistry temp;
@@ -171,6 +197,27 @@ TEST(RegistryDatabase, CorruptFileIsMovedAsideKeptAndReplaced)
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(ReadFileBytes(kept[0]), garbage) << "the damaged file is kept unchanged";
     EXPECT_NE(notices.messages[0].find(kept[0]), std::string::npos) << "the message names the kept file";
+}
+
+TEST(RegistryDatabase, DamagedPagesOfARealDatabaseAreDetected)
+{
+    TempRegistry temp;
+    NoticeCapture notices;
+    {
+        RegistryDatabase db(temp.Path());
+        ASSERT_TRUE(db.CreateKey("HKEY_CURRENT_USER\\Big"));
+        for (int i = 0; i < 300; ++i)
+            db.WriteValue("HKEY_CURRENT_USER\\Big", std::to_string(i), RegValue::String(std::string(100, 'v')));
+    }  // the last connection folds the WAL back into the file
+    std::string bytes = ReadFileBytes(temp.Path());
+    ASSERT_GT(bytes.size(), 4u * 4096);
+    for (std::size_t i = 4096; i < 3 * 4096; ++i) bytes[i] = static_cast<char>(i * 7);
+    WriteFileBytes(temp.Path(), bytes);
+
+    RegistryDatabase reopened(temp.Path());
+    EXPECT_TRUE(reopened.IsPersistent());
+    EXPECT_FALSE(reopened.KeyExists("HKEY_CURRENT_USER\\Big")) << "a fresh database";
+    EXPECT_EQ(notices.messages.size(), 1u);
 }
 
 TEST(RegistryDatabase, UnusableLocationFallsBackToMemoryWithANotice)

@@ -94,7 +94,11 @@ TEST(DfaCapTest, ExplodingPatternsAreRefusedWithAClearMessage) {
     for (int i = 0; i < 20; ++i) exploding += "(a|b)";
     std::string nestedPlus = "a";
     for (int i = 0; i < 30; ++i) nestedPlus = "(" + nestedPlus + ")+";
-    for (const std::string &pattern : {exploding, nestedPlus}) {
+    // Thousands of staggered ranges: making them disjoint is refused as well.
+    std::string ranges = "[";
+    for (int i = 0; i < 2000; ++i) ranges += "\\x" + std::to_string(1000 + i * 3) + "-\\x" + std::to_string(4000 + i * 3);
+    ranges += "]";
+    for (const std::string &pattern : {exploding, nestedPlus, ranges}) {
         try {
             CompileForTest(pattern);
             ADD_FAILURE() << "compiled " << pattern;

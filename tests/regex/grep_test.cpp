@@ -146,5 +146,30 @@ TEST_F(GrepTest, HandlerMayAssignANewPatternDuringTheScan) {
     EXPECT_EQ(reports, 3);
 }
 
+// Both scans must report the same lines for a literal pattern, also where a
+// match straddles a block boundary or sits behind a double-byte character.
+TEST_F(GrepTest, LiteralAndAutomatonScansAgree) {
+    const std::string kana = Sjis("アイ");
+    std::string text = "xa\rbc\r\nabc\n" + kana + "A" + kana + "\n" + Sjis("ａ") + "abc";
+    for (std::size_t pad : {102395u, 102396u, 102397u, 102398u, 102399u}) {
+        text += "\n" + std::string(pad, 'x') + "abc" + kana + "\n";
+        text += std::string(pad, 'y') + kana + "\r\n";
+    }
+    const std::string file = folder_.Write("agree.txt", text);
+    for (const std::string &pattern : std::vector<std::string>{"abc", "^abc", "bc$", "A" + kana, kana + "\r", "x" + kana}) {
+        grep_.SetRegExp(pattern);
+        hits_.clear();
+        grep_.LiteralScan(file);
+        const std::vector<Hit> literal = hits_;
+        hits_.clear();
+        grep_.DfaScan(file);
+        EXPECT_EQ(literal, hits_) << pattern;
+    }
+    grep_.SetRegExp("abc");
+    hits_.clear();
+    grep_.GrepFile(file);
+    EXPECT_EQ(hits_.size(), 7u);  // two short lines and every padded one
+}
+
 }  // namespace
 }  // namespace zr::regex

@@ -219,6 +219,21 @@ TEST_F(TxtFileTest, DoubleByteCharacterSplitOverTwoBlocks)
     EXPECT_EQ(LineNumbers(FindLiteral(path, a)), (std::vector<std::int32_t>{1, 2}));
 }
 
+TEST_F(TxtFileTest, CarriageReturnAtABlockEndPairsWithTheNextBlock)
+{
+    // The file's byte BlockSize - 1 is a carriage return.
+    const std::string head(TTxtFile::BlockSize - 2, 'x');
+    const std::string crlf = folder.Write("crlf.txt", head + "y\r\nz\n");
+    EXPECT_EQ(LineNumbers(FindLiteral(crlf, "z")), (std::vector<std::int32_t>{2}));
+    const auto probed = FindLiteral(crlf, "y\nz");  // the probe crosses the pair
+    ASSERT_EQ(probed.size(), 1u);
+    EXPECT_EQ(probed[0].Line, head + "y");
+
+    const std::string lone = folder.Write("cr.txt", head + "y\rz\n");
+    EXPECT_EQ(LineNumbers(FindLiteral(lone, "z")), (std::vector<std::int32_t>{2}));
+    EXPECT_EQ(LineNumbers(FindLiteral(lone, "y\nz")), (std::vector<std::int32_t>{1}));
+}
+
 TEST_F(TxtFileTest, TrailByteEqualToAsciiLetterIsNotAStart)
 {
     // 0x82 0x61 is a double-byte character whose trail byte is "a".

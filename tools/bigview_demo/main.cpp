@@ -1,7 +1,7 @@
 // Shows the result view with Japanese and ASCII lines, wrapped at the window
 // width, with a selection, line-end marks and both scroll bars.
-// Usage: bigview_demo [screenshot.png]  (with a file name it saves a grab of
-// the window after it is shown and quits).
+// Usage: bigview_demo [screenshot.png [scrolled.png]]  (with file names it
+// saves a grab of the window, then one scrolled to the end, and quits).
 #include <QApplication>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -47,11 +47,17 @@ int main(int argc, char **argv)
     window.show();
     FillSummary(*view);
     view->SetSelection({8, 0}, {10, 1});
+    window.activateWindow();
     view->setFocus();
     if (argc > 1) {
         const QString file = QString::fromLocal8Bit(argv[1]);
-        QTimer::singleShot(500, &window, [&window, file] {
+        const QString scrolled = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+        QTimer::singleShot(500, &window, [&window, view, file, scrolled] {
             window.grab().save(file);
+            if (!scrolled.isEmpty()) {
+                view->SetTopLine(view->LineCount() - view->VisibleLines());
+                window.grab().save(scrolled);
+            }
             QApplication::quit();
         });
     }

@@ -151,6 +151,7 @@ void ReadRar4(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
             e.compressedSize = add;
             e.osType = ByteAt(d, h + 15);
             e.crc = Le32At(d, h + 16);
+            e.dataCrc32 = (flags & 0xE0) != 0xE0;  // folders carry no data
             e.method = RarMethodText(ByteAt(d, h + 25) >= 0x30 ? ByteAt(d, h + 25) - 0x30 : 0);
             if (e.osType == 0 || e.osType == 2)
                 e.dosAttributes = Le32At(d, h + 28) & 0x3F;
@@ -187,6 +188,7 @@ void ReadRar5(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
                     at += 4;
                 if ((fileFlags & 4) && at + 4 <= end) {
                     e.crc = Le32At(d, at);
+                    e.dataCrc32 = true;
                     at += 4;
                 }
                 if (ReadVint(d, at, compression) && ReadVint(d, at, host)) {

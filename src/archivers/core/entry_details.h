@@ -17,6 +17,7 @@ namespace zr::archivers {
 struct EntryDetails {
     std::optional<std::uint64_t> compressedSize;
     std::uint32_t crc = 0;
+    bool dataCrc32 = false;  // `crc` is the CRC-32 of the data and worth checking ourselves
     std::uint32_t osType = 0;
     std::optional<std::uint32_t> dosAttributes;  // bits 0x01 R, 0x02 H, 0x04 S, 0x20 A
     std::string method;                          // empty = keep the reader's text

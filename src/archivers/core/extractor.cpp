@@ -1,5 +1,6 @@
 #include "archivers/core/extractor.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 #include "archivers/archiver_api.h"
@@ -180,7 +181,7 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
     std::uint64_t written = 0, checkedAt = 0;
     int stopCode = ZR_ARC_OK;
     std::string stopText;
-    const DataStatus status = reader_.readData([&](const char *data, std::size_t size) {
+    const auto writeSlice = [&](const char *data, std::size_t size) {
         if (!file.write(data, size)) {
             stopCode = ZR_ARC_E_WRITE;
             stopText = "Cannot write " + shown;
@@ -199,6 +200,17 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
             stopCode = ZR_ARC_E_CANCELLED;
             stopText = "Cancelled.";
             return false;
+        }
+        return true;
+    };
+    // Slices no larger than the report step keep progress at least that frequent.
+    const DataStatus status = reader_.readData([&](const char *data, std::size_t size) {
+        while (size > 0) {
+            const std::size_t slice = std::min<std::size_t>(size, ProgressReporter::kReportStep);
+            if (!writeSlice(data, slice))
+                return false;
+            data += slice;
+            size -= slice;
         }
         return true;
     });

@@ -4,7 +4,9 @@
 #include <archive_entry.h>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "archivers/archiver_api.h"
 #include "archivers/core/entry_details.h"
@@ -144,6 +146,7 @@ private:
     std::size_t index_ = 0;
     bool singleFile_ = false;
     bool measureSizes_ = false;
+    std::optional<std::uint32_t> expectedCrc_;
 };
 
 bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
@@ -243,8 +246,12 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     if (entry.kind == EntryKind::kFile && !(archive_entry_perm(e) & 0200))
         entry.attributes[3] = 'R';
     entry.method = DefaultMethodText(format_, archive_format_name(a_), archive_filter_name(a_, 0));
+    expectedCrc_.reset();
     if (index_ < details_.size()) {
         ApplyEntryDetails(details_[index_], entry);
+        // libarchive does not check the CRC of stored RAR entries.
+        if (format_ == LibarchiveFormat::kRar && details_[index_].dataCrc32 && entry.kind == EntryKind::kFile)
+            expectedCrc_ = details_[index_].crc;
         if (entry.name.empty() || entry.name == "/")
             entry.name = NormaliseSeparators(StoredNameToUtf8(details_[index_].rawName)) + entry.name;
     }
@@ -287,13 +294,24 @@ DataStatus LibarchiveReader::readData(const DataSink &sink)
 {
     static const char zeros[4096] = {};
     std::int64_t written = 0;
+    uLong crc = crc32(0, nullptr, 0);
+    const auto push = [&](const char *data, std::size_t size) {
+        if (expectedCrc_)
+            crc = crc32(crc, reinterpret_cast<const Bytef *>(data), static_cast<uInt>(size));
+        return !sink || sink(data, size);
+    };
     for (;;) {
         const void *buffer = nullptr;
         size_t size = 0;
         la_int64_t offset = 0;
         const int r = archive_read_data_block(a_, &buffer, &size, &offset);
-        if (r == ARCHIVE_EOF)
+        if (r == ARCHIVE_EOF) {
+            if (expectedCrc_ && static_cast<std::uint32_t>(crc) != *expectedCrc_) {
+                setError("CRC error", false);
+                return DataStatus::kError;
+            }
             return DataStatus::kComplete;
+        }
         if (r != ARCHIVE_OK) {
             // A warning here is a CRC mismatch: never a success.
             const char *text = archive_error_string(a_);
@@ -302,11 +320,11 @@ DataStatus LibarchiveReader::readData(const DataSink &sink)
         }
         while (written < offset) {  // a hole in a sparse entry
             const auto gap = static_cast<std::size_t>(std::min<std::int64_t>(offset - written, sizeof zeros));
-            if (sink && !sink(zeros, gap))
+            if (!push(zeros, gap))
                 return DataStatus::kStopped;
             written += static_cast<std::int64_t>(gap);
         }
-        if (size > 0 && sink && !sink(static_cast<const char *>(buffer), size))
+        if (size > 0 && !push(static_cast<const char *>(buffer), size))
             return DataStatus::kStopped;
         written += static_cast<std::int64_t>(size);
     }

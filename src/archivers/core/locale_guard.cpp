@@ -4,16 +4,32 @@ namespace zr::archivers {
 
 namespace {
 
+// Created once, freed when the library is unloaded.
+class Utf8LocaleHolder {
+public:
+    Utf8LocaleHolder()
+    {
+        locale_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+        if (!locale_)
+            locale_ = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(0));
+    }
+    ~Utf8LocaleHolder()
+    {
+        if (locale_)
+            freelocale(locale_);
+    }
+    Utf8LocaleHolder(const Utf8LocaleHolder &) = delete;
+    Utf8LocaleHolder &operator=(const Utf8LocaleHolder &) = delete;
+    locale_t get() const { return locale_; }
+
+private:
+    locale_t locale_ = nullptr;
+};
+
 locale_t Utf8Locale()
 {
-    // Created once and kept for the life of the library.
-    static locale_t locale = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-        if (!l)
-            l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(0));
-        return l;
-    }();
-    return locale;
+    static Utf8LocaleHolder holder;
+    return holder.get();
 }
 
 }  // namespace

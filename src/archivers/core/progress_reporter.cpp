@@ -44,7 +44,7 @@ bool ProgressReporter::beginFile(std::string_view storedName, std::string_view d
 
 bool ProgressReporter::wrote(std::uint64_t total)
 {
-    if (total - lastReported_ < kReportStep)
+    if (total / kReportStep == lastReported_ / kReportStep)
         return true;
     lastReported_ = total;
     info_.dwWriteSize = Clamp32(total);

@@ -1,0 +1,219 @@
+// The search's per-archive sequence against the real archiver libraries and
+// their fixtures: assign, type, list "*.txt *.doc", extract with folders
+// kept, overwrite and silent mode on. Skipped while the libraries or the
+// fixtures are not there.
+
+#include <gtest/gtest.h>
+
+#include "archive/archive_control.h"
+#include "archive/stored_name.h"
+#include "archive_test_support.h"
+
+namespace zr::archive::test {
+namespace {
+
+std::string FixtureDir() { return SourceDir() + "/tests/archivers/fixtures"; }
+
+std::string SharedFixture(const std::string &name) {
+    const char *dir = std::getenv("ZR_SHARED_FIXTURES");
+    return (dir && *dir) ? std::string(dir) + "/libarchive-samples/" + name : std::string();
+}
+
+bool RealLibrariesPresent() {
+    for (const char *so : {"libUnlha32.so", "libcab32.so", "libTar32.so", "libUnarj32j.so", "libunrar32.so",
+                           "libunrar.so", "libUnzip32.so"})
+        if (!std::filesystem::exists(BinDir() + "/" + so)) return false;
+    return true;
+}
+
+class RealLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!RealLibrariesPresent()) GTEST_SKIP() << "archiver libraries not built";
+        FreeAllArchiverLibraries();
+        SetLibraryFolder(BinDir());
+        std::filesystem::create_directory(Extract());
+    }
+    void TearDown() override {
+        FreeAllArchiverLibraries();
+        SetLibraryFolder({});
+    }
+    std::string Extract() const { return work_.Path() + "/~EXTRACT"; }
+
+    // The search's preparation of a control.
+    void Prepare(TArchiveControl &control) {
+        control.SetAutomatic(false);
+        control.SetTemporarydirectory(work_.Path());
+        control.LhaOptions().ErrorMessage = true;
+        control.LhaOptions().IgnoreBrokenHeader = true;
+        control.LhaOptions().ShowSkipFile = false;
+        control.SetOverExtract(oeWrite);
+        control.SetSilentMode(true);
+    }
+
+    // The search's extraction list: folder entries lose their trailing
+    // separator (not for Zip), files add their size.
+    TArchiveStrings BuildList(TArchiveControl &control) {
+        TArchiveStrings list(control.OptionsFor(control.ArchiveType()), work_.File("response.rsp"));
+        std::uint32_t total = 0;
+        for (int i = 0; i < control.IndividualCount(); ++i) {
+            std::string name = control.Individuals(i)->FileName();
+            if (control.ArchiveType() != atZip && IsStoredFolderName(name))
+                name.pop_back();
+            else if (control.ArchiveType() != atZip)
+                total += control.Individuals(i)->Size();
+            list.Add(name);
+        }
+        list.TotalCount = static_cast<std::uint32_t>(list.Count());
+        list.TotalSize = total;
+        list.SetDestDirectory(Extract());
+        return list;
+    }
+
+    // Runs the whole sequence; returns the listed file entries.
+    std::vector<std::string> SearchSequence(const std::string &archive, TArchiveType expected) {
+        TArchiveControl control;
+        Prepare(control);
+        int progressEvents = 0;
+        control.OnExtract = [&](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t, std::uint32_t,
+                                std::uint32_t, std::uint8_t, bool &) { ++progressEvents; };
+        std::string log;
+        control.OnLog = [&](TArchiveControl *, std::string_view text, int) { log = LogText(text); };
+        control.SetArchiveFile(archive);
+        EXPECT_EQ(control.ArchiveType(), expected) << archive;
+        if (control.ArchiveType() != expected) return {};
+        control.ListFiles("*.txt *.doc");
+        EXPECT_GT(control.IndividualCount(), 0) << archive;
+        TArchiveStrings list = BuildList(control);
+        EXPECT_EQ(control.Extract("", list), 0) << archive << "\n" << log;
+        std::vector<std::string> files;
+        for (int i = 0; i < control.IndividualCount(); ++i) {
+            const std::string name = control.Individuals(i)->FileName();
+            if (IsStoredFolderName(name)) continue;
+            files.push_back(name);
+            EXPECT_TRUE(std::filesystem::is_regular_file(Extract() + "/" + name)) << archive << ": " << name;
+        }
+        if (expected != atTar && !files.empty()) {
+            EXPECT_GT(progressEvents, 0) << archive;
+        }
+        return files;
+    }
+
+    TempDir work_;
+};
+
+TEST_F(RealLibraryTest, EveryFormatsFixture) {
+    const std::pair<const char *, TArchiveType> fixtures[] = {
+        {"sample-h0.lzh", atLha}, {"sample-h1.lzh", atLha}, {"sample-h2.lzh", atLha}, {"stored.lzh", atLha},
+        {"lh7.lzh", atLha},       {"stored.cab", atCab},    {"mszip.cab", atCab},     {"sample.tar", atTar},
+        {"sample.tgz", atTar},    {"sample.tar.Z", atTar},  {"sample.tar.bz2", atTar}, {"sample.arj", atArj},
+        {"sample.zip", atZip},    {"stored.zip", atZip}};
+    int ran = 0;
+    for (const auto &[name, type] : fixtures) {
+        const std::string path = FixtureDir() + "/" + name;
+        if (!std::filesystem::exists(path)) continue;
+        ++ran;
+        const std::vector<std::string> files = SearchSequence(path, type);
+        EXPECT_NE(std::find(files.begin(), files.end(), "hello.txt"), files.end()) << name;
+        std::filesystem::remove_all(Extract());
+        std::filesystem::create_directory(Extract());
+    }
+    if (ran == 0) GTEST_SKIP() << "no fixtures of the archiver libraries";
+}
+
+TEST_F(RealLibraryTest, RarArchivesAndSelfExtractors) {
+    int ran = 0;
+    for (const char *name : {"test_read_format_rar.rar", "test_read_format_rar5_stored.rar",
+                             "test_read_format_rar_sfx.exe", "test_read_format_rar5_sfx.exe"}) {
+        const std::string path = SharedFixture(name);
+        if (path.empty() || !std::filesystem::exists(path)) continue;
+        ++ran;
+        TArchiveControl control;
+        Prepare(control);
+        control.SetArchiveFile(path);
+        EXPECT_EQ(control.ArchiveType(), atRar) << name;
+        EXPECT_EQ(control.IsSfx(), std::string(name).ends_with(".exe")) << name;
+        control.ListFiles("*");
+        EXPECT_GT(control.IndividualCount(), 0) << name;
+        EXPECT_EQ(control.Extract(Extract(), std::vector<std::string>{control.Individuals(0)->FileName()}), 0)
+            << name;
+    }
+    if (ran == 0) GTEST_SKIP() << "no shared RAR samples";
+}
+
+TEST_F(RealLibraryTest, ZipNamedExeIsFoundAsZipAndUnknownExtensionIsNot) {
+    const std::string zip = FixtureDir() + "/sample.zip";
+    if (!std::filesystem::exists(zip)) GTEST_SKIP();
+    std::filesystem::copy_file(zip, work_.File("setup.EXE"));
+    std::filesystem::copy_file(zip, work_.File("setup.dat"));
+    SearchSequence(work_.File("setup.EXE"), atZip);
+    TArchiveControl control;
+    Prepare(control);
+    control.SetArchiveFile(work_.File("setup.dat"));
+    EXPECT_EQ(control.ArchiveType(), atNone);
+}
+
+TEST_F(RealLibraryTest, SelfExtractingCabinetBuiltFromAFixture) {
+    const std::string cab = FixtureDir() + "/stored.cab";
+    if (!std::filesystem::exists(cab)) GTEST_SKIP();
+    WriteFile(work_.File("setup.exe"), "MZ" + std::string(510, '\0') + ReadFile(cab));
+    SearchSequence(work_.File("setup.exe"), atCab);
+}
+
+TEST_F(RealLibraryTest, SelfExtractingLhaAndArjBuiltFromFixtures) {
+    const std::string lzh = FixtureDir() + "/sample-h1.lzh";
+    const std::string arj = FixtureDir() + "/sample.arj";
+    if (!std::filesystem::exists(lzh) || !std::filesystem::exists(arj)) GTEST_SKIP();
+    const std::string stub = "MZ" + std::string(1022, '\0');
+    WriteFile(work_.File("lha.exe"), stub + ReadFile(lzh));
+    WriteFile(work_.File("arj.exe"), stub + ReadFile(arj));
+    SearchSequence(work_.File("lha.exe"), atLha);
+    SearchSequence(work_.File("arj.exe"), atArj);
+    TArchiveControl control;
+    Prepare(control);
+    control.SetArchiveFile(work_.File("lha.exe"));
+    EXPECT_TRUE(control.IsSfx());
+    EXPECT_EQ(control.LhaOptions().SfxType, stDosSfx);
+}
+
+TEST_F(RealLibraryTest, BrokenLeadingLhaHeadersNeedTheOption) {
+    const std::string lzh = FixtureDir() + "/sample-h1.lzh";
+    if (!std::filesystem::exists(lzh)) GTEST_SKIP();
+    WriteFile(work_.File("broken.lzh"), std::string(300, 'j') + ReadFile(lzh));
+    TArchiveControl strict;
+    strict.SetAutomatic(false);
+    strict.SetArchiveFile(work_.File("broken.lzh"));
+    EXPECT_EQ(strict.ArchiveType(), atNone);
+    SearchSequence(work_.File("broken.lzh"), atLha);
+}
+
+TEST_F(RealLibraryTest, CancelLeavesNoPartialFile) {
+    const std::string zip = FixtureDir() + "/sample.zip";
+    if (!std::filesystem::exists(zip)) GTEST_SKIP();
+    TArchiveControl control;
+    Prepare(control);
+    control.SetArchiveFile(zip);
+    ASSERT_EQ(control.ArchiveType(), atZip);
+    bool cancelled = false;
+    control.OnExtract = [&](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t, std::uint32_t,
+                            std::uint32_t, std::uint8_t done, bool &cancel) {
+        if (done > 0 && done < 100) cancel = cancelled = true;
+    };
+    EXPECT_EQ(control.Extract(Extract(), std::vector<std::string>{"sub/repeat.txt"}), 2);
+    EXPECT_TRUE(cancelled);
+    const std::string target = Extract() + "/sub/repeat.txt";
+    EXPECT_FALSE(std::filesystem::exists(target) && std::filesystem::file_size(target) != 750000u);
+}
+
+TEST_F(RealLibraryTest, ZeroByteArchiveListsEmpty) {
+    WriteFile(work_.File("empty.zip"), "");
+    TArchiveControl control;
+    Prepare(control);
+    control.SetArchiveFile(work_.File("empty.zip"));
+    EXPECT_EQ(control.ArchiveType(), atZip);
+    control.ListFiles("*.*");
+    EXPECT_EQ(control.IndividualCount(), 0);
+}
+
+}  // namespace
+}  // namespace zr::archive::test

@@ -1,0 +1,26 @@
+#pragma once
+// Archives no tool here can make, written from test code: stored RAR 4 and
+// RAR 5, a CAB with one LZX uncompressed block, a CAB with Shift-JIS names,
+// and plain ustar archives with many members.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zr::archivers::test {
+
+struct Member {
+    std::string name;  // as stored (RAR 4 and CAB: "\" separators allowed, any bytes)
+    std::string data;
+    bool folder = false;
+};
+
+std::string MakeRar4(const std::vector<Member> &members);
+std::string MakeRar5(const std::vector<Member> &members);
+std::string MakeLzxCab(const std::vector<Member> &members);  // total data below 32 KiB, even size
+std::string MakeStoredCab(const std::vector<Member> &members);
+std::string MakeUstar(const std::vector<Member> &members);
+
+std::uint32_t Crc32Of(const std::string &bytes);
+
+}  // namespace zr::archivers::test

@@ -11,6 +11,7 @@
 
 #include "bigview/bigview.h"
 #include "bigview/bv_caret_keys.h"
+#include "bigview/bv_scroll_keys.h"
 #include "bigview/bv_selection.h"
 
 namespace zr {
@@ -245,9 +246,11 @@ void TBigView::ShowCaretPosition()
 
 bool TBigView::ScrollByKey(QKeyEvent *event)
 {
-    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-    const bool vertical = scrollBars_ == TBvScrollBars::ssVertical || scrollBars_ == TBvScrollBars::ssBoth;
-    const bool horizontal = scrollBars_ == TBvScrollBars::ssHorizontal || scrollBars_ == TBvScrollBars::ssBoth;
+    TBvKey key;
+    if (!ToCaretKey(event->key(), key))
+        return false;
+    const TBvScrollKeyAction action =
+        ScrollKeyAction(key, event->modifiers().testFlag(Qt::ControlModifier), scrollBars_);
     const int vmax = TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_);
     const int columns = TextArea().width() / measurer_.CharWidth();
     const int hmax = TBvScrollModel::HorizontalMax(maxChar_, TextArea().width(), measurer_.CharWidth());
@@ -255,46 +258,23 @@ bool TBigView::ScrollByKey(QKeyEvent *event)
     const auto hpage = [&](TBvScrollCmd cmd) {
         SetHorizontalOffset(TBvScrollModel::Position(cmd, hOffset_, 1, columns, hmax));
     };
-    switch (event->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (!vertical)
-            return false;
-        if (ctrl)
-            page(event->key() == Qt::Key_Up ? TBvScrollCmd::PageUp : TBvScrollCmd::PageDown);
-        else
-            ScrollLines(event->key() == Qt::Key_Up ? -1 : 1, TBvScrollAccel::KeyIntervalMs);
-        return true;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        if (!vertical)
-            return false;
-        page(event->key() == Qt::Key_PageUp ? TBvScrollCmd::PageUp : TBvScrollCmd::PageDown);
-        return true;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (!horizontal)
-            return false;
-        if (ctrl)
-            hpage(event->key() == Qt::Key_Left ? TBvScrollCmd::PageUp : TBvScrollCmd::PageDown);
-        else
-            ScrollColumns(event->key() == Qt::Key_Left ? -1 : 1, TBvScrollAccel::KeyIntervalMs);
-        return true;
-    case Qt::Key_Home:
-    case Qt::Key_End: {
-        const bool toEnd = event->key() == Qt::Key_End;
-        if (ctrl && vertical) {
-            SetTopLine(toEnd ? vmax : 0);
-            return true;
-        }
-        if (!ctrl && horizontal) {
-            SetHorizontalOffset(toEnd ? hmax : 0);
-            return true;
-        }
-        return false;
+    using A = TBvScrollKeyAction;
+    switch (action) {
+    case A::None: return false;
+    case A::LineUp: ScrollLines(-1, TBvScrollAccel::KeyIntervalMs); break;
+    case A::LineDown: ScrollLines(1, TBvScrollAccel::KeyIntervalMs); break;
+    case A::PageUp: page(TBvScrollCmd::PageUp); break;
+    case A::PageDown: page(TBvScrollCmd::PageDown); break;
+    case A::Top: SetTopLine(0); break;
+    case A::Bottom: SetTopLine(vmax); break;
+    case A::ColumnLeft: ScrollColumns(-1, TBvScrollAccel::KeyIntervalMs); break;
+    case A::ColumnRight: ScrollColumns(1, TBvScrollAccel::KeyIntervalMs); break;
+    case A::PageLeft: hpage(TBvScrollCmd::PageUp); break;
+    case A::PageRight: hpage(TBvScrollCmd::PageDown); break;
+    case A::Leftmost: SetHorizontalOffset(0); break;
+    case A::Rightmost: SetHorizontalOffset(hmax); break;
     }
-    default: return false;
-    }
+    return true;
 }
 
 // ---- focus ----

@@ -2,6 +2,7 @@
 
 #include "bigview/bv_caret_keys.h"
 #include "bigview/bv_geometry.h"
+#include "bigview/bv_scroll_keys.h"
 #include "bigview/bv_selection.h"
 #include "bigview/bv_style.h"
 #include "fake_measurer.h"
@@ -120,6 +121,21 @@ TEST_F(BvViewRules, SelectedTextJoinsPiecesAndBreaksLogicalLines)
     EXPECT_EQ(SelectedText(doc_, {2, 3}, {2, 0}), "bcdef\n\nx");
     EXPECT_EQ(SelectedText(doc_, {1, 1}, {4, 1}), "def");
     EXPECT_EQ(SelectedText(doc_, {2, 1}, {2, 1}), "");
+}
+
+TEST(BvScrollKeys, KeysScrollOnlyAlongAnExistingScrollBar)
+{
+    using A = TBvScrollKeyAction;
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Down, false, TBvScrollBars::ssNone), A::None);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Down, false, TBvScrollBars::ssVertical), A::LineDown);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Up, true, TBvScrollBars::ssVertical), A::PageUp);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::End, true, TBvScrollBars::ssVertical), A::Bottom);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::End, false, TBvScrollBars::ssVertical), A::None);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Left, false, TBvScrollBars::ssVertical), A::None);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Right, true, TBvScrollBars::ssHorizontal), A::PageRight);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Home, false, TBvScrollBars::ssBoth), A::Leftmost);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::Home, true, TBvScrollBars::ssBoth), A::Top);
+    EXPECT_EQ(ScrollKeyAction(TBvKey::PageDown, false, TBvScrollBars::ssHorizontal), A::None);
 }
 
 TEST(BvFrameRules, EdgesFollowTheResizeStyles)

@@ -226,6 +226,28 @@ TEST(BigView, ShiftKeysExtendTheSelectionWithTheCaret)
     EXPECT_EQ(view.SelStart(), view.SelEnd());
 }
 
+TEST(BigView, ShiftPageKeysKeepTheAnchorWhileTheTopLineMoves)
+{
+    TBigView view;
+    view.resize(300, 100);
+    view.show();
+    view.SetCaret(true);
+    view.Assign(Numbered(40));
+    const int visible = view.VisibleLines();
+    ASSERT_GT(visible, 1);
+    view.SetSelection({1, 0}, {1, 0});
+    Press(view, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, visible}));
+    EXPECT_EQ(view.TopLine(), visible);
+    Press(view, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, 0}));
+    Press(view, Qt::Key_PageDown);  // unshifted: the caret moves alone
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, visible}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, visible}));
+}
+
 TEST(BigView, KeysWithoutCaretScrollOnlyWithTheirScrollBar)
 {
     TBigView view;

@@ -135,6 +135,19 @@ TEST(BigView, TopLineClampsToTheLastLineAndScOverOnlyChangesTheScrollRange)
     }
 }
 
+TEST(BigView, TopLineOfAViewTooLowForOneLine)
+{
+    TBigView view;
+    view.resize(300, 6);
+    view.show();
+    view.Assign(Numbered(10));
+    ASSERT_EQ(view.VisibleLines(), 0);
+    view.SetTopLine(view.LineCount() - view.VisibleLines());
+    EXPECT_EQ(view.TopLine(), 9);
+    EXPECT_EQ(view.SelEnd().Y, 9);
+    EXPECT_EQ(view.SelStart(), view.SelEnd());
+}
+
 TEST(BigView, ViewLineEventsMayChangeTheTopLine)
 {
     TBigView view;

@@ -45,6 +45,7 @@ void THistoryMenu::SetTargetMenuItem(QMenu *target)
     if (!target && active_) SetActive(false);
     RemoveMenuEntries();
     target_ = target;
+    if (active_) RebuildMenu();
 }
 
 void THistoryMenu::SetActive(bool active)

@@ -86,14 +86,6 @@ TEST(HistoryMenuLayout, FolderSubMenuHasItsOwnWidthAndTags)
     EXPECT_EQ(folderMenu.children[10].tag, 110);
 }
 
-TEST(HistoryMenuLayout, OnlyFoldersShowNoSeparatorOrClearCommand)
-{
-    THistoryList folders = ListOf(1, "/dir");
-    const THistoryMenuLayout layout = BuildHistoryMenuLayout(THistoryList(), &folders, Shown(8));
-    ASSERT_TRUE(layout.enabled);
-    ASSERT_EQ(Captions(layout.items), (std::vector<std::string>{"フォルダで開く(&P)"}));
-}
-
 TEST(HistoryMenuLayout, NothingToShowDisablesTheTarget)
 {
     THistoryList empty;

@@ -224,11 +224,13 @@ bool TBigView::MoveCaretByKey(QKeyEvent *event)
         return false;
     const bool extend = select_ && event->modifiers().testFlag(Qt::ShiftModifier);
     const TBvCaretMove move = MoveCaret(doc_, end_, key, ctrl, visibleLines_);
+    // Moving the top line pulls a collapsed selection into view; the anchor
+    // of a Shift move must stay where it was.
+    const TBvPos anchor = anchor_;
     if (move.topDelta != 0)
         SetTopLine(top_ + move.topDelta);
     end_ = move.pos;
-    if (!extend)
-        anchor_ = end_;
+    anchor_ = extend ? anchor : end_;
     ShowCaretPosition();
     RedrawPage();
     RestartCaretBlink();

@@ -135,6 +135,19 @@ TEST(BigView, TopLineClampsToTheLastLineAndScOverOnlyChangesTheScrollRange)
     }
 }
 
+TEST(BigView, TopLineOfAViewTooLowForOneLine)
+{
+    TBigView view;
+    view.resize(300, 6);
+    view.show();
+    view.Assign(Numbered(10));
+    ASSERT_EQ(view.VisibleLines(), 0);
+    view.SetTopLine(view.LineCount() - view.VisibleLines());
+    EXPECT_EQ(view.TopLine(), 9);
+    EXPECT_EQ(view.SelEnd().Y, 9);
+    EXPECT_EQ(view.SelStart(), view.SelEnd());
+}
+
 TEST(BigView, ViewLineEventsMayChangeTheTopLine)
 {
     TBigView view;
@@ -224,6 +237,28 @@ TEST(BigView, ShiftKeysExtendTheSelectionWithTheCaret)
     view.SetSelect(false);
     Press(view, Qt::Key_Home, Qt::ShiftModifier);
     EXPECT_EQ(view.SelStart(), view.SelEnd());
+}
+
+TEST(BigView, ShiftPageKeysKeepTheAnchorWhileTheTopLineMoves)
+{
+    TBigView view;
+    view.resize(300, 100);
+    view.show();
+    view.SetCaret(true);
+    view.Assign(Numbered(40));
+    const int visible = view.VisibleLines();
+    ASSERT_GT(visible, 1);
+    view.SetSelection({1, 0}, {1, 0});
+    Press(view, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, visible}));
+    EXPECT_EQ(view.TopLine(), visible);
+    Press(view, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, 0}));
+    Press(view, Qt::Key_PageDown);  // unshifted: the caret moves alone
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, visible}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, visible}));
 }
 
 TEST(BigView, KeysWithoutCaretScrollOnlyWithTheirScrollBar)

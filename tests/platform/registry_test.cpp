@@ -106,6 +106,11 @@ TEST(Registry, TypedValuesRoundTripAndValueNamesIgnoreCase)
     EXPECT_TRUE(reg.DeleteValue("FLAG"));
     EXPECT_FALSE(reg.ValueExists("Flag"));
 
+    reg.WriteString("Maße", "measures");
+    reg.WriteString("Masse", "mass");
+    EXPECT_EQ(reg.ReadString("MAßE"), "measures") << "one character folds to one character";
+    EXPECT_EQ(reg.ReadString("MASSE"), "mass");
+
     reg.WriteString("Raw", std::string("a\0b\xFF", 4));
     EXPECT_EQ(reg.ReadString("Raw"), std::string("a\0b\xFF", 4)) << "strings are kept byte for byte";
 }

@@ -121,7 +121,7 @@ void THistoryMenu::ChooseFile(const std::string &entry)
     OnHistorySelected(this, false, chosen, holdAuto);
     if (!holdAuto) return;
     if (FileExistsQuiet(chosen))
-        files_->Add(chosen);
+        AddFile(chosen);  // its folder moves up with it
     else
         files_->Delete(files_->IndexOf(chosen));
 }

@@ -144,6 +144,18 @@ TEST_F(HistoryMenuTest, ChoosingAnExistingEntryMovesItUpUnlessTheHandlerHoldsIt)
     EXPECT_EQ(menu_.HisItems()->Items(), (std::vector<std::string>{a, b}));
 }
 
+TEST_F(HistoryMenuTest, ChoosingAnExistingFileMovesItsFolderUpToo)
+{
+    const std::string a = scratch_.Write("one/a.lzh"), b = scratch_.Write("two/b.lzh");
+    menu_.SetActive(true);
+    menu_.AddFile(a);
+    menu_.AddFile(b);
+    menu_.ChooseEntry(1);
+    EXPECT_EQ(menu_.HisItems()->Items(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(menu_.PathItems()->Items(),
+              (std::vector<std::string>{scratch_.Path() + "/one", scratch_.Path() + "/two"}));
+}
+
 TEST_F(HistoryMenuTest, ChoosingAFolderReportsAPathAndDropsAVanishedOne)
 {
     const std::string kept = scratch_.MakeFolder("kept"), gone = scratch_.MakeFolder("gone");

@@ -169,6 +169,20 @@ TEST_F(HistoryMenuTest, ChoosingAFolderReportsAPathAndDropsAVanishedOne)
     EXPECT_EQ(menu_.PathItems()->Items(), std::vector<std::string>{kept});
 }
 
+TEST_F(HistoryMenuTest, AHandlerMayHandTheMenuOtherListsWhileAFolderIsChosen)
+{
+    const std::string kept = scratch_.MakeFolder("kept");
+    THistoryList files, folders;
+    menu_.OnHistorySelected = [&](THistoryMenu *sender, bool, const std::string &, bool &) {
+        sender->SetLists(&files, &folders);  // frees the lists the menu made itself
+    };
+    menu_.SetActive(true);
+    menu_.AddFolder(kept);
+    menu_.ChooseEntry(kFolderTagBase);
+    EXPECT_EQ(folders.Items(), std::vector<std::string>{kept});
+    menu_.SetLists(nullptr, nullptr);  // files and folders go before the menu
+}
+
 TEST_F(HistoryMenuTest, FolderOnlyModeReportsItsEntriesAsPaths)
 {
     const std::string gone = scratch_.Path() + "/never";

@@ -274,6 +274,15 @@ TEST(BigView, KeysWithoutCaretScrollOnlyWithTheirScrollBar)
     EXPECT_EQ(view.TopLine(), 1);
     Press(view, Qt::Key_PageDown);
     EXPECT_EQ(view.TopLine(), 1 + std::max(view.VisibleLines() - 1, 1));
+    // OnKeyDown may swallow a key or turn it into another one.
+    const int top = view.TopLine();
+    view.OnKeyDown = [](TBigView &, int &key, Qt::KeyboardModifiers) {
+        key = key == Qt::Key_Down ? 0 : (key == Qt::Key_J ? int(Qt::Key_Down) : key);
+    };
+    Press(view, Qt::Key_Down);
+    EXPECT_EQ(view.TopLine(), top);
+    Press(view, Qt::Key_J);
+    EXPECT_EQ(view.TopLine(), top + 1);
 }
 
 TEST(BigView, RendersTextAndGreenLineEndMarks)

@@ -106,5 +106,15 @@ TEST(HistoryMenuLayout, EntriesBelowTheBasePathAreShownWithoutIt)
     EXPECT_EQ(shown, std::string(258, 'x'));
 }
 
+TEST(HistoryMenuLayout, AmpersandsInEntriesStayText)
+{
+    THistoryList files, folders;
+    files.Add("/data/R&D/x.lzh");
+    folders.Add("/data/R&D");
+    const THistoryMenuLayout layout = BuildHistoryMenuLayout(files, &folders, Shown(8));
+    EXPECT_EQ(layout.items[0].caption, "&0 /data/R&&D/x.lzh");
+    EXPECT_EQ(layout.items[2].children[0].caption, "&0 /data/R&&D");
+}
+
 }  // namespace
 }  // namespace zr

@@ -167,6 +167,9 @@ private:
     void ListEntries(const std::string &archiveName, const std::string &mask);
     void RebuildFolderList();
     void RebuildItemList();
+    // Raises the start event, runs body and raises the end event on every exit.
+    int RunExtraction(const TArchiveStrings *files, const std::vector<std::string> *plainNames,
+                      const std::function<int(bool &)> &body);
     int ExtractList(TArchiveStrings &list, TArchiveOptions &options, bool &libraryCalled);
     std::uint32_t CountPlainNames(const std::vector<std::string> &names);
     void InstallProgress(const TArchiveStrings *files, const std::vector<std::string> *plainNames);

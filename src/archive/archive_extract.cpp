@@ -50,48 +50,45 @@ ArchiverProc CallbackFor(TArchiveType type) {
 
 bool HasWildcard(const std::string &name) { return name.find_first_of("*?") != std::string::npos; }
 
-// Runs DoEnd on every exit of an operation that raised OnStart.
-class EndGuard {
-public:
-    EndGuard(std::function<void(int)> end) : end_(std::move(end)) {}
-    ~EndGuard() { end_(result); }
-    EndGuard(const EndGuard &) = delete;
-    EndGuard &operator=(const EndGuard &) = delete;
-    int result = kArcNotCalled;
-
-private:
-    std::function<void(int)> end_;
-};
-
 }  // namespace
 
 int TArchiveControl::Extract(const std::string &destDir, TArchiveStrings &files) {
     if (IsBusy()) return 1;
     TArchiveOptions *options = OptionsFor(archiveType_);
     if (!options) return 3;
-    DoStart(aoExtract, &files, nullptr);
-    EndGuard end([this](int result) { DoEnd(aoExtract, result); });
     (void)destDir;  // a prepared list carries its own destination
-    if (typeid(files.Options()) != typeid(*options)) throw EInvalidOperation(kParameterError);
-    bool called = false;
-    const int result = ExtractList(files, *options, called);
-    if (called) end.result = result;
-    return called ? (result == 0 ? 0 : 2) : 2;
+    return RunExtraction(&files, nullptr, [&](bool &called) {
+        if (typeid(files.Options()) != typeid(*options)) throw EInvalidOperation(kParameterError);
+        return ExtractList(files, *options, called);
+    });
 }
 
 int TArchiveControl::Extract(const std::string &destDir, const std::vector<std::string> &names) {
     if (IsBusy()) return 1;
     TArchiveOptions *options = OptionsFor(archiveType_);
     if (!options) return 3;
-    DoStart(aoExtract, nullptr, &names);
-    EndGuard end([this](int result) { DoEnd(aoExtract, result); });
-    TArchiveStrings list(options, responseFile_);
-    list.AssignNames(names);
-    list.SetDestDirectory(destDir);
+    return RunExtraction(nullptr, &names, [&](bool &called) {
+        TArchiveStrings list(options, responseFile_);
+        list.AssignNames(names);
+        list.SetDestDirectory(destDir);
+        return ExtractList(list, *options, called);
+    });
+}
+
+int TArchiveControl::RunExtraction(const TArchiveStrings *files, const std::vector<std::string> *plainNames,
+                                   const std::function<int(bool &)> &body) {
+    int result = kArcNotCalled;
     bool called = false;
-    const int result = ExtractList(list, *options, called);
-    if (called) end.result = result;
-    return called ? (result == 0 ? 0 : 2) : 2;
+    try {
+        DoStart(aoExtract, files, plainNames);
+        result = body(called);
+    } catch (...) {
+        // The end event and the clean-up run on every exit; the error goes on to the caller.
+        DoEnd(aoExtract, kArcNotCalled);
+        throw;
+    }
+    DoEnd(aoExtract, called ? result : kArcNotCalled);
+    return called && result == 0 ? 0 : 2;
 }
 
 int TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options, bool &libraryCalled) {

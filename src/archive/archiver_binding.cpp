@@ -1,25 +1,36 @@
 #include "archive/archiver_binding.h"
 
-#include <array>
+#include <cstddef>
 #include <memory>
+#include <type_traits>
+
+#include "archivers/archiver_api.h"
 
 namespace zr::archive {
 namespace {
 
-extern "C" {
-using CommandFn = int (*)(void *, const char *, char *, std::uint32_t);
-using NoArgIntFn = int (*)();
-using GetVersionFn = std::uint16_t (*)();
-using IntArgIntFn = int (*)(int);
-using CheckArchiveFn = int (*)(const char *, int);
-using FileNameIntFn = int (*)(const char *);
-using SetOwnerWindowExFn = int (*)(void *, ArchiverProc);
-using KillOwnerWindowExFn = int (*)(void *);
-using OpenArchiveFn = void *(*)(void *, const char *, std::uint32_t);
-using FindFirstFn = int (*)(void *, const char *, void *);
-using FindNextFn = int (*)(void *, void *);
-using HandleIntFn = int (*)(void *);
-}
+// Export shapes as the libraries declare them.
+using CommandFn = ZrArcCommandFn;
+using NoArgIntFn = ZrArcGetRunningFn;
+using GetVersionFn = ZrArcGetVersionFn;
+using IntArgIntFn = ZrArcSetCursorModeFn;
+using CheckArchiveFn = ZrArcCheckArchiveFn;
+using FileNameIntFn = ZrArcGetFileCountFn;
+using SetOwnerWindowExFn = ZrArcSetOwnerWindowExFn;
+using KillOwnerWindowExFn = ZrArcKillOwnerWindowExFn;
+using OpenArchiveFn = ZrArcOpenArchiveFn;
+using FindFirstFn = ZrArcFindFirstFn;
+using FindNextFn = ZrArcFindNextFn;
+using HandleIntFn = ZrArcCloseArchiveFn;
+
+static_assert(std::is_same_v<ArchiverProc, ARC_CALLBACK>);
+static_assert(std::is_same_v<HandleIntFn, ZrArcIsSFXFileFn>);
+static_assert(std::is_same_v<FileNameIntFn, ZrArcGetArchiveTypeFn>);
+static_assert(sizeof(::TIndividualInfo) == kIndividualInfoSize);
+static_assert(offsetof(::TIndividualInfo, szAttribute) == info_offset::kAttribute);
+static_assert(offsetof(::TIndividualInfo, szMode) == info_offset::kMethod);
+static_assert(offsetof(::TExtractingInfoEx, szSourceFileName) == progress_offset::kSourceName);
+static_assert(offsetof(::TExtractingInfoEx, szDestFileName) == progress_offset::kDestName);
 
 template <typename Fn>
 Fn As(void *symbol) {

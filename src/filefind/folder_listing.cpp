@@ -1,5 +1,4 @@
 #include "filefind/folder_listing.h"
-#include "filefind/file_find_errors.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,8 +47,6 @@ struct DirCloser {
     void operator()(DIR *dir) const { ::closedir(dir); }
 };
 }  // namespace
-
-bool IsOutOfResourcesError(int error) { return error == EMFILE || error == ENFILE || error == ENOMEM; }
 
 bool ListFolder(const std::string &folder, std::vector<FolderEntry> &entries, int &error)
 {

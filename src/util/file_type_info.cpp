@@ -56,7 +56,8 @@ QIcon FileTypeIcon(const std::string &nameOrExtension, std::string *typeName)
     const QMimeDatabase mimes;
     QIcon icon;
     std::string shellType;
-    if (FolderExists(nameOrExtension)) {
+    // Only a full path can name a folder; a bare name must not depend on the current folder.
+    if (!nameOrExtension.empty() && nameOrExtension[0] == '/' && FolderExists(nameOrExtension)) {
         icon = QFileIconProvider().icon(QFileIconProvider::Folder);
         shellType = mimes.mimeTypeForName(QStringLiteral("inode/directory")).comment().toStdString();
     } else {

@@ -130,6 +130,17 @@ TEST_F(ExtractTest, ListOfAnotherTypeRaisesAfterStartAndStillEnds) {
     EXPECT_EQ(Stub(atLha)->commandCalls, 0);
 }
 
+TEST_F(ExtractTest, FailingHandlersReachTheCallerAndOnEndStillFires) {
+    Open("a.lzh", "STUB:Unlha", atLha);
+    control_.OnStart = [](TArchiveControl *, int) { throw std::runtime_error("start handler"); };
+    EXPECT_THROW(control_.Extract(dest_, std::vector<std::string>{"a"}), std::runtime_error);
+    EXPECT_EQ(events_, std::vector<std::string>{"end 1 32768"});
+    control_.OnStart = nullptr;
+    control_.OnEnd = [](TArchiveControl *, int, int) { throw std::runtime_error("end handler"); };
+    TArchiveStrings zipList(&control_.ZipOptions());
+    EXPECT_THROW(control_.Extract(dest_, zipList), std::runtime_error);
+}
+
 TEST_F(ExtractTest, CommandExceptionEndsWithTwoAndReloadsTheLibrary) {
     Open("a.tar", "STUB:Tar", atTar);
     Stub(atTar)->throwInCommand = 1;

@@ -160,6 +160,33 @@ TEST_F(RealLibraryTest, SelfExtractingCabinetBuiltFromAFixture) {
     SearchSequence(work_.File("setup.exe"), atCab);
 }
 
+TEST_F(RealLibraryTest, SelfExtractingLhaAndArjBuiltFromFixtures) {
+    const std::string lzh = FixtureDir() + "/sample-h1.lzh";
+    const std::string arj = FixtureDir() + "/sample.arj";
+    if (!std::filesystem::exists(lzh) || !std::filesystem::exists(arj)) GTEST_SKIP();
+    const std::string stub = "MZ" + std::string(1022, '\0');
+    WriteFile(work_.File("lha.exe"), stub + ReadFile(lzh));
+    WriteFile(work_.File("arj.exe"), stub + ReadFile(arj));
+    SearchSequence(work_.File("lha.exe"), atLha);
+    SearchSequence(work_.File("arj.exe"), atArj);
+    TArchiveControl control;
+    Prepare(control);
+    control.SetArchiveFile(work_.File("lha.exe"));
+    EXPECT_TRUE(control.IsSfx());
+    EXPECT_EQ(control.LhaOptions().SfxType, stDosSfx);
+}
+
+TEST_F(RealLibraryTest, BrokenLeadingLhaHeadersNeedTheOption) {
+    const std::string lzh = FixtureDir() + "/sample-h1.lzh";
+    if (!std::filesystem::exists(lzh)) GTEST_SKIP();
+    WriteFile(work_.File("broken.lzh"), std::string(300, 'j') + ReadFile(lzh));
+    TArchiveControl strict;
+    strict.SetAutomatic(false);
+    strict.SetArchiveFile(work_.File("broken.lzh"));
+    EXPECT_EQ(strict.ArchiveType(), atNone);
+    SearchSequence(work_.File("broken.lzh"), atLha);
+}
+
 TEST_F(RealLibraryTest, CancelLeavesNoPartialFile) {
     const std::string zip = FixtureDir() + "/sample.zip";
     if (!std::filesystem::exists(zip)) GTEST_SKIP();

@@ -44,6 +44,7 @@ TEST(ListingTest, LhaRecordsCarryTheMethodAndTheCompressedShare)
         const auto records = lha.list(FixturePath(fixture));
         ASSERT_EQ(records.size(), 4u) << fixture;
         EXPECT_STREQ(records[0].szMode, "-lh0-") << fixture;
+        EXPECT_EQ(records[0].dwCompressedSize, 16u) << fixture;  // stored, extended headers not counted
         EXPECT_STREQ(records[3].szMode, "-lh5-") << fixture;
         EXPECT_LT(records[3].wRatio, 20) << fixture;  // compressed / original
         EXPECT_NEAR(records[3].dwCompressedSize * 1000.0 / 780000, records[3].wRatio, 1.0) << fixture;

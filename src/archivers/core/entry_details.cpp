@@ -15,19 +15,18 @@ std::string RarMethodText(unsigned method)
     return "m" + std::to_string(method);
 }
 
-// Sum of the extended headers that a level-1 header counts in its packed size.
+// Sum of the extended headers that a level-1 header counts in its packed
+// size. `at` is the "next header size" field; each extended header ends in
+// the size field of the one after it.
 std::uint64_t LhaLevel1ExtendedSize(std::string_view d, std::size_t at)
 {
     std::uint64_t total = 0;
     while (at + 2 <= d.size()) {
         const std::uint32_t size = Le16At(d, at);
-        if (size == 0)
+        if (size < 3)  // 0 ends the chain; anything else below type + size is damage
             break;
         total += size;
         at += size;
-        if (at < 2)
-            break;
-        at -= 2;  // the size field of the next one ends this one
     }
     return total;
 }
@@ -75,56 +74,74 @@ std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
     return list;
 }
 
+namespace {
+
+struct CabFolder {
+    std::uint64_t packed = 0, unpacked = 0;
+    std::string method;
+};
+
+// Walks a folder's data blocks to learn its packed and unpacked sizes.
+CabFolder ReadCabFolder(std::string_view cab, std::size_t at, unsigned dataReserve)
+{
+    static const char *names[] = {"Stored", "MSZIP", "Quantum", "LZX"};
+    CabFolder f;
+    const unsigned type = Le16At(cab, at + 6) & 0xF;
+    f.method = type < 4 ? names[type] : "Unknown";
+    std::size_t block = Le32At(cab, at);
+    for (unsigned b = Le16At(cab, at + 4); b > 0 && block + 8 <= cab.size(); --b) {
+        const unsigned packed = Le16At(cab, block + 4);
+        f.packed += packed;
+        f.unpacked += Le16At(cab, block + 6);
+        block += 8 + dataReserve + packed;
+    }
+    return f;
+}
+
+std::vector<CabFolder> ReadCabFolders(std::string_view cab)
+{
+    const unsigned folders = Le16At(cab, 26), flags = Le16At(cab, 30);
+    std::size_t at = 36;
+    unsigned folderReserve = 0, dataReserve = 0;
+    if (flags & 0x4) {  // reserved areas follow the header
+        if (at + 4 > cab.size())
+            return {};
+        folderReserve = ByteAt(cab, 38);
+        dataReserve = ByteAt(cab, 39);
+        at += 4 + Le16At(cab, 36);
+    }
+    // Names of the previous and next cabinet and their disks.
+    for (unsigned skip = ((flags & 1) ? 2 : 0) + ((flags & 2) ? 2 : 0); skip > 0 && at < cab.size(); --skip)
+        at = std::min(cab.find('\0', at), cab.size()) + 1;
+    std::vector<CabFolder> list;
+    for (unsigned i = 0; i < folders && at + 8 <= cab.size(); ++i, at += 8 + folderReserve)
+        list.push_back(ReadCabFolder(cab, at, dataReserve));
+    return list;
+}
+
+}  // namespace
+
 std::vector<EntryDetails> ReadCabDetails(std::string_view d, std::size_t base)
 {
     std::vector<EntryDetails> list;
     if (base + 36 > d.size())
         return list;
     const std::string_view cab = d.substr(base);
-    const unsigned folders = Le16At(cab, 26), files = Le16At(cab, 28), flags = Le16At(cab, 30);
-    std::size_t at = 36;
-    unsigned folderReserve = 0, dataReserve = 0;
-    if (flags & 0x4) {
-        if (at + 4 > cab.size())
-            return list;
-        const unsigned headerReserve = Le16At(cab, 36);
-        folderReserve = ByteAt(cab, 38);
-        dataReserve = ByteAt(cab, 39);
-        at += 4 + headerReserve;
-    }
-    for (unsigned skip = ((flags & 1) ? 2 : 0) + ((flags & 2) ? 2 : 0); skip > 0 && at < cab.size(); --skip)
-        at = std::min(cab.find('\0', at), cab.size()) + 1;
-    struct Folder {
-        std::uint64_t packed = 0, unpacked = 0;
-        std::string method;
-    };
-    std::vector<Folder> folderList;
-    for (unsigned i = 0; i < folders && at + 8 <= cab.size(); ++i, at += 8 + folderReserve) {
-        Folder f;
-        static const char *names[] = {"Stored", "MSZIP", "Quantum", "LZX"};
-        const unsigned type = Le16At(cab, at + 6) & 0xF;
-        f.method = type < 4 ? names[type] : "Unknown";
-        std::size_t block = Le32At(cab, at);
-        for (unsigned b = Le16At(cab, at + 4); b > 0 && block + 8 <= cab.size(); --b) {
-            const unsigned packed = Le16At(cab, block + 4);
-            f.packed += packed;
-            f.unpacked += Le16At(cab, block + 6);
-            block += 8 + dataReserve + packed;
-        }
-        folderList.push_back(std::move(f));
-    }
-    if (folderList.empty())
+    const std::vector<CabFolder> folders = ReadCabFolders(cab);
+    if (folders.empty())
         return list;
-    at = Le32At(cab, 16);
-    for (unsigned i = 0; i < files && at + 16 < cab.size(); ++i) {
+    std::size_t at = Le32At(cab, 16);
+    for (unsigned i = Le16At(cab, 28); i > 0 && at + 16 < cab.size(); --i) {
         EntryDetails e;
         const std::uint64_t size = Le32At(cab, at);
         unsigned folder = Le16At(cab, at + 8);
         if (folder >= 0xFFFD)  // continued from or into another cabinet
-            folder = folder == 0xFFFD ? 0 : static_cast<unsigned>(folderList.size() - 1);
-        const Folder &f = folderList[std::min<std::size_t>(folder, folderList.size() - 1)];
+            folder = folder == 0xFFFD ? 0 : static_cast<unsigned>(folders.size() - 1);
+        const CabFolder &f = folders[std::min<std::size_t>(folder, folders.size() - 1)];
         e.method = f.method;
-        e.compressedSize = f.unpacked ? size * f.packed / f.unpacked : size;
+        // Entries share their folder's compressed bytes in proportion to their sizes.
+        e.compressedSize = f.unpacked ? static_cast<std::uint64_t>(static_cast<long double>(size) * f.packed / f.unpacked)
+                                      : size;
         e.dosAttributes = Le16At(cab, at + 14) & 0x3F;
         const std::size_t nameEnd = std::min(cab.find('\0', at + 16), cab.size());
         e.rawName = std::string(cab.substr(at + 16, nameEnd - at - 16));
@@ -159,7 +176,10 @@ void ReadRar4(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
         } else if ((flags & 0x8000) && h + 11 <= d.size()) {
             add = Le32At(d, h + 7);
         }
-        h += size + add;
+        const std::size_t next = h + size + add;
+        if (next <= h)  // a size that wraps around would loop for ever
+            break;
+        h = next;
     }
 }
 
@@ -218,49 +238,62 @@ std::vector<EntryDetails> ReadRarDetails(std::string_view d, std::size_t base)
     return list;
 }
 
+namespace {
+
+std::optional<std::size_t> FindZipEndRecord(std::string_view d)
+{
+    if (d.size() < 22)
+        return std::nullopt;
+    const std::size_t lowest = d.size() > 22 + 65535 ? d.size() - 22 - 65535 : 0;
+    for (std::size_t p = d.size() - 22 + 1; p-- > lowest;)
+        if (Le32At(d, p) == 0x06054b50)
+            return p;
+    return std::nullopt;
+}
+
+std::string ZipMethodText(unsigned method)
+{
+    static const std::pair<unsigned, const char *> methods[] = {
+        {0, "Stored"}, {8, "Deflate"}, {9, "Defl64"}, {12, "BZip2"}, {14, "LZMA"},
+        {93, "Zstd"},  {95, "XZ"},     {98, "PPMd"},  {99, "AES"}};
+    for (const auto &[code, text] : methods)
+        if (code == method)
+            return text;
+    return "M" + std::to_string(method);
+}
+
+// One central directory record at `p` (bounds checked by the caller).
+EntryDetails ReadZipCentralRecord(std::string_view d, std::size_t p)
+{
+    EntryDetails e;
+    e.method = ZipMethodText(Le16At(d, p + 10));
+    e.crc = Le32At(d, p + 16);
+    e.compressedSize = Le32At(d, p + 20);
+    e.osType = ByteAt(d, p + 5);
+    const std::uint32_t external = Le32At(d, p + 38);
+    if (e.osType == 0 || e.osType == 10 || e.osType == 11 || e.osType == 14)  // DOS, NTFS, VM/CMS, VFAT
+        e.dosAttributes = external & 0x3F;
+    else if (e.osType == 3 && (external >> 16) != 0)  // Unix mode: read-only when not owner-writable
+        e.dosAttributes = ((external >> 16) & 0200) ? 0 : 1;
+    return e;
+}
+
+}  // namespace
+
 std::vector<EntryDetails> ReadZipDetails(std::string_view d)
 {
-    std::vector<EntryDetails> list;
-    if (d.size() < 22)
-        return list;
-    std::size_t eocd = std::string_view::npos;
-    const std::size_t lowest = d.size() > 22 + 65535 ? d.size() - 22 - 65535 : 0;
-    for (std::size_t p = d.size() - 22 + 1; p-- > lowest;) {
-        if (Le32At(d, p) == 0x06054b50) {
-            eocd = p;
-            break;
-        }
-    }
-    if (eocd == std::string_view::npos)
-        return list;
-    const std::uint32_t cdSize = Le32At(d, eocd + 12);
-    if (cdSize > eocd)
-        return list;
+    const auto eocd = FindZipEndRecord(d);
+    if (!eocd || Le32At(d, *eocd + 12) > *eocd)
+        return {};
     std::vector<std::pair<std::uint32_t, EntryDetails>> byOffset;
-    for (std::size_t p = eocd - cdSize; p + 46 <= eocd && Le32At(d, p) == 0x02014b50;) {
-        EntryDetails e;
-        static const std::pair<unsigned, const char *> methods[] = {
-            {0, "Stored"}, {8, "Deflate"}, {9, "Defl64"}, {12, "BZip2"}, {14, "LZMA"}, {93, "Zstd"}, {95, "XZ"},
-            {98, "PPMd"}, {99, "AES"}};
-        const unsigned method = Le16At(d, p + 10);
-        e.method = "M" + std::to_string(method);
-        for (const auto &[code, text] : methods)
-            if (code == method)
-                e.method = text;
-        e.crc = Le32At(d, p + 16);
-        e.compressedSize = Le32At(d, p + 20);
-        e.osType = ByteAt(d, p + 5);
-        const std::uint32_t external = Le32At(d, p + 38);
-        if (e.osType == 0 || e.osType == 10 || e.osType == 11 || e.osType == 14)
-            e.dosAttributes = external & 0x3F;
-        else if (e.osType == 3 && (external >> 16) != 0)
-            e.dosAttributes = ((external >> 16) & 0200) ? 0 : 1;
-        byOffset.emplace_back(Le32At(d, p + 42), std::move(e));
+    for (std::size_t p = *eocd - Le32At(d, *eocd + 12); p + 46 <= *eocd && Le32At(d, p) == 0x02014b50;) {
+        byOffset.emplace_back(Le32At(d, p + 42), ReadZipCentralRecord(d, p));
         p += 46 + Le16At(d, p + 28) + Le16At(d, p + 30) + Le16At(d, p + 32);
     }
     // The reader visits the entries in the order of their local headers.
     std::stable_sort(byOffset.begin(), byOffset.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<EntryDetails> list;
     for (auto &item : byOffset)
         list.push_back(std::move(item.second));
     return list;

@@ -8,8 +8,9 @@
 #include "archive/archive_watcher.h"
 #include "archive/busy_cursor.h"
 #include "archive/cabinet_cutout.h"
-#include "archive/program_folder.h"
 #include "archive/stored_name.h"
+#include "util/file_queries.h"
+#include "util/temp_folder.h"
 
 namespace zr::archive {
 namespace {
@@ -17,16 +18,6 @@ namespace {
 WindowHandle &ApplicationWindowSlot() {
     static WindowHandle window = nullptr;
     return window;
-}
-
-bool IsExistingFolder(const std::string &path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_directory(path, ec);
-}
-
-bool IsExistingFile(const std::string &path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
 std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx) {
@@ -79,7 +70,7 @@ void TArchiveControl::SetAutomatic(bool on) {
 }
 
 void TArchiveControl::SetTemporarydirectory(const std::string &folder) {
-    std::string value = IsExistingFolder(folder) ? folder : std::string();
+    std::string value = FolderExists(folder) ? folder : std::string();
     while (value.size() > 1 && value.back() == '/') value.pop_back();
     temporarydirectory_ = value;
 }
@@ -141,8 +132,7 @@ void TArchiveControl::SetArchiveFile(const std::string &name) {
         watcher_->PointAt({});
         return;
     }
-    std::error_code ec;
-    if (IsExistingFile(name) && std::filesystem::file_size(name, ec) > 0 && !ec)
+    if (FileExistsQuiet(name) && !IsEmptyFile(name))
         AssignExisting(name);
     else
         AssignNew(name);
@@ -213,15 +203,15 @@ void TArchiveControl::PrepareCabinet(const std::string &name) {
     // A cabinet left by an executable of the same name must not stand in for this one.
     const std::string folder = std::filesystem::path(target).parent_path().string();
     std::error_code ec;
-    if (folder == temporarydirectory_ || folder == PrivateTempFolder()) std::filesystem::remove(target, ec);
+    if (folder == temporarydirectory_ || folder == TempFolder()) std::filesystem::remove(target, ec);
 }
 
 std::string TArchiveControl::LibraryArchiveName() {
     if (archiveType_ != atCab || !isSfx_ || CabReadsSfxDirectly()) return archiveFile_;
     std::string &target = cabOptions_->CutOutCabinet;
     if (target.empty()) target = CutOutCabinetName(archiveFile_, temporarydirectory_);
-    if (!IsExistingFile(target)) CutOutCabinet(archiveFile_, target);
-    return IsExistingFile(target) ? target : std::string();
+    if (!FileExistsQuiet(target)) CutOutCabinet(archiveFile_, target);
+    return FileExistsQuiet(target) ? target : std::string();
 }
 
 void TArchiveControl::AssignNew(const std::string &name) {
@@ -248,7 +238,7 @@ void TArchiveControl::AssignNew(const std::string &name) {
 // ---- listing
 
 void TArchiveControl::ListFiles(const std::string &mask) {
-    if (!IsExistingFile(archiveFile_)) {
+    if (!FileExistsQuiet(archiveFile_)) {
         ClearLists();
         return;
     }

@@ -167,11 +167,15 @@ private:
     void ListEntries(const std::string &archiveName, const std::string &mask);
     void RebuildFolderList();
     void RebuildItemList();
-    // Raises the start event, runs body and raises the end event on every exit.
+    // Raises the start event, runs body and raises the end event on every exit,
+    // with the library's result once body has called the library.
     int RunExtraction(const TArchiveStrings *files, const std::vector<std::string> *plainNames,
-                      const std::function<int(bool &)> &body);
-    int ExtractList(TArchiveStrings &list, TArchiveOptions &options, bool &libraryCalled);
+                      const std::function<void(int &)> &body);
+    // Sets libraryResult as soon as the library has answered.
+    void ExtractList(TArchiveStrings &list, TArchiveOptions &options, int &libraryResult);
     std::uint32_t CountPlainNames(const std::vector<std::string> &names);
+    // The clean-up after the end event: callback removed, watcher pointed again.
+    void FinishOperation();
     void InstallProgress(const TArchiveStrings *files, const std::vector<std::string> *plainNames);
     void RemoveProgress();
     void HandleProgress(TArchiveType type, unsigned int state, const void *info, bool &cancel);

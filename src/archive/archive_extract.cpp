@@ -57,9 +57,9 @@ int TArchiveControl::Extract(const std::string &destDir, TArchiveStrings &files)
     TArchiveOptions *options = OptionsFor(archiveType_);
     if (!options) return 3;
     (void)destDir;  // a prepared list carries its own destination
-    return RunExtraction(&files, nullptr, [&](bool &called) {
+    return RunExtraction(&files, nullptr, [&](int &libraryResult) {
         if (typeid(files.Options()) != typeid(*options)) throw EInvalidOperation(kParameterError);
-        return ExtractList(files, *options, called);
+        ExtractList(files, *options, libraryResult);
     });
 }
 
@@ -67,32 +67,30 @@ int TArchiveControl::Extract(const std::string &destDir, const std::vector<std::
     if (IsBusy()) return 1;
     TArchiveOptions *options = OptionsFor(archiveType_);
     if (!options) return 3;
-    return RunExtraction(nullptr, &names, [&](bool &called) {
+    return RunExtraction(nullptr, &names, [&](int &libraryResult) {
         TArchiveStrings list(options, responseFile_);
         list.AssignNames(names);
         list.SetDestDirectory(destDir);
-        return ExtractList(list, *options, called);
+        ExtractList(list, *options, libraryResult);
     });
 }
 
 int TArchiveControl::RunExtraction(const TArchiveStrings *files, const std::vector<std::string> *plainNames,
-                                   const std::function<int(bool &)> &body) {
-    int result = kArcNotCalled;
-    bool called = false;
+                                   const std::function<void(int &)> &body) {
+    int libraryResult = kArcNotCalled;
     try {
         DoStart(aoExtract, files, plainNames);
-        result = body(called);
+        body(libraryResult);
     } catch (...) {
         // The end event and the clean-up run on every exit; the error goes on to the caller.
-        DoEnd(aoExtract, kArcNotCalled);
+        DoEnd(aoExtract, libraryResult);
         throw;
     }
-    DoEnd(aoExtract, called ? result : kArcNotCalled);
-    return called && result == 0 ? 0 : 2;
+    DoEnd(aoExtract, libraryResult);
+    return libraryResult == 0 ? 0 : 2;
 }
 
-int TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options, bool &libraryCalled) {
-    libraryCalled = false;
+void TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options, int &libraryResult) {
     const std::string archiveName = LibraryArchiveName();
     if (archiveName.empty()) {
         PrepareLogBuffer();
@@ -100,7 +98,7 @@ int TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options
         std::memcpy(logBuffer_.data(), kCabinetNotCreated, length);
         DoLog(-1);
         EmptyLogBuffer();
-        return -1;
+        return;
     }
     TCommandLine command;
     command.Add(options.GetCommand(aoExtract));
@@ -120,11 +118,9 @@ int TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options
     TArchiverBinding &binding = *BindingFor(archiveType_);
     char *output = OnLog ? logBuffer_.data() : nullptr;
     const std::uint32_t outputSize = OnLog ? static_cast<std::uint32_t>(logBuffer_.size()) : 0;
-    const int result = binding.Command(ApplicationWindow(), command.Text(), output, outputSize);
-    libraryCalled = true;
-    DoLog(result);
+    libraryResult = binding.Command(ApplicationWindow(), command.Text(), output, outputSize);
+    DoLog(libraryResult);
     EmptyLogBuffer();
-    return result;
 }
 
 void TArchiveControl::PrepareLogBuffer() { logBuffer_.assign(bufferSize_, '\0'); }
@@ -145,7 +141,17 @@ void TArchiveControl::DoStart(int operation, const TArchiveStrings *files,
 }
 
 void TArchiveControl::DoEnd(int operation, int resultCode) {
-    if (OnEnd) OnEnd(this, operation, resultCode);
+    try {
+        if (OnEnd) OnEnd(this, operation, resultCode);
+    } catch (...) {
+        // A failing handler must not leave the callback installed or the archive unwatched.
+        FinishOperation();
+        throw;
+    }
+    FinishOperation();
+}
+
+void TArchiveControl::FinishOperation() {
     if (progressInstalled_) RemoveProgress();
     watcher_->PointAt(archiveFile_);
 }

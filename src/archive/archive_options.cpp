@@ -1,16 +1,10 @@
 #include "archive/archive_options.h"
 
-#include <filesystem>
-
 #include "archive/command_line.h"
+#include "util/file_queries.h"
 
 namespace zr::archive {
 namespace {
-
-bool IsExistingFolder(const std::string &path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_directory(path, ec);
-}
 
 template <typename T>
 const T *SameClass(const TArchiveOptions &source) {
@@ -96,7 +90,7 @@ std::string TLhaOptions::GetCommand(int operation) const {
     cmd.Add("-gp0");
     if (ErrorMessage) cmd.Add("-gm");
     const std::string work = Owner().Temporarydirectory();
-    if (IsExistingFolder(work)) {
+    if (FolderExists(work)) {
         const std::string piece = "-w" + work;
         cmd.Add(work.find(' ') != std::string::npos ? QuoteForCommand(piece) : piece);
     }

@@ -1,13 +1,24 @@
 #include "archive/archive_strings.h"
 
-#include <filesystem>
+#include <unistd.h>
+
 #include <fstream>
 #include <stdexcept>
 
 #include "archive/command_line.h"
-#include "archive/program_folder.h"
+#include "platform/program_folder.h"
+#include "util/file_queries.h"
+#include "util/temp_folder.h"
 
 namespace zr::archive {
+
+std::string DefaultResponseFileName() {
+    const std::string programFolder = platform::ProgramFolder();
+    if (!programFolder.empty() && access(programFolder.c_str(), W_OK) == 0) return programFolder + "/Response.txt";
+    const std::string temp = TempFolder();
+    if (temp.empty()) return {};
+    return temp + "/Response.txt";
+}
 
 TArchiveStrings::TArchiveStrings(const TArchiveOptions *options, std::string responseFileName)
     : ResponseFileName(std::move(responseFileName)), options_(options) {
@@ -26,8 +37,7 @@ void TArchiveStrings::Assign(const TArchiveStrings &source) {
 }
 
 void TArchiveStrings::SetDestDirectory(const std::string &folder) {
-    std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
+    if (!FolderExists(folder)) {
         destDirectory_.clear();
         return;
     }

@@ -59,6 +59,11 @@ private:
     bool quoting_ = false;
 };
 
+// "Response.txt" in the program's folder, or in the private temporary folder
+// when the program's folder is not writable (an installed program); empty
+// when neither can be used.
+std::string DefaultResponseFileName();
+
 // Turns the quoting flag on for the lifetime of the guard.
 class ScopedQuoting {
 public:

@@ -2,10 +2,12 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
 #include <mutex>
 
-#include "archive/program_folder.h"
+#include "platform/program_folder.h"
+#include "util/dbcs.h"
+#include "util/file_queries.h"
+#include "util/path_names.h"
 
 namespace zr::archive {
 namespace {
@@ -18,13 +20,6 @@ std::mutex &FolderMutex() {
 std::string &FolderOverride() {
     static std::string folder;
     return folder;
-}
-
-std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char &c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 }  // namespace
@@ -40,7 +35,7 @@ std::string LibraryFolder() {
         std::lock_guard lock(FolderMutex());
         if (!FolderOverride().empty()) return FolderOverride();
     }
-    return ProgramFolder();
+    return platform::ProgramFolder();
 }
 
 void SetLibraryFolder(std::string folder) {
@@ -52,9 +47,8 @@ void *OpenArchiverSharedObject(const std::string &libraryFileName) {
     const std::string soName = SharedObjectName(libraryFileName);
     const std::string folder = LibraryFolder();
     if (!folder.empty()) {
-        const std::filesystem::path candidate = std::filesystem::path(folder) / soName;
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(candidate, ec)) {
+        const std::string candidate = AppendPathSeparator(folder) + soName;
+        if (FileExistsQuiet(candidate)) {
             if (void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
         }
     }

@@ -4,19 +4,19 @@
 #include <fstream>
 
 #include "archive/archive_detection.h"
-#include "archive/program_folder.h"
+#include "util/file_queries.h"
+#include "util/temp_folder.h"
 
 namespace zr::archive {
 
 std::string CutOutCabinetName(const std::string &executable, const std::string &workFolder) {
     const std::string cabName = std::filesystem::path(executable).stem().string() + ".Cab";
-    std::error_code ec;
     if (workFolder.empty()) {
         // Not next to the executable: that could replace a file of the user's.
-        const std::string temp = PrivateTempFolder();
+        const std::string temp = TempFolder();
         return temp.empty() ? std::string() : temp + "/" + cabName;
     }
-    if (std::filesystem::is_directory(workFolder, ec)) return workFolder + "/" + cabName;
+    if (FolderExists(workFolder)) return workFolder + "/" + cabName;
     return workFolder;
 }
 

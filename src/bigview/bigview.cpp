@@ -465,7 +465,8 @@ void TBigView::SetTopLine(int row)
     top_ = row;
     bottom_ = TBvScrollModel::BottomOf(top_, visibleLines_, LineCount());
     if (anchor_ == end_ && LineCount() > 0) {
-        end_.Y = std::clamp(end_.Y, top_, bottom_);
+        // With no visible line the bottom lies above the top.
+        end_.Y = std::clamp(end_.Y, top_, std::max(top_, bottom_));
         end_ = doc_.ClampPos(end_);
         anchor_ = end_;
     }

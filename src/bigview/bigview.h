@@ -173,8 +173,9 @@ private:
     void SetHorizontalOffset(int offset);
     void AutoScrollTick();
     // Keys.
-    bool MoveCaretByKey(QKeyEvent *event);
-    bool ScrollByKey(QKeyEvent *event);
+    // The key as OnKeyDown left it.
+    bool MoveCaretByKey(int qtKey, Qt::KeyboardModifiers modifiers);
+    bool ScrollByKey(int qtKey, Qt::KeyboardModifiers modifiers);
     void ShowCaretPosition();
     void RestartCaretBlink();
     // Frame dragging.

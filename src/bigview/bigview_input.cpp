@@ -193,11 +193,13 @@ void TBigView::keyPressEvent(QKeyEvent *event)
         OnKeyDown(*this, key, event->modifiers());
     if (key == 0)
         return;
-    if (event->matches(QKeySequence::Copy)) {
+    if (key == event->key() && event->matches(QKeySequence::Copy)) {
         CopySelection();
         return;
     }
-    const bool handled = LineCount() > 0 && ((caret_ && MoveCaretByKey(event)) || ScrollByKey(event));
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool handled =
+        LineCount() > 0 && ((caret_ && MoveCaretByKey(key, modifiers)) || ScrollByKey(key, modifiers));
     if (!handled) {
         QString text = event->text();
         if (!text.isEmpty() && OnKeyPress)
@@ -214,21 +216,23 @@ void TBigView::keyReleaseEvent(QKeyEvent *event)
     QWidget::keyReleaseEvent(event);
 }
 
-bool TBigView::MoveCaretByKey(QKeyEvent *event)
+bool TBigView::MoveCaretByKey(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     TBvKey key;
-    if (!ToCaretKey(event->key(), key))
+    if (!ToCaretKey(qtKey, key))
         return false;
-    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     if (ctrl && key != TBvKey::Home && key != TBvKey::End)
         return false;
-    const bool extend = select_ && event->modifiers().testFlag(Qt::ShiftModifier);
+    const bool extend = select_ && modifiers.testFlag(Qt::ShiftModifier);
     const TBvCaretMove move = MoveCaret(doc_, end_, key, ctrl, visibleLines_);
+    // Moving the top line pulls a collapsed selection into view; the anchor
+    // of a Shift move must stay where it was.
+    const TBvPos anchor = anchor_;
     if (move.topDelta != 0)
         SetTopLine(top_ + move.topDelta);
     end_ = move.pos;
-    if (!extend)
-        anchor_ = end_;
+    anchor_ = extend ? anchor : end_;
     ShowCaretPosition();
     RedrawPage();
     RestartCaretBlink();
@@ -244,13 +248,12 @@ void TBigView::ShowCaretPosition()
     SetHorizontalOffset(TBvGeometry(doc_, measurer_).OffsetShowingColumn(end_.Y, end_.X, Viewport()));
 }
 
-bool TBigView::ScrollByKey(QKeyEvent *event)
+bool TBigView::ScrollByKey(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     TBvKey key;
-    if (!ToCaretKey(event->key(), key))
+    if (!ToCaretKey(qtKey, key))
         return false;
-    const TBvScrollKeyAction action =
-        ScrollKeyAction(key, event->modifiers().testFlag(Qt::ControlModifier), scrollBars_);
+    const TBvScrollKeyAction action = ScrollKeyAction(key, modifiers.testFlag(Qt::ControlModifier), scrollBars_);
     const int vmax = TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_);
     const int columns = TextArea().width() / measurer_.CharWidth();
     const int hmax = TBvScrollModel::HorizontalMax(maxChar_, TextArea().width(), measurer_.CharWidth());

@@ -24,6 +24,20 @@ int CapacityGuessFor(std::size_t bytes)
     return static_cast<int>(std::min<std::size_t>(bytes / TBvStrings::BytesPerLineGuess, TBvStrings::MaxListSize));
 }
 
+// The remaining bytes of a stream; a read error (a folder opened as a file,
+// a failing device) is reported as EBvInOutError.
+std::string ReadRemaining(std::istream &in, const std::string &what)
+{
+    try {
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad())
+            throw EBvInOutError("cannot read " + what);
+        return bytes;
+    } catch (const std::ios_base::failure &) {
+        throw EBvInOutError("cannot read " + what);
+    }
+}
+
 bool NeedsQuotes(std::string_view line) { return line.find_first_of(" ,") != std::string_view::npos; }
 
 // Calls add(line) for every line of text, cut at CR, LF or CR LF; a break at
@@ -247,9 +261,12 @@ void TBvStrings::SetCommaText(std::string_view text)
         const std::size_t end = text.find_first_of(quoted ? std::string_view("\"\r") : std::string_view(",\"\r"), begin);
         const std::size_t stop = end == std::string_view::npos ? text.size() : end;
         Add(text.substr(begin, stop - begin));
-        // A closing quote and the separator after it are both passed over.
+        // A closing quote and a separator right after it are both passed
+        // over; any other text after the quote starts the next item.
+        pos = stop + 1;
         const bool closed = quoted && stop < text.size() && text[stop] == '"';
-        pos = stop + (closed ? 2 : 1);
+        if (closed && pos < text.size() && text[pos] == ',')
+            ++pos;
     }
 }
 
@@ -259,9 +276,7 @@ void TBvStrings::LoadFromFile(const std::string &fileName)
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
         throw EBvInOutError("cannot open " + fileName);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw EBvInOutError("cannot read " + fileName);
+    const std::string bytes = ReadRemaining(in, fileName);
     Clear();
     SetCapacity(CapacityGuessFor(bytes.size()));
     SplitLines(bytes, false, [this](std::string_view line) { Add(line); });
@@ -282,9 +297,7 @@ void TBvStrings::SaveToFile(const std::string &fileName) const
 void TBvStrings::LoadFromStream(std::istream &in)
 {
     // Read first, so a failing stream leaves the old lines in place.
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw EBvInOutError("cannot read the stream");
+    const std::string bytes = ReadRemaining(in, "the stream");
     Clear();
     if (!bytes.empty())
         SetText(bytes);

@@ -14,7 +14,7 @@ constexpr int kSteps = 1000;
 }  // namespace
 
 TFileProgressDialog::TFileProgressDialog(QWidget *parent, const std::string &title, bool showFileNames)
-    : dialog_(std::make_unique<QProgressDialog>(parent)), showFileNames_(showFileNames)
+    : dialog_(new QProgressDialog(parent)), showFileNames_(showFileNames)
 {
     dialog_->setWindowTitle(QString::fromStdString(title));
     dialog_->setCancelButtonText(QStringLiteral("キャンセル"));
@@ -26,23 +26,27 @@ TFileProgressDialog::TFileProgressDialog(QWidget *parent, const std::string &tit
     dialog_->setMinimumWidth(420);
 }
 
-TFileProgressDialog::~TFileProgressDialog() = default;
+TFileProgressDialog::~TFileProgressDialog() { delete dialog_.data(); }
 
 void TFileProgressDialog::Begin(std::uint64_t totalBytes)
 {
     total_ = totalBytes;
-    dialog_->setValue(0);
+    if (dialog_) dialog_->setValue(0);
 }
 
 bool TFileProgressDialog::Advance(const std::string &currentFile, std::uint64_t done)
 {
+    if (!dialog_) return false;  // its window went away: stop
     if (showFileNames_) dialog_->setLabelText(QString::fromStdString(FileNamePart(currentFile)));
     const int step = total_ == 0 ? kSteps : static_cast<int>(std::min<std::uint64_t>(done, total_) * kSteps / total_);
     dialog_->setValue(step);  // also lets the window repaint and see the cancel button
     QCoreApplication::processEvents();
-    return !dialog_->wasCanceled();
+    return dialog_ && !dialog_->wasCanceled();
 }
 
-void TFileProgressDialog::End() { dialog_->hide(); }
+void TFileProgressDialog::End()
+{
+    if (dialog_) dialog_->hide();
+}
 
 }  // namespace zr

@@ -20,10 +20,12 @@ public:
     bool Advance(const std::string &currentFile, std::uint64_t done) override;
     void End() override;
 
-    QProgressDialog *Dialog() const { return dialog_.get(); }
+    QProgressDialog *Dialog() const { return dialog_.data(); }
 
 private:
-    std::unique_ptr<QProgressDialog> dialog_;
+    // The parent may delete the dialog first (it is its child), so it is
+    // watched rather than owned outright.
+    QPointer<QProgressDialog> dialog_;
     bool showFileNames_;
     std::uint64_t total_ = 0;
 };

@@ -62,12 +62,26 @@ std::string FreeName(const std::string &target)
     }
 }
 
+// A new link to linkTarget under a free name beside target, so that an
+// existing file of that name is neither replaced nor removed; its path, or
+// empty with ec set.
+std::string CreateLinkBeside(const std::string &target, const fs::path &linkTarget, std::error_code &ec)
+{
+    for (int n = 0; n < 100; ++n) {
+        const std::string candidate = target + ".zr-link" + (n ? std::to_string(n) : std::string());
+        fs::create_symlink(linkTarget, candidate, ec);
+        if (!ec) return candidate;
+        if (ec != std::errc::file_exists) break;
+    }
+    return {};
+}
+
 bool IsInside(const std::string &path, const std::string &folder)
 {
-    std::error_code ec;
-    const std::string inner = fs::weakly_canonical(path, ec).string();
-    const std::string outer = fs::weakly_canonical(folder, ec).string();
-    return !ec && inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
+    std::error_code innerError, outerError;
+    const std::string inner = fs::weakly_canonical(path, innerError).string();
+    const std::string outer = fs::weakly_canonical(folder, outerError).string();
+    return !innerError && !outerError && inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
            inner[outer.size()] == '/';
 }
 
@@ -183,7 +197,6 @@ TFileTransfer::Step TFileTransfer::Transfer(const std::string &source, std::stri
     bool skip = false;
     if (ResolveExisting(source, target, skip) == Step::Stop) return Step::Stop;
     if (skip) {
-        result_.aborted = true;
         return Advance(source, TotalBytes(source)) ? Step::Continue : Cancel();
     }
     if (S_ISDIR(info.st_mode)) return TransferFolder(source, target, move);
@@ -218,7 +231,10 @@ TFileTransfer::Step TFileTransfer::ResolveExisting(const std::string &source, st
     switch (hooks_.askOverwrite(target)) {
     case TOverwriteAnswer::Yes: return Step::Continue;
     case TOverwriteAnswer::All: overwriteAll_ = true; return Step::Continue;
-    case TOverwriteAnswer::No: skip = true; return Step::Continue;
+    case TOverwriteAnswer::No:
+        skip = true;
+        result_.aborted = true;  // the user left this one out; an error is not a choice
+        return Step::Continue;
     case TOverwriteAnswer::Cancel: break;
     }
     return Cancel();
@@ -259,11 +275,12 @@ TFileTransfer::Step TFileTransfer::TransferLink(const std::string &source, const
     }
     std::error_code ec;
     const fs::path linkTarget = fs::read_symlink(source, ec);
-    const std::string temporary = target + ".zr-link";
-    if (!ec) fs::create_symlink(linkTarget, temporary, ec);
+    std::string temporary;
+    if (!ec) temporary = CreateLinkBeside(target, linkTarget, ec);
     if (!ec) fs::rename(temporary, target, ec);
     if (ec) {
-        fs::remove(temporary);
+        std::error_code ignored;
+        if (!temporary.empty()) fs::remove(temporary, ignored);
         Fail(Quote(source) + " をコピーできません: " + ec.message());
         return Step::Continue;
     }

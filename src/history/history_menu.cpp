@@ -45,6 +45,7 @@ void THistoryMenu::SetTargetMenuItem(QMenu *target)
     if (!target && active_) SetActive(false);
     RemoveMenuEntries();
     target_ = target;
+    if (active_) RebuildMenu();
 }
 
 void THistoryMenu::SetActive(bool active)
@@ -104,10 +105,10 @@ void THistoryMenu::ChooseEntry(int tag)
     if (!OnHistorySelected) return;
     if (tag >= kFolderTagBase) {
         const int index = tag - kFolderTagBase;
-        if (index < folders_->Count()) ChooseFolder(*folders_, (*folders_)[index]);
+        if (index < folders_->Count()) ChooseFolder(false, (*folders_)[index]);
     } else if (tag >= 0 && tag < files_->Count()) {
         if (pathItem_ == TPathItem::paPathOnly)
-            ChooseFolder(*files_, (*files_)[tag]);
+            ChooseFolder(true, (*files_)[tag]);
         else
             ChooseFile((*files_)[tag]);
     }
@@ -120,17 +121,19 @@ void THistoryMenu::ChooseFile(const std::string &entry)
     OnHistorySelected(this, false, chosen, holdAuto);
     if (!holdAuto) return;
     if (FileExistsQuiet(chosen))
-        files_->Add(chosen);
+        AddFile(chosen);  // its folder moves up with it
     else
         files_->Delete(files_->IndexOf(chosen));
 }
 
-void THistoryMenu::ChooseFolder(THistoryList &list, const std::string &entry)
+void THistoryMenu::ChooseFolder(bool fromFileList, const std::string &entry)
 {
     const std::string chosen = entry;
     bool holdAuto = true;
     OnHistorySelected(this, true, chosen, holdAuto);
     if (!holdAuto) return;
+    // Looked up only now: the handler may have handed the menu other lists.
+    THistoryList &list = fromFileList ? *files_ : *folders_;
     if (FolderExists(chosen))
         list.Add(chosen);
     else

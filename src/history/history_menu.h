@@ -80,7 +80,8 @@ private:
     bool KeepsFolders() const { return pathItem_ == TPathItem::paBothItem; }
     bool IsExcluded(const std::string &path) const;
     void ChooseFile(const std::string &entry);
-    void ChooseFolder(THistoryList &list, const std::string &entry);
+    // fromFileList: the folders-only mode's single list.
+    void ChooseFolder(bool fromFileList, const std::string &entry);
     void RemoveMenuEntries();
     void FillMenu(QMenu &menu, const std::vector<THistoryMenuItem> &items);
     QIcon ImageAt(int index) const;

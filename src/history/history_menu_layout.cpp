@@ -29,6 +29,18 @@ std::string CutOnCharBoundary(std::string_view text, std::size_t maxBytes)
     return std::string(text.substr(0, end));
 }
 
+// A '&' in a path would otherwise swallow itself and steal an accelerator
+// from the numbers and the clear command.
+std::string EscapeAmpersands(std::string_view text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '&') escaped += '&';
+        escaped += c;
+    }
+    return escaped;
+}
+
 std::vector<THistoryMenuItem> NumberedEntries(const THistoryList &list, int shown, int tagBase,
                                               std::string_view basePath)
 {
@@ -36,7 +48,8 @@ std::vector<THistoryMenuItem> NumberedEntries(const THistoryList &list, int show
     const int width = HistoryFieldWidth(shown);
     for (int i = 0; i < shown; ++i) {
         THistoryMenuItem item;
-        item.caption = FormatHistoryCaption(width, "&" + std::to_string(i) + " ", RelativeToBase(list[i], basePath));
+        item.caption = FormatHistoryCaption(width, "&" + std::to_string(i) + " ",
+                                            EscapeAmpersands(RelativeToBase(list[i], basePath)));
         item.tag = tagBase + i;
         items.push_back(std::move(item));
     }

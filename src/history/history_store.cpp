@@ -23,6 +23,15 @@ void WriteEntries(platform::TRegistry &registry, const std::vector<std::string> 
     for (std::size_t i = 0; i < entries.size(); ++i) registry.WriteString(std::to_string(i), entries[i]);
 }
 
+// "Count" or one of "0" .. count - 1.
+bool IsEntryName(const std::string &name, std::size_t count)
+{
+    if (CompareNoCaseAscii(name, "Count") == 0) return true;
+    for (std::size_t i = 0; i < count; ++i)
+        if (name == std::to_string(i)) return true;
+    return false;
+}
+
 bool SameAscii(std::string_view a, std::string_view b) { return CompareNoCaseAscii(a, b) == 0; }
 
 }  // namespace
@@ -68,9 +77,12 @@ std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, i
 void WriteComboHistory(TRootKey root, std::string_view key, const std::vector<std::string> &entries)
 {
     platform::TRegistry registry;
-    DeleteRootedKey(registry, root, key);
     if (!OpenRootedKey(registry, root, key, true)) return;
+    // The new list is written before the old values go, so a failed write
+    // never leaves the history empty.
     WriteEntries(registry, entries);
+    for (const std::string &name : registry.GetValueNames())
+        if (!IsEntryName(name, entries.size())) registry.DeleteValue(name);
 }
 
 void PushHistoryText(std::vector<std::string> &entries, std::string_view s, int maximum)

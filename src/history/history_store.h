@@ -22,7 +22,7 @@ void SaveHistoryList(TRootKey root, std::string_view key, const THistoryList &li
 // (ASCII case ignored). A missing key reads as empty; a key without a
 // readable "Count" throws ERegistryException with the registry's read error.
 std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, int maximum, bool mergeDuplicates);
-// Replaces the key with exactly these entries.
+// Leaves the key holding exactly "Count" and these entries.
 void WriteComboHistory(TRootKey root, std::string_view key, const std::vector<std::string> &entries);
 
 // The combo box rule for a used text: s goes on top, its other spellings

@@ -47,10 +47,4 @@ bool OpenRootedKey(platform::TRegistry &registry, TRootKey root, std::string_vie
     return full && registry.OpenKey(*full, canCreate);
 }
 
-bool DeleteRootedKey(platform::TRegistry &registry, TRootKey root, std::string_view key)
-{
-    const std::optional<std::string> full = AbsoluteKey(registry, root, key);
-    return full && registry.DeleteKey(*full);
-}
-
 }  // namespace zr

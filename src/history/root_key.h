@@ -16,7 +16,4 @@ enum class TRootKey { hkClassesRoot, hkCurrentConfig, hkCurrentUser, hkDynData, 
 // never open, so their histories load empty and are not saved.
 bool OpenRootedKey(platform::TRegistry &registry, TRootKey root, std::string_view key, bool canCreate);
 
-// Deletes key below root with its sub-keys; false when there was none.
-bool DeleteRootedKey(platform::TRegistry &registry, TRootKey root, std::string_view key);
-
 }  // namespace zr

@@ -60,16 +60,27 @@ ConversionResult Convert(const char *to, const char *from, std::string_view inpu
 ConversionResult Cp932ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932", cp932); }
 ConversionResult Utf8ToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8); }
 
+// One pass with one converter: restarting the conversion after every bad
+// byte made a large undecodable file cost quadratic time.
 std::string Cp932ToUtf8Lossy(std::string_view cp932)
 {
+    IconvHandle cd("UTF-8", "CP932");
     std::string out;
-    while (!cp932.empty()) {
-        ConversionResult part = Cp932ToUtf8(cp932);
-        out += part.text;
-        if (part.ok)
-            break;
+    char buffer[4096];
+    char *in = const_cast<char *>(cp932.data());
+    std::size_t inLeft = cp932.size();
+    while (inLeft > 0) {
+        char *outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (rc != static_cast<std::size_t>(-1) || error == E2BIG)
+            continue;
         out += "\xEF\xBF\xBD";
-        cp932.remove_prefix(part.errorOffset + 1);
+        ++in;
+        --inLeft;
+        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
     }
     return out;
 }

@@ -48,6 +48,16 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
+// The mode a newly created file gets: 0666 less the process's umask, read
+// without changing it (umask() would race with other threads).
+mode_t NewFileMode()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("Umask:")) return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 0600;
+}
+
 void ReplaceFile(const std::string &path, std::string_view bytes)
 {
     const std::string target = WriteTarget(path);
@@ -55,7 +65,7 @@ void ReplaceFile(const std::string &path, std::string_view bytes)
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw EIniFileException(path + " に書き込めません: " + std::strerror(errno));
     struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
     const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const int savedErrno = errno;
     const bool closed = ::close(fd) == 0;
@@ -91,7 +101,8 @@ int ProfileInteger(std::string_view text, int defaultValue)
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty()) return defaultValue;
+    // from_chars takes a sign of its own: "--5" or "$-5" are not numbers.
+    if (text.empty() || text.front() == '-') return defaultValue;
     long long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (error != std::errc() || end != text.data() + text.size()) return defaultValue;

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +23,30 @@ constexpr int kBusyTimeoutMs = 5000;
 std::mutex g_noticeMutex;
 RegistryNoticeHandler g_noticeHandler;
 
+// Notices raised while the shared connection is being made wait here until
+// its lock is released: a handler that shows a box runs an event loop, and
+// code in that loop may read a setting again.
+thread_local std::vector<std::string> *t_heldNotices = nullptr;
+
+class HeldNotices {
+public:
+    HeldNotices() : saved_(t_heldNotices) { t_heldNotices = &messages_; }
+    ~HeldNotices() { t_heldNotices = saved_; }
+    HeldNotices(const HeldNotices &) = delete;
+    HeldNotices &operator=(const HeldNotices &) = delete;
+    std::vector<std::string> Take() { return std::move(messages_); }
+
+private:
+    std::vector<std::string> messages_;
+    std::vector<std::string> *saved_;
+};
+
 void Notice(const std::string &message)
 {
+    if (t_heldNotices) {
+        t_heldNotices->push_back(message);
+        return;
+    }
     RegistryNoticeHandler handler;
     {
         std::lock_guard lock(g_noticeMutex);
@@ -205,10 +228,19 @@ std::shared_ptr<RegistryDatabase> RegistryDatabase::ForCurrentUser()
     static std::mutex mutex;
     static std::shared_ptr<RegistryDatabase> current;
     const std::string path = DefaultPath();
-    std::lock_guard lock(mutex);
-    if (!current || current->Path() != path)
-        current = std::make_shared<RegistryDatabase>(path);
-    return current;
+    std::shared_ptr<RegistryDatabase> database;
+    std::vector<std::string> notices;
+    {
+        std::lock_guard lock(mutex);
+        if (!current || current->Path() != path) {
+            HeldNotices held;
+            current = std::make_shared<RegistryDatabase>(path);
+            notices = held.Take();
+        }
+        database = current;
+    }
+    for (const std::string &message : notices) Notice(message);
+    return database;
 }
 
 RegistryDatabase::RegistryDatabase(std::string path) : path_(std::move(path)) { Open(); }
@@ -340,11 +372,18 @@ std::vector<std::string> RegistryDatabase::SubKeyNames(std::string_view key)
     Statement query(db_, "SELECT path FROM reg_keys WHERE fold >= ?1 AND fold < ?2 ORDER BY rowid");
     query.Bind(1, SubKeyLow(fold)).Bind(2, SubKeyHigh(fold));
     std::vector<std::string> names;
-    const std::size_t prefix = key.size() + 1;
+    // Counted in components: a stored spelling may differ in length from the
+    // caller's ("ı" and "I" name the same key).
+    const auto depth = static_cast<std::size_t>(std::count(key.begin(), key.end(), '\\')) + 1;
     while (query.Step() == SQLITE_ROW) {
         const std::string path = query.Text(0);
-        if (path.size() > prefix && path.find('\\', prefix) == std::string::npos)
-            names.push_back(path.substr(prefix));
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < depth && start != std::string::npos; ++i) {
+            start = path.find('\\', start);
+            if (start != std::string::npos) ++start;
+        }
+        if (start != std::string::npos && start < path.size() && path.find('\\', start) == std::string::npos)
+            names.push_back(path.substr(start));
     }
     return names;
 }

@@ -20,8 +20,11 @@ std::string UpperCaseLocale(std::string_view text)
 {
     if (!IsValidUtf8(text))
         return UpperCaseAscii(text);
-    const QString upper = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUpper();
-    return upper.toUtf8().toStdString();
+    // One character for one character: QString::toUpper would also fold "ß"
+    // to "SS" and make "Maße" and "Masse" the same name.
+    std::u32string codes = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdU32String();
+    for (char32_t &c : codes) c = QChar::toUpper(c);
+    return QString::fromStdU32String(codes).toUtf8().toStdString();
 }
 
 bool SameTextLocale(std::string_view a, std::string_view b)

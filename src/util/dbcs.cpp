@@ -25,8 +25,13 @@ ByteKind ByteKindAt(std::string_view text, std::size_t pos)
         if (text[i] == '\0' && i < pos)
             return ByteKind::Single;
         const std::size_t len = CharLength(text, i);
-        if (pos < i + len)
-            return pos == i ? (len > 1 ? ByteKind::Lead : ByteKind::Single) : ByteKind::Trail;
+        if (pos < i + len) {
+            if (pos != i)
+                return ByteKind::Trail;
+            // A lead byte cut off by the end of the text is still a lead byte.
+            const bool lead = len > 1 || (i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i])));
+            return lead ? ByteKind::Lead : ByteKind::Single;
+        }
         i += len;
     }
     return ByteKind::Single;

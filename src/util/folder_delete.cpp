@@ -26,6 +26,20 @@ public:
             ::fchmod(fd, (st.st_mode & 07777) | S_IRWXU);
     }
 
+    // Opens a folder of the tree without following a link; a folder its owner
+    // cannot read or search is made accessible first.
+    static int OpenFolder(int parentFd, const char *name, const struct stat &st)
+    {
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        const int fd = ::openat(parentFd, name, kFlags);
+        if (fd >= 0 || errno != EACCES)
+            return fd;
+        // AT_SYMLINK_NOFOLLOW refuses a link that replaced the folder meanwhile.
+        if (::fchmodat(parentFd, name, (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) != 0)
+            return -1;
+        return ::openat(parentFd, name, kFlags);
+    }
+
     void EmptyFolder(int folderFd)
     {
         DIR *dir = ::fdopendir(folderFd);
@@ -60,9 +74,11 @@ private:
             ::unlinkat(parentFd, name, 0);  // a file that stays makes its folder's removal fail
             return;
         }
-        const int childFd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (childFd < 0)
+        const int childFd = OpenFolder(parentFd, name, st);
+        if (childFd < 0) {
+            RemoveFolder(parentFd, name);  // only an empty folder goes; else the failure is reported
             return;
+        }
         MakeOwnerWritable(childFd, st);
         EmptyFolder(childFd);
         RemoveFolder(parentFd, name);
@@ -101,7 +117,7 @@ bool DeleteFolderTree(const std::string &folder, bool includeSelf)
     if (!S_ISDIR(st.st_mode))
         return true;
 
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = TreeRemover::OpenFolder(AT_FDCWD, path.c_str(), st);
     if (fd < 0)
         return false;
     TreeRemover remover;

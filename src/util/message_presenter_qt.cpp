@@ -63,6 +63,8 @@ public:
         if (!HasWidgets()) return ReportMessageWithoutWindow(request);
         QMessageBox box(IconFor(request.type), DisplayText(request.caption), DisplayText(request.text),
                         QMessageBox::NoButton, request.owner);
+        // Texts carry file names and search strings: "<b>" must show as typed.
+        box.setTextFormat(Qt::PlainText);
         box.setProperty("helpContext", request.helpContext);
         std::map<QAbstractButton *, int> results;
         AddButtons(box, request.buttons, results);

@@ -1,30 +1,20 @@
 #include "util/text_replace.h"
 
 #include "platform/mbchar.h"
+#include "util/dbcs.h"
 
 namespace zr {
-
-namespace {
-std::string UpperAsciiBytes(std::string_view text)
-{
-    std::string out(text);
-    for (char &c : out) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-}  // namespace
 
 std::string ReplaceTextAll(std::string_view source, std::string_view find, std::string_view replacement,
                            unsigned flags)
 {
     if (find.empty())
         return std::string(source);
-    // Upper-casing ASCII only keeps every byte offset of the source valid.
+    // Folding ASCII letters only (never a byte of a multi-byte character)
+    // keeps every byte offset of the source valid.
     const bool ignoreCase = (flags & rfIgnoreCase) != 0;
-    const std::string haystack = ignoreCase ? UpperAsciiBytes(source) : std::string(source);
-    const std::string needle = ignoreCase ? UpperAsciiBytes(find) : std::string(find);
+    const std::string haystack = ignoreCase ? LowerAscii(source) : std::string(source);
+    const std::string needle = ignoreCase ? LowerAscii(find) : std::string(find);
 
     std::string out;
     std::size_t i = 0;

@@ -12,7 +12,7 @@
 
 #include "archive/archiver_binding.h"
 #include "archive/archiver_library.h"
-#include "archive/program_folder.h"
+#include "platform/program_folder.h"
 #include "stubs/stub_state.h"
 
 namespace zr::archive::test {
@@ -48,7 +48,7 @@ inline std::string ReadFile(const std::string &path) {
 
 inline std::string BinDir() {
     const char *dir = std::getenv("ZR_BIN_DIR");
-    return (dir && *dir) ? dir : ProgramFolder();
+    return (dir && *dir) ? dir : platform::ProgramFolder();
 }
 
 inline std::string StubDir() { return BinDir() + "/archive-stubs"; }

@@ -112,7 +112,7 @@ TEST_F(BindingTest, QuietCursorCheckRestoresTheCursorMode) {
 
 TEST_F(BindingTest, ProgramFolderIsSearchedWhenNoFolderIsSet) {
     SetLibraryFolder({});
-    EXPECT_EQ(LibraryFolder(), ProgramFolder());
+    EXPECT_EQ(LibraryFolder(), platform::ProgramFolder());
 }
 
 }  // namespace

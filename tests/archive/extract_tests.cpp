@@ -141,6 +141,27 @@ TEST_F(ExtractTest, FailingHandlersReachTheCallerAndOnEndStillFires) {
     EXPECT_THROW(control_.Extract(dest_, zipList), std::runtime_error);
 }
 
+TEST_F(ExtractTest, AfterTheCallFailingHandlersKeepTheLibraryResultAndTheCleanUp) {
+    Open("a.zip", "STUB:UnZip", atZip);
+    Stub(atZip)->commandResult = 7;
+    control_.SetSilentMode(true);
+    RecordProgress();
+    control_.OnLog = [](TArchiveControl *, std::string_view, int) { throw std::runtime_error("log handler"); };
+    EXPECT_THROW(control_.Extract(dest_, std::vector<std::string>{"a"}), std::runtime_error);
+    EXPECT_EQ(events_.back(), "end 1 7");  // the library answered: its result, not 0x8000
+    EXPECT_EQ(Stub(atZip)->killOwnerCalls, 1);
+
+    control_.OnLog = nullptr;
+    control_.OnEnd = [](TArchiveControl *, int, int) { throw std::runtime_error("end handler"); };
+    EXPECT_THROW(control_.Extract(dest_, std::vector<std::string>{"a"}), std::runtime_error);
+    EXPECT_EQ(Stub(atZip)->setOwnerCalls, 2);
+    EXPECT_EQ(Stub(atZip)->killOwnerCalls, 2);
+    progress_.clear();
+    unsigned char info[1040] = {};
+    TArchiveControl::ProgressCallback(atZip, 0, info);
+    EXPECT_TRUE(progress_.empty());  // the callback no longer reaches the control
+}
+
 TEST_F(ExtractTest, CommandExceptionEndsWithTwoAndReloadsTheLibrary) {
     Open("a.tar", "STUB:Tar", atTar);
     Stub(atTar)->throwInCommand = 1;

@@ -103,22 +103,56 @@ protected:
 };
 
 TEST_F(RealLibraryTest, EveryFormatsFixture) {
-    const std::pair<const char *, TArchiveType> fixtures[] = {
-        {"sample-h0.lzh", atLha}, {"sample-h1.lzh", atLha}, {"sample-h2.lzh", atLha}, {"stored.lzh", atLha},
-        {"lh7.lzh", atLha},       {"stored.cab", atCab},    {"mszip.cab", atCab},     {"sample.tar", atTar},
-        {"sample.tgz", atTar},    {"sample.tar.Z", atTar},  {"sample.tar.bz2", atTar}, {"sample.arj", atArj},
-        {"sample.zip", atZip},    {"stored.zip", atZip}};
+    struct Fixture {
+        const char *name;
+        TArchiveType type;
+        const char *member;  // a stored file the sequence must extract
+    };
+    const Fixture fixtures[] = {
+        {"sample-h0.lzh", atLha, "hello.txt"},   {"sample-h1.lzh", atLha, "hello.txt"},
+        {"sample-h2.lzh", atLha, "hello.txt"},   {"stored.lzh", atLha, "hello.txt"},
+        {"lh6.lzh", atLha, "sub/repeat.txt"},    {"lh7.lzh", atLha, "hello.txt"},
+        {"japanese-h0.lzh", atLha, "日本語.txt"}, {"stored.cab", atCab, "hello.txt"},
+        {"mszip.cab", atCab, "日本語.txt"},       {"sample.tar", atTar, "hello.txt"},
+        {"sample.tgz", atTar, "hello.txt"},      {"sample.tar.Z", atTar, "hello.txt"},
+        {"sample.tar.bz2", atTar, "hello.txt"},  {"repeat.txt.gz", atTar, "repeat.txt"},
+        {"repeat.txt.Z", atTar, "repeat.txt"},   {"repeat.txt.bz2", atTar, "repeat.txt"},
+        {"sample.arj", atArj, "hello.txt"},      {"method2.arj", atArj, "sub/numbers.txt"},
+        {"method3.arj", atArj, "hello.txt"},     {"method4.arj", atArj, "hello.txt"},
+        {"sample.zip", atZip, "表示.txt"},        {"stored.zip", atZip, "hello.txt"}};
     int ran = 0;
-    for (const auto &[name, type] : fixtures) {
-        const std::string path = FixtureDir() + "/" + name;
+    for (const Fixture &fixture : fixtures) {
+        const std::string path = FixtureDir() + "/" + fixture.name;
         if (!std::filesystem::exists(path)) continue;
         ++ran;
-        const std::vector<std::string> files = SearchSequence(path, type);
-        EXPECT_NE(std::find(files.begin(), files.end(), "hello.txt"), files.end()) << name;
+        const std::vector<std::string> files = SearchSequence(path, fixture.type);
+        EXPECT_NE(std::find(files.begin(), files.end(), fixture.member), files.end()) << fixture.name;
         std::filesystem::remove_all(Extract());
         std::filesystem::create_directory(Extract());
     }
     if (ran == 0) GTEST_SKIP() << "no fixtures of the archiver libraries";
+}
+
+TEST_F(RealLibraryTest, SharedSamplesIncludingSelfExtractors) {
+    const std::pair<const char *, TArchiveType> samples[] = {
+        {"test_read_format_rar.rar", atRar},
+        {"test_read_format_rar5_stored.rar", atRar},
+        {"test_read_format_rar_unicode.rar", atRar},
+        {"test_read_format_rar_sfx.exe", atRar},
+        {"test_read_format_rar5_sfx.exe", atRar},
+        {"test_read_format_lha_filename_cp932.lzh", atLha},
+        {"test_read_format_cab_filename_cp932.cab", atCab},
+        {"test_read_format_zip_filename_cp932.zip", atZip}};
+    int ran = 0;
+    for (const auto &[name, type] : samples) {
+        const std::string path = SharedFixture(name);
+        if (path.empty() || !std::filesystem::exists(path)) continue;
+        ++ran;
+        EXPECT_FALSE(SearchSequence(path, type).empty()) << name;
+        std::filesystem::remove_all(Extract());
+        std::filesystem::create_directory(Extract());
+    }
+    if (ran == 0) GTEST_SKIP() << "no shared samples";
 }
 
 TEST_F(RealLibraryTest, RarArchivesAndSelfExtractors) {
@@ -158,6 +192,14 @@ TEST_F(RealLibraryTest, SelfExtractingCabinetBuiltFromAFixture) {
     if (!std::filesystem::exists(cab)) GTEST_SKIP();
     WriteFile(work_.File("setup.exe"), "MZ" + std::string(510, '\0') + ReadFile(cab));
     SearchSequence(work_.File("setup.exe"), atCab);
+}
+
+TEST_F(RealLibraryTest, SelfExtractingZipBuiltFromAFixture) {
+    const std::string zip = FixtureDir() + "/sample.zip";
+    if (!std::filesystem::exists(zip)) GTEST_SKIP();
+    WriteFile(work_.File("zipsfx.exe"), "MZ" + std::string(1022, '\0') + ReadFile(zip));
+    const std::vector<std::string> files = SearchSequence(work_.File("zipsfx.exe"), atZip);
+    EXPECT_NE(std::find(files.begin(), files.end(), "sub/repeat.txt"), files.end());
 }
 
 TEST_F(RealLibraryTest, SelfExtractingLhaAndArjBuiltFromFixtures) {

@@ -98,6 +98,10 @@ TEST_F(WatcherTest, OperationsStopWatchingAndPointItAgainAtTheEnd) {
     EXPECT_EQ(control_.Extract(dest.Path(), std::vector<std::string>{"a"}), 0);
     EXPECT_EQ(watchedDuringStart, "");
     EXPECT_EQ(control_.Watcher().WatchedFile().toStdString(), archive_);
+    // A failing end handler reaches the caller, but the archive is watched again.
+    control_.OnEnd = [](TArchiveControl *, int, int) { throw std::runtime_error("end handler"); };
+    EXPECT_THROW(control_.Extract(dest.Path(), std::vector<std::string>{"a"}), std::runtime_error);
+    EXPECT_EQ(control_.Watcher().WatchedFile().toStdString(), archive_);
 }
 
 }  // namespace

@@ -135,6 +135,19 @@ TEST(BigView, TopLineClampsToTheLastLineAndScOverOnlyChangesTheScrollRange)
     }
 }
 
+TEST(BigView, TopLineOfAViewTooLowForOneLine)
+{
+    TBigView view;
+    view.resize(300, 6);
+    view.show();
+    view.Assign(Numbered(10));
+    ASSERT_EQ(view.VisibleLines(), 0);
+    view.SetTopLine(view.LineCount() - view.VisibleLines());
+    EXPECT_EQ(view.TopLine(), 9);
+    EXPECT_EQ(view.SelEnd().Y, 9);
+    EXPECT_EQ(view.SelStart(), view.SelEnd());
+}
+
 TEST(BigView, ViewLineEventsMayChangeTheTopLine)
 {
     TBigView view;
@@ -226,6 +239,28 @@ TEST(BigView, ShiftKeysExtendTheSelectionWithTheCaret)
     EXPECT_EQ(view.SelStart(), view.SelEnd());
 }
 
+TEST(BigView, ShiftPageKeysKeepTheAnchorWhileTheTopLineMoves)
+{
+    TBigView view;
+    view.resize(300, 100);
+    view.show();
+    view.SetCaret(true);
+    view.Assign(Numbered(40));
+    const int visible = view.VisibleLines();
+    ASSERT_GT(visible, 1);
+    view.SetSelection({1, 0}, {1, 0});
+    Press(view, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, visible}));
+    EXPECT_EQ(view.TopLine(), visible);
+    Press(view, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, 0}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, 0}));
+    Press(view, Qt::Key_PageDown);  // unshifted: the caret moves alone
+    EXPECT_EQ(view.SelStart(), (TBvPos{1, visible}));
+    EXPECT_EQ(view.SelEnd(), (TBvPos{1, visible}));
+}
+
 TEST(BigView, KeysWithoutCaretScrollOnlyWithTheirScrollBar)
 {
     TBigView view;
@@ -239,6 +274,15 @@ TEST(BigView, KeysWithoutCaretScrollOnlyWithTheirScrollBar)
     EXPECT_EQ(view.TopLine(), 1);
     Press(view, Qt::Key_PageDown);
     EXPECT_EQ(view.TopLine(), 1 + std::max(view.VisibleLines() - 1, 1));
+    // OnKeyDown may swallow a key or turn it into another one.
+    const int top = view.TopLine();
+    view.OnKeyDown = [](TBigView &, int &key, Qt::KeyboardModifiers) {
+        key = key == Qt::Key_Down ? 0 : (key == Qt::Key_J ? int(Qt::Key_Down) : key);
+    };
+    Press(view, Qt::Key_Down);
+    EXPECT_EQ(view.TopLine(), top);
+    Press(view, Qt::Key_J);
+    EXPECT_EQ(view.TopLine(), top + 1);
 }
 
 TEST(BigView, RendersTextAndGreenLineEndMarks)

@@ -116,6 +116,11 @@ TEST(BvStrings, CommaTextRoundTrip)
     EXPECT_EQ(s.GetCommaText(), "\"x,y\",\"say \"hi\"\"");
     t.SetCommaText(" a ,b");  // blanks around items stay
     EXPECT_EQ(Lines(t), (V{" a ", "b"}));
+    // Text right after a closing quote is an item of its own, not skipped.
+    t.SetCommaText("\"a\"b,c");
+    EXPECT_EQ(Lines(t), (V{"a", "b", "c"}));
+    t.SetCommaText("\"a\",\"b\"");
+    EXPECT_EQ(Lines(t), (V{"a", "b"}));
 }
 
 TEST(BvStrings, CommaTextGrowsPastItsFirstBuffer)
@@ -205,6 +210,8 @@ TEST_F(BvStringsFiles, FailedLoadReportsAndKeepsTheLines)
     EXPECT_THROW(t.LoadFromFile((dir_ / "missing.txt").string()), EBvInOutError);
     EXPECT_EQ(Lines(t), V{"kept"});
     EXPECT_THROW(t.SaveToFile((dir_ / "no" / "such" / "dir.txt").string()), EBvInOutError);
+    EXPECT_THROW(t.LoadFromFile(dir_.string()), EBvInOutError);  // a folder opens but cannot be read
+    EXPECT_EQ(Lines(t), V{"kept"});
 }
 
 TEST(BvStrings, StreamsReadFromTheCurrentPosition)

@@ -3,6 +3,8 @@
 #include "util/scratch_folder.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -140,14 +142,29 @@ TEST(FileFindSamples, FindsRealArchivesInAReadOnlyFolder)
     const std::string samples = std::string(shared ? shared : "") + "/libarchive-samples";
     if (shared == nullptr || ::access(samples.c_str(), R_OK) != 0)
         GTEST_SKIP() << "no shared samples at " << samples;
+    // The sample set may grow: expect what the folder holds, not a fixed count.
+    List cabinets, cp932;
+    for (const auto &entry : std::filesystem::directory_iterator(samples)) {
+        std::string name = entry.path().filename().string();
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (entry.is_regular_file() && lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".cab") == 0)
+            cabinets.push_back(samples + "/" + name);
+        if (entry.is_regular_file() && name.find("_cp932.") != std::string::npos)
+            cp932.push_back(samples + "/" + name);
+    }
+    std::sort(cabinets.begin(), cabinets.end());
+    std::sort(cp932.begin(), cp932.end());
+    ASSERT_FALSE(cabinets.empty());
+    ASSERT_FALSE(cp932.empty());
+
     TFileFind finder;
+    finder.Recursive = false;
     finder.SetStartDir(samples);
     finder.SetFilePattern("*.CAB;*_cp932.*");
     finder.Execute();
-    const List &found = finder.FilesFound();
-    // Five cabinets in name order, then a second walk for the CP932 samples.
-    ASSERT_EQ(found.size(), 8u);
-    EXPECT_TRUE(std::is_sorted(found.begin(), found.begin() + 5));
-    EXPECT_EQ(found[5], samples + "/test_read_format_cab_filename_cp932.cab");
-    EXPECT_EQ(found[7], samples + "/test_read_format_zip_filename_cp932.zip");
+    // The cabinets in name order, then a second walk for the CP932 samples.
+    List expected = cabinets;
+    expected.insert(expected.end(), cp932.begin(), cp932.end());
+    EXPECT_EQ(finder.FilesFound(), expected);
 }

@@ -74,5 +74,15 @@ TEST_F(FileOperatorDialogTest, TheProgressWindowCountsBytesAndCancels)
     EXPECT_FALSE(progress.Advance("/x/a.lzh", 2000));
 }
 
+TEST_F(FileOperatorDialogTest, AProgressWindowWhoseParentWentAwayStopsTheRun)
+{
+    auto parent = std::make_unique<QWidget>();
+    TFileProgressDialog progress(parent.get(), "コピー", true);
+    progress.Begin(10);
+    parent.reset();  // takes its child dialog with it
+    EXPECT_FALSE(progress.Advance("/x/a.lzh", 5));
+    progress.End();
+}
+
 }  // namespace
 }  // namespace zr

@@ -228,9 +228,21 @@ TEST_F(FileTransferTest, CopyOntoItselfIsRefused)
 {
     const std::string a = scratch_.Write("src/a", "A");
     EXPECT_FALSE(Run(TFileOperation::foCopy, {a}, scratch_ / "src"));
+    EXPECT_FALSE(op_.Aborted());  // an error, not a choice of the user
     EXPECT_EQ(Read(a), "A");
     EXPECT_FALSE(Run(TFileOperation::foCopy, {scratch_ / "src"}, scratch_ / "src/inner"));
     EXPECT_FALSE(fs::exists(scratch_ / "src/inner/src"));
+}
+
+TEST_F(FileTransferTest, LinksAreCopiedAsLinksWithoutTouchingTheirNeighbours)
+{
+    scratch_.MakeFolder("src");
+    fs::create_symlink("elsewhere.lzh", scratch_ / "src/link");
+    const std::string neighbour = scratch_.Write("dst/link.zr-link", "user data");
+    ASSERT_TRUE(Run(TFileOperation::foCopy, {scratch_ / "src/link"}, scratch_ / "dst"));
+    EXPECT_EQ(fs::read_symlink(scratch_ / "dst/link"), "elsewhere.lzh");
+    EXPECT_EQ(Read(neighbour), "user data");
+    EXPECT_EQ(FolderNames(scratch_ / "dst"), (Paths{"link", "link.zr-link"}));
 }
 
 TEST_F(FileTransferTest, RenameOnCollisionPicksAFreeName)

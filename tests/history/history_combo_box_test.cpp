@@ -99,11 +99,16 @@ TEST_F(HistoryComboTest, AKeyWithoutCountFailsWithTheReadErrorAndKeepsTheItems)
     EXPECT_EQ(combo_.Entries(), Entries{"kept"});
 }
 
-TEST_F(HistoryComboTest, AMissingKeyLoadsEmpty)
+TEST_F(HistoryComboTest, WritingAShorterListLeavesNoOldEntries)
 {
-    combo_.PushText("x");
-    combo_.LoadHistory(true);
-    EXPECT_EQ(combo_.count(), 0);
+    Store({"a", "b", "c"});
+    Store({"x"});
+    platform::TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(std::string("\\") + kKey, false));
+    std::vector<std::string> names = registry.GetValueNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Entries{"0", "Count"}));
+    EXPECT_EQ(registry.ReadInteger("Count"), 1);
 }
 
 TEST_F(HistoryComboTest, RootKeysKeepSeparateHistories)

@@ -86,14 +86,6 @@ TEST(HistoryMenuLayout, FolderSubMenuHasItsOwnWidthAndTags)
     EXPECT_EQ(folderMenu.children[10].tag, 110);
 }
 
-TEST(HistoryMenuLayout, OnlyFoldersShowNoSeparatorOrClearCommand)
-{
-    THistoryList folders = ListOf(1, "/dir");
-    const THistoryMenuLayout layout = BuildHistoryMenuLayout(THistoryList(), &folders, Shown(8));
-    ASSERT_TRUE(layout.enabled);
-    ASSERT_EQ(Captions(layout.items), (std::vector<std::string>{"フォルダで開く(&P)"}));
-}
-
 TEST(HistoryMenuLayout, NothingToShowDisablesTheTarget)
 {
     THistoryList empty;
@@ -112,6 +104,16 @@ TEST(HistoryMenuLayout, EntriesBelowTheBasePathAreShownWithoutIt)
     const std::string longName = "/b/" + std::string(258, 'x') + "あい";
     const std::string shown = RelativeToBase(longName, "/b/");
     EXPECT_EQ(shown, std::string(258, 'x'));
+}
+
+TEST(HistoryMenuLayout, AmpersandsInEntriesStayText)
+{
+    THistoryList files, folders;
+    files.Add("/data/R&D/x.lzh");
+    folders.Add("/data/R&D");
+    const THistoryMenuLayout layout = BuildHistoryMenuLayout(files, &folders, Shown(8));
+    EXPECT_EQ(layout.items[0].caption, "&0 /data/R&&D/x.lzh");
+    EXPECT_EQ(layout.items[2].children[0].caption, "&0 /data/R&&D");
 }
 
 }  // namespace

@@ -144,6 +144,18 @@ TEST_F(HistoryMenuTest, ChoosingAnExistingEntryMovesItUpUnlessTheHandlerHoldsIt)
     EXPECT_EQ(menu_.HisItems()->Items(), (std::vector<std::string>{a, b}));
 }
 
+TEST_F(HistoryMenuTest, ChoosingAnExistingFileMovesItsFolderUpToo)
+{
+    const std::string a = scratch_.Write("one/a.lzh"), b = scratch_.Write("two/b.lzh");
+    menu_.SetActive(true);
+    menu_.AddFile(a);
+    menu_.AddFile(b);
+    menu_.ChooseEntry(1);
+    EXPECT_EQ(menu_.HisItems()->Items(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(menu_.PathItems()->Items(),
+              (std::vector<std::string>{scratch_.Path() + "/one", scratch_.Path() + "/two"}));
+}
+
 TEST_F(HistoryMenuTest, ChoosingAFolderReportsAPathAndDropsAVanishedOne)
 {
     const std::string kept = scratch_.MakeFolder("kept"), gone = scratch_.MakeFolder("gone");
@@ -155,6 +167,20 @@ TEST_F(HistoryMenuTest, ChoosingAFolderReportsAPathAndDropsAVanishedOne)
     menu_.ChooseEntry(kFolderTagBase + 0);
     EXPECT_EQ(chosen_, (std::vector<std::string>{"path:" + gone, "path:" + kept}));
     EXPECT_EQ(menu_.PathItems()->Items(), std::vector<std::string>{kept});
+}
+
+TEST_F(HistoryMenuTest, AHandlerMayHandTheMenuOtherListsWhileAFolderIsChosen)
+{
+    const std::string kept = scratch_.MakeFolder("kept");
+    THistoryList files, folders;
+    menu_.OnHistorySelected = [&](THistoryMenu *sender, bool, const std::string &, bool &) {
+        sender->SetLists(&files, &folders);  // frees the lists the menu made itself
+    };
+    menu_.SetActive(true);
+    menu_.AddFolder(kept);
+    menu_.ChooseEntry(kFolderTagBase);
+    EXPECT_EQ(folders.Items(), std::vector<std::string>{kept});
+    menu_.SetLists(nullptr, nullptr);  // files and folders go before the menu
 }
 
 TEST_F(HistoryMenuTest, FolderOnlyModeReportsItsEntriesAsPaths)

@@ -27,6 +27,19 @@ TEST(CodePage, LossyDisplayConversionSurvivesHalfCharacters)
     EXPECT_EQ(Cp932ToUtf8Lossy("A\x95"), "A\xEF\xBF\xBD");
     EXPECT_EQ(Cp932ToUtf8Lossy("\x5C" "B"), "\\B");
     EXPECT_EQ(Cp932ToUtf8Lossy("\x95\x5C\xFF" "C"), "表\xEF\xBF\xBD" "C");
+
+    // Long input, bad bytes throughout, more output than one conversion buffer.
+    std::string mixed, expected;
+    for (int i = 0; i < 5000; ++i) {
+        mixed += "\x95\x5C\xFF";
+        expected += "表\xEF\xBF\xBD";
+    }
+    mixed += "A\x95";
+    expected += "A\xEF\xBF\xBD";
+    EXPECT_EQ(Cp932ToUtf8Lossy(mixed), expected);
+    std::string clean, cleanUtf8;
+    for (int i = 0; i < 3000; ++i) clean += "\x95\x5C", cleanUtf8 += "表";
+    EXPECT_EQ(Cp932ToUtf8Lossy(clean), cleanUtf8);
 }
 
 TEST(CodePage, Utf8Validation)

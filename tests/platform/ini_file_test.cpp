@@ -62,6 +62,7 @@ TEST(ProfileInteger, WholeNumbersOnly)
     EXPECT_EQ(ProfileInteger("12abc", 5), 5);
     EXPECT_EQ(ProfileInteger("", 5), 5);
     EXPECT_EQ(ProfileInteger("99999999999", 5), 5);
+    for (const char *doubleSign : {"--5", "+-5", "$-5", "-0x-5"}) EXPECT_EQ(ProfileInteger(doubleSign, 5), 5) << doubleSign;
 }
 
 TEST(TIniFile, WritesAndReadsConditionFiles)
@@ -104,6 +105,12 @@ TEST(TIniFile, Cp932FilesAreReadAndRewrittenAsUtf8)
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the file keeps its permissions";
+
+    const mode_t savedMask = ::umask(077);
+    TIniFile(folder.File("new.ini")).WriteString("S", "k", "v");
+    ::umask(savedMask);
+    ASSERT_EQ(::stat(folder.File("new.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "a new file follows the umask";
 
     WriteFileBytes(folder.File("bom.ini"), "\xEF\xBB\xBF[S]\nk=v\n");
     EXPECT_EQ(TIniFile(folder.File("bom.ini")).ReadString("S", "k", ""), "v");

@@ -61,6 +61,11 @@ TEST(Registry, KeysIgnoreCaseKeepTheirSpellingAndNestRelativeToTheCurrentKey)
     EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string>{"ZiZiv"});
     EXPECT_TRUE(reg.KeyExists("zIzIv\\HISTORY\\grep"));
     EXPECT_FALSE(reg.OpenKey("a\\\\b", true)) << "an empty key name is refused";
+
+    // Spellings of one key may differ in byte length: dotless "ı" upper-cases to "I".
+    ASSERT_TRUE(reg.OpenKey("\\ıx\\Child", true));
+    ASSERT_TRUE(reg.OpenKey("\\IX", false));
+    EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string>{"Child"});
 }
 
 TEST(Registry, DeleteKeyTakesSubKeysAndValuesButNotSiblingsWithTheSamePrefix)
@@ -100,6 +105,11 @@ TEST(Registry, TypedValuesRoundTripAndValueNamesIgnoreCase)
     EXPECT_EQ(reg.GetValueNames(), (std::vector<std::string>{"Width", "Name", "Flag"}));
     EXPECT_TRUE(reg.DeleteValue("FLAG"));
     EXPECT_FALSE(reg.ValueExists("Flag"));
+
+    reg.WriteString("Maße", "measures");
+    reg.WriteString("Masse", "mass");
+    EXPECT_EQ(reg.ReadString("MAßE"), "measures") << "one character folds to one character";
+    EXPECT_EQ(reg.ReadString("MASSE"), "mass");
 
     reg.WriteString("Raw", std::string("a\0b\xFF", 4));
     EXPECT_EQ(reg.ReadString("Raw"), std::string("a\0b\xFF", 4)) << "strings are kept byte for byte";
@@ -218,6 +228,21 @@ TEST(RegistryDatabase, DamagedPagesOfARealDatabaseAreDetected)
     EXPECT_TRUE(reopened.IsPersistent());
     EXPECT_FALSE(reopened.KeyExists("HKEY_CURRENT_USER\\Big")) << "a fresh database";
     EXPECT_EQ(notices.messages.size(), 1u);
+}
+
+TEST(RegistryDatabase, NoticeHandlerMayUseTheSettingsAgain)
+{
+    TempRegistry temp;
+    WriteFileBytes(temp.Path(), std::string(4096, '\x5A'));
+    std::vector<std::shared_ptr<RegistryDatabase>> seen;
+    // A handler that shows a box runs an event loop in which a setting may be read.
+    const RegistryNoticeHandler previous =
+        SetRegistryNoticeHandler([&](const std::string &) { seen.push_back(RegistryDatabase::ForCurrentUser()); });
+    const std::shared_ptr<RegistryDatabase> database = RegistryDatabase::ForCurrentUser();
+    SetRegistryNoticeHandler(previous);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], database) << "the handler gets the connection just made, not a second one";
+    EXPECT_TRUE(database->IsPersistent());
 }
 
 TEST(RegistryDatabase, UnusableLocationFallsBackToMemoryWithANotice)

@@ -30,6 +30,17 @@ TEST(DfaTest, LiteralDetection) {
     EXPECT_EQ(empty.dfa->LiteralText(), "");
     EXPECT_EQ(CompileForTest("^abc$").dfa->LiteralText(), "\nabc\n");
     for (const char *pattern : {"a|b", "ab*", "[ab]", "a?", "a."}) EXPECT_FALSE(CompileForTest(pattern).dfa->IsLiteral()) << pattern;
+    // A start state that accepts and still has a way on is never a literal.
+    auto star = CompileForTest("a*");
+    const DfaState &start = star.dfa->State(star.dfa->Start());
+    EXPECT_TRUE(start.accepting);
+    ASSERT_EQ(start.transitions.size(), 1u);
+    EXPECT_EQ(start.transitions[0].low, 'a');
+    EXPECT_EQ(start.transitions[0].high, 'a');
+    EXPECT_FALSE(star.dfa->IsLiteral());
+    auto group = CompileForTest("(ab)*");
+    EXPECT_TRUE(group.dfa->Accepting(group.dfa->Start()));
+    EXPECT_FALSE(group.dfa->IsLiteral());
 }
 
 TEST(DfaTest, CodesThatDoNotReadBackAreNeverLiteral) {

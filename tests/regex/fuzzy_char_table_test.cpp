@@ -14,6 +14,23 @@ std::string Utf8(const std::string &cp932)
     return converted.text;
 }
 
+// The code points of one table entry.
+std::u32string Entry(std::size_t row, std::size_t entry)
+{
+    const std::string utf8 = Utf8(FuzzyCharTable().at(row).at(entry));
+    std::u32string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out += c;
+        i += length;
+    }
+    return out;
+}
+
 TEST(FuzzyCharTable, EveryRowConvertsToCp932WithoutLoss)
 {
     const TREDictionary &table = FuzzyCharTable();
@@ -62,6 +79,54 @@ TEST(FuzzyCharTable, LandmarkRowsSitAtTheirPlaces)
     EXPECT_EQ(row(139), "わ·ワ·ﾜ·うぁ·ウァ·ｳｧ·");
     EXPECT_EQ(row(142), "を·ヲ·ｦ·うぉ·ウォ·ｳｫ·");
     EXPECT_EQ(row(144), "ﾟ·゜·");
+}
+
+// Most rows follow fixed rules of the character sets, so they are checked here
+// against those rules rather than against the table's own source text.
+TEST(FuzzyCharTable, RowFamiliesFollowTheirCharacterSets)
+{
+    for (unsigned i = 0; i < 26; ++i) {
+        EXPECT_EQ(Entry(i, 0), std::u32string(1, 0xFF21 + i)) << "row " << i;
+        EXPECT_EQ(Entry(i, 1), std::u32string(1, 0xFF41 + i)) << "row " << i;
+        EXPECT_EQ(Entry(i, 2), std::u32string(1, U'A' + i)) << "row " << i;
+        EXPECT_EQ(Entry(i, 3), std::u32string(1, U'a' + i)) << "row " << i;
+    }
+    for (unsigned d = 0; d < 10; ++d) {
+        EXPECT_EQ(Entry(26 + d, 0), std::u32string(1, U'0' + d)) << "digit " << d;
+        EXPECT_EQ(Entry(26 + d, 1), std::u32string(1, 0xFF10 + d)) << "digit " << d;
+        if (d == 0)
+            continue;
+        EXPECT_EQ(Entry(26 + d, 3), std::u32string(1, 0x2460 + d - 1)) << "digit " << d;  // circled
+        EXPECT_EQ(Entry(26 + d, 4), std::u32string(1, 0x2160 + d - 1)) << "digit " << d;  // roman
+    }
+    // ASCII punctuation and its full-width form.
+    for (std::size_t row : {37, 39, 40, 41, 42, 44, 45, 46, 47, 51, 52, 53, 54, 55, 56, 57, 58, 59, 61, 62, 63, 64, 65, 66}) {
+        const std::u32string ascii = Entry(row, 0);
+        ASSERT_EQ(ascii.size(), 1u) << "row " << row;
+        EXPECT_EQ(Entry(row, 1), std::u32string(1, ascii[0] + 0xFEE0)) << "row " << row;
+    }
+    // Kana rows pair a hiragana with its katakana (rows 140 and 141 list the katakana first).
+    for (std::size_t row = 72; row <= 142; ++row) {
+        const bool katakanaFirst = row == 140 || row == 141;
+        const std::u32string hiragana = Entry(row, katakanaFirst ? 1 : 0);
+        const std::u32string katakana = Entry(row, katakanaFirst ? 0 : 1);
+        ASSERT_EQ(hiragana.size(), 1u) << "row " << row;
+        EXPECT_GE(hiragana[0], 0x3041u) << "row " << row;
+        EXPECT_LE(hiragana[0], 0x3093u) << "row " << row;
+        EXPECT_EQ(katakana, std::u32string(1, hiragana[0] + 0x60)) << "row " << row;
+    }
+    // Voiced kana are also written as their base kana and a separate mark; the
+    // base is one code point below (voiced) or two below (semi-voiced).
+    for (std::size_t row = 73; row <= 95; ++row) {
+        const bool semiVoiced = row >= 91;
+        const char32_t mark = semiVoiced ? 0x309C : 0x309B;
+        const char32_t step = semiVoiced ? 2 : 1;
+        EXPECT_EQ(Entry(row, 3), (std::u32string{Entry(row, 0)[0] - step, mark})) << "row " << row;
+        EXPECT_EQ(Entry(row, 4), (std::u32string{Entry(row, 1)[0] - step, mark})) << "row " << row;
+        const std::u32string halfWidth = Entry(row, 2);
+        ASSERT_EQ(halfWidth.size(), 2u) << "row " << row;
+        EXPECT_EQ(halfWidth[1], semiVoiced ? 0xFF9Fu : 0xFF9Eu) << "row " << row;
+    }
 }
 
 TEST(SplitCommaText, QuotesBlanksAndTrailingComma)

@@ -101,6 +101,14 @@ TEST_F(ZrScanTest, BadPatternsAreErrorsWithAMessage)
     EXPECT_NE(syntax.err.find("pattern byte 5"), std::string::npos) << syntax.err;
     EXPECT_EQ(syntax.out, "");
 
+    std::string exploding = "(a|b)*a";
+    for (int i = 0; i < 20; ++i)
+        exploding += "(a|b)";
+    const Result refused = RunZrScanWith({exploding, path});
+    EXPECT_EQ(refused.exit, kZrScanError);
+    EXPECT_NE(refused.err.find("複雑すぎます"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find("pattern byte"), std::string::npos) << refused.err;
+
     const Result usage = RunZrScanWith({"--bogus", "a", path});
     EXPECT_EQ(usage.exit, kZrScanError);
     EXPECT_NE(usage.err.find("usage: zrscan"), std::string::npos);

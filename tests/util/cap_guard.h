@@ -1,6 +1,7 @@
 #pragma once
 // Makes permission bits bind for the calling thread even when the tests run
-// as root, by lowering the effective file-access capabilities for a scope.
+// as root or with file-access capabilities, by lowering the effective
+// capabilities that bypass them for a scope.
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -12,15 +13,18 @@ class ScopedPermissionChecks {
 public:
     ScopedPermissionChecks()
     {
-        if (::geteuid() != 0) {
-            active_ = true;  // permission bits already apply
+        header_.version = _LINUX_CAPABILITY_VERSION_3;
+        if (::syscall(SYS_capget, &header_, saved_) != 0) {
+            active_ = ::geteuid() != 0;
             return;
         }
-        header_.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &header_, saved_) != 0)
+        // Not only root: any process may hold these capabilities (ambient ones, containers).
+        if ((saved_[0].effective & kBypassCaps) == 0) {
+            active_ = true;
             return;
+        }
         __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        lowered[0].effective &= ~kBypassCaps;
         active_ = ::syscall(SYS_capset, &header_, lowered) == 0;
         lowered_ = active_;
     }
@@ -36,6 +40,9 @@ public:
     bool Active() const { return active_; }
 
 private:
+    static constexpr unsigned kBypassCaps =
+        (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER);
+
     __user_cap_header_struct header_{};
     __user_cap_data_struct saved_[2]{};
     bool active_ = false;

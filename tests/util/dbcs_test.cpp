@@ -24,6 +24,8 @@ TEST(DbcsCp932, TrailByteIsNeverASeparator)
     EXPECT_EQ(ByteKindAt(kSo + "a", 1), ByteKind::Trail);
     EXPECT_EQ(ByteKindAt(kSo + "a", 2), ByteKind::Single);
     EXPECT_EQ(ByteKindAt(std::string("\0", 1) + kSo, 2), ByteKind::Single);  // stops at a zero byte
+    EXPECT_EQ(ByteKindAt("ab\x83", 2), ByteKind::Lead);  // a lead byte cut off by the end
+    EXPECT_FALSE(EndsWithChar("ab\x83", '\x83'));
 
     EXPECT_EQ(PosDBCS("\\", kSo + "\\"), 3u);
     EXPECT_EQ(PosDBCS("\\a", kSo + "a"), 0u);

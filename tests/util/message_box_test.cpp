@@ -156,18 +156,22 @@ TEST_F(MessageBoxTest, OwnerAndWindowSetWhereTheBoxIsCentred)
 TEST(QtMessageBoxPresenter, ReturnsTheModalResultOfTheClickedButton)
 {
     zr::testing::EnsureQtApplication();
-    QTimer::singleShot(0, [] {
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&format] {
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<QMessageBox *>(w))
+            if (auto *box = qobject_cast<QMessageBox *>(w)) {
+                format = box->textFormat();
                 for (QAbstractButton *button : box->buttons())
                     if (button->text() == QString::fromUtf8("いいえ(&N)")) button->click();
+            }
     });
     MessageBoxRequest request;
-    request.text = "続けますか？";
+    request.text = "<b>a.txt</b> を消しますか？";  // a file name that looks like markup
     request.caption = "確認";
     request.type = mtConfirmation;
     request.buttons = mbYesNo;
     EXPECT_EQ(MakeQtMessageBoxPresenter()->Show(request), mrNo);
+    EXPECT_EQ(format, Qt::PlainText) << "names are shown as typed, never as markup";
 }
 
 TEST(QtMessageBoxPresenter, WithoutAWidgetApplicationReportsOnStderrAndDeclines)

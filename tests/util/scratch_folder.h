@@ -1,6 +1,7 @@
 #pragma once
 // A private temporary folder for one test, removed with everything in it.
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,8 +16,10 @@ public:
     {
         const char *base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/zr-test-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
+        // Without its own folder a test would write next to other tests' files.
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::system_error(errno, std::generic_category(), "cannot make a scratch folder");
+        path_ = pattern;
     }
     ~ScratchFolder()
     {

@@ -99,4 +99,7 @@ TEST(SettingList, PushRecentMovesToTopAndTrims)
     StringList wide{"ａｂｃ"};
     EXPECT_EQ(PushRecent(wide, "ＡＢＣ", 10), 0) << "full-width letters compare without case";
     EXPECT_EQ(wide, StringList{"ＡＢＣ"});
+    EXPECT_EQ(PushRecent(wide, "Maße", 10), -1);
+    EXPECT_EQ(PushRecent(wide, "MASSE", 10), -1) << "\"ß\" is not \"SS\"";
+    EXPECT_EQ(PushRecent(wide, "maße", 10), 1);
 }

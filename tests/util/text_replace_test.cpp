@@ -33,4 +33,6 @@ TEST(ReplaceTextAll, MatchesOnCharacterBoundariesOnly)
     const std::string so = "\x83\x5C";
     EXPECT_EQ(ReplaceTextAll(so + "\\", "\\", "/", rfReplaceAll), so + "/");
     EXPECT_EQ(ReplaceChars("a:b*c?\"" + so, "\\/:*?<>|\"", "_"), "a_b_c__" + so);
+    // 0x83 0x61 and 0x83 0x41 are two different characters, not two cases of one.
+    EXPECT_EQ(ReplaceTextAll("\x83\x61", "\x83\x41", "x", rfReplaceAll | rfIgnoreCase), "\x83\x61");
 }

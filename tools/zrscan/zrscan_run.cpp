@@ -66,7 +66,11 @@ int RunZrScan(const ZrScanOptions &options, std::ostream &out, std::ostream &err
     try {
         scanner.emplace(options, out);
     } catch (const regex::ERegExpParser &e) {
-        err << "zrscan: " << e.what() << " (pattern byte " << e.Position() << ")\n";
+        // Position 0 stands for the whole pattern (a refusal), not for a byte.
+        err << "zrscan: " << e.what();
+        if (e.Position() > 0)
+            err << " (pattern byte " << e.Position() << ")";
+        err << '\n';
         return kZrScanError;
     } catch (const std::exception &e) {
         err << "zrscan: " << e.what() << '\n';

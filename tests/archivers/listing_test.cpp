@@ -176,3 +176,41 @@ TEST(BrokenHeaderTest, LhaWithJunkInFrontNeedsTheTolerantModes)
 
 }  // namespace
 }  // namespace zr::archivers::test
+
+namespace zr::archivers::test {
+namespace {
+
+// Names that are valid UTF-8 stay as they are; only the others are CP932.
+// LHA and CAB have no charset flag of their own (CAB's aside), so the
+// archive's names decide, also when they are valid CP932 too ("é" = C3 A9).
+TEST(NameCharsetTest, Utf8NamesOfLhaAndCabStayAndCp932OnesAreConverted)
+{
+    const std::vector<Member> utf8 = {{"sub/日本語.txt", "utf"}, {"é.txt", "e"}};
+    const std::vector<Member> cp932 = {{"sub/\x95\x5c\x8e\xa6.txt", "sjis"}, {"\x83\x65.txt", "te"}};
+    struct Case {
+        const char *library, *prefix, *switches;
+        std::string (*write)(const std::vector<Member> &);
+    };
+    for (const Case &c : {Case{"libUnlha32.so", "Unlha", "x -m1c", &MakeStoredLha0},
+                          Case{"libUnlha32.so", "Unlha", "x -m1c", &MakeStoredLha2},
+                          Case{"libcab32.so", "Cab", "-x -o", &MakeStoredCab}}) {
+        for (const auto &[members, names] :
+             {std::pair{utf8, std::vector<std::string>{"sub/日本語.txt", "é.txt"}},
+              std::pair{cp932, std::vector<std::string>{"sub/表示.txt", "テ.txt"}}}) {
+            ArchiverLibrary lib(c.library, c.prefix);
+            TempDir dir;
+            const auto path = dir.path() / "names.bin";
+            WriteFile(path, c.write(members));
+            SCOPED_TRACE(std::string(c.prefix) + " " + names[0]);
+            EXPECT_NE(lib.check(path.string()), 0);
+            EXPECT_EQ(Names(lib.list(path.string())), names);
+            const fs::path dest = dir.path() / "dest";
+            EXPECT_EQ(lib.command(std::string(c.switches) + " " + Quote(path.string()) + " " + Quote(dest.string() + "/")), 0);
+            EXPECT_EQ(ReadFile(dest / names[0]), members[0].data);
+            EXPECT_EQ(ReadFile(dest / names[1]), members[1].data);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zr::archivers::test

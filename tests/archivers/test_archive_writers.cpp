@@ -251,7 +251,8 @@ std::string MakeUstar(const std::vector<Member> &members)
         h.replace(124, 12, UstarField(m.data.size(), 12));
         h.replace(136, 12, UstarField(1580702706u, 12));
         h.replace(148, 8, std::string(8, ' '));
-        h[156] = m.folder ? '5' : '0';
+        h[156] = m.folder ? '5' : m.linkTarget.empty() ? '0' : '2';
+        h.replace(157, std::min<std::size_t>(m.linkTarget.size(), 100), m.linkTarget.substr(0, 100));
         h.replace(257, 8, std::string("ustar\0" "00", 8));
         unsigned sum = 0;
         for (unsigned char c : h)
@@ -260,6 +261,119 @@ std::string MakeUstar(const std::vector<Member> &members)
         out += h + m.data + std::string((512 - m.data.size() % 512) % 512, '\0');
     }
     return out + std::string(1024, '\0');
+}
+
+std::string MakeStoredZip(const std::vector<Member> &members)
+{
+    std::string out, central;
+    for (const auto &m : members) {
+        std::string common;
+        Put16(common, 10);  // version needed
+        Put16(common, 0);   // flags: names are not UTF-8
+        Put16(common, 0);   // stored
+        Put32(common, kDosTime);
+        Put32(common, Crc32Of(m.data));
+        Put32(common, static_cast<std::uint32_t>(m.data.size()));
+        Put32(common, static_cast<std::uint32_t>(m.data.size()));
+        Put16(common, static_cast<std::uint32_t>(m.name.size()));
+        Put16(common, 0);  // extra
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        Put32(out, 0x04034b50);
+        out += common + m.name + m.data;
+        Put32(central, 0x02014b50);
+        Put16(central, 20);  // made by MS-DOS
+        central += common;
+        Put16(central, 0);  // comment
+        Put16(central, 0);  // disk
+        Put16(central, 0);  // internal attributes
+        Put32(central, m.folder ? 0x10 : 0x20);
+        Put32(central, offset);
+        central += m.name;
+    }
+    const auto centralOffset = static_cast<std::uint32_t>(out.size());
+    out += central;
+    Put32(out, 0x06054b50);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, static_cast<std::uint32_t>(members.size()));
+    Put16(out, static_cast<std::uint32_t>(members.size()));
+    Put32(out, static_cast<std::uint32_t>(central.size()));
+    Put32(out, centralOffset);
+    Put16(out, 0);
+    return out;
+}
+
+namespace {
+
+std::uint16_t Crc16Of(const std::string &bytes)
+{
+    std::uint16_t crc = 0;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int i = 0; i < 8; ++i)
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+}  // namespace
+
+std::string MakeStoredLha0(const std::vector<Member> &members)
+{
+    std::string out;
+    for (const auto &m : members) {
+        std::string h = m.folder ? "-lhd-" : "-lh0-";
+        Put32(h, static_cast<std::uint32_t>(m.data.size()));
+        Put32(h, static_cast<std::uint32_t>(m.data.size()));
+        Put32(h, kDosTime);
+        h += m.folder ? '\x10' : '\x20';
+        h += '\0';  // level 0
+        h += static_cast<char>(m.name.size());
+        h += m.name;
+        Put16(h, Crc16Of(m.data));
+        unsigned sum = 0;
+        for (unsigned char c : h)
+            sum += c;
+        out += static_cast<char>(h.size());
+        out += static_cast<char>(sum & 0xFF);
+        out += h + m.data;
+    }
+    return out + std::string(1, '\0');
+}
+
+std::string MakeStoredLha2(const std::vector<Member> &members)
+{
+    std::string out;
+    for (const auto &m : members) {
+        const auto slash = m.name.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : m.name.substr(0, slash) + '\xff';
+        const std::string name = slash == std::string::npos ? m.name : m.name.substr(slash + 1);
+        std::string ext;
+        // The header CRC comes first; it is filled in once the header is complete.
+        for (const auto &[type, body] : {std::pair<char, std::string>{'\x00', std::string(2, '\0')}, {'\x01', name}, {'\x02', folder}}) {
+            if (body.empty())
+                continue;
+            Put16(ext, static_cast<std::uint32_t>(body.size() + 3));
+            ext += type + body;
+        }
+        Put16(ext, 0);
+        std::string h = m.folder ? "-lhd-" : "-lh0-";
+        Put32(h, static_cast<std::uint32_t>(m.data.size()));
+        Put32(h, static_cast<std::uint32_t>(m.data.size()));
+        Put32(h, 1580702706u);
+        h += '\x20';
+        h += '\x02';  // level 2
+        Put16(h, Crc16Of(m.data));
+        h += 'M';
+        std::string header;
+        Put16(header, static_cast<std::uint32_t>(2 + h.size() + ext.size()));
+        header += h + ext;
+        std::string crc;
+        Put16(crc, Crc16Of(header));
+        header.replace(2 + h.size() + 3, 2, crc);
+        out += header + m.data;
+    }
+    return out + std::string(1, '\0');
 }
 
 }  // namespace zr::archivers::test

@@ -5,6 +5,7 @@
 
 #include "archivers/core/byte_view.h"
 #include "archivers/core/mapped_file.h"
+#include "platform/codepage.h"
 
 namespace zr::archivers {
 
@@ -15,20 +16,49 @@ std::string RarMethodText(unsigned method)
     return "m" + std::to_string(method);
 }
 
-// Sum of the extended headers that a level-1 header counts in its packed
-// size. `at` is the "next header size" field; each extended header ends in
-// the size field of the one after it.
-std::uint64_t LhaLevel1ExtendedSize(std::string_view d, std::size_t at)
+// The extended headers of a level-1 or level-2 header: the bytes they take
+// and the names they carry (type 1: file name, type 2: folder, 0xFF
+// separated).
+struct LhaExtendedHeaders {
+    std::uint64_t size = 0;
+    std::optional<std::string> name;
+    std::optional<std::string> folder;
+};
+
+// `at` is the size field of the first extended header; each one ends in the
+// size field of the next, and 0 ends the chain. `d` ends where they must end.
+LhaExtendedHeaders ReadLhaExtendedHeaders(std::string_view d, std::size_t at)
 {
-    std::uint64_t total = 0;
+    LhaExtendedHeaders ext;
     while (at + 2 <= d.size()) {
         const std::uint32_t size = Le16At(d, at);
-        if (size < 3)  // 0 ends the chain; anything else below type + size is damage
+        if (size < 3 || size > d.size() - at - 2)  // anything below type + size, or past the end, is damage
             break;
-        total += size;
+        const std::string_view body = d.substr(at + 3, size - 3);
+        if (ByteAt(d, at + 2) == 0x01)
+            ext.name = std::string(body);
+        else if (ByteAt(d, at + 2) == 0x02)
+            ext.folder = std::string(body);
+        ext.size += size;
         at += size;
     }
-    return total;
+    return ext;
+}
+
+// Folder and name as stored, with "/" for the 0xFF separators (a byte that
+// is part of no CP932 or UTF-8 character).
+std::string LhaRawName(std::string name, const LhaExtendedHeaders &ext)
+{
+    if (ext.name)
+        name = *ext.name;
+    if (ext.folder && !ext.folder->empty()) {
+        std::string folder = *ext.folder;
+        if (folder.back() != '\xff' && folder.back() != '\\' && folder.back() != '/')
+            folder += '/';
+        name = folder + name;
+    }
+    std::replace(name.begin(), name.end(), '\xff', '/');
+    return name;
 }
 
 }  // namespace
@@ -52,16 +82,20 @@ std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
             e.dosAttributes = ByteAt(d, p + 19);
             if (level == 1) {
                 e.osType = p + 24 + nameLength < d.size() ? ByteAt(d, p + 24 + nameLength) : 0;
-                const std::uint64_t ext = LhaLevel1ExtendedSize(d, p + size);
-                next = p + 2 + size + packed;
-                packed = packed >= ext ? packed - ext : packed;
+                const LhaExtendedHeaders ext = ReadLhaExtendedHeaders(d, p + size);
+                packed = packed >= ext.size ? packed - ext.size : packed;
+                e.rawName = LhaRawName(e.rawName, ext);
             } else {
-                next = p + 2 + size + packed;
+                e.rawName = LhaRawName(e.rawName, {});
             }
+            next = p + 2 + size + Le32At(d, p + 7);
         } else if (level == 2) {
+            const std::size_t size = Le16At(d, p);
             e.crc = Le16At(d, p + 21);
             e.osType = ByteAt(d, p + 23);
-            next = p + Le16At(d, p) + packed;
+            if (size >= 26 && p + size <= d.size())
+                e.rawName = LhaRawName({}, ReadLhaExtendedHeaders(d.substr(0, p + size), p + 24));
+            next = p + size + packed;
         } else {
             break;
         }
@@ -297,6 +331,19 @@ std::vector<EntryDetails> ReadZipDetails(std::string_view d)
     for (auto &item : byOffset)
         list.push_back(std::move(item.second));
     return list;
+}
+
+bool NamesAreUtf8(const std::vector<EntryDetails> &details)
+{
+    bool anyNonAscii = false;
+    for (const auto &d : details) {
+        if (std::all_of(d.rawName.begin(), d.rawName.end(), [](char c) { return (c & 0x80) == 0; }))
+            continue;
+        if (!platform::IsValidUtf8(d.rawName))
+            return false;
+        anyNonAscii = true;
+    }
+    return anyNonAscii;
 }
 
 std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base, LibarchiveFormat format)

@@ -18,16 +18,19 @@ namespace zr::archivers {
 
 namespace {
 
-void EnableFormat(struct archive *a, LibarchiveFormat format)
+// LHA and CAB names carry no charset of their own (CAB's UTF-8 flag aside):
+// they are CP932 unless the archive's names are all valid UTF-8.
+void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
 {
+    const char *charset = utf8Names ? "UTF-8" : "CP932";
     switch (format) {
     case LibarchiveFormat::kLha:
         archive_read_support_format_lha(a);
-        archive_read_set_format_option(a, "lha", "hdrcharset", "CP932");
+        archive_read_set_format_option(a, "lha", "hdrcharset", charset);
         break;
     case LibarchiveFormat::kCab:
         archive_read_support_format_cab(a);
-        archive_read_set_format_option(a, "cab", "hdrcharset", "CP932");
+        archive_read_set_format_option(a, "cab", "hdrcharset", charset);
         break;
     case LibarchiveFormat::kTar:
         archive_read_support_format_tar(a);
@@ -175,18 +178,18 @@ bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
         error = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
+    details_ = ReadEntryDetails(path_, base_, format_);
     a_ = archive_read_new();
     if (!a_) {
         error = "out of memory";
         return false;
     }
-    EnableFormat(a_, format_);
+    EnableFormat(a_, format_, NamesAreUtf8(details_));
     if (stream_.attach(a_) != ARCHIVE_OK) {
         const char *text = archive_error_string(a_);
         error = text ? text : "not a readable archive";
         return false;
     }
-    details_ = ReadEntryDetails(path_, base_, format_);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "util/size_format.h"
+
 namespace zr::archive {
 
 const std::array<std::string, dcColumnCount> &DetailColumnTitles() {
@@ -10,16 +12,7 @@ const std::array<std::string, dcColumnCount> &DetailColumnTitles() {
     return titles;
 }
 
-std::string FormatGroupedNumber(std::uint64_t value) {
-    std::string digits = std::to_string(value);
-    std::string out;
-    const std::size_t lead = digits.size() % 3;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (i % 3) == lead) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
+std::string FormatGroupedNumber(std::uint32_t value) { return GroupedNumber(static_cast<double>(value)); }
 
 std::string FormatTenthsPercent(int tenths) {
     const int magnitude = std::abs(tenths);

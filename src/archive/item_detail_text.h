@@ -18,7 +18,7 @@ enum TDetailColumn : int {
 const std::array<std::string, dcColumnCount> &DetailColumnTitles();
 
 // "#,##0": 1234567 -> "1,234,567".
-std::string FormatGroupedNumber(std::uint64_t value);
+std::string FormatGroupedNumber(std::uint32_t value);
 // "##0.0 %" of a value in tenths: 550 -> "55.0 %", -53 -> "-5.3 %".
 std::string FormatTenthsPercent(int tenths);
 // The ratio column: Lha, Arj and Rar show the saving, Zip the stored ratio,

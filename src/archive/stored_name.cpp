@@ -1,17 +1,11 @@
 #include "archive/stored_name.h"
 
-#include "platform/mbchar.h"
+#include "util/path_names.h"
 
 namespace zr::archive {
 
 std::size_t FolderPartLength(std::string_view storedName) {
-    std::size_t end = 0;
-    for (std::size_t pos = 0; pos < storedName.size();) {
-        const std::size_t length = platform::CharLengthAt(storedName, pos);
-        if (length == 1 && (storedName[pos] == '/' || storedName[pos] == '\\')) end = pos + 1;
-        pos += length;
-    }
-    return end;
+    return storedName.size() - FileNamePart(storedName).size();
 }
 
 std::string StoredFolderPart(std::string_view storedName) {

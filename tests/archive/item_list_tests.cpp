@@ -182,6 +182,7 @@ TEST(DetailTextTest, NumberAndRatioFormats) {
     EXPECT_EQ(FormatGroupedNumber(999), "999");
     EXPECT_EQ(FormatGroupedNumber(1000), "1,000");
     EXPECT_EQ(FormatGroupedNumber(1234567), "1,234,567");
+    EXPECT_EQ(FormatGroupedNumber(4294967295u), "4,294,967,295");
     EXPECT_EQ(RatioText(450, atLha), "55.0 %");
     EXPECT_EQ(RatioText(450, atArj), "55.0 %");
     EXPECT_EQ(RatioText(453, atRar), "54.7 %");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "archivers/core/stored_name.h"
+
 namespace zr::archivers {
 
 namespace {
@@ -9,13 +11,6 @@ namespace {
 char FoldAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string NormaliseSeparators(std::string_view name)
-{
-    std::string out(name);
-    std::replace(out.begin(), out.end(), '\\', '/');
-    return out;
 }
 
 std::string_view WithoutTrailingSlash(std::string_view name)

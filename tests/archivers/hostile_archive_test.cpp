@@ -4,6 +4,8 @@
 // lie. Nothing may land outside the destination.
 #include <gtest/gtest.h>
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <functional>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -185,6 +187,42 @@ TEST(BombTest, AHugeDeclaredSizeStopsBeforeAnyByteIsWritten)
     EXPECT_EQ(tar.command("-x -f " + Quote(archive.string()) + " " + Quote(box.dest.string() + "/"), &log),
               ZR_ARC_E_DISK_FULL)
         << log;
+    EXPECT_TRUE(box.written().empty());
+}
+
+// A pax archive holding one sparse member of 2^50 bytes: a hole, then 512
+// bytes of data at its end.
+std::string SparseTarWithHugeHole()
+{
+    constexpr la_int64_t kSize = la_int64_t{1} << 50;
+    std::string out(64 * 1024, '\0');
+    size_t used = 0;
+    struct archive *a = archive_write_new();
+    archive_write_set_format_pax(a);
+    archive_write_open_memory(a, out.data(), out.size(), &used);
+    struct archive_entry *e = archive_entry_new();
+    archive_entry_set_pathname(e, "sparse.bin");
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_entry_set_perm(e, 0644);
+    archive_entry_set_size(e, kSize);
+    archive_entry_sparse_add_entry(e, kSize - 512, 512);
+    archive_write_header(a, e);
+    archive_write_data(a, std::string(512, 's').data(), 512);
+    archive_entry_free(e);
+    archive_write_close(a);
+    archive_write_free(a);
+    out.resize(used);
+    return out;
+}
+
+TEST(BombTest, AHugeSparseHoleIsCheckedAtOnceAndNeverWritten)
+{
+    ArchiverLibrary tar("libTar32.so", "Tar");
+    Sandbox box;
+    const fs::path archive = box.root.path() / "hostile.tar";
+    WriteFile(archive, SparseTarWithHugeHole());
+    EXPECT_NE(tar.check(archive.string(), ZR_ARC_CHECK_HEADERS | ZR_ARC_CHECK_FULLCRC), 0);
+    EXPECT_EQ(tar.command("-x -f " + Quote(archive.string()) + " " + Quote(box.dest.string() + "/")), ZR_ARC_E_DISK_FULL);
     EXPECT_TRUE(box.written().empty());
 }
 

@@ -111,3 +111,38 @@ TEST(SelfExtractorKindTest, AnExecutableWithoutAnArchiveIsRejected)
 
 }  // namespace
 }  // namespace zr::archivers::test
+
+namespace zr::archivers::test {
+namespace {
+
+// RAR main-header signatures whose header claims a large size (2 MiB for
+// RAR 5, 64 KiB for RAR 4) but never checks out: each one would make a
+// naive scan checksum megabytes.
+std::string RarDecoys(int count)
+{
+    const std::string rar5("Rar!\x1a\x07\x01\x00\0\0\0\0\xff\xff\x7f\x01", 16);
+    const std::string rar4("Rar!\x1a\x07\x00\0\0\x73\0\0\xff\xff", 14);
+    std::string decoys;
+    for (int i = 0; i < count; ++i)
+        decoys += i % 2 ? rar4 : rar5;
+    return decoys;
+}
+
+TEST(SelfExtractorKindTest, DecoySignaturesAreGivenUpOnAndAFewDoNotHideTheArchive)
+{
+    ArchiverLibrary rar("libunrar32.so", "Unrar");
+    TempDir dir;
+    const std::string archive = MakeRar4({{"a.txt", HelloText()}});
+    const auto few = dir.path() / "few.exe";
+    WriteFile(few, ExecutableStub(4096, true) + RarDecoys(100) + archive);
+    EXPECT_NE(rar.check(few.string()), 0);
+    EXPECT_EQ(Names(rar.list(few.string())), std::vector<std::string>{"a.txt"});
+    // Past the budget of failed candidates the scan stops, however much follows.
+    const auto many = dir.path() / "many.exe";
+    WriteFile(many, ExecutableStub(4096, true) + RarDecoys(5000) + std::string(3 << 20, '\0') + archive);
+    EXPECT_EQ(rar.check(many.string()), 0);
+    EXPECT_LT(rar.count(many.string()), 0);
+}
+
+}  // namespace
+}  // namespace zr::archivers::test

@@ -72,12 +72,14 @@ la_int64_t FileStream::Skip(struct archive *, void *self, la_int64_t request)
 la_int64_t FileStream::Seek(struct archive *, void *self, la_int64_t offset, int whence)
 {
     auto *s = static_cast<FileStream *>(self);
-    la_int64_t target = offset;
+    la_int64_t from = 0;
     if (whence == SEEK_CUR)
-        target += static_cast<la_int64_t>(s->position_);
+        from = static_cast<la_int64_t>(s->position_);
     else if (whence == SEEK_END)
-        target += static_cast<la_int64_t>(s->size_);
-    if (target < 0)
+        from = static_cast<la_int64_t>(s->size_);
+    la_int64_t target = 0;
+    // Offsets come from the archive's own fields: a huge one must not wrap.
+    if (__builtin_add_overflow(from, offset, &target) || target < 0)
         return ARCHIVE_FATAL;
     s->position_ = static_cast<std::uint64_t>(target);
     return target;

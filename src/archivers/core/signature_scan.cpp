@@ -51,6 +51,13 @@ bool IsCabHeader(std::string_view d, std::size_t p)
     return cabinetSize >= 36 && cabinetSize <= d.size() - p && ByteAt(d, p + 24) == 3 && ByteAt(d, p + 25) == 1;
 }
 
+// Main headers are a few dozen bytes; a decoy claiming more is not checked.
+constexpr std::size_t kMaxRarMainHeader = 64 * 1024;
+
+// A file crafted full of decoy signatures must not stall the caller: the
+// scan gives up after this many candidates whose header does not check out.
+constexpr int kMaxFailedCandidates = 4096;
+
 bool IsRarHeader(std::string_view d, std::size_t p)
 {
     static const std::string_view rar4("Rar!\x1a\x07\x00", 7);
@@ -58,7 +65,7 @@ bool IsRarHeader(std::string_view d, std::size_t p)
     if (d.compare(p, rar5.size(), rar5) == 0) {
         std::size_t at = p + 12;
         std::uint64_t headerSize = 0, type = 0;
-        if (p + 12 > d.size() || !ReadVint(d, at, headerSize) || headerSize > 0x200000)
+        if (p + 12 > d.size() || !ReadVint(d, at, headerSize) || headerSize > kMaxRarMainHeader)
             return false;
         const std::size_t headerStart = at;
         if (headerStart + headerSize > d.size() || !ReadVint(d, at, type) || type != 1)
@@ -111,12 +118,14 @@ std::optional<std::uint64_t> FindArchiveSignature(std::string_view data, Signatu
 {
     const std::string_view sig = FirstSignatureBytes(format);
     const std::size_t lead = SignatureLead(format);
-    for (std::size_t at = static_cast<std::size_t>(from) + lead; at < data.size();) {
+    int failures = 0;
+    for (std::size_t at = static_cast<std::size_t>(from) + lead; at < data.size() && failures < kMaxFailedCandidates;) {
         at = data.find(sig, at);
         if (at == std::string_view::npos)
             break;
         if (at >= lead && IsValidHeaderAt(data, at - lead, format))
             return at - lead;
+        ++failures;
         ++at;
     }
     return std::nullopt;

@@ -12,7 +12,8 @@ namespace zr::archivers {
 
 enum class SignatureFormat { kLha, kCab, kRar };
 
-// Offset of the first valid header at or after `from`, scanning the whole file.
+// Offset of the first valid header at or after `from`, scanning the whole
+// file; gives up after 4,096 signatures whose header fails its check.
 std::optional<std::uint64_t> FindArchiveSignature(const std::string &path, SignatureFormat format,
                                                   std::uint64_t from = 0);
 

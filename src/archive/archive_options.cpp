@@ -92,7 +92,8 @@ std::string TLhaOptions::GetCommand(int operation) const {
     const std::string work = Owner().Temporarydirectory();
     if (FolderExists(work)) {
         const std::string piece = "-w" + work;
-        cmd.Add(work.find(' ') != std::string::npos ? QuoteForCommand(piece) : piece);
+        // A double quote would open a quoted run and swallow the rest of the command.
+        cmd.Add(work.find_first_of(" \"") != std::string::npos ? QuoteForCommand(piece) : piece);
     }
     return cmd.Text();
 }

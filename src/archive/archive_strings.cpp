@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -58,14 +59,18 @@ void TArchiveStrings::WriteResponseFile(const std::string &fileName) {
 
 std::string TArchiveStrings::FilePart() {
     ScopedQuoting quoting(*this);
+    const char marker = options_->Type() == atArj ? '!' : '@';
+    // The library reads a name starting with the marker as a response file,
+    // so such a name can only travel inside one.
+    const bool inlineSafe =
+        std::none_of(names_.begin(), names_.end(), [marker](const std::string &n) { return n.starts_with(marker); });
     std::string part;
-    if (names_.size() <= kMaxInlineNames) {
+    if (names_.size() <= kMaxInlineNames && inlineSafe) {
         for (std::size_t i = 0; i < names_.size(); ++i) part += Get(i) + " ";
         return part;
     }
     const std::string fileName = EffectiveResponseFileName();
     WriteResponseFile(fileName);
-    const char *marker = options_->Type() == atArj ? "!" : "@";
     return QuoteForCommand(marker + fileName) + " ";
 }
 

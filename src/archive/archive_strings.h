@@ -44,6 +44,7 @@ public:
 
     // The file part of the command line: the quoted names when there are at
     // most ten, else "@file" (Arj: "!file") after writing the response file.
+    // A name that starts with that marker always goes through the file.
     // Throws std::runtime_error when the response file cannot be written.
     std::string FilePart();
 

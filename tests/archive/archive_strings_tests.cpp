@@ -64,6 +64,18 @@ TEST_F(ArchiveStringsTest, ArjMarksTheResponseFileWithExclamation) {
     EXPECT_EQ(list.FilePart(), "\"!" + dir_.File("resp.txt") + "\" ");
 }
 
+TEST_F(ArchiveStringsTest, ANameStartingWithTheMarkerAlwaysGoesThroughTheResponseFile) {
+    TArchiveStrings lha(&control_.LhaOptions(), dir_.File("resp.txt"));
+    lha.Add("@notes.txt");
+    EXPECT_EQ(lha.FilePart(), "\"@" + dir_.File("resp.txt") + "\" ");
+    EXPECT_EQ(ReadFile(dir_.File("resp.txt")), "\"@notes.txt\"\r\n");
+    TArchiveStrings arj(&control_.ArjOptions(), dir_.File("resp.txt"));
+    arj.Add("@notes.txt");
+    EXPECT_EQ(arj.FilePart(), "\"@notes.txt\" ");  // not Arj's marker
+    arj.Add("!notes.txt");
+    EXPECT_EQ(arj.FilePart(), "\"!" + dir_.File("resp.txt") + "\" ");
+}
+
 TEST_F(ArchiveStringsTest, UnwritableResponseFileIsAnError) {
     TArchiveStrings list = ListOf(control_.ZipOptions(), 11);
     list.ResponseFileName = dir_.File("no/such/folder/resp.txt");

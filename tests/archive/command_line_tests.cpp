@@ -95,6 +95,10 @@ TEST(GetCommandTest, LhaDefaultsPoliciesAndQuotedWorkFolder) {
         EXPECT_EQ(lha.GetCommand(aoExtract), "e " + text + " -l1 -s -jf0 -z9 -gp0 \"-w" + spaced + "\" ");
     }
     EXPECT_EQ(lha.GetCommand(aoCompress), "");
+    const std::string quote = work.File("q\"uote");
+    std::filesystem::create_directory(quote);
+    control.SetTemporarydirectory(quote);
+    EXPECT_EQ(lha.GetCommand(aoExtract), "e -c0jn -l1 -s -jf0 -z9 -gp0 \"-w" + work.File("q\"\"uote") + "\" ");
 }
 
 TEST(GetCommandTest, Cab) {

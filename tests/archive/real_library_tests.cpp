@@ -26,6 +26,33 @@ bool RealLibrariesPresent() {
     return true;
 }
 
+// A ustar archive of small text files, written here so a test can hold
+// names no fixture tool makes easily.
+std::string TarOf(const std::vector<std::pair<std::string, std::string>> &files) {
+    std::string tar;
+    for (const auto &[name, content] : files) {
+        std::string header(512, '\0');
+        auto put = [&](std::size_t at, const std::string &text) { header.replace(at, text.size(), text); };
+        char number[16];
+        put(0, name);
+        put(100, "0000644");
+        put(108, "0000000");
+        put(116, "0000000");
+        std::snprintf(number, sizeof number, "%011o", static_cast<unsigned>(content.size()));
+        put(124, number);
+        put(136, "14615305660");
+        header[156] = '0';
+        put(257, std::string("ustar\0" "00", 8));
+        put(148, "        ");
+        unsigned sum = 0;
+        for (unsigned char c : header) sum += c;
+        std::snprintf(number, sizeof number, "%06o", sum);
+        put(148, std::string(number, 7));
+        tar += header + content + std::string((512 - content.size() % 512) % 512, '\0');
+    }
+    return tar + std::string(1024, '\0');
+}
+
 class RealLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -227,6 +254,13 @@ TEST_F(RealLibraryTest, BrokenLeadingLhaHeadersNeedTheOption) {
     strict.SetArchiveFile(work_.File("broken.lzh"));
     EXPECT_EQ(strict.ArchiveType(), atNone);
     SearchSequence(work_.File("broken.lzh"), atLha);
+}
+
+TEST_F(RealLibraryTest, StoredNameThatLooksLikeAResponseFileIsExtracted) {
+    WriteFile(work_.File("at.tar"), TarOf({{"@notes.txt", "notes\n"}, {"plain.txt", "plain\n"}}));
+    const std::vector<std::string> files = SearchSequence(work_.File("at.tar"), atTar);
+    EXPECT_EQ(files, (std::vector<std::string>{"@notes.txt", "plain.txt"}));
+    EXPECT_EQ(ReadFile(Extract() + "/@notes.txt"), "notes\n");
 }
 
 TEST_F(RealLibraryTest, CancelLeavesNoPartialFile) {

@@ -5,7 +5,7 @@
 # through the environment so tests never depend on the working folder.
 # The shared sample archives sit beside the checkout; worktrees one level
 # deeper find them one folder further up.
-set(ZR_SHARED_FIXTURES_DIR ${CMAKE_SOURCE_DIR}/../shared/fixtures)
+get_filename_component(ZR_SHARED_FIXTURES_DIR ${CMAKE_SOURCE_DIR}/../shared/fixtures ABSOLUTE)
 if(NOT EXISTS ${ZR_SHARED_FIXTURES_DIR} AND EXISTS ${CMAKE_SOURCE_DIR}/../../shared/fixtures)
   get_filename_component(ZR_SHARED_FIXTURES_DIR ${CMAKE_SOURCE_DIR}/../../shared/fixtures ABSOLUTE)
 endif()

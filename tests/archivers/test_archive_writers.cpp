@@ -303,8 +303,6 @@ std::string MakeStoredZip(const std::vector<Member> &members)
     return out;
 }
 
-namespace {
-
 std::uint16_t Crc16Of(const std::string &bytes)
 {
     std::uint16_t crc = 0;
@@ -315,8 +313,6 @@ std::uint16_t Crc16Of(const std::string &bytes)
     }
     return crc;
 }
-
-}  // namespace
 
 std::string MakeStoredLha0(const std::vector<Member> &members)
 {
@@ -341,8 +337,19 @@ std::string MakeStoredLha0(const std::vector<Member> &members)
     return out + std::string(1, '\0');
 }
 
-std::string MakeStoredLha2(const std::vector<Member> &members)
+namespace {
+
+// Levels 2 and 3 differ only in the width of their size fields: 2 bytes, or
+// 4 at level 3, which also starts with a word size of 4.
+std::string MakeStoredLhaExtended(const std::vector<Member> &members, int level)
 {
+    const auto putSize = [level](std::string &out, std::size_t size) {
+        if (level == 3)
+            Put32(out, static_cast<std::uint32_t>(size));
+        else
+            Put16(out, static_cast<std::uint32_t>(size));
+    };
+    const std::size_t width = level == 3 ? 4 : 2;
     std::string out;
     for (const auto &m : members) {
         const auto slash = m.name.rfind('/');
@@ -353,27 +360,47 @@ std::string MakeStoredLha2(const std::vector<Member> &members)
         for (const auto &[type, body] : {std::pair<char, std::string>{'\x00', std::string(2, '\0')}, {'\x01', name}, {'\x02', folder}}) {
             if (body.empty())
                 continue;
-            Put16(ext, static_cast<std::uint32_t>(body.size() + 3));
+            putSize(ext, body.size() + 1 + width);
             ext += type + body;
         }
-        Put16(ext, 0);
+        putSize(ext, 0);
         std::string h = m.folder ? "-lhd-" : "-lh0-";
         Put32(h, static_cast<std::uint32_t>(m.data.size()));
         Put32(h, static_cast<std::uint32_t>(m.data.size()));
         Put32(h, 1580702706u);
         h += '\x20';
-        h += '\x02';  // level 2
+        h += static_cast<char>(level);
         Put16(h, Crc16Of(m.data));
         h += 'M';
         std::string header;
-        Put16(header, static_cast<std::uint32_t>(2 + h.size() + ext.size()));
-        header += h + ext;
+        if (level == 3) {
+            Put16(header, 4);
+            header += h;
+            Put32(header, static_cast<std::uint32_t>(2 + h.size() + 4 + ext.size()));
+        } else {
+            Put16(header, static_cast<std::uint32_t>(2 + h.size() + ext.size()));
+            header += h;
+        }
+        const std::size_t crcAt = header.size() + width + 1;
+        header += ext;
         std::string crc;
         Put16(crc, Crc16Of(header));
-        header.replace(2 + h.size() + 3, 2, crc);
+        header.replace(crcAt, 2, crc);
         out += header + m.data;
     }
     return out + std::string(1, '\0');
+}
+
+}  // namespace
+
+std::string MakeStoredLha2(const std::vector<Member> &members)
+{
+    return MakeStoredLhaExtended(members, 2);
+}
+
+std::string MakeStoredLha3(const std::vector<Member> &members)
+{
+    return MakeStoredLhaExtended(members, 3);
 }
 
 }  // namespace zr::archivers::test

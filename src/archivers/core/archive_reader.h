@@ -35,20 +35,28 @@ public:
     const std::string &errorText() const { return errorText_; }
     bool errorIsFatal() const { return errorFatal_; }
 
+    // Why next() gave kEnd before the archive's real end (a broken header
+    // that was tolerated); empty when the archive ended normally.
+    const std::string &endNote() const { return endNote_; }
+
 protected:
     void setError(std::string text, bool fatal)
     {
         errorText_ = std::move(text);
         errorFatal_ = fatal;
     }
+    void setEndNote(std::string text) { endNote_ = std::move(text); }
 
 private:
     std::string errorText_;
     bool errorFatal_ = false;
+    std::string endNote_;
 };
 
 struct OpenOptions {
-    bool tolerateBrokenHeaders = false;  // Lha: start at the first header that reads
+    // Lha: start at the first header that reads, and end (keeping the
+    // entries before it) at a broken header further on.
+    bool tolerateBrokenHeaders = false;
     bool measureUnknownSizes = false;    // listing: decompress a .Z/.bz2 once to learn its size
 };
 

@@ -16,7 +16,7 @@ std::string RarMethodText(unsigned method)
     return "m" + std::to_string(method);
 }
 
-// The extended headers of a level-1 or level-2 header: the bytes they take
+// The extended headers of a level-1, 2 or 3 header: the bytes they take
 // and the names they carry (type 1: file name, type 2: folder, 0xFF
 // separated).
 struct LhaExtendedHeaders {
@@ -25,19 +25,21 @@ struct LhaExtendedHeaders {
     std::optional<std::string> folder;
 };
 
-// `at` is the size field of the first extended header; each one ends in the
-// size field of the next, and 0 ends the chain. `d` ends where they must end.
-LhaExtendedHeaders ReadLhaExtendedHeaders(std::string_view d, std::size_t at)
+// `at` is the size field of the first extended header (`sizeWidth` bytes:
+// 2, or 4 at level 3); each one ends in the size field of the next, and 0
+// ends the chain. `d` ends where they must end.
+LhaExtendedHeaders ReadLhaExtendedHeaders(std::string_view d, std::size_t at, std::size_t sizeWidth = 2)
 {
     LhaExtendedHeaders ext;
-    while (at + 2 <= d.size()) {
-        const std::uint32_t size = Le16At(d, at);
-        if (size < 3 || size > d.size() - at - 2)  // anything below type + size, or past the end, is damage
+    while (at + sizeWidth <= d.size()) {
+        const std::uint32_t size = sizeWidth == 4 ? Le32At(d, at) : Le16At(d, at);
+        // anything below type + next size, or past the end, is damage
+        if (size < sizeWidth + 1 || size > d.size() - at - sizeWidth)
             break;
-        const std::string_view body = d.substr(at + 3, size - 3);
-        if (ByteAt(d, at + 2) == 0x01)
+        const std::string_view body = d.substr(at + sizeWidth + 1, size - sizeWidth - 1);
+        if (ByteAt(d, at + sizeWidth) == 0x01)
             ext.name = std::string(body);
-        else if (ByteAt(d, at + 2) == 0x02)
+        else if (ByteAt(d, at + sizeWidth) == 0x02)
             ext.folder = std::string(body);
         ext.size += size;
         at += size;
@@ -95,6 +97,15 @@ std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
             e.osType = ByteAt(d, p + 23);
             if (size >= 26 && p + size <= d.size())
                 e.rawName = LhaRawName({}, ReadLhaExtendedHeaders(d.substr(0, p + size), p + 24));
+            next = p + size + packed;
+        } else if (level == 3) {
+            if (p + 28 > d.size())
+                break;
+            const std::size_t size = Le32At(d, p + 24);
+            e.crc = Le16At(d, p + 21);
+            e.osType = ByteAt(d, p + 23);
+            if (size >= 32 && size <= d.size() - p)
+                e.rawName = LhaRawName({}, ReadLhaExtendedHeaders(d.substr(0, p + size), p + 28, 4));
             next = p + size + packed;
         } else {
             break;

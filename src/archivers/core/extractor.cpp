@@ -61,8 +61,11 @@ int Extraction::run()
     EntryInfo entry;
     for (;;) {
         const ReadStatus status = reader_.next(entry);
-        if (status == ReadStatus::kEnd)
+        if (status == ReadStatus::kEnd) {
+            if (!reader_.endNote().empty())
+                log_.line(reader_.endNote());
             break;
+        }
         if (status == ReadStatus::kError) {
             fail(ZR_ARC_E_DATA, "Damaged archive: " + reader_.errorText());
             break;

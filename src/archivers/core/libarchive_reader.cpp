@@ -151,6 +151,7 @@ private:
     std::size_t index_ = 0;
     bool singleFile_ = false;
     bool measureSizes_ = false;
+    bool tolerateBrokenHeaders_ = false;
     std::optional<std::uint32_t> expectedCrc_;
 };
 
@@ -174,6 +175,7 @@ bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
 bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
 {
     measureSizes_ = options.measureUnknownSizes;
+    tolerateBrokenHeaders_ = options.tolerateBrokenHeaders;
     if (!findBase(options, error))
         return false;
     if (!stream_.open(path_, base_)) {
@@ -283,7 +285,14 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
         return ReadStatus::kEnd;
     if (r < ARCHIVE_WARN || !e) {
         const char *text = archive_error_string(a_);
-        setError(text ? text : "damaged header", true);
+        const std::string reason = text ? text : "damaged header";
+        // Tolerated: the entries before the damage stay usable, as if the
+        // archive ended there.
+        if (tolerateBrokenHeaders_ && index_ > 0) {
+            setEndNote("Broken header, the rest of the archive is skipped: " + reason);
+            return ReadStatus::kEnd;
+        }
+        setError(reason, true);
         return ReadStatus::kError;
     }
     std::string error;

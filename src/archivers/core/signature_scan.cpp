@@ -40,6 +40,12 @@ bool IsLhaHeader(std::string_view d, std::size_t p)
         const std::size_t size = Le16At(d, p);
         return size >= 26 && p + size <= d.size();
     }
+    if (level == 3) {  // a word size of 4, then a 32-bit header size
+        if (p + 32 > d.size())
+            return false;
+        const std::size_t size = Le32At(d, p + 24);
+        return Le16At(d, p) == 4 && size >= 32 && size <= d.size() - p;
+    }
     return false;
 }
 

@@ -14,27 +14,11 @@
 #include "archive/archiver_library.h"
 #include "platform/program_folder.h"
 #include "stubs/stub_state.h"
+#include "test_support/scratch_folder.h"
 
 namespace zr::archive::test {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zr-archive-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    const std::string &Path() const { return path_; }
-    std::string File(const std::string &name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using TempDir = zr::test::ScratchFolder;
 
 inline void WriteFile(const std::string &path, const std::string &content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "bigview/bv_strings.h"
+#include "test_support/scratch_folder.h"
 
 namespace zr {
 namespace {
@@ -168,22 +168,14 @@ TEST(BvStrings, FindMatchesFromASecondByte)
 
 class BvStringsFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("bv_strings_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path dir_;
+    zr::test::ScratchFolder dir_;
 };
 
 TEST_F(BvStringsFiles, SaveAndLoadRoundTrip)
 {
     TBvStrings s;
     s.Assign({"一行目", "", "line 3"});
-    const std::string file = (dir_ / "out.txt").string();
+    const std::string file = dir_ / "out.txt";
     s.SaveToFile(file);
     std::ifstream in(file, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -196,7 +188,7 @@ TEST_F(BvStringsFiles, SaveAndLoadRoundTrip)
 
 TEST_F(BvStringsFiles, LoadKeepsZeroBytesAndMixedBreaks)
 {
-    const std::string file = (dir_ / "in.txt").string();
+    const std::string file = dir_ / "in.txt";
     std::ofstream(file, std::ios::binary) << std::string("a\rb\nc\0d\r\n", 9);
     TBvStrings t;
     t.LoadFromFile(file);
@@ -207,10 +199,10 @@ TEST_F(BvStringsFiles, FailedLoadReportsAndKeepsTheLines)
 {
     TBvStrings t;
     t.Add("kept");
-    EXPECT_THROW(t.LoadFromFile((dir_ / "missing.txt").string()), EBvInOutError);
+    EXPECT_THROW(t.LoadFromFile(dir_ / "missing.txt"), EBvInOutError);
     EXPECT_EQ(Lines(t), V{"kept"});
-    EXPECT_THROW(t.SaveToFile((dir_ / "no" / "such" / "dir.txt").string()), EBvInOutError);
-    EXPECT_THROW(t.LoadFromFile(dir_.string()), EBvInOutError);  // a folder opens but cannot be read
+    EXPECT_THROW(t.SaveToFile(dir_ / "no/such/dir.txt"), EBvInOutError);
+    EXPECT_THROW(t.LoadFromFile(dir_.Path()), EBvInOutError);  // a folder opens but cannot be read
     EXPECT_EQ(Lines(t), V{"kept"});
 }
 

@@ -1,6 +1,6 @@
 #include "filefind/file_find.h"
 #include "util/cap_guard.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <algorithm>
 #include <cctype>

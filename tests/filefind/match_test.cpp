@@ -1,5 +1,5 @@
 #include "filefind/match.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "fileop/file_progress_dialog.h"
 #include "util/message_box.h"
 #include "util/qt_app.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

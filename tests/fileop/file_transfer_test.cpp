@@ -1,6 +1,6 @@
 #include "fileop/file_operator.h"
 #include "fileop/file_progress.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

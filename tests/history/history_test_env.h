@@ -1,9 +1,9 @@
 #pragma once
 // Per-test registry database, scratch folder and offscreen application.
 
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 #include "util/qt_app.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

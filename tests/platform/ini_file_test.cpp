@@ -1,6 +1,6 @@
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 
 #include <gtest/gtest.h>
 

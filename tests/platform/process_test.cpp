@@ -1,7 +1,7 @@
 #include "platform/process_launch.h"
 #include "platform/program_folder.h"
 #include "platform/search_path.h"
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ TEST(SearchPath, FindsExecutableFilesInOrderAndSkipsOthers)
     zr::testing::WriteFileBytes(b.File("tool"), "#!/bin/sh\n");
     ::chmod(b.File("tool").c_str(), 0755);
     std::filesystem::create_directory(a.File("dir"));
-    const std::string path = a.Path().string() + "::" + b.Path().string() + "/";
+    const std::string path = a.Path() + "::" + b.Path() + "/";
 
     EXPECT_EQ(FindExecutableIn("tool", path), b.File("tool"));
     EXPECT_EQ(FindExecutableIn("dir", path), "") << "folders are not programs";
@@ -42,12 +42,12 @@ TEST(StartDetached, RunsTheProgramWithSplitArgumentsInTheWorkingFolder)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // The redirection names the pipe absolutely, so the reader below is always released.
     const LaunchResult started = StartCommandLineDetached(
-        R"(sh -c "printf '%s|%s' \"$(pwd)\" \"$0\" > )" + fifo + R"(" "two words")", folder.Path().string());
+        R"(sh -c "printf '%s|%s' \"$(pwd)\" \"$0\" > )" + fifo + R"(" "two words")", folder.Path());
     ASSERT_TRUE(started.ok) << started.error;
     EXPECT_GT(started.pid, 0);
     std::ifstream in(fifo);  // blocks until the program has written
     const std::string written(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(written, folder.Path().string() + "|two words");
+    EXPECT_EQ(written, folder.Path() + "|two words");
 
     const LaunchResult missing = StartCommandLineDetached("no-such-program-zr arg");
     EXPECT_FALSE(missing.ok);

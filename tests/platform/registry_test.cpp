@@ -1,6 +1,6 @@
 #include "platform/registry.h"
 #include "platform/registry_database.h"
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 
 #include <gtest/gtest.h>
 

@@ -92,9 +92,9 @@ TEST_F(GrepTest, EmptyPatternAndEmptyFileReportNothing) {
 
 TEST_F(GrepTest, MissingFileIsAnError) {
     grep_.SetRegExp("abc");
-    EXPECT_THROW(grep_.GrepFile((folder_.Path() / "missing.txt").string()), EFileNotFound);
+    EXPECT_THROW(grep_.GrepFile(folder_ / "missing.txt"), EFileNotFound);
     grep_.SetRegExp("a.c");
-    EXPECT_THROW(grep_.GrepFile((folder_.Path() / "missing.txt").string()), EFileNotFound);
+    EXPECT_THROW(grep_.GrepFile(folder_ / "missing.txt"), EFileNotFound);
 }
 
 TEST_F(GrepTest, CodeZeroInAPatternCannotLoopAtTheEnd) {

@@ -153,10 +153,10 @@ TEST_F(TxtFileTest, EmptyMissingAndFolderFilesFailClearly)
     const std::string empty = folder.Write("empty.txt", "");
     EXPECT_THROW(TTxtFile(empty, cancel), EEndOfFile);
     EXPECT_TRUE(FindLiteral(empty, "a").empty());
-    EXPECT_THROW(TTxtFile((folder.Path() / "missing.txt").string(), cancel), EFileNotFound);
-    EXPECT_THROW(TTxtFile(folder.Path().string(), cancel), EFileNotFound);
+    EXPECT_THROW(TTxtFile(folder / "missing.txt", cancel), EFileNotFound);
+    EXPECT_THROW(TTxtFile(folder.Path(), cancel), EFileNotFound);
     try {
-        TTxtFile((folder.Path() / "missing.txt").string(), cancel);
+        TTxtFile(folder / "missing.txt", cancel);
     } catch (const EFileNotFound &e) {
         EXPECT_STREQ(e.what(), "No such file or directory");
     }

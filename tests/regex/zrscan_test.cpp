@@ -117,7 +117,7 @@ TEST_F(ZrScanTest, BadPatternsAreErrorsWithAMessage)
 TEST_F(ZrScanTest, UnreadableFileIsAnErrorButOtherFilesAreStillScanned)
 {
     const std::string good = folder.Write("good.txt", "hit\n");
-    const std::string missing = (folder.Path() / "missing.txt").string();
+    const std::string missing = folder / "missing.txt";
     const Result result = RunZrScanWith({"hit", missing, good});
     EXPECT_EQ(result.exit, kZrScanError);
     EXPECT_EQ(result.out, good + ":1:hit\n");

@@ -1,5 +1,5 @@
 #include "util/file_queries.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 #include "util/system_queries.h"
 #include "util/temp_folder.h"
 

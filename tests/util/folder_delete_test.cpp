@@ -1,7 +1,7 @@
 #include "util/cap_guard.h"
 #include "util/file_queries.h"
 #include "util/folder_delete.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 #include "util/message_box.h"
 #include "util/message_presenter_qt.h"
 #include "util/message_texts.h"

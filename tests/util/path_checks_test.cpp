@@ -1,7 +1,7 @@
 #include "platform/mbchar.h"
 #include "util/cap_guard.h"
 #include "util/path_checks.h"
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "platform/registry_database.h"
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 #include "util/message_box.h"
 #include "util/message_registry_notice.h"
 #include "util/placement_qt.h"

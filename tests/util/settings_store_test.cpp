@@ -1,4 +1,4 @@
-#include "platform/temp_env.h"
+#include "test_support/temp_env.h"
 #include "util/registry_win.h"
 #include "util/settings_list.h"
 #include "util/settings_store.h"

@@ -1,4 +1,4 @@
-#include "util/scratch_folder.h"
+#include "test_support/scratch_folder.h"
 #include "util/text_file_check.h"
 
 #include <gtest/gtest.h>

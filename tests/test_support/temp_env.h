@@ -1,37 +1,15 @@
 #pragma once
 // Per-test temporary folder and registry database.
 
+#include "test_support/scratch_folder.h"
+
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 namespace zr::testing {
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zr-test-XXXXXX").string();
-        if (char *made = ::mkdtemp(pattern.data())) path_ = made;
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder &) = delete;
-    TempFolder &operator=(const TempFolder &) = delete;
-
-    const std::filesystem::path &Path() const { return path_; }
-    std::string File(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TempFolder = zr::test::ScratchFolder;
 
 // Points $ZURIVO_REGISTRY at a fresh database file for the test's lifetime.
 class TempRegistry {

@@ -25,6 +25,7 @@ public:
     {
         std::error_code ec;
         // Tests may leave folders without permissions behind.
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
             if (it->is_directory(ec) && !it->is_symlink(ec))
@@ -38,6 +39,7 @@ public:
 
     const std::string &Path() const { return path_; }
     std::string operator/(const std::string &relative) const { return path_ + "/" + relative; }
+    std::string File(const std::string &relative) const { return *this / relative; }
 
     // Writes a file (creating its folders) and returns its full path.
     std::string Write(const std::string &relative, const std::string &content = {}) const

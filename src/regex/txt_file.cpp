@@ -146,14 +146,7 @@ unsigned char TTxtFile::ReadStartByteAtBlockEnd()
     // The supplied final line feed is never a start position: no line follows it.
     if (!HasByteAt(start_))
         throw EEndOfFile();
-    if (ch == '\n') {
-        lineStart_ = start_;
-        ++lineNo_;
-    }
-    if (text_[start_] == '\r')
-        NormaliseCarriageReturnAtStart();
-    probe_ = start_;
-    return ch;
+    return StartByteTaken(ch);
 }
 
 CharCode TTxtFile::NextProbeInFull()

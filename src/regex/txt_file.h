@@ -78,7 +78,12 @@ private:
     {
         if (start_ + 1 >= text_.size())
             return ReadStartByteAtBlockEnd();
-        const auto ch = static_cast<unsigned char>(text_[start_++]);
+        return StartByteTaken(static_cast<unsigned char>(text_[start_++]));
+    }
+    unsigned char ReadStartByteAtBlockEnd();
+    // Line bookkeeping after the start cursor has passed ch; a byte follows it.
+    unsigned char StartByteTaken(unsigned char ch)
+    {
         if (ch == '\n') {
             lineStart_ = start_;
             ++lineNo_;
@@ -88,7 +93,6 @@ private:
         probe_ = start_;
         return ch;
     }
-    unsigned char ReadStartByteAtBlockEnd();
     void NormaliseCarriageReturnAtStart();
 
     std::string fileName_;

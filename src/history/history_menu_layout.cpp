@@ -1,6 +1,5 @@
 #include "history/history_menu_layout.h"
 
-#include "platform/mbchar.h"
 #include "util/dbcs.h"
 
 #include <algorithm>
@@ -16,17 +15,6 @@ int Digits(int value)
     int digits = 1;
     for (; value >= 10; value /= 10) ++digits;
     return digits;
-}
-
-std::string CutOnCharBoundary(std::string_view text, std::size_t maxBytes)
-{
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t next = end + platform::CharLengthAt(text, end);
-        if (next > maxBytes) break;
-        end = next;
-    }
-    return std::string(text.substr(0, end));
 }
 
 // A '&' in a path would otherwise swallow itself and steal an accelerator

@@ -82,6 +82,17 @@ std::size_t CountCharDBCS(std::string_view text, char c)
     return count;
 }
 
+std::string CutOnCharBoundary(std::string_view text, std::size_t maxBytes)
+{
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + CharLength(text, end);
+        if (next > maxBytes) break;
+        end = next;
+    }
+    return std::string(text.substr(0, end));
+}
+
 std::string LowerAscii(std::string_view text)
 {
     std::string out(text);

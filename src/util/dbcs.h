@@ -37,6 +37,10 @@ std::size_t ScanCharDBCS(std::string_view text, char c);
 // Number of character-aligned occurrences of the single byte c.
 std::size_t CountCharDBCS(std::string_view text, char c);
 
+// The longest start of text of at most maxBytes bytes that ends on a
+// character boundary.
+std::string CutOnCharBoundary(std::string_view text, std::size_t maxBytes);
+
 // A-Z become a-z; bytes of multi-byte characters are kept.
 std::string LowerAscii(std::string_view text);
 

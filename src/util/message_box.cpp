@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 #include "util/message_presenter_qt.h"
 #include "util/message_texts.h"
+#include "util/placement_qt.h"
 #include "util/settings_store.h"
 
 #include <QGuiApplication>
@@ -31,13 +32,6 @@ bool BeepSoundSetting()
     } catch (const platform::ERegistryException &) {
         return false;
     }
-}
-
-std::optional<Rect> WidgetRect(const QWidget *widget)
-{
-    if (!widget) return std::nullopt;
-    const QRect r = widget->frameGeometry();
-    return Rect{r.x(), r.y(), r.width(), r.height()};
 }
 
 MessageBoxRequest MakeRequest(QWidget *owner, std::string_view text, TMsgDlgType type, TMsgDlgButtons buttons,
@@ -93,7 +87,7 @@ int ShowMessageBoxAt(QWidget *owner, std::string_view text, TMsgDlgType type, TM
                      int helpContext, int x, int y)
 {
     MessageBoxRequest request = MakeRequest(owner, text, type, buttons, helpContext);
-    request.centreOver = WidgetRect(owner);
+    request.centreOver = FrameRect(owner);
     request.x = x;
     request.y = y;
     return CurrentMessageBoxPresenter()->Show(request);
@@ -105,7 +99,7 @@ int ShowMessageBoxOverWindow(QWidget *window, std::string_view text, TMsgDlgType
     std::shared_ptr<MessageBoxPresenter> presenter = CurrentMessageBoxPresenter();
     BeepIfRuleSaysSo(*presenter, type);
     MessageBoxRequest request = MakeRequest(window, text, type, buttons, helpContext);
-    request.centreOver = WidgetRect(window);
+    request.centreOver = FrameRect(window);
     request.keepClearOfTaskbar = false;
     return presenter->Show(request);
 }

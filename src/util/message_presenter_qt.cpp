@@ -1,6 +1,7 @@
 #include "util/message_presenter_qt.h"
 
 #include "util/message_placement.h"
+#include "util/placement_qt.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -43,8 +44,6 @@ QMessageBox::ButtonRole RoleFor(TMsgDlgBtn button)
     default: return QMessageBox::ActionRole;
     }
 }
-
-Rect ToRect(const QRect &r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
 QString DisplayText(const std::string &text)
 {

@@ -1,6 +1,6 @@
 #include "util/message_texts.h"
 
-#include "platform/mbchar.h"
+#include "util/dbcs.h"
 
 #include <cstring>
 
@@ -9,22 +9,12 @@ namespace zr {
 namespace {
 constexpr std::size_t kSystemTextLimit = 512;
 
-// Cuts text to at most limit bytes without splitting a UTF-8 character.
-std::string CutUtf8(std::string text, std::size_t limit)
-{
-    if (text.size() <= limit) return text;
-    std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    text.resize(cut);
-    return text;
-}
-
 std::string SystemText(int errorCode)
 {
     if (errorCode <= 0 || ::strerrorname_np(errorCode) == nullptr) return {};
     char buffer[kSystemTextLimit + 1];
     const char *text = ::strerror_r(errorCode, buffer, sizeof buffer);
-    return CutUtf8(text ? text : "", kSystemTextLimit);
+    return CutOnCharBoundary(text ? text : "", kSystemTextLimit);
 }
 }  // namespace
 

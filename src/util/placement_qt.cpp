@@ -8,7 +8,6 @@
 
 namespace zr {
 
-namespace {
 Rect ToRect(const QRect &r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
 std::optional<Rect> FrameRect(const QWidget *widget)
@@ -17,6 +16,7 @@ std::optional<Rect> FrameRect(const QWidget *widget)
     return ToRect(widget->frameGeometry());
 }
 
+namespace {
 QScreen *ScreenOf(const QWidget *widget)
 {
     QScreen *screen = widget ? widget->screen() : nullptr;

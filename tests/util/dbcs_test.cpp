@@ -59,6 +59,9 @@ TEST(DbcsUtf8, WalksWholeCharacters)
     EXPECT_EQ(LowerAscii("ÄÖ ABC"), "ÄÖ abc");
     EXPECT_NE(CompareNoCaseAscii("Ａ", "ａ"), 0);  // full-width letters keep their case
     EXPECT_LT(CompareNoCaseAscii("abc", "ABD"), 0);
+    EXPECT_EQ(CutOnCharBoundary(text, 3), "a");  // never half of あ
+    EXPECT_EQ(CutOnCharBoundary(text, 4), "aあ");
+    EXPECT_EQ(CutOnCharBoundary(text, 99), text);
 }
 
 TEST(PathNamesCp932, NameEndingInTrailBackslashIsNotAFolder)

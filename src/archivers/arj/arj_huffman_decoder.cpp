@@ -40,15 +40,24 @@ int ReadSmallCodeLength(BitReader& bits) {
     return length;
 }
 
-void ReadSmallTable(BitReader& bits, HuffmanTable& table, int symbolCount, int countBits, int skipAfter) {
+// Every table starts with its count of code lengths; a count of 0 is
+// followed by the one symbol the table holds. Returns that count, or 0 when
+// the table is built already.
+int ReadTableCount(BitReader& bits, HuffmanTable& table, int symbolCount, int countBits) {
     const int count = static_cast<int>(bits.read(countBits));
     if (count == 0) {
         const int only = static_cast<int>(bits.read(countBits));
         if (only >= symbolCount) Fail("single symbol out of range");
         table.buildSingle(only);
-        return;
+        return 0;
     }
     if (count > symbolCount) Fail("too many code lengths");
+    return count;
+}
+
+void ReadSmallTable(BitReader& bits, HuffmanTable& table, int symbolCount, int countBits, int skipAfter) {
+    const int count = ReadTableCount(bits, table, symbolCount, countBits);
+    if (count == 0) return;
     std::array<std::uint8_t, kPreSymbols> lengths{};
     int i = 0;
     while (i < count) {
@@ -69,14 +78,8 @@ int ReadZeroRun(int preSymbol, BitReader& bits) {
 }
 
 void ReadCharTable(BitReader& bits, const HuffmanTable& preTable, HuffmanTable& table) {
-    const int count = static_cast<int>(bits.read(kCharCountBits));
-    if (count == 0) {
-        const int only = static_cast<int>(bits.read(kCharCountBits));
-        if (only >= kCharSymbols) Fail("single symbol out of range");
-        table.buildSingle(only);
-        return;
-    }
-    if (count > kCharSymbols) Fail("too many code lengths");
+    const int count = ReadTableCount(bits, table, kCharSymbols, kCharCountBits);
+    if (count == 0) return;
     std::array<std::uint8_t, kCharSymbols> lengths{};
     int i = 0;
     while (i < count) {

@@ -7,14 +7,9 @@ namespace zr::archivers {
 
 namespace {
 
-OpenResult OpenCabReader(const std::string &path, const OpenOptions &options)
-{
-    return OpenLibarchiveReader(path, LibarchiveFormat::kCab, options);
-}
-
 const LibraryTraits &CabTraits()
 {
-    static const LibraryTraits traits{"cab32", &OpenCabReader, CabDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"cab32", &OpenLibarchiveFormat<LibarchiveFormat::kCab>, CabDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

@@ -4,19 +4,6 @@ namespace zr::archivers {
 
 namespace {
 
-bool ArjCommand(std::string_view word, ExtractRequest &request)
-{
-    if (word == "x" || word == "X") {
-        request.keepFolders = true;
-        return true;
-    }
-    if (word == "e" || word == "E") {
-        request.keepFolders = false;
-        return true;
-    }
-    return false;
-}
-
 void ArjSwitch(std::string_view s, ExtractRequest &request)
 {
     if (s == "-jyo")
@@ -33,7 +20,7 @@ void ArjSwitch(std::string_view s, ExtractRequest &request)
 
 const CommandDialect &ArjDialect()
 {
-    static const CommandDialect dialect{'!', &ArjCommand, &ArjSwitch};
+    static const CommandDialect dialect{'!', &ExtractCommandWord, &ArjSwitch};
     return dialect;
 }
 

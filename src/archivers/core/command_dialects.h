@@ -13,4 +13,8 @@ const CommandDialect &ArjDialect();    // "x"/"e", -jyo, -u, -n, -i; "!file" res
 const CommandDialect &RarDialect();    // -x, -e, -u, -o, -o-
 const CommandDialect &UnzipDialect();  // -j, -o, -n, -u, --i
 
+// The command words of Lha and Arj: "x" keeps folders, "e" drops them;
+// false for any other word.
+bool ExtractCommandWord(std::string_view word, ExtractRequest &request);
+
 }  // namespace zr::archivers

@@ -25,7 +25,10 @@ std::time_t FromDosDateTime(std::uint32_t v)
     tm.tm_min = static_cast<int>((v >> 5) & 0x3F);
     tm.tm_sec = static_cast<int>(v & 0x1F) * 2;
     tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday == 0)
+        return 0;
+    const std::time_t t = std::mktime(&tm);
+    return t == static_cast<std::time_t>(-1) ? 0 : t;
 }
 
 }  // namespace zr::archivers

@@ -4,19 +4,6 @@ namespace zr::archivers {
 
 namespace {
 
-bool LhaCommand(std::string_view word, ExtractRequest &request)
-{
-    if (word == "x" || word == "X") {
-        request.keepFolders = true;
-        return true;
-    }
-    if (word == "e" || word == "E") {
-        request.keepFolders = false;
-        return true;
-    }
-    return false;
-}
-
 void LhaSwitch(std::string_view s, ExtractRequest &request)
 {
     if (s == "-m0c" || s == "-m2c")  // ask, rename: no dialog here, so existing files are kept
@@ -37,7 +24,7 @@ void LhaSwitch(std::string_view s, ExtractRequest &request)
 
 const CommandDialect &LhaDialect()
 {
-    static const CommandDialect dialect{'@', &LhaCommand, &LhaSwitch};
+    static const CommandDialect dialect{'@', &ExtractCommandWord, &LhaSwitch};
     return dialect;
 }
 

@@ -12,6 +12,13 @@ enum class LibarchiveFormat { kLha, kCab, kTar, kRar, kZip };
 
 OpenResult OpenLibarchiveReader(const std::string &path, LibarchiveFormat format, const OpenOptions &options);
 
+// The reader factory of a library that reads one format through libarchive.
+template <LibarchiveFormat format>
+OpenResult OpenLibarchiveFormat(const std::string &path, const OpenOptions &options)
+{
+    return OpenLibarchiveReader(path, format, options);
+}
+
 // Which of the tar sub-types (ZR_TAR_TYPE_*) the file is; ZR_TAR_TYPE_NONE when none.
 int DetectTarType(const std::string &path);
 

@@ -8,14 +8,9 @@ namespace zr::archivers {
 
 namespace {
 
-OpenResult OpenTarReader(const std::string &path, const OpenOptions &options)
-{
-    return OpenLibarchiveReader(path, LibarchiveFormat::kTar, options);
-}
-
 const LibraryTraits &TarTraits()
 {
-    static const LibraryTraits traits{"Tar32", &OpenTarReader, TarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"Tar32", &OpenLibarchiveFormat<LibarchiveFormat::kTar>, TarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

@@ -7,14 +7,9 @@ namespace zr::archivers {
 
 namespace {
 
-OpenResult OpenUnlhaReader(const std::string &path, const OpenOptions &options)
-{
-    return OpenLibarchiveReader(path, LibarchiveFormat::kLha, options);
-}
-
 const LibraryTraits &UnlhaTraits()
 {
-    static const LibraryTraits traits{"Unlha32", &OpenUnlhaReader, LhaDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"Unlha32", &OpenLibarchiveFormat<LibarchiveFormat::kLha>, LhaDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

@@ -7,14 +7,9 @@ namespace zr::archivers {
 
 namespace {
 
-OpenResult OpenUnrarReader(const std::string &path, const OpenOptions &options)
-{
-    return OpenLibarchiveReader(path, LibarchiveFormat::kRar, options);
-}
-
 const LibraryTraits &UnrarTraits()
 {
-    static const LibraryTraits traits{"unrar32", &OpenUnrarReader, RarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"unrar32", &OpenLibarchiveFormat<LibarchiveFormat::kRar>, RarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

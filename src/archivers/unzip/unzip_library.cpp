@@ -7,14 +7,9 @@ namespace zr::archivers {
 
 namespace {
 
-OpenResult OpenUnZipReader(const std::string &path, const OpenOptions &options)
-{
-    return OpenLibarchiveReader(path, LibarchiveFormat::kZip, options);
-}
-
 const LibraryTraits &UnZipTraits()
 {
-    static const LibraryTraits traits{"Unzip32", &OpenUnZipReader, UnzipDialect(), StopSense::kStopOnNonZero, RatioSense::kSaving};
+    static const LibraryTraits traits{"Unzip32", &OpenLibarchiveFormat<LibarchiveFormat::kZip>, UnzipDialect(), StopSense::kStopOnNonZero, RatioSense::kSaving};
     return traits;
 }
 

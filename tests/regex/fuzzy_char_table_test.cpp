@@ -1,18 +1,13 @@
 #include "regex/fuzzy_char_table.h"
 
-#include "platform/codepage.h"
+#include "txt_file_test_support.h"
 
 #include <gtest/gtest.h>
 
 namespace zr::regex {
 namespace {
 
-std::string Utf8(const std::string &cp932)
-{
-    platform::ConversionResult converted = platform::Cp932ToUtf8(cp932);
-    EXPECT_TRUE(converted.ok);
-    return converted.text;
-}
+using test::Utf8;
 
 // The code points of one table entry.
 std::u32string Entry(std::size_t row, std::size_t entry)

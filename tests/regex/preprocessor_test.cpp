@@ -9,13 +9,7 @@ namespace zr::regex {
 namespace {
 
 using test::Sjis;
-
-std::string Utf8(const std::string &cp932)
-{
-    platform::ConversionResult converted = platform::Cp932ToUtf8(cp932);
-    EXPECT_TRUE(converted.ok);
-    return converted.text;
-}
+using test::Utf8;
 
 // Expands a UTF-8 pattern with the fuzzy pass and returns the result in UTF-8.
 std::string Fuzzy(const std::string &utf8Pattern)

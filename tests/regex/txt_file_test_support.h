@@ -20,4 +20,12 @@ inline std::string Sjis(const std::string &utf8)
     return converted.text;
 }
 
+// Table texts are CP932; expectations compare them as UTF-8.
+inline std::string Utf8(const std::string &cp932)
+{
+    platform::ConversionResult converted = platform::Cp932ToUtf8(cp932);
+    EXPECT_TRUE(converted.ok);
+    return converted.text;
+}
+
 }  // namespace zr::test

@@ -7,14 +7,6 @@ namespace zr::platform {
 namespace {
 std::atomic<CodePageMode> g_mode{CodePageMode::Utf8};
 
-std::size_t Utf8SequenceLength(unsigned char c)
-{
-    if (c >= 0xC2 && c <= 0xDF) return 2;
-    if (c >= 0xE0 && c <= 0xEF) return 3;
-    if (c >= 0xF0 && c <= 0xF4) return 4;
-    return 1;
-}
-
 bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 }  // namespace
 

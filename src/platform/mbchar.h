@@ -28,6 +28,16 @@ private:
 // CP932 lead-byte ranges (0x81-0x9F, 0xE0-0xFC), whatever the system mode.
 constexpr bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+// Length a UTF-8 lead byte announces (2-4); 1 for ASCII and bytes that cannot
+// start a sequence.
+constexpr std::size_t Utf8SequenceLength(unsigned char c)
+{
+    if (c >= 0xC2 && c <= 0xDF) return 2;
+    if (c >= 0xE0 && c <= 0xEF) return 3;
+    if (c >= 0xF0 && c <= 0xF4) return 4;
+    return 1;
+}
+
 // True when the byte starts a multi-byte character in the system code page.
 bool IsSystemLeadByte(unsigned char c);
 

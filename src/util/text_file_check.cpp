@@ -1,6 +1,7 @@
 #include "util/text_file_check.h"
 
 #include "platform/codepage.h"
+#include "platform/mbchar.h"
 #include "util/sjis_class.h"
 
 #include <fcntl.h>
@@ -14,14 +15,6 @@ constexpr std::size_t kHeadBytes = 50;
 
 bool IsTextControl(unsigned char c) { return c == '\t' || c == '\n' || c == '\r'; }
 
-std::size_t Utf8LengthFromLead(unsigned char c)
-{
-    if (c >= 0xC2 && c <= 0xDF) return 2;
-    if (c >= 0xE0 && c <= 0xEF) return 3;
-    if (c >= 0xF0 && c <= 0xF4) return 4;
-    return 1;
-}
-
 // Drops an incomplete multi-byte character at the end (cut by the read limit).
 std::string_view WithoutCutTail(std::string_view text)
 {
@@ -30,7 +23,7 @@ std::string_view WithoutCutTail(std::string_view text)
         const auto c = static_cast<unsigned char>(text[text.size() - k]);
         if ((c & 0xC0) == 0x80)
             continue;  // continuation byte: keep looking for its lead
-        if (Utf8LengthFromLead(c) > k)
+        if (platform::Utf8SequenceLength(c) > k)
             return text.substr(0, text.size() - k);
         break;
     }

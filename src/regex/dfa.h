@@ -43,6 +43,8 @@ public:
     int Transition(int s, CharCode code) const;
     // The same answer from the table (the scans' hot path).
     int Next(int s, CharCode code) const { return table_[std::size_t(s) * classCount_ + classOf_[code]]; }
+    // Codes of one class take the same transition from every state.
+    std::size_t ClassOf(CharCode code) const { return classOf_[code]; }
 
     bool IsLiteral() const { return literal_; }
     const std::string &LiteralText() const { return literalText_; }

@@ -1,6 +1,7 @@
 #include "regex/grep.h"
 
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "regex/fuzzy_char_table.h"
@@ -17,7 +18,36 @@ void TGrep::SetRegExp(const std::string &value) {
     ChooseScan();
 }
 
-void TGrep::ChooseScan() { grepFile_ = CurrentDfa()->IsLiteral() ? &TGrep::LiteralScan : &TGrep::DfaScan; }
+void TGrep::ChooseScan()
+{
+    const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
+    grepFile_ = dfa->IsLiteral() ? &TGrep::LiteralScan : &TGrep::DfaScan;
+    if (!fastScan_ || fastScanDfa_ != dfa.get()) {
+        fastScan_ = std::make_shared<TFastScan>(dfa);
+        fastScanDfa_ = dfa.get();
+    }
+}
+
+void TGrep::GrepFile(const std::string &fileName)
+{
+    if (UsesFastScan())
+        FastScan(fileName);
+    else
+        (this->*grepFile_)(fileName);
+}
+
+void TGrep::FastScan(const std::string &fileName)
+{
+    if (!UsesFastScan())
+        throw std::logic_error("TGrep::FastScan: the pattern needs the designed scan");
+    if (!onMatch_)
+        return;
+    cancel_ = false;
+    // Held for the whole scan: the handler may assign a new pattern or handler.
+    const TGrepOnMatch handler = onMatch_;
+    const std::shared_ptr<TFastScan> scan = fastScan_;
+    scan->Scan(fileName, cancel_, messageLoop_, [&](RE_LineInfo_t &info) { handler(*this, info); });
+}
 
 void TGrep::SetUseFuzzyCharDic(bool on) {
     PreProcessor().SetUseFuzzyCharDic(on);

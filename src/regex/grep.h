@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "regex/fast_scan.h"
 #include "regex/regular_expression.h"
 #include "regex/txt_file.h"
 #include "regex/txt_file_errors.h"
@@ -39,13 +40,18 @@ public:
     // Runs the application's pending events once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
-    // Searches the file with the scan chosen for the current pattern. Throws
-    // EFileNotFound and EGrepCancel; an empty file reports nothing.
-    void GrepFile(const std::string &fileName) { (this->*grepFile_)(fileName); }
+    // Searches the file with the fast scan, or with the designed scan chosen
+    // for the current pattern when a match may run across a line break.
+    // Throws EFileNotFound and EGrepCancel; an empty file reports nothing.
+    void GrepFile(const std::string &fileName);
+    // The designed scan the pattern gets (the reference for the fast one).
     bool UsesLiteralScan() const { return grepFile_ == &TGrep::LiteralScan; }
+    bool UsesFastScan() const { return fastScan_ && fastScan_->Usable(); }
 
     void DfaScan(const std::string &fileName);
     void LiteralScan(const std::string &fileName);
+    // Fails with std::logic_error when the pattern needs the designed scan.
+    void FastScan(const std::string &fileName);
 
 protected:
     CharCode LineHeadCode() const override { return 10; }
@@ -63,6 +69,9 @@ private:
     bool cancel_ = false;
     MessageLoopHook messageLoop_;
     ScanMethod grepFile_ = &TGrep::DfaScan;
+    // Kept while the pattern's DFA stays current: its automaton grows as files are read.
+    std::shared_ptr<TFastScan> fastScan_;
+    const TRE_DFA *fastScanDfa_ = nullptr;
 };
 
 }  // namespace zr::regex

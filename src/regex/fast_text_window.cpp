@@ -1,0 +1,189 @@
+#include "regex/fast_text_window.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+#include "regex/byte_search.h"
+#include "regex/text_file_open.h"
+
+namespace zr::regex {
+
+TFastTextWindow::TFastTextWindow(const std::string &fileName, const bool &cancel,
+                                 MessageLoopHook runMessageLoop)
+    : fileName_(fileName), fd_(OpenTextFileForReading(fileName)), cancel_(cancel),
+      runMessageLoop_(std::move(runMessageLoop))
+{
+    try {
+        // The leading line feed lets "^" match the first line.
+        data_.push_back('\n');
+        end_ = 1;
+        Load(0);
+        if (end_ == 1) {  // an empty file holds no line at all
+            data_.clear();
+            end_ = 0;
+        }
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+}
+
+TFastTextWindow::~TFastTextWindow()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::size_t TFastTextWindow::Read(unsigned char *dest, std::size_t wanted)
+{
+    std::size_t got = 0;
+    while (got < wanted) {
+        const ssize_t n = ::read(fd_, dest + got, wanted - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw EInOutError(fileName_ + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+// NUL bytes become spaces and a CR not followed by an LF becomes an LF; the
+// caller has read on until the last byte is not a CR or the file has ended.
+void TFastTextWindow::Normalise(std::size_t from)
+{
+    unsigned char *begin = data_.data() + from;
+    unsigned char *end = data_.data() + data_.size();
+    for (unsigned char *p = begin;
+         (p = static_cast<unsigned char *>(std::memchr(p, 0, std::size_t(end - p))));)
+        *p++ = ' ';
+    for (unsigned char *p = begin;
+         (p = static_cast<unsigned char *>(std::memchr(p, '\r', std::size_t(end - p))));) {
+        if (p + 1 == end || p[1] != '\n')
+            *p = '\n';
+        ++p;
+    }
+}
+
+void TFastTextWindow::Drop(std::uint64_t upTo)
+{
+    upTo = std::clamp(upTo, base_, end_);
+    if (upTo == base_)
+        return;
+    if (upTo > countedTo_) {
+        lineFeeds_ += static_cast<std::int32_t>(CountByte(At(countedTo_), At(upTo), '\n'));
+        countedTo_ = upTo;
+    }
+    const auto *first = At(base_);
+    if (const void *lf = ::memrchr(first, '\n', std::size_t(upTo - base_)))
+        lastDroppedLineFeed_ = base_ + std::uint64_t(static_cast<const unsigned char *>(lf) - first);
+    data_.erase(data_.begin(), data_.begin() + std::ptrdiff_t(upTo - base_));
+    base_ = upTo;
+}
+
+bool TFastTextWindow::Load(std::uint64_t keepFrom)
+{
+    if (atEnd_)
+        return false;
+    const std::uint64_t overlapStart = end_ > kOverlap ? end_ - kOverlap : 0;
+    if (keepFrom < overlapStart && overlapStart - keepFrom > kMaxLineText) {
+        // A very long line: keep its head for the report and let the rest go.
+        if (keepFrom >= base_ && headOf_ != keepFrom) {
+            const unsigned char *from = At(keepFrom + 1);
+            std::size_t size = std::min<std::size_t>(kMaxLineText, std::size_t(end_ - keepFrom - 1));
+            if (const void *lf = std::memchr(from, '\n', size))
+                size = std::size_t(static_cast<const unsigned char *>(lf) - from);
+            head_.assign(reinterpret_cast<const char *>(from), size);
+            headOf_ = keepFrom;
+        }
+        Drop(overlapStart);
+    } else {
+        Drop(std::min(keepFrom, overlapStart));
+    }
+
+    const std::size_t oldSize = data_.size();
+    data_.resize(oldSize + kBlockSize);
+    std::size_t got = Read(data_.data() + oldSize, kBlockSize);
+    bool fileEnded = got < kBlockSize;
+    // A CR at the end needs the byte after it to be read as what it is.
+    while (!fileEnded && data_[oldSize + got - 1] == '\r') {
+        data_.resize(oldSize + got + 1);
+        if (Read(data_.data() + oldSize + got, 1) == 1)
+            ++got;
+        else
+            fileEnded = true;
+    }
+    data_.resize(oldSize + got);
+    Normalise(oldSize);
+    if (got > 0)
+        lastWasLineFeed_ = data_.back() == '\n';
+    if (fileEnded) {
+        atEnd_ = true;
+        if (!lastWasLineFeed_)
+            data_.push_back('\n');  // the last line always ends with a line feed
+    }
+    end_ = base_ + data_.size();
+    RunMessageLoopAndCheckCancel();
+    return true;
+}
+
+void TFastTextWindow::RunMessageLoopAndCheckCancel()
+{
+    if (runMessageLoop_)
+        runMessageLoop_();
+    if (cancel_)
+        throw EGrepCancel();
+}
+
+std::uint64_t TFastTextWindow::LineFeedBefore(std::uint64_t pos, std::uint64_t floor) const
+{
+    const std::uint64_t from = std::max(floor, base_);
+    if (pos > from) {
+        if (const void *lf = ::memrchr(At(from), '\n', std::size_t(pos - from)))
+            return from + std::uint64_t(static_cast<const unsigned char *>(lf) - At(from));
+    }
+    return std::max(floor, lastDroppedLineFeed_);
+}
+
+std::uint64_t TFastTextWindow::LineFeedFrom(std::uint64_t pos, std::uint64_t lineStart)
+{
+    for (;;) {
+        pos = std::max(pos, base_);
+        if (pos < end_) {
+            if (const void *lf = std::memchr(At(pos), '\n', std::size_t(end_ - pos)))
+                return pos + std::uint64_t(static_cast<const unsigned char *>(lf) - At(pos));
+        }
+        const std::uint64_t searched = end_;
+        if (!Load(lineStart))
+            return end_ - 1;  // cannot happen: the text ends with a line feed
+        pos = searched;
+    }
+}
+
+std::int32_t TFastTextWindow::LineNumber(std::uint64_t lineStart)
+{
+    // A line start already passed is the last line feed counted: nothing
+    // between it and the counted position is a line feed.
+    if (lineStart >= countedTo_) {
+        lineFeeds_ += static_cast<std::int32_t>(CountByte(At(countedTo_), At(lineStart + 1), '\n'));
+        countedTo_ = lineStart + 1;
+    }
+    return lineFeeds_;
+}
+
+std::string TFastTextWindow::LineText(std::uint64_t lineStart, std::uint64_t lineEnd) const
+{
+    if (lineStart < base_)
+        return headOf_ == lineStart ? head_ : std::string();
+    std::uint64_t end = lineEnd;
+    if (end > lineStart + 1 && *At(end - 1) == '\r')
+        --end;
+    const std::size_t size = std::min<std::size_t>(kMaxLineText, std::size_t(end - lineStart - 1));
+    return std::string(reinterpret_cast<const char *>(At(lineStart + 1)), size);
+}
+
+}  // namespace zr::regex

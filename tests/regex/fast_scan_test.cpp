@@ -1,0 +1,334 @@
+// The fast scan against the designed automaton scan: random patterns (fuzzy
+// and not, CP932 classes, anchors) over generated texts with long lines,
+// CR / CRLF / NUL, double-byte characters split by a line break and trail
+// bytes that look like ASCII must give the same lines, numbers and texts.
+// Seeds are fixed; ZR_FAST_SCAN_ROUNDS raises the number of patterns.
+
+#include "regex/byte_search.h"
+#include "regex/fast_scan.h"
+#include "regex/fast_text_window.h"
+#include "regex/grep.h"
+#include "regex/lazy_byte_dfa.h"
+#include "txt_file_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zr::regex {
+namespace {
+
+using zr::test::Sjis;
+using zr::test::TempFolder;
+
+struct Hit {
+    int lineNo;
+    std::string line;
+    bool operator==(const Hit &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Hit &hit)
+{
+    return out << hit.lineNo << ":" << platform::Cp932ToUtf8Lossy(hit.line.substr(0, 80));
+}
+
+using Scan = void (TGrep::*)(const std::string &);
+
+std::vector<Hit> Hits(TGrep &grep, Scan scan, const std::string &path)
+{
+    std::vector<Hit> hits;
+    grep.SetOnMatch([&](TGrep &, RE_LineInfo_t &info) { hits.push_back({info.LineNo, info.Line}); });
+    (grep.*scan)(path);
+    return hits;
+}
+
+std::vector<Hit> FastHits(TFastScan &scan, const std::string &path)
+{
+    std::vector<Hit> hits;
+    const bool cancel = false;
+    scan.Scan(path, cancel, {}, [&](RE_LineInfo_t &info) { hits.push_back({info.LineNo, info.Line}); });
+    return hits;
+}
+
+// Characters as CP932 bytes: ASCII, kana and kanji, full-width forms, a
+// half-width katakana, and double-byte characters whose trail byte is an
+// ASCII letter or "@" (a match must not start on those).
+const std::vector<std::string> kChars = {"a",        "b",        "A",        "1",       " ",
+                                         "@",        "\x82\xa0", "\x83\x41", "\xb1",    "\x8a\xbf",
+                                         "\x82\x81", "\x81\x97", "\x83\x61", "\x82\x62"};
+
+class Generator {
+public:
+    explicit Generator(std::uint32_t seed) : random_(seed) {}
+
+    int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+    const std::string &Char() { return kChars[std::size_t(Below(int(kChars.size())))]; }
+
+    std::string Pattern()
+    {
+        std::string out;
+        if (Below(6) == 0)
+            out += "^";
+        out += Alternation(2);
+        if (Below(6) == 0)
+            out += "$";
+        if (Below(40) == 0)
+            out += Below(2) ? "\\n" + Char() : "[\\x01-\\x7f]" + Char();  // may run across lines
+        return out;
+    }
+
+    // Lines of random characters with the line-break forms the reader normalises.
+    std::string Text(int lines, int maxLength)
+    {
+        std::string out;
+        for (int l = 0; l < lines; ++l) {
+            for (int n = Below(maxLength + 1); n > 0; --n) {
+                const int pick = Below(60);
+                if (pick == 0)
+                    out += '\0';
+                else if (pick == 1)
+                    out += "x";
+                else
+                    out += Char();
+            }
+            const int pick = Below(12);
+            if (pick == 0)
+                out += "\x82";  // a lead byte the line break cuts off
+            out += pick < 3 ? "\r\n" : pick == 3 ? "\r" : "\n";
+        }
+        if (Below(2))
+            out += Char();  // no line break at the end
+        return out;
+    }
+
+private:
+    std::string Alternation(int depth)
+    {
+        std::string out = Sequence(depth);
+        while (Below(4) == 0)
+            out += "|" + Sequence(depth);
+        return out;
+    }
+
+    std::string Sequence(int depth)
+    {
+        std::string out;
+        for (int n = 1 + Below(3); n > 0; --n) {
+            out += Atom(depth);
+            const int q = Below(10);
+            out += q == 0 ? "*" : q == 1 ? "+" : q == 2 ? "?" : "";
+        }
+        return out;
+    }
+
+    std::string Atom(int depth)
+    {
+        const int pick = Below(12);
+        if (pick < 6)
+            return Char();
+        if (pick == 6)
+            return ".";
+        if (pick < 10 || depth == 0) {
+            std::string out = Below(3) == 0 ? "[^" : "[";
+            for (int n = 1 + Below(2); n > 0; --n) {
+                std::string low = Char(), high = Char();
+                if (Below(2) && low < high)
+                    out += low + "-" + high;
+                else
+                    out += low;
+            }
+            return out + "]";
+        }
+        return "(" + Alternation(depth - 1) + ")";
+    }
+
+    std::mt19937 random_;
+};
+
+int Rounds()
+{
+    const char *env = std::getenv("ZR_FAST_SCAN_ROUNDS");
+    return env ? std::max(1, std::atoi(env)) : 1;
+}
+
+TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
+{
+    TempFolder folder;
+    Generator generator(20261208);
+    std::vector<std::string> paths;
+    for (int t = 0; t < 8; ++t)
+        paths.push_back(folder.Write("t" + std::to_string(t) + ".txt", generator.Text(40, 30)));
+    // Big enough for the interleaved runs, with a line longer than a block.
+    std::string big = generator.Text(9000, 40) + "\n";
+    big += generator.Text(1, 0) + std::string(300000, 'b') + "a1" + Sjis("ア") + "\r\n";
+    big += generator.Text(3000, 40);
+    const std::string bigPath = folder.Write("big.txt", big);
+
+    TGrep grep;
+    int fast = 0, patterns = 0;
+    for (int n = 0; n < 1500 * Rounds(); ++n) {
+        const std::string pattern = generator.Pattern();
+        const bool fuzzy = generator.Below(3) == 0;
+        SCOPED_TRACE("pattern " + platform::Cp932ToUtf8Lossy(pattern) + (fuzzy ? " (fuzzy)" : ""));
+        grep.SetUseFuzzyCharDic(fuzzy);
+        try {
+            grep.SetRegExp(pattern);
+        } catch (const ERegExpParser &) {
+            continue;  // a random pattern may be malformed, e.g. an empty group
+        }
+        ++patterns;
+        if (!grep.UsesFastScan())
+            continue;
+        ++fast;
+        for (const std::string &path : paths)
+            ASSERT_EQ(Hits(grep, &TGrep::FastScan, path), Hits(grep, &TGrep::DfaScan, path)) << path;
+        if (n % 25 == 0) {
+            ASSERT_EQ(Hits(grep, &TGrep::FastScan, bigPath), Hits(grep, &TGrep::DfaScan, bigPath));
+        }
+    }
+    // Most patterns compile and nearly all of those take the fast path.
+    EXPECT_GT(patterns, 1000 * Rounds());
+    EXPECT_GT(fast, patterns * 9 / 10);
+}
+
+// A cache of a few states is cleared again and again; the answers must not change.
+TEST(FastScanDifferential, TinyAutomatonCacheGivesTheSameLines)
+{
+    TempFolder folder;
+    Generator generator(7);
+    const std::string path = folder.Write("t.txt", generator.Text(2000, 40));
+    TGrep grep;
+    grep.SetUseFuzzyCharDic(true);
+    std::size_t resets = 0;
+    for (const std::string pattern : {"abc", "a[b-z]*1", "(ab|ba)+.a", "ファイル", "[あ-ん]+[A-Z]"}) {
+        grep.SetRegExp(Sjis(pattern));
+        TFastScan scan(grep.CurrentDfa(), LazyDfaLimits{8, 64});
+        ASSERT_TRUE(scan.Usable());
+        EXPECT_EQ(FastHits(scan, path), Hits(grep, &TGrep::DfaScan, path)) << pattern;
+        EXPECT_LE(scan.Automaton().StateCount(), 8u) << pattern;
+        resets += scan.Automaton().CacheResets();
+    }
+    EXPECT_GT(resets, 10u);
+}
+
+class FastScanTest : public ::testing::Test {
+protected:
+    std::vector<Hit> Both(const std::string &pattern, const std::string &text)
+    {
+        grep_.SetRegExp(pattern);
+        const std::string path = folder_.Write("t.txt", text);
+        std::vector<Hit> fast = Hits(grep_, &TGrep::FastScan, path);
+        EXPECT_EQ(fast, Hits(grep_, &TGrep::DfaScan, path)) << pattern;
+        return fast;
+    }
+
+    TempFolder folder_;
+    TGrep grep_;
+};
+
+TEST_F(FastScanTest, LineBreakFormsNulAndSplitCharacters)
+{
+    EXPECT_EQ(Both("b$", "a\rb\r\nc\rb"), (std::vector<Hit>{{2, "b"}, {4, "b"}}));
+    EXPECT_EQ(Both("^$", "\r\n\n\rx\n"), (std::vector<Hit>{{1, ""}, {2, ""}, {3, ""}}));
+    EXPECT_EQ(Both("a b", std::string("xa\0b\n", 5)), (std::vector<Hit>{{1, "xa b"}}));
+    // After a lead byte "@" is a trail byte; a lead byte before a break stands alone.
+    EXPECT_EQ(Both("@", "\x82@\n\x82\n@\n"), (std::vector<Hit>{{3, "@"}}));
+    EXPECT_EQ(Both("A", Sjis("ア") + "\nA\n"), (std::vector<Hit>{{2, "A"}}));
+    EXPECT_TRUE(Both("abc", "").empty());
+    EXPECT_EQ(Both("^", "x\ny"), (std::vector<Hit>{{1, "x"}, {2, "y"}}));
+}
+
+TEST_F(FastScanTest, LiteralsAcrossBlockEdgesAndCrAtTheEdge)
+{
+    const std::size_t block = TFastTextWindow::kBlockSize;
+    for (std::size_t shift : {0u, 1u, 2u, 3u, 63u, 64u}) {
+        std::string text = std::string(block - 3 - shift, 'x') + "timeout\r";
+        text += "\ntimeout\r" + std::string(block, 'y') + "\r";
+        EXPECT_EQ(Both("timeout", text).size(), 2u) << shift;
+        EXPECT_EQ(Both("out$", text).size(), 2u) << shift;
+        EXPECT_EQ(Both("^y", text).size(), 1u) << shift;
+    }
+}
+
+TEST_F(FastScanTest, VeryLongLineKeepsItsHeadAndItsNumber)
+{
+    const std::size_t cap = TFastTextWindow::kMaxLineText;
+    std::string text =
+        "first\n" + std::string(cap + 3 * TFastTextWindow::kBlockSize, 'z') + "needle\nlast needle\n";
+    grep_.SetRegExp("needle");
+    const std::vector<Hit> hits = Hits(grep_, &TGrep::FastScan, folder_.Write("long.txt", text));
+    ASSERT_EQ(hits.size(), 2u);
+    EXPECT_EQ(hits[0].lineNo, 2);
+    EXPECT_EQ(hits[0].line, std::string(cap, 'z'));
+    EXPECT_EQ(hits[1], (Hit{3, "last needle"}));
+}
+
+TEST_F(FastScanTest, PatternsThatRunAcrossLinesUseTheDesignedScan)
+{
+    for (const char *pattern : {"a\\nb", "a[\\x01-\\x7f]*b", "a[\\x01-\\x7f]b"}) {
+        grep_.SetRegExp(pattern);
+        EXPECT_FALSE(grep_.UsesFastScan()) << pattern;
+        EXPECT_THROW(grep_.FastScan(folder_.Write("t.txt", "a\nb\n")), std::logic_error);
+    }
+    for (const char *pattern : {"abc", "^a", "a$", "[^a]b", ".*x", "a|$"}) {
+        grep_.SetRegExp(pattern);
+        EXPECT_TRUE(grep_.UsesFastScan()) << pattern;
+    }
+    grep_.SetRegExp("a\\nb");
+    std::vector<int> lines;
+    grep_.SetOnMatch([&](TGrep &, RE_LineInfo_t &info) { lines.push_back(info.LineNo); });
+    grep_.GrepFile(folder_.Write("t.txt", "xa\nb\na\nc\n"));
+    EXPECT_EQ(lines, (std::vector<int>{1}));
+}
+
+TEST(FastScanPrefilter, RequiredPrefixOfCommonShapes)
+{
+    TGrep grep;
+    auto prefix = [&](const std::string &pattern) {
+        grep.SetRegExp(pattern);
+        return RequiredPrefix(*grep.CurrentDfa());
+    };
+    EXPECT_EQ(prefix("foo[0-9]+bar"), "foo");
+    EXPECT_EQ(prefix("^abc"), "abc");
+    EXPECT_EQ(prefix("abc$"), "abc");
+    EXPECT_EQ(prefix("ab|ac"), "a");
+    EXPECT_EQ(prefix("a*b"), "");
+    EXPECT_EQ(prefix(Sjis("ファイル")), Sjis("ファイル"));
+    grep.SetUseFuzzyCharDic(true);
+    EXPECT_EQ(prefix("error"), "");
+}
+
+TEST(FastScanPrefilter, NeedleFinderAndLineFeedCountAgreeWithPlainSearches)
+{
+    std::mt19937 random(3);
+    std::string hay(5000, ' ');
+    for (char &c : hay)
+        c = "ab\n\x82"[random() % 4];
+    const auto *begin = reinterpret_cast<const unsigned char *>(hay.data());
+    for (std::size_t length = 1; length <= 40; ++length) {
+        for (int trial = 0; trial < 20; ++trial) {
+            const std::size_t at = random() % (hay.size() - length);
+            const TNeedleFinder finder(hay.substr(at, length));
+            const std::size_t from = random() % (at + 1);
+            const std::size_t to = std::min(hay.size(), at + length + random() % 40);
+            const auto expected =
+                std::search(hay.begin() + std::ptrdiff_t(from), hay.begin() + std::ptrdiff_t(to),
+                            finder.Needle().begin(), finder.Needle().end());
+            const unsigned char *found = finder.Find(begin + from, begin + to);
+            ASSERT_EQ(found ? std::size_t(found - begin) : to, std::size_t(expected - hay.begin()))
+                << length << " " << from << " " << to;
+        }
+    }
+    for (std::size_t from : {0u, 1u, 17u, 33u})
+        for (std::size_t to : {4999u, 4968u, 100u})
+            EXPECT_EQ(CountByte(begin + from, begin + to, '\n'),
+                      std::size_t(std::count(hay.begin() + std::ptrdiff_t(from),
+                                             hay.begin() + std::ptrdiff_t(to), '\n')));
+}
+
+}  // namespace
+}  // namespace zr::regex

@@ -1,6 +1,7 @@
 // Writes a deterministic CP932 text for the pattern-engine benchmark: Japanese
 // lines (kanji, hiragana, katakana, half-width katakana, full-width letters)
-// and ASCII log-like lines. Usage: zr_bench_gen_text SIZE_MB OUTPUT_FILE
+// and ASCII log-like lines, or only the ASCII lines with --ascii.
+// Usage: zr_bench_gen_text SIZE_MB OUTPUT_FILE [--ascii]
 
 #include "platform/codepage.h"
 
@@ -64,9 +65,9 @@ const std::vector<std::string> &AsciiWords()
     return words;
 }
 
-std::string MakeLine(Random &random)
+std::string MakeLine(Random &random, bool asciiOnly)
 {
-    const bool japanese = random.Below(2) == 0;
+    const bool japanese = random.Below(2) == 0 && !asciiOnly;
     const auto &words = japanese ? JapaneseWords() : AsciiWords();
     const std::size_t target = 20 + random.Below(100);
     std::string line;
@@ -82,8 +83,9 @@ std::string MakeLine(Random &random)
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: zr_bench_gen_text SIZE_MB OUTPUT_FILE\n";
+    const bool asciiOnly = argc == 4 && std::string(argv[3]) == "--ascii";
+    if (argc != 3 && !asciiOnly) {
+        std::cerr << "usage: zr_bench_gen_text SIZE_MB OUTPUT_FILE [--ascii]\n";
         return 2;
     }
     const std::uint64_t bytes = std::strtoull(argv[1], nullptr, 10) * 1000 * 1000;
@@ -96,7 +98,7 @@ int main(int argc, char **argv)
     std::string chunk;
     std::uint64_t written = 0;
     while (written < bytes) {
-        chunk += MakeLine(random);
+        chunk += MakeLine(random, asciiOnly);
         chunk += random.Below(8) == 0 ? "\r\n" : "\n";
         if (chunk.size() >= (1u << 20) || written + chunk.size() >= bytes) {
             out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));

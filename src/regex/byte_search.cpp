@@ -131,9 +131,12 @@ TNeedleFinder::TNeedleFinder(std::string needle) : needle_(std::move(needle))
     for (std::size_t i = 1; i < needle_.size(); ++i)
         if (commonness(i) < commonness(first_))
             first_ = i;
+    // Of equally rare bytes the one farthest away: pairs of neighbours recur.
+    auto distance = [&](std::size_t i) { return i > first_ ? i - first_ : first_ - i; };
     second_ = first_ == 0 ? 1 : 0;
     for (std::size_t i = 0; i < needle_.size(); ++i)
-        if (i != first_ && commonness(i) < commonness(second_))
+        if (i != first_ && (commonness(i) < commonness(second_) ||
+                            (commonness(i) == commonness(second_) && distance(i) > distance(second_))))
             second_ = i;
 }
 

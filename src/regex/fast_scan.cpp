@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/mbchar.h"
 #include "regex/fast_text_window.h"
 #include "regex/scanner.h"
 
@@ -66,25 +67,30 @@ struct TFastScan::Run {
     std::uint64_t restart = 0;  // a line feed where every attempt starts afresh
     std::uint64_t pos = 0;      // next byte for the automaton
     std::uint32_t state = TLazyByteDfa::kFresh;
-    bool toLineEnd = false;  // a candidate was found: run to the end of its line
+    bool toLineEnd = false;        // a candidate was found: run to the end of its line
+    std::uint64_t searchFrom = 0;  // where the literal search goes on
+    bool wantLineText = true;
 };
 
 TFastScan::TFastScan(std::shared_ptr<const TRE_DFA> dfa, TLazyByteDfa::Limits limits)
     : dfa_(std::move(dfa)), automaton_(dfa_, limits)
 {
+    const std::string &literal = dfa_->LiteralText();
+    literalOnly_ = dfa_->IsLiteral() && !literal.empty() && RequiredPrefix(*dfa_) == literal;
     TNeedleFinder finder(RequiredPrefix(*dfa_));
-    if (finder.Selective())
+    if (finder.Selective() || literalOnly_)
         finder_ = std::move(finder);
     canMatch_ = !dfa_->State(dfa_->Start()).transitions.empty();
 }
 
-void TFastScan::Scan(const std::string &fileName, const bool &cancel, const MessageLoopHook &runMessageLoop,
-                     const Reporter &report)
+void TFastScan::Scan(const std::string &fileName, const std::function<bool()> &cancelled,
+                     const MessageLoopHook &runMessageLoop, const Reporter &report)
 {
-    TFastTextWindow text(fileName, cancel, runMessageLoop);
+    TFastTextWindow text(fileName, cancelled, runMessageLoop);
     if (text.Empty() || !canMatch_)
         return;
     Run run{text, report};
+    run.wantLineText = wantLineText_;
     const bool prefilter = !finder_.Needle().empty();
     for (;;) {
         if (prefilter && !run.toLineEnd && run.pos == run.restart && run.state == TLazyByteDfa::kFresh) {
@@ -119,23 +125,52 @@ void TFastScan::Scan(const std::string &fileName, const bool &cancel, const Mess
     }
 }
 
-// Moves the run to the line feed before the next place the literal occurs.
-// Returns false when the text holds no further occurrence.
+namespace {
+
+// Whether a byte of a line begins a character: an even run of lead-byte
+// values before it pairs up into whole characters (the byte before the run
+// ends a character, or the run starts the line).
+bool StartsCharacter(const TFastTextWindow &text, std::uint64_t lineStart, std::uint64_t at)
+{
+    std::uint64_t leads = 0;
+    while (at - leads > lineStart + 1 && platform::IsCp932LeadByte(*text.At(at - leads - 1)))
+        ++leads;
+    return leads % 2 == 0;
+}
+
+}  // namespace
+
+// Moves the run to the line feed before the next place the literal occurs;
+// a pattern that is the literal itself is decided there and then. Returns
+// false when the text holds no further occurrence.
 bool TFastScan::SkipToCandidate(Run &run)
 {
     TFastTextWindow &text = run.text;
-    const unsigned char *found = finder_.Find(text.At(run.pos), text.At(text.End()));
+    const std::uint64_t from = std::max(run.pos, run.searchFrom);
+    const unsigned char *found = finder_.Find(text.At(from), text.At(text.End()));
     if (found) {
-        const std::uint64_t at = run.pos + std::uint64_t(found - text.At(run.pos));
-        run.restart = run.pos = text.LineFeedBefore(at, run.pos);
-        run.toLineEnd = true;
+        const std::uint64_t at = from + std::uint64_t(found - text.At(from));
+        const std::uint64_t lineStart = text.LineFeedBefore(at, run.pos);
+        if (!literalOnly_) {
+            run.restart = run.pos = lineStart;
+            run.toLineEnd = true;
+            return true;
+        }
+        if (!StartsCharacter(text, lineStart, at)) {
+            run.searchFrom = at + 1;  // a trail byte: the line may hold another
+            return true;
+        }
+        const LineSpan line{lineStart, text.LineFeedFrom(at + finder_.Needle().size(), lineStart)};
+        Report(run, line);
+        run.restart = run.pos = run.searchFrom = line.end;
         return true;
     }
     if (text.AtEnd())
         return false;
     // An occurrence may still start in the last bytes, which the next block completes.
-    const std::uint64_t unseen = std::max(run.pos + 1, text.End() - (finder_.Needle().size() - 1));
+    const std::uint64_t unseen = std::max(from, text.End() - (finder_.Needle().size() - 1));
     run.restart = run.pos = text.LineFeedBefore(unseen, run.pos);
+    run.searchFrom = unseen;
     if (text.End() - run.restart > TFastTextWindow::kMaxLineText / 2) {
         // A very long line cannot be kept whole to go back to its start: the
         // automaton reads on through it instead.
@@ -228,7 +263,8 @@ void TFastScan::Report(Run &run, const LineSpan &line)
 {
     RE_LineInfo_t info;
     info.LineNo = run.text.LineNumber(line.start);
-    info.Line = run.text.LineText(line.start, line.end);
+    if (run.wantLineText)
+        info.Line = run.text.LineText(line.start, line.end);
     run.text.RunMessageLoopAndCheckCancel();
     run.report(info);
 }

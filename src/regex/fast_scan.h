@@ -31,11 +31,13 @@ public:
     bool Usable() const { return automaton_.LinesAreIndependent(); }
     const std::string &Prefilter() const { return finder_.Needle(); }
     const TLazyByteDfa &Automaton() const { return automaton_; }
+    // Off: reports carry the line number only (counting needs no copies).
+    void SetWantLineText(bool on) { wantLineText_ = on; }
 
     // Throws EFileNotFound, EInOutError and EGrepCancel (checked once per
     // block read and before each report, after the message loop has run).
-    void Scan(const std::string &fileName, const bool &cancel, const MessageLoopHook &runMessageLoop,
-              const Reporter &report);
+    void Scan(const std::string &fileName, const std::function<bool()> &cancelled,
+              const MessageLoopHook &runMessageLoop, const Reporter &report);
 
 private:
     struct Run;
@@ -56,6 +58,8 @@ private:
     TLazyByteDfa automaton_;
     TNeedleFinder finder_;
     bool canMatch_ = true;
+    bool literalOnly_ = false;  // the pattern is its prefix literal: no automaton needed
+    bool wantLineText_ = true;
 };
 
 // The literal every match starts with (its longest piece without line

@@ -10,9 +10,9 @@
 
 namespace zr::regex {
 
-TFastTextWindow::TFastTextWindow(const std::string &fileName, const bool &cancel,
+TFastTextWindow::TFastTextWindow(const std::string &fileName, std::function<bool()> cancelled,
                                  MessageLoopHook runMessageLoop)
-    : fileName_(fileName), fd_(OpenTextFileForReading(fileName)), cancel_(cancel),
+    : fileName_(fileName), fd_(OpenTextFileForReading(fileName)), cancelled_(std::move(cancelled)),
       runMessageLoop_(std::move(runMessageLoop))
 {
     try {
@@ -135,7 +135,7 @@ void TFastTextWindow::RunMessageLoopAndCheckCancel()
 {
     if (runMessageLoop_)
         runMessageLoop_();
-    if (cancel_)
+    if (cancelled_ && cancelled_())
         throw EGrepCancel();
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ public:
     static constexpr std::size_t kOverlap = 64;
 
     // Throws EFileNotFound, EInOutError and EGrepCancel.
-    TFastTextWindow(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop);
+    TFastTextWindow(const std::string &fileName, std::function<bool()> cancelled,
+                    MessageLoopHook runMessageLoop);
     ~TFastTextWindow();
     TFastTextWindow(const TFastTextWindow &) = delete;
     TFastTextWindow &operator=(const TFastTextWindow &) = delete;
@@ -66,7 +68,7 @@ private:
 
     std::string fileName_;
     int fd_ = -1;
-    const bool &cancel_;
+    std::function<bool()> cancelled_;
     MessageLoopHook runMessageLoop_;
 
     std::vector<unsigned char> data_;  // positions base_ .. end_

@@ -46,7 +46,8 @@ void TGrep::FastScan(const std::string &fileName)
     // Held for the whole scan: the handler may assign a new pattern or handler.
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<TFastScan> scan = fastScan_;
-    scan->Scan(fileName, cancel_, messageLoop_, [&](RE_LineInfo_t &info) { handler(*this, info); });
+    scan->SetWantLineText(lineTextWanted_);
+    scan->Scan(fileName, [this] { return cancel_; }, messageLoop_, [&](RE_LineInfo_t &info) { handler(*this, info); });
 }
 
 void TGrep::SetUseFuzzyCharDic(bool on) {

@@ -37,6 +37,9 @@ public:
     bool Cancel() const { return cancel_; }
     void SetCancel(bool cancel) { cancel_ = cancel; }
 
+    // Off: the fast scan reports line numbers with an empty Line (for counting).
+    void SetLineTextWanted(bool on) { lineTextWanted_ = on; }
+
     // Runs the application's pending events once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
@@ -72,6 +75,7 @@ private:
     // Kept while the pattern's DFA stays current: its automaton grows as files are read.
     std::shared_ptr<TFastScan> fastScan_;
     const TRE_DFA *fastScanDfa_ = nullptr;
+    bool lineTextWanted_ = true;
 };
 
 }  // namespace zr::regex

@@ -1,7 +1,6 @@
 #include "regex/txt_file.h"
 
 #include "platform/mbchar.h"
-#include "regex/text_file_open.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,10 +14,24 @@ namespace {
 
 std::string SystemMessage(int error) { return std::strerror(error); }
 
+int OpenForReading(const std::string &fileName)
+{
+    int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileNotFound(SystemMessage(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        throw EFileNotFound(SystemMessage(error));
+    }
+    return fd;
+}
+
 }  // namespace
 
 TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop)
-    : fileName_(fileName), fd_(OpenTextFileForReading(fileName)), cancel_(cancel), runMessageLoop_(std::move(runMessageLoop))
+    : fileName_(fileName), fd_(OpenForReading(fileName)), cancel_(cancel), runMessageLoop_(std::move(runMessageLoop))
 {
     // The leading line feed lets a line-head anchor match the first line and
     // makes the first NextStart count line 1.

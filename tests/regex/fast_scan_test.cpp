@@ -49,8 +49,7 @@ std::vector<Hit> Hits(TGrep &grep, Scan scan, const std::string &path)
 std::vector<Hit> FastHits(TFastScan &scan, const std::string &path)
 {
     std::vector<Hit> hits;
-    const bool cancel = false;
-    scan.Scan(path, cancel, {}, [&](RE_LineInfo_t &info) { hits.push_back({info.LineNo, info.Line}); });
+    scan.Scan(path, {}, {}, [&](RE_LineInfo_t &info) { hits.push_back({info.LineNo, info.Line}); });
     return hits;
 }
 
@@ -149,6 +148,13 @@ private:
     std::mt19937 random_;
 };
 
+// Sanitised builds run the designed scan many times slower: fewer patterns there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kPatterns = 300;
+#else
+constexpr int kPatterns = 1500;
+#endif
+
 int Rounds()
 {
     const char *env = std::getenv("ZR_FAST_SCAN_ROUNDS");
@@ -170,7 +176,7 @@ TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
 
     TGrep grep;
     int fast = 0, patterns = 0;
-    for (int n = 0; n < 1500 * Rounds(); ++n) {
+    for (int n = 0; n < kPatterns * Rounds(); ++n) {
         const std::string pattern = generator.Pattern();
         const bool fuzzy = generator.Below(3) == 0;
         SCOPED_TRACE("pattern " + platform::Cp932ToUtf8Lossy(pattern) + (fuzzy ? " (fuzzy)" : ""));
@@ -186,12 +192,12 @@ TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
         ++fast;
         for (const std::string &path : paths)
             ASSERT_EQ(Hits(grep, &TGrep::FastScan, path), Hits(grep, &TGrep::DfaScan, path)) << path;
-        if (n % 25 == 0) {
+        if (n % 50 == 0) {
             ASSERT_EQ(Hits(grep, &TGrep::FastScan, bigPath), Hits(grep, &TGrep::DfaScan, bigPath));
         }
     }
     // Most patterns compile and nearly all of those take the fast path.
-    EXPECT_GT(patterns, 1000 * Rounds());
+    EXPECT_GT(patterns, kPatterns * Rounds() * 2 / 3);
     EXPECT_GT(fast, patterns * 9 / 10);
 }
 
@@ -238,6 +244,8 @@ TEST_F(FastScanTest, LineBreakFormsNulAndSplitCharacters)
     // After a lead byte "@" is a trail byte; a lead byte before a break stands alone.
     EXPECT_EQ(Both("@", "\x82@\n\x82\n@\n"), (std::vector<Hit>{{3, "@"}}));
     EXPECT_EQ(Both("A", Sjis("ア") + "\nA\n"), (std::vector<Hit>{{2, "A"}}));
+    EXPECT_EQ(Both("A", Sjis("アア") + "A" + Sjis("ア") + "\n").size(), 1u);
+    EXPECT_EQ(Both(Sjis("ア"), "\x83" + Sjis("ア") + "\n\x83\x83" + Sjis("ア") + "\n").size(), 1u);
     EXPECT_TRUE(Both("abc", "").empty());
     EXPECT_EQ(Both("^", "x\ny"), (std::vector<Hit>{{1, "x"}, {2, "y"}}));
 }

@@ -24,6 +24,7 @@ public:
     Scanner(const ZrScanOptions &options, std::ostream &out) : options_(options), out_(out)
     {
         grep_.SetUseFuzzyCharDic(options.fuzzy);
+        grep_.SetLineTextWanted(!options.count);
         grep_.SetRegExp(PatternAsCp932(options.pattern));
     }
 

@@ -99,6 +99,9 @@ private:
     static void Slow(const std::string &path, JobContext &context, std::stop_token stop)
     {
         context.Emit(1, {path, "first"}, {1});
+        // A mark in its folder tells the test the job is under way.
+        ::close(::open((std::string(std::getenv("TMPDIR")) + "/slow-started").c_str(),
+                       O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
         while (!stop.stop_requested()) {
             std::ifstream in(path);
             std::string all((std::istreambuf_iterator<char>(in)), {});

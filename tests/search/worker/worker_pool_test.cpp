@@ -89,7 +89,10 @@ TEST_F(WorkerPoolTest, BadJobsFailAloneAndTheGoodOnesArriveWholeInOrder)
         EXPECT_TRUE(r.LinesOf(bad).empty()) << bad;
     }
     EXPECT_NE(r.ends[1].reason.find("シグナル 6"), std::string::npos) << r.ends[1].reason;
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer turns a crash into exit code 1
     EXPECT_NE(r.ends[3].reason.find("シグナル 11"), std::string::npos) << r.ends[3].reason;
+#endif
+    EXPECT_FALSE(r.ends[3].reason.empty());
     EXPECT_EQ(r.ends[4].reason, StallReason(1));
     EXPECT_FALSE(r.ends[5].reason.empty());
     EXPECT_GE(pool.WorkersStarted(), 5);  // every failure cost a fresh worker
@@ -136,8 +139,10 @@ TEST_F(WorkerPoolTest, AStopKeepsWhatTheStoppedJobFoundAndStartsNothingMore)
     WorkerPool pool(Options());
     Recorder r;
     std::stop_source stop;
-    std::jthread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Stop once the slow job has begun, whenever that is.
+    std::jthread stopper([&](std::stop_token cancelled) {
+        while (!cancelled.stop_requested() && !std::filesystem::exists(work / "worker0/slow-started"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         stop.request_stop();
     });
     pool.Run(Jobs({"good.txt", "slow.txt", "never.txt"}), r, stop.get_token());

@@ -98,7 +98,8 @@ void TFileTextSource::FillInput(std::size_t bytes)
     if (needed > inputCapacity_) {
         const std::size_t capacity = std::max(needed, inputCapacity_ * 2);
         auto larger = std::make_unique_for_overwrite<char[]>(capacity);
-        std::memcpy(larger.get(), input_.get(), inputEnd_);
+        if (inputEnd_ > 0)
+            std::memcpy(larger.get(), input_.get(), inputEnd_);
         input_ = std::move(larger);
         inputCapacity_ = capacity;
     }

@@ -83,10 +83,10 @@ TFastScan::TFastScan(std::shared_ptr<const TRE_DFA> dfa, TLazyByteDfa::Limits li
     canMatch_ = !dfa_->State(dfa_->Start()).transitions.empty();
 }
 
-void TFastScan::Scan(const std::string &fileName, const std::function<bool()> &cancelled,
+void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled,
                      const MessageLoopHook &runMessageLoop, const Reporter &report)
 {
-    TFastTextWindow text(fileName, cancelled, runMessageLoop);
+    TFastTextWindow text(source, cancelled, runMessageLoop);
     if (text.Empty() || !canMatch_)
         return;
     Run run{text, report};
@@ -263,8 +263,11 @@ void TFastScan::Report(Run &run, const LineSpan &line)
 {
     RE_LineInfo_t info;
     info.LineNo = run.text.LineNumber(line.start);
-    if (run.wantLineText)
+    if (run.wantLineText) {
         info.Line = run.text.LineText(line.start, line.end);
+        info.Substitutes =
+            run.text.Source().TakeSubstitutions(TFastTextWindow::SourceOffset(line.start), info.Line.size());
+    }
     run.text.RunMessageLoopAndCheckCancel();
     run.report(info);
 }

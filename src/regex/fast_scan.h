@@ -14,6 +14,7 @@
 #include "regex/byte_search.h"
 #include "regex/dfa.h"
 #include "regex/lazy_byte_dfa.h"
+#include "regex/text_source.h"
 #include "regex/txt_file.h"
 #include "regex/txt_file_line_info.h"
 
@@ -34,9 +35,9 @@ public:
     // Off: reports carry the line number only (counting needs no copies).
     void SetWantLineText(bool on) { wantLineText_ = on; }
 
-    // Throws EFileNotFound, EInOutError and EGrepCancel (checked once per
+    // Throws EInOutError and EGrepCancel (checked once per
     // block read and before each report, after the message loop has run).
-    void Scan(const std::string &fileName, const std::function<bool()> &cancelled,
+    void Scan(TTextSource &source, const std::function<bool()> &cancelled,
               const MessageLoopHook &runMessageLoop, const Reporter &report);
 
 private:

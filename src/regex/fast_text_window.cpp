@@ -1,53 +1,34 @@
 #include "regex/fast_text_window.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 #include "regex/byte_search.h"
-#include "regex/text_file_open.h"
 
 namespace zr::regex {
 
-TFastTextWindow::TFastTextWindow(const std::string &fileName, std::function<bool()> cancelled,
+TFastTextWindow::TFastTextWindow(TTextSource &source, std::function<bool()> cancelled,
                                  MessageLoopHook runMessageLoop)
-    : fileName_(fileName), fd_(OpenTextFileForReading(fileName)), cancelled_(std::move(cancelled)),
-      runMessageLoop_(std::move(runMessageLoop))
+    : source_(source), cancelled_(std::move(cancelled)), runMessageLoop_(std::move(runMessageLoop))
 {
-    try {
-        // The leading line feed lets "^" match the first line.
-        data_.push_back('\n');
-        end_ = 1;
-        Load(0);
-        if (end_ == 1) {  // an empty file holds no line at all
-            data_.clear();
-            end_ = 0;
-        }
-    } catch (...) {
-        ::close(fd_);
-        throw;
+    // The leading line feed lets "^" match the first line.
+    data_.push_back('\n');
+    end_ = 1;
+    Load(0);
+    if (end_ == 1) {  // an empty file holds no line at all
+        data_.clear();
+        end_ = 0;
     }
-}
-
-TFastTextWindow::~TFastTextWindow()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
 }
 
 std::size_t TFastTextWindow::Read(unsigned char *dest, std::size_t wanted)
 {
     std::size_t got = 0;
     while (got < wanted) {
-        const ssize_t n = ::read(fd_, dest + got, wanted - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw EInOutError(fileName_ + ": " + std::strerror(errno));
+        const std::size_t n = source_.Read(reinterpret_cast<char *>(dest + got), wanted - got);
         if (n == 0)
             break;
-        got += static_cast<std::size_t>(n);
+        got += n;
     }
     return got;
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "regex/text_source.h"
 #include "regex/txt_file.h"
 
 namespace zr::regex {
@@ -26,10 +27,8 @@ public:
     // Bytes before the read position kept for a literal that straddles blocks.
     static constexpr std::size_t kOverlap = 64;
 
-    // Throws EFileNotFound, EInOutError and EGrepCancel.
-    TFastTextWindow(const std::string &fileName, std::function<bool()> cancelled,
-                    MessageLoopHook runMessageLoop);
-    ~TFastTextWindow();
+    // Reads the source's CP932 text. Throws EInOutError and EGrepCancel.
+    TFastTextWindow(TTextSource &source, std::function<bool()> cancelled, MessageLoopHook runMessageLoop);
     TFastTextWindow(const TFastTextWindow &) = delete;
     TFastTextWindow &operator=(const TFastTextWindow &) = delete;
 
@@ -58,6 +57,10 @@ public:
     // at most kMaxLineText bytes.
     std::string LineText(std::uint64_t lineStart, std::uint64_t lineEnd) const;
 
+    TTextSource &Source() { return source_; }
+    // The source's offset of the first byte of the line after lineStart.
+    static std::uint64_t SourceOffset(std::uint64_t lineStart) { return lineStart; }
+
     // Throws EGrepCancel when the owner's flag is set after its message loop ran.
     void RunMessageLoopAndCheckCancel();
 
@@ -66,8 +69,7 @@ private:
     void Normalise(std::size_t from);
     void Drop(std::uint64_t upTo);
 
-    std::string fileName_;
-    int fd_ = -1;
+    TTextSource &source_;
     std::function<bool()> cancelled_;
     MessageLoopHook runMessageLoop_;
 

@@ -47,7 +47,18 @@ void TGrep::FastScan(const std::string &fileName)
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<TFastScan> scan = fastScan_;
     scan->SetWantLineText(lineTextWanted_);
-    scan->Scan(fileName, [this] { return cancel_; }, messageLoop_, [&](RE_LineInfo_t &info) { handler(*this, info); });
+    lastEncoding_ = TTextEncoding::teAscii;
+    TFileTextSource source(fileName, encodingChoice_);
+    try {
+        scan->Scan(source, [this] { return cancel_; }, messageLoop_, [&](RE_LineInfo_t &info) {
+            lastEncoding_ = source.Encoding();
+            handler(*this, info);
+        });
+    } catch (...) {
+        lastEncoding_ = source.Encoding();
+        throw;
+    }
+    lastEncoding_ = source.Encoding();
 }
 
 void TGrep::SetUseFuzzyCharDic(bool on) {
@@ -61,8 +72,13 @@ void TGrep::SetUseSynonymDic(bool on) {
 }
 
 std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
+    lastEncoding_ = TTextEncoding::teAscii;
+    auto source = std::make_unique<TFileTextSource>(fileName, encodingChoice_);
+    const TFileTextSource &detected = *source;
     try {
-        return std::make_unique<TTxtFile>(fileName, cancel_, messageLoop_);
+        auto file = std::make_unique<TTxtFile>(std::move(source), fileName, cancel_, messageLoop_);
+        lastEncoding_ = detected.Encoding();
+        return file;
     } catch (const EEndOfFile &) {
         return nullptr;  // an empty file: nothing to report
     }
@@ -70,8 +86,12 @@ std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
 
 void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
     RE_LineInfo_t info = file.TakeLine();
+    info.Substitutes = file.Source().TakeSubstitutions(file.LineStartOffset(), info.Line.size());
+    lastEncoding_ = file.Source().Encoding();
     handler(*this, info);
 }
+
+void TGrep::NoteEncoding(TTxtFile &file) { lastEncoding_ = file.Source().Encoding(); }
 
 // Tries a match at every character of the file. The probe reads 0 once the
 // text is used up; that ends the attempt, so no pattern can loop at the end.
@@ -98,6 +118,7 @@ void TGrep::DfaScan(const std::string &fileName) {
             }
         }
     } catch (const EEndOfFile &) {
+        NoteEncoding(*file);
     }
 }
 
@@ -123,6 +144,7 @@ void TGrep::LiteralScan(const std::string &fileName) {
             }
         }
     } catch (const EEndOfFile &) {
+        NoteEncoding(*file);
     }
 }
 

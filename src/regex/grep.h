@@ -8,6 +8,7 @@
 
 #include "regex/fast_scan.h"
 #include "regex/regular_expression.h"
+#include "regex/text_encoding.h"
 #include "regex/txt_file.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
@@ -40,6 +41,13 @@ public:
     // Off: the fast scan reports line numbers with an empty Line (for counting).
     void SetLineTextWanted(bool on) { lineTextWanted_ = on; }
 
+    // How files are read: each detected on its own (the default) or all in
+    // one encoding. A file not in CP932 is converted to it as it is read.
+    TEncodingChoice EncodingChoice() const { return encodingChoice_; }
+    void SetEncodingChoice(TEncodingChoice choice) { encodingChoice_ = choice; }
+    // The encoding the last scan found (ASCII for an empty file).
+    TTextEncoding LastEncoding() const { return lastEncoding_; }
+
     // Runs the application's pending events once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
@@ -67,10 +75,13 @@ private:
     // nullptr for an empty file.
     std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
     void Report(TTxtFile &file, const TGrepOnMatch &handler);
+    void NoteEncoding(TTxtFile &file);
 
     TGrepOnMatch onMatch_;
     bool cancel_ = false;
     MessageLoopHook messageLoop_;
+    TEncodingChoice encodingChoice_ = TEncodingChoice::ecAuto;
+    TTextEncoding lastEncoding_ = TTextEncoding::teAscii;
     ScanMethod grepFile_ = &TGrep::DfaScan;
     // Kept while the pattern's DFA stays current: its automaton grows as files are read.
     std::shared_ptr<TFastScan> fastScan_;

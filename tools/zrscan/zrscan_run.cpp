@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "regex/grep.h"
+#include "regex/line_display.h"
 
 #include <optional>
 #include <ostream>
@@ -25,6 +26,7 @@ public:
     {
         grep_.SetUseFuzzyCharDic(options.fuzzy);
         grep_.SetLineTextWanted(!options.count);
+        grep_.SetEncodingChoice(options.encoding);
         grep_.SetRegExp(PatternAsCp932(options.pattern));
     }
 
@@ -48,7 +50,7 @@ private:
     {
         out_ << file << ':' << info.LineNo << ':';
         if (options_.utf8)
-            out_ << platform::Cp932ToUtf8Lossy(info.Line);
+            out_ << regex::LineTextForDisplay(info.Line, info.Substitutes);
         else
             out_ << info.Line;
         out_ << '\n';

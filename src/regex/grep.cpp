@@ -29,9 +29,21 @@ void TGrep::SetUseSynonymDic(bool on) {
     SetRegExp(RegExp());
 }
 
+void TGrep::SetCancel(bool cancel) {
+    if (cancel)
+        cancel_.request_stop();
+    else if (cancel_.stop_requested())
+        cancel_ = std::stop_source();
+}
+
+std::stop_callback<std::function<void()>> TGrep::StartScan() {
+    SetCancel(false);
+    return std::stop_callback<std::function<void()>>(stop_, [source = cancel_]() mutable { source.request_stop(); });
+}
+
 std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
     try {
-        return std::make_unique<TTxtFile>(fileName, cancel_, messageLoop_);
+        return std::make_unique<TTxtFile>(fileName, cancel_.get_token(), messageLoop_);
     } catch (const EEndOfFile &) {
         return nullptr;  // an empty file: nothing to report
     }
@@ -46,7 +58,7 @@ void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
 // text is used up; that ends the attempt, so no pattern can loop at the end.
 void TGrep::DfaScan(const std::string &fileName) {
     if (!onMatch_) return;
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     // Held for the whole scan: the handler may assign a new pattern or handler.
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
@@ -71,7 +83,7 @@ void TGrep::DfaScan(const std::string &fileName) {
 }
 
 void TGrep::LiteralScan(const std::string &fileName) {
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
     if (!onMatch_) return;
     const TGrepOnMatch handler = onMatch_;

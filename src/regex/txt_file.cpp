@@ -30,8 +30,8 @@ int OpenForReading(const std::string &fileName)
 
 }  // namespace
 
-TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop)
-    : fileName_(fileName), fd_(OpenForReading(fileName)), cancel_(cancel), runMessageLoop_(std::move(runMessageLoop))
+TTxtFile::TTxtFile(const std::string &fileName, std::stop_token stop, MessageLoopHook runMessageLoop)
+    : fileName_(fileName), fd_(OpenForReading(fileName)), stop_(std::move(stop)), runMessageLoop_(std::move(runMessageLoop))
 {
     // The leading line feed lets a line-head anchor match the first line and
     // makes the first NextStart count line 1.
@@ -125,7 +125,7 @@ void TTxtFile::RunMessageLoopAndCheckCancel()
 {
     if (runMessageLoop_)
         runMessageLoop_();
-    if (cancel_)
+    if (stop_.stop_requested())
         throw EGrepCancel();
 }
 

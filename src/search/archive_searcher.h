@@ -12,6 +12,10 @@
 #include "search/run_options.h"
 #include "search/run_sink.h"
 
+namespace zr::archive {
+class TArchiveControl;
+}
+
 namespace zr::search {
 
 // What stays the same for every archive of one run.
@@ -55,6 +59,10 @@ public:
 private:
     ArchiveOutcome Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
                         const std::string &detail = {});
+    ArchiveOutcome ListStoredFiles(archive::TArchiveControl &control, const std::string &archivePath,
+                                   RunSink &sink);
+    ArchiveOutcome ExtractAndScan(archive::TArchiveControl &control, const std::string &archivePath,
+                                  RunSink &sink, const std::stop_token &stop);
 
     ArchiveSearchContext context_;
     std::unique_ptr<FileScanner> scanner_;

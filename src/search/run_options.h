@@ -12,7 +12,7 @@ class FileScanner;
 
 // The settings a run reads ("Setting" and "Archive" sections).
 struct RunSettings {
-    std::string workPath;             // base of the window's work folder; "" = temporary folder
+    std::string workPath;  // base of the window's work folder; "" = temporary folder
     bool silentMode = true;
     bool reportType1 = false;         // LHA detailed report
     bool reportType2 = false;         // ARJ and ZIP detailed report

@@ -7,9 +7,9 @@
 namespace zr::search {
 
 struct SearchConditions {
-    std::string searchText;         // as typed (UTF-8); "" or "*" lists stored files only
+    std::string searchText;           // as typed (UTF-8); "" or "*" lists stored files only
     std::string archiveName = "*.*";  // a name or wildcard; "*.*" or "" means "use the type switches"
-    std::string folder;             // the folder to search (UTF-8 path)
+    std::string folder;               // the folder to search (UTF-8 path)
     std::string storedFiles = "*.*";  // ";"-separated stored-file wildcards
     bool subFolders = true;
     bool allTypes = true;
@@ -26,7 +26,8 @@ struct SearchConditions {
 
 // The eleven archive types, without and with the self-extractor element
 // (which has no dot, so "SETUP.EXE" and "SETUPEXE" both match).
-inline constexpr const char *kAllArchiveTypes = "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR";
+inline constexpr const char *kAllArchiveTypes =
+    "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR";
 inline constexpr const char *kAllArchiveTypesWithSfx =
     "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR;*EXE";
 

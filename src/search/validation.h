@@ -12,9 +12,9 @@ enum class FocusTarget { None, Folder, ArchiveName };
 
 struct ValidationResult {
     ValidationCheck check = ValidationCheck::Ok;
-    std::string message;                 // the text of the warning box (UTF-8)
+    std::string message;  // the text of the warning box (UTF-8)
     FocusTarget focus = FocusTarget::None;
-    bool dropDownFolderList = false;     // the folder box also opens its list
+    bool dropDownFolderList = false;  // the folder box also opens its list
     bool Ok() const { return check == ValidationCheck::Ok; }
 };
 

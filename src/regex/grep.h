@@ -8,6 +8,7 @@
 #include <string>
 
 #include "regex/regular_expression.h"
+#include "regex/text_encoding.h"
 #include "regex/txt_file.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
@@ -41,6 +42,13 @@ public:
     // thread; unlike Cancel it is not cleared when a scan starts.
     void SetStopToken(std::stop_token stop) { stop_ = std::move(stop); }
 
+    // How files are read: each detected on its own (the default) or all in
+    // one encoding. A file not in CP932 is converted to it as it is read.
+    TEncodingChoice EncodingChoice() const { return encodingChoice_; }
+    void SetEncodingChoice(TEncodingChoice choice) { encodingChoice_ = choice; }
+    // The encoding the last scan found (ASCII for an empty file).
+    TTextEncoding LastEncoding() const { return lastEncoding_; }
+
     // Runs the owner's pending work once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
@@ -66,11 +74,14 @@ private:
     // nullptr for an empty file.
     std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
     void Report(TTxtFile &file, const TGrepOnMatch &handler);
+    void NoteEncoding(TTxtFile &file);
 
     TGrepOnMatch onMatch_;
     std::stop_source cancel_;
     std::stop_token stop_;
     MessageLoopHook messageLoop_;
+    TEncodingChoice encodingChoice_ = TEncodingChoice::ecAuto;
+    TTextEncoding lastEncoding_ = TTextEncoding::teAscii;
     ScanMethod grepFile_ = &TGrep::DfaScan;
 };
 

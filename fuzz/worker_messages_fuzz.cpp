@@ -16,9 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     whole.Append(bytes);
     int count = 0;
     while (auto m = whole.Next()) {
-        // What decodes must encode back to the same frame.
-        if (!(MessageDecoder().Next(), true))
-            __builtin_trap();
+        // What decodes must encode back to the same message.
         MessageDecoder again;
         again.Append(EncodeMessage(*m));
         if (!(again.Next() == m))

@@ -1,5 +1,7 @@
 #include "search/archive_searcher.h"
 
+#include "regex/line_display.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -173,13 +175,15 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         const ScopedFileRemoval removal(extracted);
         if (!patternSet_) {
             if (!scanner_)
-                scanner_ = MakeGrepScanner();
+                scanner_ = MakeGrepScanner(context_.settings.textEncoding);
             scanner_->SetPattern(context_.cp932Pattern, context_.fuzzy);
             patternSet_ = true;
         }
         int count = 0;
         const auto onLine = [&](std::int32_t lineNo, std::string_view text) {
-            sink.OnHit(THitRecord{archivePath, storedName, lineNo, CutLineText(text)});
+            THitRecord hit{archivePath, storedName, lineNo, CutLineText(text)};
+            hit.Substitutes = regex::SubstitutionsWithin(scanner_->LineSubstitutions(), hit.LineText.size());
+            sink.OnHit(hit);
             ++count;
         };
         const ScanStatus status = scanner_->ScanFile(extracted, onLine, stop);

@@ -8,6 +8,10 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "regex/text_encoding.h"
+#include "regex/txt_file_line_info.h"
 
 namespace zr::search {
 
@@ -29,9 +33,14 @@ public:
     // Reports each matching line once, in line order.
     virtual ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
                                 std::stop_token stop) = 0;
+    // Inside the handler: the characters of a converted file that the
+    // reported line holds as geta marks (none for a CP932 file).
+    virtual std::vector<regex::TLineSubstitution> LineSubstitutions() const { return {}; }
 };
 
-// The grep component with its compiled-pattern cache.
-std::unique_ptr<FileScanner> MakeGrepScanner();
+// The grep component with its compiled-pattern cache; files are read in the
+// given encoding or each in its own (auto).
+std::unique_ptr<FileScanner>
+MakeGrepScanner(regex::TEncodingChoice encoding = regex::TEncodingChoice::ecAuto);
 
 }  // namespace zr::search

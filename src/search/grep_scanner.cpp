@@ -11,6 +11,8 @@ namespace {
 
 class GrepScanner : public FileScanner {
 public:
+    explicit GrepScanner(regex::TEncodingChoice encoding) { grep_.SetEncodingChoice(encoding); }
+
     void SetPattern(const std::string &cp932Pattern, bool fuzzy) override
     {
         // The dictionary first: switching it re-expands the current pattern.
@@ -22,7 +24,10 @@ public:
     ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
                         std::stop_token stop) override
     {
-        grep_.SetOnMatch([&](regex::TGrep &, regex::RE_LineInfo_t &info) { onLine(info.LineNo, info.Line); });
+        grep_.SetOnMatch([&](regex::TGrep &, regex::RE_LineInfo_t &info) {
+            substitutes_ = std::move(info.Substitutes);
+            onLine(info.LineNo, info.Line);
+        });
         grep_.SetStopToken(stop);
         ScanStatus status = ScanStatus::Completed;
         try {
@@ -39,6 +44,8 @@ public:
         return status;
     }
 
+    std::vector<regex::TLineSubstitution> LineSubstitutions() const override { return substitutes_; }
+
 private:
     // The handler refers to the caller's state: never keep it past a scan.
     void Detach()
@@ -48,10 +55,14 @@ private:
     }
 
     regex::TGrep grep_;
+    std::vector<regex::TLineSubstitution> substitutes_;  // of the line being reported
 };
 
 }  // namespace
 
-std::unique_ptr<FileScanner> MakeGrepScanner() { return std::make_unique<GrepScanner>(); }
+std::unique_ptr<FileScanner> MakeGrepScanner(regex::TEncodingChoice encoding)
+{
+    return std::make_unique<GrepScanner>(encoding);
+}
 
 }  // namespace zr::search

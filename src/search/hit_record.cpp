@@ -2,6 +2,9 @@
 
 #include "platform/codepage.h"
 #include "platform/mbchar.h"
+#include "regex/line_display.h"
+
+#include <algorithm>
 
 namespace zr::search {
 
@@ -32,6 +35,21 @@ std::string DisplayLineText(std::string_view cp932Text)
     if (EndsInHalfCharacter(cp932Text))
         cp932Text.remove_suffix(1);
     return platform::Cp932ToUtf8Lossy(cp932Text);
+}
+
+std::string DisplayLineText(const THitRecord &hit, std::size_t from, std::size_t to)
+{
+    std::string_view text = std::string_view(hit.LineText).substr(std::min(from, hit.LineText.size()));
+    text = text.substr(0, to == std::string::npos || to < from ? std::string_view::npos : to - from);
+    if (hit.Substitutes.empty())
+        return DisplayLineText(text);
+    if (EndsInHalfCharacter(text))
+        text.remove_suffix(1);
+    std::vector<regex::TLineSubstitution> within;
+    for (const regex::TLineSubstitution &sub : hit.Substitutes)
+        if (sub.Offset >= from && sub.Offset + 2 <= from + text.size())
+            within.push_back({sub.Offset - from, sub.Original});
+    return regex::LineTextForDisplay(text, within);
 }
 
 std::string StoredFileNamePart(const std::string &storedName)

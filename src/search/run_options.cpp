@@ -1,5 +1,7 @@
 #include "search/run_options.h"
 
+#include "search/text_encoding_setting.h"
+
 #include "util/settings_store.h"
 #include "util/temp_folder.h"
 
@@ -15,6 +17,7 @@ RunSettings RunSettings::FromRegistry()
     s.skipFile = ReadSettingBool("Setting", "SkipFile", false);
     s.ignoreBrokenHeader = ReadSettingBool("Setting", "IgnoreBrokenHeader", false);
     const int logSize = ReadSettingInteger("Archive", "LogSize", 1024);
+    s.textEncoding = ReadTextEncodingSetting();
     s.logSizeKb = logSize > 0 ? static_cast<std::uint32_t>(logSize) : 1024;
     return s;
 }

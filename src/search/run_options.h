@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "regex/text_encoding.h"
+
 namespace zr::search {
 
 class FileScanner;
@@ -19,6 +21,8 @@ struct RunSettings {
     bool skipFile = false;            // LHA: report skipped files
     bool ignoreBrokenHeader = false;  // LHA, during extraction
     std::uint32_t logSizeKb = 1024;   // archive control log buffer
+    // "TextEncoding": each stored file's encoding judged (auto) or forced.
+    regex::TEncodingChoice textEncoding = regex::TEncodingChoice::ecAuto;
 
     // Reads the values through the settings store; missing values give the defaults.
     static RunSettings FromRegistry();

@@ -14,6 +14,7 @@ const char *const kZrGrepUsage =
     "      --no-subfolders      only the folder itself\n"
     "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
+    "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
     "      --json               one JSON object per hit\n"
     "      --count              only the summary line\n"
     "  -q, --quiet              nothing on stdout\n"
@@ -62,11 +63,19 @@ ColorMode ParseColor(const std::string &when)
     throw ZrGrepUsageError("zrgrep: --color takes auto, always or never");
 }
 
+regex::TEncodingChoice ParseEncoding(const std::string &name)
+{
+    if (const auto choice = regex::ParseEncodingChoice(name))
+        return *choice;
+    throw ZrGrepUsageError("zrgrep: --encoding takes auto, cp932, utf-8, utf-16, euc-jp or iso-2022-jp");
+}
+
 // Options that take a value, by their long and short names.
 bool TakesValue(const std::string &name)
 {
     return name == "--archive-name" || name == "-a" || name == "--files" || name == "-f" ||
-           name == "--types" || name == "-t" || name == "--conditions" || name == "--color";
+           name == "--types" || name == "-t" || name == "--conditions" || name == "--color" ||
+           name == "--encoding";
 }
 
 void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string &value)
@@ -81,6 +90,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.conditionsFile = value;
     else if (name == "--color")
         a.color = ParseColor(value);
+    else if (name == "--encoding")
+        a.encoding = ParseEncoding(value);
     else if (name == "--sfx" || name == "-x")
         a.sfx = true;
     else if (name == "--no-subfolders")

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "regex/text_encoding.h"
 #include "search/search_conditions.h"
 
 namespace zr::tools {
@@ -25,6 +26,7 @@ struct ZrGrepArguments {
     bool noSubFolders = false;
     std::string conditionsFile;
     bool noFuzzy = false;
+    std::optional<regex::TEncodingChoice> encoding;  // over the "TextEncoding" setting
     OutputMode output = OutputMode::Lines;
     ColorMode color = ColorMode::Auto;
     bool help = false;

@@ -99,8 +99,8 @@ std::string JsonString(std::string_view text)
 std::string FormatJsonHit(const search::THitRecord &hit)
 {
     return "{\"archive\": " + JsonString(hit.ArchivePath) + ", \"stored\": " + JsonString(hit.StoredName) +
-           ", \"line\": " + LineNumberText(hit) +
-           ", \"text\": " + JsonString(search::DisplayLineText(hit.LineText)) + "}";
+           ", \"line\": " + LineNumberText(hit) + ", \"text\": " + JsonString(search::DisplayLineText(hit)) +
+           "}";
 }
 
 std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans)
@@ -111,14 +111,14 @@ std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans
     line += ":" + LineNumberText(hit) + ":";
     const std::string_view text = hit.LineText;
     if (!spans)
-        return line + search::DisplayLineText(text);
+        return line + search::DisplayLineText(hit);
     std::size_t done = 0;
     for (const auto &[begin, end] : spans->Find(text)) {
-        line += search::DisplayLineText(text.substr(done, begin - done));
-        line += kMatchColour + search::DisplayLineText(text.substr(begin, end - begin)) + kResetColour;
+        line += search::DisplayLineText(hit, done, begin);
+        line += kMatchColour + search::DisplayLineText(hit, begin, end) + kResetColour;
         done = end;
     }
-    return line + search::DisplayLineText(text.substr(done));
+    return line + search::DisplayLineText(hit, done);
 }
 
 OutputSink::OutputSink(OutputMode mode, std::unique_ptr<MatchSpans> colour, bool progress, std::FILE *out,

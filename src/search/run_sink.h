@@ -16,7 +16,7 @@ enum class SkipReason {
     NoMatchingEntries,  // no stored file matches the stored-file pattern
     ExtractionFailed,   // the library reported an error while extracting
     WorkerFailed,       // its worker process crashed, hung or ran out of memory (detail: the cause)
-    EntryTooLarge,      // one stored file outgrew the stored-file budget (detail: its name); the rest was searched
+    EntryTooLarge,      // a stored file outgrew the size budget (detail: its name); the rest was searched
 };
 
 const char *SkipReasonName(SkipReason reason);

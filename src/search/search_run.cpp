@@ -185,8 +185,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
             break;
         }
         sink.OnArchiveStarted(i, count, archives[i]);
-        const ArchiveOutcome outcome =
-            workers ? workers->Search(archives[i], recorder, stop) : searcher.Search(archives[i], recorder, stop);
+        const ArchiveOutcome outcome = workers ? workers->Search(archives[i], recorder, stop)
+                                               : searcher.Search(archives[i], recorder, stop);
         if (outcome.status == ArchiveStatus::Stopped) {
             summary.stopped = true;
             break;

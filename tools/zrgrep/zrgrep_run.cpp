@@ -5,6 +5,7 @@
 #include "match_spans.h"
 #include "platform/codepage.h"
 #include "regex/scanner_error.h"
+#include "search/stale_work_folders.h"
 #include "search/condition_file.h"
 #include "search/search_run.h"
 #include "search/validation.h"
@@ -127,6 +128,8 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
     }
 
     try {
+        // Folders of zrgrep runs that were killed go first; live runs keep theirs.
+        search::RemoveStaleWorkFolders();
         search::ProcessWorkFolder work;
         if (workFolderReady)
             workFolderReady(work.Path());

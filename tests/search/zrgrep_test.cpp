@@ -234,7 +234,6 @@ TEST_F(ZrGrepProgramTest, ASignalStopsTheSearchKeepsWhatWasFoundAndRemovesTheWor
     EXPECT_EQ(out.find("small.txt"), std::string::npos);
     const std::size_t printed = static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
     EXPECT_LT(printed, 40000u);
-    // The label groups thousands ("1,234 行").
     EXPECT_NE(child.Err().find(GroupedNumber(static_cast<double>(printed)) + " 行 見つかりました。"),
               std::string::npos)
         << child.Err();

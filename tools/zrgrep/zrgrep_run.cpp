@@ -137,6 +137,7 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         options.workFolder = work.Path();
         options.fuzzy = !args.noFuzzy;
         options.useWorkers = !args.inProcess;
+        options.keepHits = false;  // printed as they come
         options.settings = SettingsOrDefaults();
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "regex/text_encoding.h"
+#include "search/worker/worker_limits.h"
 
 namespace zr::search {
 
@@ -35,9 +37,20 @@ struct RunOptions {
     // for extraction. The window passes its "~GREP(" folder, zrgrep one of its own.
     std::string workFolder;
     bool fuzzy = true;  // the fuzzy-character dictionary
+    // Keep every hit in SearchRun::Hits(). A caller that takes the hits from
+    // its sink (zrgrep) turns this off; the counts are kept either way.
+    bool keepHits = true;
     RunSettings settings;
     // Makes the scanner for extracted files; empty = the grep component.
     FileScannerFactory scannerFactory;
+    // Each archive is searched in a confined worker process ("zrworker" beside
+    // the program, or workerProgram), so an archive that crashes or hangs a
+    // library costs only itself. In this process instead when useWorkers is
+    // off, when no worker program is found, or with a scannerFactory (which
+    // cannot cross into another process).
+    bool useWorkers = true;
+    std::string workerProgram;
+    std::optional<worker::WorkerLimits> workerLimits;  // unset: the settings ("Setting" section)
 };
 
 }  // namespace zr::search

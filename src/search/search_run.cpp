@@ -11,6 +11,8 @@
 #include "search/run_texts.h"
 #include "search/search_errors.h"
 #include "search/work_folder.h"
+#include "search/worker_archive_search.h"
+#include "util/file_queries.h"
 #include "util/folder_delete.h"
 #include "util/path_names.h"
 
@@ -20,7 +22,10 @@ namespace {
 // Keeps every hit in the run's list before passing it on.
 class RecordingSink : public RunSink {
 public:
-    RecordingSink(RunSink &target, HitList &hits) : target_(target), hits_(hits) {}
+    RecordingSink(RunSink &target, HitList *hits, HitCounter &counter)
+        : target_(target), hits_(hits), counter_(counter)
+    {
+    }
 
     void OnArchivesFound(int count, const std::string &labelText) override
     {
@@ -33,17 +38,25 @@ public:
     void OnProgressLine(const std::string &text) override { target_.OnProgressLine(text); }
     void OnHit(const THitRecord &hit) override
     {
-        hits_.Append(hit);
+        if (hits_)
+            hits_->Append(hit);
+        counter_.Add(hit);
         target_.OnHit(hit);
     }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {
+        if (reason == SkipReason::WorkerFailed)
+            failed_.push_back(path + ": " + detail);
         target_.OnArchiveSkipped(path, reason, detail);
     }
 
+    const std::vector<std::string> &FailedArchives() const { return failed_; }
+
 private:
     RunSink &target_;
-    HitList &hits_;
+    HitList *hits_;  // null when the caller keeps no list
+    HitCounter &counter_;
+    std::vector<std::string> failed_;  // "path: reason" of archives whose worker failed
 };
 
 std::string ToCp932(const std::string &searchText)
@@ -72,7 +85,42 @@ std::vector<std::string> FindArchives(const std::string &folder, const std::stri
     return finder.FilesFound();
 }
 
+// The worker program for this run, or "" to search in this process.
+std::string WorkerProgramFor(const RunOptions &options)
+{
+    if (!options.useWorkers || options.scannerFactory)
+        return {};
+    return options.workerProgram.empty() ? DefaultWorkerProgram() : options.workerProgram;
+}
+
+std::string WorkersFolder(const std::string &workFolder)
+{
+    return AppendPathSeparator(workFolder) + "~WORKERS";
+}
+
 }  // namespace
+
+void HitCounter::Add(const THitRecord &hit)
+{
+    const bool newArchive = hits_ == 0 || hit.ArchivePath != lastArchive_;
+    if (newArchive || hit.StoredName != lastStored_)
+        ++files_;
+    if (newArchive)
+        ++archives_;
+    ++hits_;
+    if (newArchive)
+        lastArchive_ = hit.ArchivePath;
+    lastStored_ = hit.StoredName;
+}
+
+void SearchRun::FillCounts(RunSummary &summary) const
+{
+    summary.hitCount = counter_.Hits();
+    summary.archiveCount = counter_.Archives();
+    summary.fileCount = counter_.Files();
+    if (summary.hitCount > 0)
+        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
+}
 
 SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
     : conditions_(std::move(conditions)), options_(std::move(options))
@@ -82,6 +130,7 @@ SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
 RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
 {
     hits_.Clear();
+    counter_ = HitCounter();
     RunSummary summary;
     try {
         summary = RunSteps(sink, stop);
@@ -97,17 +146,16 @@ RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
     }
     if (summary.Failed()) {
         // The hits gathered so far stay visible; the window leaves the searching state.
-        summary.hitCount = static_cast<int>(hits_.Size());
-        summary.archiveCount = hits_.CountArchivesWithHits();
-        summary.fileCount = hits_.CountFilesWithHits();
+        FillCounts(summary);
         summary.stopped = stop.stop_requested();
         summary.finalState = rsFinished;
-        if (!hits_.Empty())
-            summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
     }
     // Nothing this run extracted stays behind.
-    if (!options_.workFolder.empty())
+    if (!options_.workFolder.empty()) {
         DeleteFolderTree(ExtractFolderName(options_.workFolder), false);
+        if (FolderExists(WorkersFolder(options_.workFolder)))
+            DeleteFolderTree(WorkersFolder(options_.workFolder), true);
+    }
     sink.OnFinished(summary);
     return summary;
 }
@@ -145,11 +193,16 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (options_.workFolder.empty())
         throw ETempError("作業フォルダが作成できません。フォルダ名 = ");
     PrepareExtractFolder(context.extractFolder);
-    RecordingSink recorder(sink, hits_);
+    RecordingSink recorder(sink, options_.keepHits ? &hits_ : nullptr, counter_);
     // List-only runs scan nothing, so they need no scanner.
     std::unique_ptr<FileScanner> scanner;
     if (!noText && options_.scannerFactory)
         scanner = options_.scannerFactory();
+    std::unique_ptr<WorkerArchiveSearch> workers;
+    if (const std::string program = WorkerProgramFor(options_); !program.empty())
+        workers = std::make_unique<WorkerArchiveSearch>(
+            context, program, WorkersFolder(options_.workFolder),
+            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)));
     ArchiveSearcher searcher(std::move(context), std::move(scanner));
     for (int i = 0; i < count; ++i) {
         if (stop.stop_requested()) {
@@ -157,22 +210,23 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
             break;
         }
         sink.OnArchiveStarted(i, count, archives[i]);
-        if (searcher.Search(archives[i], recorder, stop).status == ArchiveStatus::Stopped) {
+        const ArchiveOutcome outcome = workers ? workers->Search(archives[i], recorder, stop)
+                                               : searcher.Search(archives[i], recorder, stop);
+        if (outcome.status == ArchiveStatus::Stopped) {
             summary.stopped = true;
             break;
         }
     }
 
-    summary.hitCount = static_cast<int>(hits_.Size());
-    summary.archiveCount = hits_.CountArchivesWithHits();
-    summary.fileCount = hits_.CountFilesWithHits();
-    if (!hits_.Empty()) {
-        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
-    } else {
+    FillCounts(summary);
+    if (summary.hitCount == 0) {
         summary.resultLabel = NoHitLabel(noText);
         summary.beep = true;
     }
     summary.viewLines = ConditionLines(conditions_.searchText, folder, archivePattern, storedPattern);
+    summary.failedArchives = recorder.FailedArchives();
+    if (!summary.failedArchives.empty())
+        summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
     return summary;
 }
 

@@ -105,6 +105,21 @@ TEST_F(EncodingRunTest, CharactersOutsideCp932AreShownAsTheFileHasThem)
     EXPECT_EQ(sink_.hits[0].Substitutes.size(), 2u);
 }
 
+TEST_F(EncodingRunTest, WorkerProcessesCarryTheSettingAndTheFilesCharacters)
+{
+    const std::string text = "前の行\n𠮷野家で検索😀する\n";
+    Add("a.zip", ZipOf({{"u8.txt", text}}));
+    RunOptions options = Options();
+    options.useWorkers = true;
+    RunSearch(Conditions("野家"), options, sink_);
+    ASSERT_EQ(sink_.hits.size(), 1u);
+    EXPECT_EQ(DisplayLineText(sink_.hits[0]), "𠮷野家で検索😀する");
+    sink_ = RecordingSink{};
+    options.settings.textEncoding = TEncodingChoice::ecCp932;
+    RunSearch(Conditions("野家"), options, sink_);
+    EXPECT_TRUE(sink_.hits.empty());
+}
+
 TEST_F(EncodingRunTest, AHitTextIsCutAt260BytesOfItsCp932Form)
 {
     std::string line;

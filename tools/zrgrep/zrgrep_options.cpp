@@ -15,6 +15,7 @@ const char *const kZrGrepUsage =
     "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
     "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
+    "      --in-process         search archives in this process, not in confined workers\n"
     "      --json               one JSON object per hit\n"
     "      --count              only the summary line\n"
     "  -q, --quiet              nothing on stdout\n"
@@ -98,6 +99,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.noSubFolders = true;
     else if (name == "--no-fuzzy")
         a.noFuzzy = true;
+    else if (name == "--in-process")
+        a.inProcess = true;
     else if (name == "--json")
         a.output = OutputMode::Json;
     else if (name == "--count")

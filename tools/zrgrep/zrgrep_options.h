@@ -27,6 +27,7 @@ struct ZrGrepArguments {
     std::string conditionsFile;
     bool noFuzzy = false;
     std::optional<regex::TEncodingChoice> encoding;  // over the "TextEncoding" setting
+    bool inProcess = false;  // search archives in zrgrep's own process, not in workers
     OutputMode output = OutputMode::Lines;
     ColorMode color = ColorMode::Auto;
     bool help = false;

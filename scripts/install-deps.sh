@@ -12,7 +12,7 @@ PACKAGES=(
   # real windows and Japanese text on screen
   fonts-noto-cjk xvfb xauth
   # archivers that made the committed fixtures
-  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip
+  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip xz-utils zstd lz4 lzip
 )
 
 missing=()

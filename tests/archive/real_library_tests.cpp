@@ -146,7 +146,13 @@ TEST_F(RealLibraryTest, EveryFormatsFixture) {
         {"repeat.txt.Z", atTar, "repeat.txt"},   {"repeat.txt.bz2", atTar, "repeat.txt"},
         {"sample.arj", atArj, "hello.txt"},      {"method2.arj", atArj, "sub/numbers.txt"},
         {"method3.arj", atArj, "hello.txt"},     {"method4.arj", atArj, "hello.txt"},
-        {"sample.zip", atZip, "表示.txt"},        {"stored.zip", atZip, "hello.txt"}};
+        {"sample.zip", atZip, "表示.txt"},        {"stored.zip", atZip, "hello.txt"},
+        {"sample.tar.xz", atTar, "hello.txt"},   {"sample.tar.zst", atTar, "sub/numbers.txt"},
+        {"sample.tar.lz4", atTar, "hello.txt"},  {"sample.tar.lz", atTar, "hello.txt"},
+        {"repeat.txt.xz", atTar, "repeat.txt"},  {"repeat.txt.zst", atTar, "repeat.txt"},
+        {"sample.7z", at7z, "表示.txt"},          {"lzma.7z", at7z, "sub/repeat.txt"},
+        {"ppmd.7z", at7z, "hello.txt"},          {"bcj.7z", at7z, "hello.txt"},
+        {"nonsolid.7z", at7z, "sub/numbers.txt"}, {"stored.7z", at7z, "hello.txt"}};
     int ran = 0;
     for (const Fixture &fixture : fixtures) {
         const std::string path = FixtureDir() + "/" + fixture.name;
@@ -212,6 +218,14 @@ TEST_F(RealLibraryTest, ZipNamedExeIsFoundAsZipAndUnknownExtensionIsNot) {
     Prepare(control);
     control.SetArchiveFile(work_.File("setup.dat"));
     EXPECT_EQ(control.ArchiveType(), atNone);
+}
+
+TEST_F(RealLibraryTest, SevenZipSelfExtractorBuiltFromAFixtureIsFoundAfterTheDesignedTypes) {
+    const std::string seven = FixtureDir() + "/sample.7z";
+    if (!std::filesystem::exists(seven)) GTEST_SKIP();
+    WriteFile(work_.File("7zsfx.exe"), "MZ" + std::string(70000, '\x90') + ReadFile(seven));
+    const std::vector<std::string> files = SearchSequence(work_.File("7zsfx.exe"), at7z);
+    EXPECT_NE(std::find(files.begin(), files.end(), "日本語.txt"), files.end());
 }
 
 TEST_F(RealLibraryTest, SelfExtractingCabinetBuiltFromAFixture) {

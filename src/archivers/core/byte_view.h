@@ -22,6 +22,11 @@ inline std::uint32_t Le32At(std::string_view d, std::size_t at)
     return Le16At(d, at) | (Le16At(d, at + 2) << 16);
 }
 
+inline std::uint64_t Le64At(std::string_view d, std::size_t at)
+{
+    return Le32At(d, at) | (static_cast<std::uint64_t>(Le32At(d, at + 4)) << 32);
+}
+
 // A RAR 5 variable-length integer; false when it runs off the buffer.
 inline bool ReadVint(std::string_view d, std::size_t &at, std::uint64_t &value)
 {

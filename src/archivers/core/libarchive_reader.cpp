@@ -117,9 +117,8 @@ std::uint64_t GzipStoredSize(const std::string &path)
 }
 
 // Only gzip records the original size where it is cheap to read: count the
-// bytes, up to what the 32-bit size field can show, so a small bomb cannot
-// stall a listing.
-std::uint64_t MeasureSingleFile(const std::string &path)
+// bytes, up to the budget, so a small bomb cannot stall a listing.
+std::uint64_t MeasureSingleFile(const std::string &path, std::uint64_t budget)
 {
     struct archive *a = archive_read_new();
     archive_read_support_format_raw(a);
@@ -131,7 +130,7 @@ std::uint64_t MeasureSingleFile(const std::string &path)
         const void *buffer = nullptr;
         size_t size = 0;
         la_int64_t offset = 0;
-        while (total < 0xFFFFFFFFu && archive_read_data_block(a, &buffer, &size, &offset) == ARCHIVE_OK)
+        while (total < budget && archive_read_data_block(a, &buffer, &size, &offset) == ARCHIVE_OK)
             total = static_cast<std::uint64_t>(offset) + size;
     }
     archive_read_free(a);
@@ -159,6 +158,9 @@ private:
     std::string entryName(struct archive_entry *e) const;
     void fillEntry(struct archive_entry *e, EntryInfo &entry);
     bool acceptFirstHeader(std::string &error);
+    bool skipRestOfData();
+    DataStatus pushEntryData(const DataSink &sink);
+    bool spendUnwritten(std::size_t size);
 
     std::string path_;
     LibarchiveFormat format_;
@@ -171,6 +173,9 @@ private:
     bool measureSizes_ = false;
     bool tolerateBrokenHeaders_ = false;
     std::optional<std::uint32_t> expectedCrc_;
+    std::uint64_t unwrittenLeft_ = kUnwrittenDataBudget;
+    bool overBudget_ = false;
+    bool dataPending_ = false;  // the current entry's data is not read to its end
 };
 
 bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
@@ -195,6 +200,7 @@ bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
 bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
 {
     measureSizes_ = options.measureUnknownSizes;
+    unwrittenLeft_ = options.unwrittenBudget;
     tolerateBrokenHeaders_ = options.tolerateBrokenHeaders;
     if (!findBase(options, error))
         return false;
@@ -272,7 +278,7 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     if (singleFile_ && archive_filter_code(a_, 0) == ARCHIVE_FILTER_GZIP)
         entry.size = GzipStoredSize(path_);
     else if (singleFile_ && measureSizes_)
-        entry.size = MeasureSingleFile(path_);
+        entry.size = MeasureSingleFile(path_, unwrittenLeft_);
     entry.compressedSize = entry.size;
     entry.modified = archive_entry_mtime_is_set(e) ? archive_entry_mtime(e) : 0;
     entry.encrypted = archive_entry_is_encrypted(e) != 0;
@@ -316,8 +322,32 @@ int LibarchiveReader::tarType() const
     }
 }
 
+bool LibarchiveReader::spendUnwritten(std::size_t size)
+{
+    if (size > unwrittenLeft_) {
+        overBudget_ = true;
+        return false;
+    }
+    unwrittenLeft_ -= size;
+    return true;
+}
+
+// Inside a compressed stream the reader can only skip an entry's data by
+// decompressing it; done here, it counts against the budget. (A single
+// compressed file has no next entry, so nothing is skipped there.)
+bool LibarchiveReader::skipRestOfData()
+{
+    if (!dataPending_ || singleFile_ || archive_filter_count(a_) <= 1)
+        return true;
+    return readData(nullptr) != DataStatus::kError;
+}
+
 ReadStatus LibarchiveReader::next(EntryInfo &entry)
 {
+    if (!skipRestOfData()) {
+        dataPending_ = false;
+        return ReadStatus::kError;
+    }
     struct archive_entry *e = nullptr;
     const int r = archive_read_next_header(a_, &e);
     if (r == ARCHIVE_EOF)
@@ -345,15 +375,29 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
         return ReadStatus::kError;
     }
     fillEntry(e, entry);
+    dataPending_ = true;
     return ReadStatus::kOk;
 }
 
 DataStatus LibarchiveReader::readData(const DataSink &sink)
 {
+    DataStatus status = pushEntryData(sink);
+    if (status == DataStatus::kStopped && overBudget_) {
+        setError(kUnwrittenBudgetError, true);
+        status = DataStatus::kError;
+    }
+    dataPending_ = status == DataStatus::kStopped;
+    return status;
+}
+
+DataStatus LibarchiveReader::pushEntryData(const DataSink &sink)
+{
     static const char zeros[4096] = {};
     std::int64_t written = 0;
     uLong crc = crc32(0, nullptr, 0);
     const auto push = [&](const char *data, std::size_t size) {
+        if (!sink && !spendUnwritten(size))
+            return false;
         if (expectedCrc_)
             crc = crc32(crc, reinterpret_cast<const Bytef *>(data), static_cast<uInt>(size));
         return !sink || sink(data, size);

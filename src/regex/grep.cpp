@@ -30,8 +30,13 @@ void TGrep::SetUseSynonymDic(bool on) {
 }
 
 std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
+    lastEncoding_ = TTextEncoding::teAscii;
+    auto source = std::make_unique<TFileTextSource>(fileName, encodingChoice_);
+    const TFileTextSource &detected = *source;
     try {
-        return std::make_unique<TTxtFile>(fileName, cancel_, messageLoop_);
+        auto file = std::make_unique<TTxtFile>(std::move(source), fileName, cancel_, messageLoop_);
+        lastEncoding_ = detected.Encoding();
+        return file;
     } catch (const EEndOfFile &) {
         return nullptr;  // an empty file: nothing to report
     }
@@ -39,8 +44,12 @@ std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
 
 void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
     RE_LineInfo_t info = file.TakeLine();
+    info.Substitutes = file.Source().TakeSubstitutions(file.LineStartOffset(), info.Line.size());
+    lastEncoding_ = file.Source().Encoding();
     handler(*this, info);
 }
+
+void TGrep::NoteEncoding(TTxtFile &file) { lastEncoding_ = file.Source().Encoding(); }
 
 // Tries a match at every character of the file. The probe reads 0 once the
 // text is used up; that ends the attempt, so no pattern can loop at the end.
@@ -67,6 +76,7 @@ void TGrep::DfaScan(const std::string &fileName) {
             }
         }
     } catch (const EEndOfFile &) {
+        NoteEncoding(*file);
     }
 }
 
@@ -92,6 +102,7 @@ void TGrep::LiteralScan(const std::string &fileName) {
             }
         }
     } catch (const EEndOfFile &) {
+        NoteEncoding(*file);
     }
 }
 

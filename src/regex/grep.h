@@ -7,6 +7,7 @@
 #include <string>
 
 #include "regex/regular_expression.h"
+#include "regex/text_encoding.h"
 #include "regex/txt_file.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
@@ -36,6 +37,13 @@ public:
     bool Cancel() const { return cancel_; }
     void SetCancel(bool cancel) { cancel_ = cancel; }
 
+    // How files are read: each detected on its own (the default) or all in
+    // one encoding. A file not in CP932 is converted to it as it is read.
+    TEncodingChoice EncodingChoice() const { return encodingChoice_; }
+    void SetEncodingChoice(TEncodingChoice choice) { encodingChoice_ = choice; }
+    // The encoding the last scan found (ASCII for an empty file).
+    TTextEncoding LastEncoding() const { return lastEncoding_; }
+
     // Runs the application's pending events once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
@@ -58,10 +66,13 @@ private:
     // nullptr for an empty file.
     std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
     void Report(TTxtFile &file, const TGrepOnMatch &handler);
+    void NoteEncoding(TTxtFile &file);
 
     TGrepOnMatch onMatch_;
     bool cancel_ = false;
     MessageLoopHook messageLoop_;
+    TEncodingChoice encodingChoice_ = TEncodingChoice::ecAuto;
+    TTextEncoding lastEncoding_ = TTextEncoding::teAscii;
     ScanMethod grepFile_ = &TGrep::DfaScan;
 };
 

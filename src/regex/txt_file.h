@@ -8,12 +8,14 @@
 
 #include "platform/mbchar.h"
 #include "regex/scanner.h"
+#include "regex/text_source.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zr::regex {
@@ -29,6 +31,10 @@ public:
     // Throws EFileNotFound when the file cannot be opened, EEndOfFile when it
     // is empty and EGrepCancel when the flag is already set after the first block.
     TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop = {});
+    // Reads the CP932 text that source gives (a converted file, say);
+    // fileName only names it.
+    TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, const bool &cancel,
+             MessageLoopHook runMessageLoop = {});
     ~TTxtFile();
     TTxtFile(const TTxtFile &) = delete;
     TTxtFile &operator=(const TTxtFile &) = delete;
@@ -60,6 +66,12 @@ public:
     RE_LineInfo_t TakeLine();
 
     const std::string &FileName() const { return fileName_; }
+    TTextSource &Source() { return *source_; }
+    // Position in the source's text where the line last taken begins.
+    std::uint64_t LineStartOffset() const
+    {
+        return static_cast<std::uint64_t>(textOffset_ + static_cast<std::int64_t>(lineStart_));
+    }
 
 private:
     // A line break can never be the second byte of a double-byte character;
@@ -69,7 +81,7 @@ private:
     bool HasByteAt(std::size_t pos) { return pos < text_.size() || LoadUntil(pos); }
     bool LoadUntil(std::size_t pos);
     void LoadBlock();
-    std::size_t ReadFromFile(char *dest, std::size_t wanted);
+    std::size_t ReadFromSource(char *dest, std::size_t wanted);
     void DropTextBeforeLineStart();
     void ReplaceNulBytes(std::size_t from);
     void RunMessageLoopAndCheckCancel();
@@ -96,7 +108,7 @@ private:
     void NormaliseCarriageReturnAtStart();
 
     std::string fileName_;
-    int fd_ = -1;
+    std::unique_ptr<TTextSource> source_;
     const bool &cancel_;
     MessageLoopHook runMessageLoop_;
 
@@ -107,10 +119,12 @@ private:
     std::size_t start_ = 0;
     std::size_t probe_ = 0;
     std::int32_t lineNo_ = 0;
+    // Source position of text_[0]; the line feed put before the text has -1.
+    std::int64_t textOffset_ = -1;
 
-    bool atEnd_ = false;     // the whole file is in text_
+    bool atEnd_ = false;  // the whole file is in text_
     bool hasLookahead_ = false;
-    char lookahead_ = 0;     // first byte of the next block, read to detect the end
+    char lookahead_ = 0;  // first byte of the next block, read to detect the end
 };
 
 }  // namespace zr::regex

@@ -34,14 +34,16 @@ TEST(SevenZipRecordTest, RecordsCarrySizeDateMethodAndFolders)
     for (const auto &r : records) {
         const std::string name = r.szFileName;
         EXPECT_STREQ(r.szMode, "7z") << name;
-        if (name.back() != '/')
+        if (name.back() != '/') {
             EXPECT_EQ(r.wDate, ((2020 - 1980) << 9) | (2 << 5) | 3) << name;  // 2020-02-03, local = UTC here
+        }
         if (name == "sub/") {
             sawFolder = true;
             EXPECT_TRUE(r.uFlag & ZR_ARC_FLAG_DIRECTORY);
         }
-        if (name == "sub/repeat.txt")
+        if (name == "sub/repeat.txt") {
             EXPECT_EQ(r.dwOriginalSize, RepeatText().size());
+        }
     }
     EXPECT_TRUE(sawFolder);
     EXPECT_EQ(Names(lib.list(FixturePath("sample.7z"), "*.TXT sub")).size(), 7u);  // letters without case

@@ -129,6 +129,7 @@ typedef struct TExtractingInfoEx {
 #define ZR_ARC_E_DEST 0x800D          /* the destination folder does not exist and cannot be created */
 #define ZR_ARC_E_HANDLE 0x800E        /* unknown or closed archive handle */
 #define ZR_ARC_E_INTERNAL 0x800F      /* out of memory or an unexpected failure */
+#define ZR_ARC_E_TOO_LARGE 0x8010     /* an entry outgrew the process's file-size limit: it was skipped, the rest extracted */
 /* Links, devices and FIFOs are never created; they are logged as skipped
  * and do not make a command fail. */
 

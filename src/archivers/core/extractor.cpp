@@ -1,6 +1,7 @@
 #include "archivers/core/extractor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unistd.h>
 
 #include "archivers/archiver_api.h"
@@ -191,8 +192,11 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
     std::string stopText;
     const auto writeSlice = [&](const char *data, std::size_t size) {
         if (!file.write(data, size)) {
-            stopCode = ZR_ARC_E_WRITE;
-            stopText = "Cannot write " + shown;
+            // Past the file-size limit a caller set for us (a bomb, or just a
+            // huge entry): this entry is given up, the others still come.
+            const bool tooLarge = errno == EFBIG;
+            stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
+            stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
             return false;
         }
         written += size;
@@ -229,7 +233,7 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
     if (status == DataStatus::kStopped) {
         file.discard();
         fail(stopCode, stopText);
-        return Flow::kStop;
+        return stopCode == ZR_ARC_E_TOO_LARGE ? Flow::kContinue : Flow::kStop;
     }
     if (status == DataStatus::kError) {
         file.discard();

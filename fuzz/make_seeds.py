@@ -66,3 +66,10 @@ def frame(kind, texts, numbers):
 write("worker_messages", "event", frame(17, [b"a.lzh", b"docs/a.txt", b"line"], [1, 1, 3]))
 write("worker_messages", "two", frame(18, [], [1, 0, 0, 2]) + frame(16, [b"ready"], []))
 write("worker_messages", "cut", frame(17, [b"abc"], [5])[:-3])
+
+# Text decoding: byte 0 picks the encoding (and the detector's flags), byte 1
+# the piece size.
+write("text_decoding", "utf8", b"\x00\x05" + "検索する\nテキスト\r\n".encode("utf-8"))
+write("text_decoding", "utf16le", b"\x03\x07" + "検索\n😀\n".encode("utf-16-le"))
+write("text_decoding", "eucjp", b"\x03\x09" + "検索です\nｶﾅ\n".encode("euc-jp"))
+write("text_decoding", "iso2022jp", b"\x04\x02" + "検索\nabc\n".encode("iso-2022-jp"))

@@ -51,7 +51,7 @@ std::string LogText(std::string_view log) { return std::string(log.substr(0, log
 void TArchiveControl::SetApplicationWindow(WindowHandle window) { ApplicationWindowSlot() = window; }
 WindowHandle TArchiveControl::ApplicationWindow() { return ApplicationWindowSlot(); }
 
-TArchiveControl::TArchiveControl()
+TArchiveControl::TArchiveControl(TControlSurface surface)
     : lhaOptions_(std::make_unique<TLhaOptions>(this)),
       cabOptions_(std::make_unique<TCabOptions>(this)),
       tarOptions_(std::make_unique<TTarOptions>(this)),
@@ -61,11 +61,22 @@ TArchiveControl::TArchiveControl()
       sevenZipOptions_(std::make_unique<TSevenZipOptions>(this)),
       individuals_(this),
       items_(this),
-      watcher_(std::make_unique<TArchiveWatcher>([this] { DoNotification(); })) {}
+      surface_(surface) {
+    if (surface_ == TControlSurface::Window)
+        watcher_ = std::make_unique<TArchiveWatcher>([this] { DoNotification(); });
+}
 
 TArchiveControl::~TArchiveControl() {
     if (progressInstalled_) RemoveProgress();
-    watcher_->Stop();
+    StopWatcher();
+}
+
+void TArchiveControl::PointWatcherAt(const std::string &file) {
+    if (watcher_) watcher_->PointAt(file);
+}
+
+void TArchiveControl::StopWatcher() {
+    if (watcher_) watcher_->Stop();
 }
 
 // ---- properties
@@ -140,7 +151,7 @@ void TArchiveControl::SetArchiveFile(const std::string &name) {
         tarType_ = tttNONE;
         isSfx_ = false;
         DoChange();
-        watcher_->PointAt({});
+        PointWatcherAt({});
         return;
     }
     if (FileExistsQuiet(name) && !IsEmptyFile(name))
@@ -174,12 +185,12 @@ void TArchiveControl::AssignExisting(const std::string &name) {
     }
     archiveFile_ = name;
     if (automatic_) ListFiles("*.*");
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType type) {
     if (UpperExtension(name) != ".EXE") return 0;
-    ScopedBusyCursor cursor;
+    ScopedBusyCursor cursor(surface_ == TControlSurface::Window);
     int code = 0;
     switch (type) {
         case atLha: {
@@ -244,7 +255,7 @@ void TArchiveControl::AssignNew(const std::string &name) {
     archiveType_ = type;
     tarType_ = tttNONE;
     DoChange();
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 // ---- listing
@@ -254,7 +265,7 @@ void TArchiveControl::ListFiles(const std::string &mask) {
         ClearLists();
         return;
     }
-    watcher_->Stop();
+    StopWatcher();
     const QFileInfo info(QString::fromStdString(archiveFile_));
     archiveSize_ = static_cast<std::uint64_t>(info.size());
     archiveDate_ = info.lastModified();
@@ -265,13 +276,13 @@ void TArchiveControl::ListFiles(const std::string &mask) {
     }
     RebuildFolderList();
     RebuildItemList();
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 void TArchiveControl::ListEntries(const std::string &archiveName, const std::string &mask) {
     TArchiverBinding *binding = BindingFor(archiveType_);
     if (!binding) return;
-    const bool busyCursor = archiveType_ != atLha && archiveType_ != atArj;
+    const bool busyCursor = surface_ == TControlSurface::Window && archiveType_ != atLha && archiveType_ != atArj;
     std::unique_ptr<ScopedBusyCursor> cursor;
     if (busyCursor) cursor = std::make_unique<ScopedBusyCursor>();
 

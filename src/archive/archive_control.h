@@ -40,11 +40,16 @@ using TNotifyEvent = std::function<void(TArchiveControl *sender)>;
 // The text at the start of a log buffer (up to its first NUL).
 std::string LogText(std::string_view log);
 
+// A window's control shows the busy cursor and watches its archive through
+// the owner thread's event loop. A plain control does neither, so it can work
+// on any thread and in programs without a window.
+enum class TControlSurface { Window, Plain };
+
 class TArchiveControl : public TArchiveOptionsOwner {
 public:
     static constexpr std::uint32_t kDefaultBufferSize = 32128;
 
-    TArchiveControl();
+    explicit TArchiveControl(TControlSurface surface = TControlSurface::Window);
     ~TArchiveControl() override;
     TArchiveControl(const TArchiveControl &) = delete;
     TArchiveControl &operator=(const TArchiveControl &) = delete;
@@ -136,7 +141,8 @@ public:
     TNotifyEvent OnChange;
     TNotifyEvent OnNotification;
 
-    // The watcher (tests shorten its quiet interval).
+    TControlSurface Surface() const { return surface_; }
+    // The watcher of a window's control (tests shorten its quiet interval).
     TArchiveWatcher &Watcher() { return *watcher_; }
 
     // Called by the owner-window callback of the libraries.
@@ -162,6 +168,8 @@ private:
     };
 
     void ClearLists();
+    void PointWatcherAt(const std::string &file);
+    void StopWatcher();
     void AssignExisting(const std::string &name);
     void AssignNew(const std::string &name);
     int SelfExtractorCode(const std::string &name, TArchiveType type);
@@ -219,7 +227,8 @@ private:
     std::vector<char> logBuffer_;
     ProgressState progress_;
     bool progressInstalled_ = false;
-    std::unique_ptr<TArchiveWatcher> watcher_;
+    TControlSurface surface_;
+    std::unique_ptr<TArchiveWatcher> watcher_;  // null for a plain control
 };
 
 }  // namespace zr::archive

@@ -130,7 +130,7 @@ void TArchiveControl::PrepareLogBuffer() { logBuffer_.assign(bufferSize_, '\0');
 
 void TArchiveControl::DoStart(int operation, const TArchiveStrings *files,
                               const std::vector<std::string> *plainNames) {
-    watcher_->Stop();
+    StopWatcher();
     if (silentMode_) {
         // The Tar library reports no progress: it runs with its own dialog.
         const bool compressNonLha = operation == aoCompress && archiveType_ != atLha;
@@ -154,7 +154,7 @@ void TArchiveControl::DoEnd(int operation, int resultCode) {
 
 void TArchiveControl::FinishOperation() {
     if (progressInstalled_) RemoveProgress();
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 void TArchiveControl::DoLog(int resultCode) {

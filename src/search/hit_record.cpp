@@ -1,0 +1,48 @@
+#include "search/hit_record.h"
+
+#include "platform/codepage.h"
+#include "platform/mbchar.h"
+
+namespace zr::search {
+
+std::string CutLineText(std::string_view cp932Line)
+{
+    return std::string(cp932Line.substr(0, kMaxLineTextBytes));
+}
+
+namespace {
+
+// True when the last byte is a lead byte whose partner was cut off.
+bool EndsInHalfCharacter(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const bool lead = platform::IsCp932LeadByte(static_cast<unsigned char>(text[i]));
+        if (lead && i + 1 == text.size())
+            return true;
+        i += lead ? 2 : 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string DisplayLineText(std::string_view cp932Text)
+{
+    if (EndsInHalfCharacter(cp932Text))
+        cp932Text.remove_suffix(1);
+    return platform::Cp932ToUtf8Lossy(cp932Text);
+}
+
+std::string StoredFileNamePart(const std::string &storedName)
+{
+    const std::size_t cut = storedName.find_last_of("/\\:");
+    return cut == std::string::npos ? storedName : storedName.substr(cut + 1);
+}
+
+bool IsFolderEntry(const std::string &storedName)
+{
+    return !storedName.empty() && (storedName.back() == '/' || storedName.back() == '\\');
+}
+
+}  // namespace zr::search

@@ -1,0 +1,39 @@
+#pragma once
+// Everything a run needs besides the conditions.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zr::search {
+
+class FileScanner;
+
+// The settings a run reads ("Setting" and "Archive" sections).
+struct RunSettings {
+    std::string workPath;  // base of the window's work folder; "" = temporary folder
+    bool silentMode = true;
+    bool reportType1 = false;         // LHA detailed report
+    bool reportType2 = false;         // ARJ and ZIP detailed report
+    bool skipFile = false;            // LHA: report skipped files
+    bool ignoreBrokenHeader = false;  // LHA, during extraction
+    std::uint32_t logSizeKb = 1024;   // archive control log buffer
+
+    // Reads the values through the settings store; missing values give the defaults.
+    static RunSettings FromRegistry();
+};
+
+using FileScannerFactory = std::function<std::unique_ptr<FileScanner>()>;
+
+struct RunOptions {
+    // The run's own work folder; its "~EXTRACT" sub-folder is emptied and used
+    // for extraction. The window passes its "~GREP(" folder, zrgrep one of its own.
+    std::string workFolder;
+    bool fuzzy = true;  // the fuzzy-character dictionary
+    RunSettings settings;
+    // Makes the scanner for extracted files; empty = the grep component.
+    FileScannerFactory scannerFactory;
+};
+
+}  // namespace zr::search

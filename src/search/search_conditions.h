@@ -1,0 +1,48 @@
+#pragma once
+// The conditions of one search as the user enters them, and the patterns the
+// run derives from them.
+
+#include <string>
+
+namespace zr::search {
+
+struct SearchConditions {
+    std::string searchText;           // as typed (UTF-8); "" or "*" lists stored files only
+    std::string archiveName = "*.*";  // a name or wildcard; "*.*" or "" means "use the type switches"
+    std::string folder;               // the folder to search (UTF-8 path)
+    std::string storedFiles = "*.*";  // ";"-separated stored-file wildcards
+    bool subFolders = true;
+    bool allTypes = true;
+    bool lha = false;
+    bool zip = false;
+    bool arj = false;
+    bool cab = false;
+    bool tar = false;
+    bool rar = false;
+    bool sfx = false;
+
+    bool operator==(const SearchConditions &) const = default;
+};
+
+// The eleven archive types, without and with the self-extractor element
+// (which has no dot, so "SETUP.EXE" and "SETUPEXE" both match).
+inline constexpr const char *kAllArchiveTypes =
+    "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR";
+inline constexpr const char *kAllArchiveTypesWithSfx =
+    "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR;*EXE";
+
+// True when the archive-name box names archives itself rather than leaving
+// the choice to the type switches.
+bool NamesArchives(const std::string &archiveName);
+
+// The ";"-separated pattern the finder looks for.
+std::string ArchiveNamePattern(const SearchConditions &conditions);
+
+// The blank-separated list the archive listing takes: "*.*" for an empty,
+// blank or "*.*" box, otherwise every ";" becomes a blank.
+std::string StoredFilePattern(const std::string &storedFiles);
+
+// "" and "*" search no text: every listed stored file is a hit by itself.
+bool IsNoTextSearch(const std::string &searchText);
+
+}  // namespace zr::search

@@ -1,0 +1,185 @@
+#include "search/search_run.h"
+
+#include <exception>
+#include <new>
+
+#include "filefind/file_find.h"
+#include "platform/codepage.h"
+#include "regex/scanner_error.h"
+#include "search/archive_searcher.h"
+#include "search/file_scanner.h"
+#include "search/run_texts.h"
+#include "search/search_errors.h"
+#include "search/work_folder.h"
+#include "util/folder_delete.h"
+#include "util/path_names.h"
+
+namespace zr::search {
+namespace {
+
+// Keeps every hit in the run's list before passing it on.
+class RecordingSink : public RunSink {
+public:
+    RecordingSink(RunSink &target, HitList &hits) : target_(target), hits_(hits) {}
+
+    void OnArchivesFound(int count, const std::string &labelText) override
+    {
+        target_.OnArchivesFound(count, labelText);
+    }
+    void OnArchiveStarted(int index, int count, const std::string &path) override
+    {
+        target_.OnArchiveStarted(index, count, path);
+    }
+    void OnProgressLine(const std::string &text) override { target_.OnProgressLine(text); }
+    void OnHit(const THitRecord &hit) override
+    {
+        hits_.Append(hit);
+        target_.OnHit(hit);
+    }
+    void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
+    {
+        target_.OnArchiveSkipped(path, reason, detail);
+    }
+
+private:
+    RunSink &target_;
+    HitList &hits_;
+};
+
+std::string ToCp932(const std::string &searchText)
+{
+    const platform::ConversionResult converted = platform::Utf8ToCp932(searchText);
+    if (!converted.ok)
+        throw ESearchTextEncoding("検索する文字列に Shift_JIS で表せない文字があります (" +
+                                  std::to_string(converted.errorOffset + 1) + " バイト目)");
+    return converted.text;
+}
+
+std::vector<std::string> FindArchives(const std::string &folder, const std::string &pattern, bool subFolders)
+{
+    TFileFind finder;
+    finder.MatchCaseSensitive = false;
+    finder.MatchEnabled = false;
+    finder.Recursive = subFolders;
+    finder.AddDir = false;
+    finder.SetStartDir(folder);
+    finder.SetFilePattern(pattern);
+    try {
+        finder.Execute();
+    } catch (const std::exception &) {
+        // A folder that cannot be read ends the walk; what was found is searched.
+    }
+    return finder.FilesFound();
+}
+
+}  // namespace
+
+SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
+    : conditions_(std::move(conditions)), options_(std::move(options))
+{
+}
+
+RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
+{
+    hits_.Clear();
+    RunSummary summary;
+    try {
+        summary = RunSteps(sink, stop);
+    } catch (const regex::ERegExpParser &e) {
+        summary.errorMessage = e.what();
+        summary.patternErrorPosition = e.Position();
+    } catch (const std::bad_alloc &) {
+        summary.errorMessage = EMemoryAllocate().what();
+    } catch (const std::exception &e) {
+        summary.errorMessage = e.what();
+    } catch (...) {
+        summary.errorMessage = "検索を続けられませんでした。";
+    }
+    if (summary.Failed()) {
+        // The hits gathered so far stay visible; the window leaves the searching state.
+        summary.hitCount = static_cast<int>(hits_.Size());
+        summary.archiveCount = hits_.CountArchivesWithHits();
+        summary.fileCount = hits_.CountFilesWithHits();
+        summary.stopped = stop.stop_requested();
+        summary.finalState = rsFinished;
+        if (!hits_.Empty())
+            summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
+    }
+    // Nothing this run extracted stays behind.
+    if (!options_.workFolder.empty())
+        DeleteFolderTree(ExtractFolderName(options_.workFolder), false);
+    sink.OnFinished(summary);
+    return summary;
+}
+
+RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
+{
+    RunSummary summary;
+    const std::string folder = NormalizeFolderPath(conditions_.folder);
+    const std::string archivePattern = ArchiveNamePattern(conditions_);
+    const std::string storedPattern = StoredFilePattern(conditions_.storedFiles);
+    const bool noText = IsNoTextSearch(conditions_.searchText);
+
+    ArchiveSearchContext context;
+    context.searchFolder = folder;
+    context.storedPattern = storedPattern;
+    context.noText = noText;
+    context.cp932Pattern = noText ? std::string() : ToCp932(conditions_.searchText);
+    context.fuzzy = options_.fuzzy;
+    context.workFolder = options_.workFolder;
+    context.extractFolder = ExtractFolderName(options_.workFolder);
+    context.settings = options_.settings;
+
+    const std::vector<std::string> archives = FindArchives(folder, archivePattern, conditions_.subFolders);
+    const int count = static_cast<int>(archives.size());
+    summary.candidateCount = count;
+    sink.OnArchivesFound(count, ArchivesFoundLabel(count));
+    if (archives.empty()) {
+        summary.noArchiveFound = true;
+        summary.beep = true;
+        summary.resultLabel = NoArchiveFoundLabel();
+        summary.viewLines = NoArchiveLines(folder, archivePattern);
+        return summary;
+    }
+
+    if (options_.workFolder.empty())
+        throw ETempError("作業フォルダが作成できません。フォルダ名 = ");
+    PrepareExtractFolder(context.extractFolder);
+    RecordingSink recorder(sink, hits_);
+    // List-only runs scan nothing, so they need no scanner.
+    std::unique_ptr<FileScanner> scanner;
+    if (!noText && options_.scannerFactory)
+        scanner = options_.scannerFactory();
+    ArchiveSearcher searcher(std::move(context), std::move(scanner));
+    for (int i = 0; i < count; ++i) {
+        if (stop.stop_requested()) {
+            summary.stopped = true;
+            break;
+        }
+        sink.OnArchiveStarted(i, count, archives[i]);
+        if (searcher.Search(archives[i], recorder, stop).status == ArchiveStatus::Stopped) {
+            summary.stopped = true;
+            break;
+        }
+    }
+
+    summary.hitCount = static_cast<int>(hits_.Size());
+    summary.archiveCount = hits_.CountArchivesWithHits();
+    summary.fileCount = hits_.CountFilesWithHits();
+    if (!hits_.Empty()) {
+        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
+    } else {
+        summary.resultLabel = NoHitLabel(noText);
+        summary.beep = true;
+    }
+    summary.viewLines = ConditionLines(conditions_.searchText, folder, archivePattern, storedPattern);
+    return summary;
+}
+
+RunSummary RunSearch(const SearchConditions &conditions, const RunOptions &options, RunSink &sink,
+                     std::stop_token stop)
+{
+    return SearchRun(conditions, options).Run(sink, stop);
+}
+
+}  // namespace zr::search

@@ -31,6 +31,9 @@ struct RunOptions {
     // for extraction. The window passes its "~GREP(" folder, zrgrep one of its own.
     std::string workFolder;
     bool fuzzy = true;  // the fuzzy-character dictionary
+    // Keep every hit in SearchRun::Hits(). A caller that takes the hits from
+    // its sink (zrgrep) turns this off; the counts are kept either way.
+    bool keepHits = true;
     RunSettings settings;
     // Makes the scanner for extracted files; empty = the grep component.
     FileScannerFactory scannerFactory;

@@ -20,7 +20,10 @@ namespace {
 // Keeps every hit in the run's list before passing it on.
 class RecordingSink : public RunSink {
 public:
-    RecordingSink(RunSink &target, HitList &hits) : target_(target), hits_(hits) {}
+    RecordingSink(RunSink &target, HitList *hits, HitCounter &counter)
+        : target_(target), hits_(hits), counter_(counter)
+    {
+    }
 
     void OnArchivesFound(int count, const std::string &labelText) override
     {
@@ -33,7 +36,9 @@ public:
     void OnProgressLine(const std::string &text) override { target_.OnProgressLine(text); }
     void OnHit(const THitRecord &hit) override
     {
-        hits_.Append(hit);
+        if (hits_)
+            hits_->Append(hit);
+        counter_.Add(hit);
         target_.OnHit(hit);
     }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
@@ -43,7 +48,8 @@ public:
 
 private:
     RunSink &target_;
-    HitList &hits_;
+    HitList *hits_;  // null when the caller keeps no list
+    HitCounter &counter_;
 };
 
 std::string ToCp932(const std::string &searchText)
@@ -74,6 +80,28 @@ std::vector<std::string> FindArchives(const std::string &folder, const std::stri
 
 }  // namespace
 
+void HitCounter::Add(const THitRecord &hit)
+{
+    const bool newArchive = hits_ == 0 || hit.ArchivePath != lastArchive_;
+    if (newArchive || hit.StoredName != lastStored_)
+        ++files_;
+    if (newArchive)
+        ++archives_;
+    ++hits_;
+    if (newArchive)
+        lastArchive_ = hit.ArchivePath;
+    lastStored_ = hit.StoredName;
+}
+
+void SearchRun::FillCounts(RunSummary &summary) const
+{
+    summary.hitCount = counter_.Hits();
+    summary.archiveCount = counter_.Archives();
+    summary.fileCount = counter_.Files();
+    if (summary.hitCount > 0)
+        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
+}
+
 SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
     : conditions_(std::move(conditions)), options_(std::move(options))
 {
@@ -82,6 +110,7 @@ SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
 RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
 {
     hits_.Clear();
+    counter_ = HitCounter();
     RunSummary summary;
     try {
         summary = RunSteps(sink, stop);
@@ -97,13 +126,9 @@ RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
     }
     if (summary.Failed()) {
         // The hits gathered so far stay visible; the window leaves the searching state.
-        summary.hitCount = static_cast<int>(hits_.Size());
-        summary.archiveCount = hits_.CountArchivesWithHits();
-        summary.fileCount = hits_.CountFilesWithHits();
+        FillCounts(summary);
         summary.stopped = stop.stop_requested();
         summary.finalState = rsFinished;
-        if (!hits_.Empty())
-            summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
     }
     // Nothing this run extracted stays behind.
     if (!options_.workFolder.empty())
@@ -145,7 +170,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (options_.workFolder.empty())
         throw ETempError("作業フォルダが作成できません。フォルダ名 = ");
     PrepareExtractFolder(context.extractFolder);
-    RecordingSink recorder(sink, hits_);
+    RecordingSink recorder(sink, options_.keepHits ? &hits_ : nullptr, counter_);
     // List-only runs scan nothing, so they need no scanner.
     std::unique_ptr<FileScanner> scanner;
     if (!noText && options_.scannerFactory)
@@ -163,12 +188,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         }
     }
 
-    summary.hitCount = static_cast<int>(hits_.Size());
-    summary.archiveCount = hits_.CountArchivesWithHits();
-    summary.fileCount = hits_.CountFilesWithHits();
-    if (!hits_.Empty()) {
-        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
-    } else {
+    FillCounts(summary);
+    if (summary.hitCount == 0) {
         summary.resultLabel = NoHitLabel(noText);
         summary.beep = true;
     }

@@ -15,6 +15,23 @@
 
 namespace zr::search {
 
+// The counts of the hit list, kept as hits arrive, so a run need not hold
+// every record to report them.
+class HitCounter {
+public:
+    void Add(const THitRecord &hit);
+    int Hits() const { return hits_; }
+    int Archives() const { return archives_; }
+    int Files() const { return files_; }
+
+private:
+    int hits_ = 0;
+    int archives_ = 0;
+    int files_ = 0;
+    std::string lastArchive_;
+    std::string lastStored_;
+};
+
 class SearchRun {
 public:
     SearchRun(SearchConditions conditions, RunOptions options);
@@ -24,16 +41,18 @@ public:
     // and sink.OnFinished is always the last event.
     RunSummary Run(RunSink &sink, std::stop_token stop = {});
 
-    // The hits of the last Run, in run order.
+    // The hits of the last Run, in run order (empty unless RunOptions::keepHits).
     const HitList &Hits() const { return hits_; }
     HitList TakeHits() { return std::move(hits_); }
 
 private:
     RunSummary RunSteps(RunSink &sink, std::stop_token stop);
+    void FillCounts(RunSummary &summary) const;
 
     SearchConditions conditions_;
     RunOptions options_;
     HitList hits_;
+    HitCounter counter_;
 };
 
 // Convenience form of SearchRun(conditions, options).Run(sink, stop).

@@ -89,6 +89,24 @@ TEST_F(SearchRunTest, SevenZipAndTheNewerTarCompressionsAreSearchedLikeTheRest)
     EXPECT_EQ(sink_.hits[0].StoredName, "\xE8\xA1\xA8\xE7\xA4\xBA.txt");
 }
 
+TEST_F(SearchRunTest, TheRunKeepsItsHitsOnlyWhenAsked)
+{
+    Add("a.zip", ZipOf({{"1.txt", "x\nx\n"}, {"2.txt", "x\n"}}));
+    Add("b.lzh", LzhOf({{"1.txt", "x\n"}}));
+    SearchRun kept(Conditions("x"), Options());
+    const RunSummary withList = kept.Run(sink_);
+    EXPECT_EQ(kept.Hits().Records(), sink_.hits);
+    EXPECT_EQ(kept.Hits().CountFilesWithHits(), withList.fileCount);
+
+    RunOptions counting = Options();
+    counting.keepHits = false;
+    SearchRun streamed(Conditions("x"), counting);
+    const RunSummary withoutList = streamed.Run(sink_);
+    EXPECT_TRUE(streamed.Hits().Empty());
+    EXPECT_EQ(withoutList.resultLabel, withList.resultLabel);
+    EXPECT_EQ(withoutList.resultLabel, "4 行 見つかりました。  書庫数： 2 件  格納数：3 件");
+}
+
 TEST_F(SearchRunTest, ListOnlyModeReportsStoredFilesWithoutExtracting)
 {
     Add("a.zip", ZipOf({{"x/one.txt", "abc"}, {"two.doc", "abc"}, {"three.bin", "abc"}}));
@@ -277,6 +295,33 @@ TEST_F(SearchRunTest, FuzzyCharactersOnByDefaultAndOffOnRequest)
     RunSearch(Conditions("abc"), o, sink_);
     ASSERT_EQ(sink_.hits.size(), 1u);
     EXPECT_EQ(sink_.hits[0].LineNo, 2);
+}
+
+TEST_F(SearchRunTest, CommittedFixturesOfEveryTypeAreSearched)
+{
+    const std::string fixtures = SourceDir() + "/tests/archivers/fixtures/";
+    const std::vector<std::string> names = {"sample.zip", "sample-h1.lzh", "sample.arj",
+                                            "mszip.cab",  "sample.tgz",    "sample.tar.bz2"};
+    for (const std::string &name : names) {
+        if (!std::filesystem::exists(fixtures + name))
+            GTEST_SKIP() << "fixtures not present";
+        std::filesystem::copy_file(fixtures + name, tree_ / name);
+    }
+    SearchConditions c = Conditions("hello, zurivo");  // fuzzy: case does not matter
+    c.storedFiles = "*.txt";
+    const RunSummary s = Run(c);
+    ASSERT_EQ(sink_.hits.size(), names.size()) << s.errorMessage;
+    for (const THitRecord &hit : sink_.hits) {
+        EXPECT_EQ(hit.StoredName, "hello.txt");
+        EXPECT_EQ(hit.LineNo, 1);
+        EXPECT_EQ(hit.LineText, "Hello, ZuRivo!");
+    }
+    // 30,000 lines of one stored file in each archive.
+    sink_ = RecordingSink{};
+    c.searchText = "repeats this";
+    c.storedFiles = "repeat.txt";
+    EXPECT_EQ(Run(c).hitCount, 6 * 30000);
+    EXPECT_TRUE(WorkLeftovers().empty());
 }
 
 // A scanner standing in for a faster one: it sees every extracted file.

@@ -14,6 +14,7 @@
 #include "match_spans.h"
 #include "search/condition_file.h"
 #include "test_support/temp_env.h"
+#include "util/size_format.h"
 #include "zrgrep_options.h"
 #include "zrgrep_output.h"
 
@@ -245,7 +246,8 @@ TEST_F(ZrGrepProgramTest, ASignalStopsTheSearchKeepsWhatWasFoundAndRemovesTheWor
     EXPECT_EQ(out.find("small.txt"), std::string::npos);
     const std::size_t printed = static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
     EXPECT_LT(printed, 40000u);
-    EXPECT_NE(child.Err().find(std::to_string(printed) + " 行 見つかりました。"), std::string::npos)
+    EXPECT_NE(child.Err().find(GroupedNumber(static_cast<double>(printed)) + " 行 見つかりました。"),
+              std::string::npos)
         << child.Err();
     EXPECT_TRUE(WorkFolders().empty());
 }

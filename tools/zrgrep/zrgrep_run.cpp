@@ -133,6 +133,7 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         search::RunOptions options;
         options.workFolder = work.Path();
         options.fuzzy = !args.noFuzzy;
+        options.keepHits = false;  // printed as they come
         options.settings = SettingsOrDefaults();
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/archive_control.h"
+#include "archivers/archiver_api.h"
 #include "search/extraction_setup.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
@@ -141,6 +142,7 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
 {
     const std::vector<const TArchiveItem *> items = ListedItems(control);
     PrepareExtractFolder(context_.extractFolder);
+    bool someTooLarge = false;  // entries past the file-size limit were left out, the rest extracted
     {
         TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
         const ScopedFileRemoval responseFile(list.ResponseFileName);
@@ -148,7 +150,11 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         list.SetDestDirectory(context_.extractFolder);
         ConfigureExtraction(control, context_.workFolder, context_.settings, true, oeWrite);
         control.SetSilentMode(true);
-        if (control.Extract(context_.extractFolder, list) != 0) {
+        int libraryResult = 0;
+        control.OnEnd = [&libraryResult](TArchiveControl *, int, int code) { libraryResult = code; };
+        const int result = control.Extract(context_.extractFolder, list);
+        someTooLarge = result != 0 && libraryResult == ZR_ARC_E_TOO_LARGE;
+        if (result != 0 && !someTooLarge) {
             if (stop.stop_requested())
                 return {ArchiveStatus::Stopped, SkipReason::ExtractionFailed, 0};
             return Skip(archivePath, SkipReason::ExtractionFailed, sink);
@@ -167,8 +173,11 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         if (LeavesFolder(relative))
             continue;
         const std::string extracted = AppendPathSeparator(context_.extractFolder) + relative;
-        if (!IsRegularFile(extracted))
+        if (!IsRegularFile(extracted)) {
+            if (someTooLarge)
+                sink.OnArchiveSkipped(archivePath, SkipReason::EntryTooLarge, storedName);
             continue;
+        }
 
         const ScopedFileRemoval removal(extracted);
         if (!patternSet_) {

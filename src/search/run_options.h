@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "search/worker/worker_limits.h"
 
 namespace zr::search {
 
@@ -37,6 +40,14 @@ struct RunOptions {
     RunSettings settings;
     // Makes the scanner for extracted files; empty = the grep component.
     FileScannerFactory scannerFactory;
+    // Each archive is searched in a confined worker process ("zrworker" beside
+    // the program, or workerProgram), so an archive that crashes or hangs a
+    // library costs only itself. In this process instead when useWorkers is
+    // off, when no worker program is found, or with a scannerFactory (which
+    // cannot cross into another process).
+    bool useWorkers = true;
+    std::string workerProgram;
+    std::optional<worker::WorkerLimits> workerLimits;  // unset: the settings ("Setting" section)
 };
 
 }  // namespace zr::search

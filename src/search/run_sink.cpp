@@ -13,6 +13,10 @@ const char *SkipReasonName(SkipReason reason)
         return "no matching stored file";
     case SkipReason::ExtractionFailed:
         return "extraction failed";
+    case SkipReason::WorkerFailed:
+        return "worker failed";
+    case SkipReason::EntryTooLarge:
+        return "stored file too large";
     }
     return "skipped";
 }

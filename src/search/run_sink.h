@@ -15,6 +15,8 @@ enum class SkipReason {
     NotAnArchive,       // no archiver library recognises it
     NoMatchingEntries,  // no stored file matches the stored-file pattern
     ExtractionFailed,   // the library reported an error while extracting
+    WorkerFailed,       // its worker process crashed, hung or ran out of memory (detail: the cause)
+    EntryTooLarge,      // a stored file outgrew the size budget (detail: its name); the rest was searched
 };
 
 const char *SkipReasonName(SkipReason reason);

@@ -20,6 +20,8 @@ struct RunSummary {
     bool noArchiveFound = false;           // the finder returned nothing
     bool stopped = false;                  // the stop token ended the run early
     bool beep = false;                     // an exclamation beep is due (no archive or no hit)
+    // "path: reason" of each archive whose worker failed (it was skipped).
+    std::vector<std::string> failedArchives;
     std::string errorMessage;              // set when an error ended the run (the text to show)
     std::size_t patternErrorPosition = 0;  // 1-based byte in the CP932 pattern, for a malformed pattern
     TRunState finalState = rsFinished;     // the state the window moves to

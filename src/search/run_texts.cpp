@@ -49,4 +49,9 @@ std::string ProgressLine(const std::string &archivePath, const std::string &sear
     return line;
 }
 
+std::string FailedArchivesLine(int count)
+{
+    return "処理できなかった書庫： " + std::to_string(count) + " 件";
+}
+
 }  // namespace zr::search

@@ -18,6 +18,8 @@ std::string NoHitLabel(bool noText);
 std::vector<std::string> ConditionLines(const std::string &searchText, const std::string &folder,
                                         const std::string &archivePattern, const std::string &storedPattern);
 // The view when no archive was found: an empty line, the folder and the archive pattern.
+// The result-view line after a run in which some archives could not be searched.
+std::string FailedArchivesLine(int count);
 std::vector<std::string> NoArchiveLines(const std::string &folder, const std::string &archivePattern);
 
 // "<archive relative to folder> ⇒ <item name>[ ⇒ <count>行]" (count 0: no count).

@@ -11,6 +11,8 @@
 #include "search/run_texts.h"
 #include "search/search_errors.h"
 #include "search/work_folder.h"
+#include "search/worker_archive_search.h"
+#include "util/file_queries.h"
 #include "util/folder_delete.h"
 #include "util/path_names.h"
 
@@ -43,13 +45,18 @@ public:
     }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {
+        if (reason == SkipReason::WorkerFailed)
+            failed_.push_back(path + ": " + detail);
         target_.OnArchiveSkipped(path, reason, detail);
     }
+
+    const std::vector<std::string> &FailedArchives() const { return failed_; }
 
 private:
     RunSink &target_;
     HitList *hits_;  // null when the caller keeps no list
     HitCounter &counter_;
+    std::vector<std::string> failed_;  // "path: reason" of archives whose worker failed
 };
 
 std::string ToCp932(const std::string &searchText)
@@ -76,6 +83,19 @@ std::vector<std::string> FindArchives(const std::string &folder, const std::stri
         // A folder that cannot be read ends the walk; what was found is searched.
     }
     return finder.FilesFound();
+}
+
+// The worker program for this run, or "" to search in this process.
+std::string WorkerProgramFor(const RunOptions &options)
+{
+    if (!options.useWorkers || options.scannerFactory)
+        return {};
+    return options.workerProgram.empty() ? DefaultWorkerProgram() : options.workerProgram;
+}
+
+std::string WorkersFolder(const std::string &workFolder)
+{
+    return AppendPathSeparator(workFolder) + "~WORKERS";
 }
 
 }  // namespace
@@ -131,8 +151,11 @@ RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
         summary.finalState = rsFinished;
     }
     // Nothing this run extracted stays behind.
-    if (!options_.workFolder.empty())
+    if (!options_.workFolder.empty()) {
         DeleteFolderTree(ExtractFolderName(options_.workFolder), false);
+        if (FolderExists(WorkersFolder(options_.workFolder)))
+            DeleteFolderTree(WorkersFolder(options_.workFolder), true);
+    }
     sink.OnFinished(summary);
     return summary;
 }
@@ -175,6 +198,11 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     std::unique_ptr<FileScanner> scanner;
     if (!noText && options_.scannerFactory)
         scanner = options_.scannerFactory();
+    std::unique_ptr<WorkerArchiveSearch> workers;
+    if (const std::string program = WorkerProgramFor(options_); !program.empty())
+        workers = std::make_unique<WorkerArchiveSearch>(
+            context, program, WorkersFolder(options_.workFolder),
+            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)));
     ArchiveSearcher searcher(std::move(context), std::move(scanner));
     for (int i = 0; i < count; ++i) {
         if (stop.stop_requested()) {
@@ -182,7 +210,9 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
             break;
         }
         sink.OnArchiveStarted(i, count, archives[i]);
-        if (searcher.Search(archives[i], recorder, stop).status == ArchiveStatus::Stopped) {
+        const ArchiveOutcome outcome = workers ? workers->Search(archives[i], recorder, stop)
+                                               : searcher.Search(archives[i], recorder, stop);
+        if (outcome.status == ArchiveStatus::Stopped) {
             summary.stopped = true;
             break;
         }
@@ -194,6 +224,9 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.beep = true;
     }
     summary.viewLines = ConditionLines(conditions_.searchText, folder, archivePattern, storedPattern);
+    summary.failedArchives = recorder.FailedArchives();
+    if (!summary.failedArchives.empty())
+        summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
     return summary;
 }
 

@@ -91,6 +91,7 @@ protected:
     {
         RunOptions o;
         o.workFolder = work_;
+        o.useWorkers = false;
         return o;
     }
     RunSummary Run(const SearchConditions &c, std::stop_token stop = {})

@@ -14,6 +14,7 @@ const char *const kZrGrepUsage =
     "      --no-subfolders      only the folder itself\n"
     "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
+    "      --in-process         search archives in this process, not in confined workers\n"
     "      --json               one JSON object per hit\n"
     "      --count              only the summary line\n"
     "  -q, --quiet              nothing on stdout\n"
@@ -87,6 +88,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.noSubFolders = true;
     else if (name == "--no-fuzzy")
         a.noFuzzy = true;
+    else if (name == "--in-process")
+        a.inProcess = true;
     else if (name == "--json")
         a.output = OutputMode::Json;
     else if (name == "--count")

@@ -25,6 +25,7 @@ struct ZrGrepArguments {
     bool noSubFolders = false;
     std::string conditionsFile;
     bool noFuzzy = false;
+    bool inProcess = false;  // search archives in zrgrep's own process, not in workers
     OutputMode output = OutputMode::Lines;
     ColorMode color = ColorMode::Auto;
     bool help = false;

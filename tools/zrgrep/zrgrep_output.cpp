@@ -166,6 +166,20 @@ void OutputSink::OnHit(const search::THitRecord &hit)
         Write(FormatJsonHit(hit));
 }
 
+void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason reason,
+                                  const std::string &detail)
+{
+    if (reason != search::SkipReason::WorkerFailed && reason != search::SkipReason::EntryTooLarge)
+        return;
+    ClearProgress();
+    if (reason == search::SkipReason::WorkerFailed)
+        std::fprintf(err_, "zrgrep: %s: %s\n", path.c_str(), detail.c_str());
+    else
+        std::fprintf(err_, "zrgrep: %s{%s}: 格納ファイルが大きすぎるため検索しませんでした\n", path.c_str(),
+                     detail.c_str());
+    std::fflush(err_);
+}
+
 void OutputSink::OnFinished(const search::RunSummary &summary)
 {
     ClearProgress();

@@ -33,6 +33,9 @@ public:
 
     void OnArchiveStarted(int index, int count, const std::string &path) override;
     void OnHit(const search::THitRecord &hit) override;
+    // An archive whose worker failed, or a stored file past the size budget, is named on stderr.
+    void OnArchiveSkipped(const std::string &path, search::SkipReason reason,
+                          const std::string &detail) override;
     void OnFinished(const search::RunSummary &summary) override;
 
     bool WriteFailed() const { return writeFailed_; }

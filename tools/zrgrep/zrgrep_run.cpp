@@ -5,6 +5,7 @@
 #include "match_spans.h"
 #include "platform/codepage.h"
 #include "regex/scanner_error.h"
+#include "search/stale_work_folders.h"
 #include "search/condition_file.h"
 #include "search/search_run.h"
 #include "search/validation.h"
@@ -127,12 +128,15 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
     }
 
     try {
+        // Folders of zrgrep runs that were killed go first; live runs keep theirs.
+        search::RemoveStaleWorkFolders();
         search::ProcessWorkFolder work;
         if (workFolderReady)
             workFolderReady(work.Path());
         search::RunOptions options;
         options.workFolder = work.Path();
         options.fuzzy = !args.noFuzzy;
+        options.useWorkers = !args.inProcess;
         options.keepHits = false;  // printed as they come
         options.settings = SettingsOrDefaults();
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,

@@ -14,7 +14,7 @@ PACKAGES=(
   # fuzzing harnesses (clang with libFuzzer)
   clang libclang-rt-14-dev
   # archivers that made the committed fixtures
-  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip
+  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip xz-utils zstd lz4 lzip
 )
 
 missing=()

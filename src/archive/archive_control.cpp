@@ -29,10 +29,16 @@ std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx) {
             if (tarType == tttTARGZ || tarType == tttGZ) return ".tgz";
             if (tarType == tttTARZ || tarType == tttZ) return ".z";
             if (tarType == tttTARBZ2 || tarType == tttBZ2) return ".bz2";
+            if (tarType == tttTARXZ || tarType == tttXZ) return ".txz";
+            if (tarType == tttTARZSTD || tarType == tttZSTD) return ".tzst";
+            if (tarType == tttTARLZ4 || tarType == tttLZ4) return ".lz4";
+            if (tarType == tttTARLZIP || tarType == tttLZIP) return ".tlz";
+            if (tarType == tttTARLZMA || tarType == tttLZMA) return ".lzma";
             return ".tar";
         case atArj: return ".arj";
         case atRar: return ".rar";
         case atZip: return ".zip";
+        case at7z: return ".7z";
         case atNone: break;
     }
     return {};
@@ -52,6 +58,7 @@ TArchiveControl::TArchiveControl(TControlSurface surface)
       arjOptions_(std::make_unique<TArjOptions>(this)),
       rarOptions_(std::make_unique<TRarOptions>(this)),
       zipOptions_(std::make_unique<TZipOptions>(this)),
+      sevenZipOptions_(std::make_unique<TSevenZipOptions>(this)),
       individuals_(this),
       items_(this),
       surface_(surface) {
@@ -100,6 +107,9 @@ void TArchiveControl::SetTarOptions(const TTarOptions *options) { if (options) t
 void TArchiveControl::SetArjOptions(const TArjOptions *options) { if (options) arjOptions_->Assign(*options); }
 void TArchiveControl::SetRarOptions(const TRarOptions *options) { if (options) rarOptions_->Assign(*options); }
 void TArchiveControl::SetZipOptions(const TZipOptions *options) { if (options) zipOptions_->Assign(*options); }
+void TArchiveControl::SetSevenZipOptions(const TSevenZipOptions *options) {
+    if (options) sevenZipOptions_->Assign(*options);
+}
 
 TArchiveOptions *TArchiveControl::OptionsFor(TArchiveType type) {
     switch (type) {
@@ -109,6 +119,7 @@ TArchiveOptions *TArchiveControl::OptionsFor(TArchiveType type) {
         case atArj: return arjOptions_.get();
         case atRar: return rarOptions_.get();
         case atZip: return zipOptions_.get();
+        case at7z: return sevenZipOptions_.get();
         case atNone: break;
     }
     return nullptr;
@@ -198,7 +209,8 @@ int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType typ
         }
         case atCab:
         case atRar:
-        case atZip: code = 1; break;
+        case atZip:
+        case at7z: code = 1; break;
         case atTar:
         case atNone: code = 0; break;
     }
@@ -229,7 +241,7 @@ void TArchiveControl::AssignNew(const std::string &name) {
     std::string newName = name;
     TArchiveType type = TypeFromExtension(name);
     const std::string extension = UpperExtension(name);
-    if (extension == ".ARJ" || extension == ".RAR") {
+    if (extension == ".ARJ" || extension == ".RAR" || extension == ".7Z") {
         // These formats are only read, never created.
         DoInvalid(name);
         return;

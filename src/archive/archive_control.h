@@ -89,6 +89,7 @@ public:
     TArjOptions &ArjOptions() { return *arjOptions_; }
     TRarOptions &RarOptions() { return *rarOptions_; }
     TZipOptions &ZipOptions() { return *zipOptions_; }
+    TSevenZipOptions &SevenZipOptions() { return *sevenZipOptions_; }
     // Setters copy the given object's values; null is ignored.
     void SetLhaOptions(const TLhaOptions *options);
     void SetCabOptions(const TCabOptions *options);
@@ -96,6 +97,7 @@ public:
     void SetArjOptions(const TArjOptions *options);
     void SetRarOptions(const TRarOptions *options);
     void SetZipOptions(const TZipOptions *options);
+    void SetSevenZipOptions(const TSevenZipOptions *options);
     // The option object of a type; null for atNone.
     TArchiveOptions *OptionsFor(TArchiveType type);
 
@@ -216,6 +218,7 @@ private:
     std::unique_ptr<TArjOptions> arjOptions_;
     std::unique_ptr<TRarOptions> rarOptions_;
     std::unique_ptr<TZipOptions> zipOptions_;
+    std::unique_ptr<TSevenZipOptions> sevenZipOptions_;
 
     TIndividualList individuals_;
     TArchiveList2 items_;

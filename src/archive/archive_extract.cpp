@@ -14,7 +14,7 @@
 namespace zr::archive {
 namespace {
 
-constexpr std::size_t kTypeSlots = 7;
+constexpr std::size_t kTypeSlots = 8;
 
 // One current control per library type: the callback has no other way to
 // find the control whose command is running.
@@ -43,6 +43,7 @@ ArchiverProc CallbackFor(TArchiveType type) {
         case atArj: return &ArchiverCallback<atArj>;
         case atRar: return &ArchiverCallback<atRar>;
         case atZip: return &ArchiverCallback<atZip>;
+        case at7z: return &ArchiverCallback<at7z>;
         case atNone: break;
     }
     return nullptr;

@@ -11,7 +11,8 @@ namespace {
 constexpr const char *kCondition = "Condition";
 constexpr const char *kOption = "Option";
 
-// The nine switches in file order, with their defaults.
+// The switches in file order, with their defaults; "SevenZipType" comes
+// last, so files without it load as before and older readers skip it.
 struct SwitchField {
     const char *name;
     bool SearchConditions::*field;
@@ -23,7 +24,7 @@ constexpr SwitchField kSwitches[] = {
     {"LhaType", &SearchConditions::lha, false},       {"ZipType", &SearchConditions::zip, false},
     {"ArjType", &SearchConditions::arj, false},       {"CabType", &SearchConditions::cab, false},
     {"TarType", &SearchConditions::tar, false},       {"RarType", &SearchConditions::rar, false},
-    {"SfxType", &SearchConditions::sfx, false},
+    {"SfxType", &SearchConditions::sfx, false},       {"SevenZipType", &SearchConditions::sevenZip, false},
 };
 
 }  // namespace

@@ -47,6 +47,9 @@ void ConfigureExtraction(TArchiveControl &control, const std::string &workFolder
     case atRar:
         control.RarOptions().ExtractOptions = plain;
         break;
+    case at7z:
+        control.SevenZipOptions().ExtractOptions = plain;
+        break;
     case atNone:
         return;
     }

@@ -21,13 +21,8 @@ std::string PatternOfCheckedTypes(const SearchConditions &c)
         const char *pattern;
     };
     const TypeSwitch switches[] = {
-        {c.lha, "*.LZH"},
-        {c.zip, "*.ZIP"},
-        {c.arj, "*.ARJ"},
-        {c.cab, "*.CAB"},
-        {c.tar, "*.TAR;*.TGZ;*.TAZ;*.GZ;*.BZ2;*.Z"},
-        {c.rar, "*.RAR"},
-        {c.sfx, "*.EXE"},
+        {c.lha, "*.LZH"},          {c.zip, "*.ZIP"}, {c.arj, "*.ARJ"},     {c.cab, "*.CAB"},
+        {c.tar, kTarArchiveTypes}, {c.rar, "*.RAR"}, {c.sevenZip, "*.7Z"}, {c.sfx, "*.EXE"},
     };
     std::string pattern;
     for (const TypeSwitch &s : switches) {

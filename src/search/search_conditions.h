@@ -19,17 +19,24 @@ struct SearchConditions {
     bool cab = false;
     bool tar = false;
     bool rar = false;
+    bool sevenZip = false;  // "7z書庫", after the designed switches
     bool sfx = false;
 
     bool operator==(const SearchConditions &) const = default;
 };
 
-// The eleven archive types, without and with the self-extractor element
-// (which has no dot, so "SETUP.EXE" and "SETUPEXE" both match).
-inline constexpr const char *kAllArchiveTypes =
-    "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR";
+// Every archive extension (the designed eleven, the newer tar compressions
+// and 7z), without and with the self-extractor element (which has no dot,
+// so "SETUP.EXE" and "SETUPEXE" both match).
+inline constexpr const char *kAllArchiveTypes = "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*."
+                                                "TXZ;*.ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z";
 inline constexpr const char *kAllArchiveTypesWithSfx =
-    "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR;*EXE";
+    "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*.TXZ;*.ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*."
+    "ARJ;*.RAR;*.7Z;*EXE";
+
+// The extensions of the "Tar書庫" switch.
+inline constexpr const char *kTarArchiveTypes =
+    "*.TAR;*.TGZ;*.TAZ;*.GZ;*.BZ2;*.Z;*.XZ;*.TXZ;*.ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA";
 
 // True when the archive-name box names archives itself rather than leaving
 // the choice to the type switches.

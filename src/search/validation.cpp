@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "filefind/folder_listing.h"
-#include "filefind/wildcard_match.h"
+#include "platform/wildcard.h"
 #include "util/file_queries.h"
 #include "util/message_texts.h"
 #include "util/path_names.h"
@@ -22,7 +22,7 @@ bool FileMatchesInFolder(const std::string &folder, const std::string &name)
     if (!ListFolder(folder, entries, error))
         return false;
     for (const FolderEntry &entry : entries)
-        if (entry.kind == EntryKind::File && MatchesNamePattern(entry.name, name))
+        if (entry.kind == EntryKind::File && platform::MatchesNamePattern(entry.name, name))
             return true;
     return false;
 }

@@ -26,11 +26,12 @@ TEST(ArchiveNamePatternTest, AllTypesWithAndWithoutSelfExtractors)
     for (const char *box : {"*.*", ""}) {
         c.archiveName = box;
         c.sfx = false;
-        EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR");
+        EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*.TXZ;*."
+                                         "ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z");
         c.sfx = true;
         // The last element has no dot.
-        EXPECT_EQ(ArchiveNamePattern(c),
-                  "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR;*EXE");
+        EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*.TXZ;*."
+                                         "ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z;*EXE");
     }
 }
 
@@ -44,7 +45,11 @@ TEST(ArchiveNamePatternTest, CheckedTypesJoinInFixedOrder)
     c.tar = true;
     c.sfx = true;
     c.lha = true;
-    EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.TAR;*.TGZ;*.TAZ;*.GZ;*.BZ2;*.Z;*.RAR;*.EXE");
+    EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.TAR;*.TGZ;*.TAZ;*.GZ;*.BZ2;*.Z;*.XZ;*.TXZ;*.ZST;*.TZST;*."
+                                     "LZ4;*.LZ;*.TLZ;*.LZMA;*.RAR;*.EXE");
+    c.sevenZip = true;
+    c.lha = c.tar = false;
+    EXPECT_EQ(ArchiveNamePattern(c), "*.ZIP;*.RAR;*.7Z;*.EXE");
     // None checked: every type, but no self-extractors.
     SearchConditions none;
     none.allTypes = false;
@@ -53,6 +58,15 @@ TEST(ArchiveNamePatternTest, CheckedTypesJoinInFixedOrder)
     c.allTypes = true;
     c.sfx = false;
     EXPECT_EQ(ArchiveNamePattern(c), kAllArchiveTypes);
+}
+
+TEST(ArchiveNamePatternTest, EveryExtensionTheLibrariesReadIsInTheAllTypesList)
+{
+    for (const char *ext :
+         {"*.7Z;", "*.XZ;", "*.TXZ;", "*.ZST;", "*.TZST;", "*.LZ4;", "*.LZ;", "*.TLZ;", "*.LZMA;"})
+        EXPECT_NE((std::string(kAllArchiveTypes) + ";").find(ext), std::string::npos) << ext;
+    SearchConditions c;
+    EXPECT_FALSE(c.sevenZip);  // a new switch starts off
 }
 
 TEST(StoredFilePatternTest, SemicolonsBecomeBlanksAndEmptyMeansAll)

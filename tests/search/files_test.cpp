@@ -45,7 +45,34 @@ TEST_F(ConditionFileTest, WritesTheThirteenValuesInOrder)
         ReadFileBytes(path_),
         "[Condition]\nChar=abc\nFile=*.*\nPath=/d\nItem=*.*\n"
         "[Option]\nRecurse=1\nAllType=1\nLhaType=0\nZipType=0\nArjType=0\nCabType=0\nTarType=0\nRarType=0\n"
-        "SfxType=0\n");
+        "SfxType=0\nSevenZipType=0\n");
+}
+
+// Files written before the 7z switch load as before (the switch off, even
+// when it was on), and a new file keeps every designed line where it was, so
+// an older reader takes the same values and skips the one it does not know.
+TEST_F(ConditionFileTest, SevenZipSwitchIsCompatibleBothWays)
+{
+    WriteFileBytes(path_,
+                   "[Condition]\nChar=abc\nFile=*.*\nPath=/d\nItem=*.txt\n"
+                   "[Option]\nRecurse=0\nAllType=0\nLhaType=0\nZipType=1\nArjType=0\nCabType=0\nTarType=0\n"
+                   "RarType=1\nSfxType=0\n");
+    SearchConditions current;
+    current.sevenZip = true;
+    const ConditionFileResult old = ReadConditionFile(path_, current);
+    ASSERT_TRUE(old.Ok());
+    EXPECT_FALSE(old.conditions.sevenZip);
+    EXPECT_TRUE(old.conditions.zip && old.conditions.rar);
+    EXPECT_FALSE(old.conditions.allTypes || old.conditions.subFolders);
+
+    SearchConditions c = old.conditions;
+    c.sevenZip = true;
+    WriteConditionFile(path_, c);
+    const std::string bytes = ReadFileBytes(path_);
+    EXPECT_NE(bytes.find("RarType=1\nSfxType=0\nSevenZipType=1\n"), std::string::npos) << bytes;
+    const ConditionFileResult read = ReadConditionFile(path_, SearchConditions{});
+    ASSERT_TRUE(read.Ok());
+    EXPECT_EQ(read.conditions, c);
 }
 
 TEST_F(ConditionFileTest, BlanksAndQuotesAreStrippedOnReading)

@@ -38,6 +38,57 @@ TEST_F(SearchRunTest, DesignedExampleGivesTwoRecordsOneProgressLineAndTheLabel)
     EXPECT_TRUE(WorkLeftovers().empty());
 }
 
+// 7z (each coder, solid or not, stored, behind a stub) and the newer tar
+// compressions under every extension they come with: found by the default
+// all-types pattern and searched with the same hit rules as the others.
+TEST_F(SearchRunTest, SevenZipAndTheNewerTarCompressionsAreSearchedLikeTheRest)
+{
+    const std::string fixtures = SourceDir() + "/tests/archivers/fixtures/";
+    const std::pair<const char *, const char *> copies[] = {
+        {"sample.7z", "a.7z"},
+        {"lzma.7z", "b.7Z"},
+        {"ppmd.7z", "c.7z"},
+        {"bcj.7z", "d.7z"},
+        {"nonsolid.7z", "e.7z"},
+        {"stored.7z", "f.7z"},
+        {"sample.tar.xz", "g.tar.xz"},
+        {"sample.tar.xz", "h.txz"},
+        {"sample.tar.zst", "i.tar.zst"},
+        {"sample.tar.zst", "j.tzst"},
+        {"sample.tar.lz4", "k.tar.lz4"},
+        {"sample.tar.lz", "l.tar.lz"},
+        {"sample.tar.lz", "m.tlz"},
+    };
+    for (const auto &[from, to] : copies)
+        Add(to, zr::testing::ReadFileBytes(fixtures + from));
+    Add("n.exe", "MZ" + std::string(3000, '\0') + zr::testing::ReadFileBytes(fixtures + "sample.7z"));
+    SearchConditions c = Conditions("ZuRivo!");
+    c.storedFiles = "*.txt";
+    c.sfx = true;
+    const RunSummary s = Run(c);
+    EXPECT_EQ(sink_.found, 14);
+    ASSERT_EQ(sink_.hits.size(), 14u) << s.resultLabel;
+    for (const THitRecord &hit : sink_.hits) {
+        EXPECT_EQ(hit.StoredName, "hello.txt") << hit.ArchivePath;
+        EXPECT_EQ(hit.LineNo, 1) << hit.ArchivePath;
+        EXPECT_EQ(hit.LineText, "Hello, ZuRivo!") << hit.ArchivePath;
+    }
+    EXPECT_TRUE(sink_.skipped.empty());
+    EXPECT_TRUE(WorkLeftovers().empty());
+
+    // The 7z switch alone picks the 7z archives only; Shift-JIS names come
+    // back as their text.
+    sink_ = RecordingSink{};
+    c = Conditions("");
+    c.allTypes = false;
+    c.sevenZip = true;
+    c.storedFiles = "\xE8\xA1\xA8*.txt";  // 表*.txt
+    Run(c);
+    EXPECT_EQ(sink_.found, 6);
+    ASSERT_EQ(sink_.hits.size(), 1u);
+    EXPECT_EQ(sink_.hits[0].StoredName, "\xE8\xA1\xA8\xE7\xA4\xBA.txt");
+}
+
 TEST_F(SearchRunTest, TheRunKeepsItsHitsOnlyWhenAsked)
 {
     Add("a.zip", ZipOf({{"1.txt", "x\nx\n"}, {"2.txt", "x\n"}}));

@@ -47,6 +47,18 @@ TEST(ZrGrepArgumentsTest, OptionsOverrideTheInitialConditions)
     EXPECT_TRUE(kept.lha && kept.allTypes);
 }
 
+TEST(ZrGrepArgumentsTest, SevenZipIsATypeOfItsOwn)
+{
+    const SearchConditions c = tools::ApplyArguments(
+        tools::ParseZrGrepArguments(Args({"-t", "7Z,tar", "p", "/d"})), SearchConditions{});
+    EXPECT_TRUE(c.sevenZip && c.tar);
+    EXPECT_FALSE(c.allTypes || c.zip || c.rar);
+    SearchConditions fromFile;
+    fromFile.sevenZip = true;
+    EXPECT_FALSE(tools::ApplyArguments(tools::ParseZrGrepArguments(Args({"-t", "zip", "p", "/d"})), fromFile)
+                     .sevenZip);
+}
+
 TEST(ZrGrepArgumentsTest, OutputModesAndErrors)
 {
     EXPECT_EQ(tools::ParseZrGrepArguments(Args({"--json", "p", "d"})).output, tools::OutputMode::Json);
@@ -58,7 +70,7 @@ TEST(ZrGrepArgumentsTest, OutputModesAndErrors)
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"p"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"p", "d", "e"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"--bogus", "p", "d"})), ZrGrepUsageError);
-    EXPECT_THROW(tools::ParseZrGrepArguments(Args({"-t", "zip,7z", "p", "d"})), ZrGrepUsageError);
+    EXPECT_THROW(tools::ParseZrGrepArguments(Args({"-t", "zip,ace", "p", "d"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"p", "d", "-a"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"--color=sometimes", "p", "d"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"--json=1", "p", "d"})), ZrGrepUsageError);

@@ -9,7 +9,7 @@ const char *const kZrGrepUsage =
     "Searches the text files stored in the archives below FOLDER.\n"
     "  -a, --archive-name TEXT  archive name or wildcard (default \"*.*\": use the types)\n"
     "  -f, --files LIST         stored-file wildcards, \";\"-separated (default \"*.*\")\n"
-    "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar instead of all types\n"
+    "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z instead of all types\n"
     "  -x, --sfx                also self-extracting executables\n"
     "      --no-subfolders      only the folder itself\n"
     "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
@@ -28,7 +28,7 @@ const char *const kZrGrepVersion = "zrgrep (ZuRivo) 1.10";
 
 namespace {
 
-const std::vector<std::string> kTypeNames = {"lha", "zip", "arj", "cab", "tar", "rar"};
+const std::vector<std::string> kTypeNames = {"lha", "zip", "arj", "cab", "tar", "rar", "7z"};
 
 std::vector<std::string> SplitTypes(const std::string &list)
 {
@@ -175,11 +175,12 @@ search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::Search
         c.storedFiles = *a.storedFiles;
     if (a.types) {
         c.allTypes = false;
-        c.lha = c.zip = c.arj = c.cab = c.tar = c.rar = false;
+        c.lha = c.zip = c.arj = c.cab = c.tar = c.rar = c.sevenZip = false;
         const std::map<std::string, bool search::SearchConditions::*> fields = {
-            {"lha", &search::SearchConditions::lha}, {"zip", &search::SearchConditions::zip},
-            {"arj", &search::SearchConditions::arj}, {"cab", &search::SearchConditions::cab},
-            {"tar", &search::SearchConditions::tar}, {"rar", &search::SearchConditions::rar}};
+            {"lha", &search::SearchConditions::lha},    {"zip", &search::SearchConditions::zip},
+            {"arj", &search::SearchConditions::arj},    {"cab", &search::SearchConditions::cab},
+            {"tar", &search::SearchConditions::tar},    {"rar", &search::SearchConditions::rar},
+            {"7z", &search::SearchConditions::sevenZip}};
         for (const std::string &t : *a.types)
             c.*fields.at(t) = true;
     }

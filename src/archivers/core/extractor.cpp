@@ -59,6 +59,7 @@ int Extraction::run()
         fail(ZR_ARC_E_DEST, error);
         return result_;
     }
+    reader_.setStopCheck([this] { return progress_.stillWanted(); });
     EntryInfo entry;
     for (;;) {
         const ReadStatus status = reader_.next(entry);
@@ -66,6 +67,10 @@ int Extraction::run()
             if (!reader_.endNote().empty())
                 log_.line(reader_.endNote());
             break;
+        }
+        if (status == ReadStatus::kError && reader_.stoppedByCaller()) {
+            fail(ZR_ARC_E_CANCELLED, "Cancelled.");
+            return result_;
         }
         if (status == ReadStatus::kError) {
             fail(ZR_ARC_E_DATA, "Damaged archive: " + reader_.errorText());
@@ -221,6 +226,10 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
         }
         return true;
     });
+    if (status == DataStatus::kStopped && reader_.stoppedByCaller()) {
+        stopCode = ZR_ARC_E_CANCELLED;
+        stopText = "Cancelled.";
+    }
     if (status == DataStatus::kStopped) {
         file.discard();
         fail(stopCode, stopText);

@@ -117,7 +117,8 @@ void TGrepForm::FinishRun(const search::RunSummary &summary)
         lblResult_->setText(QString::fromStdString(summary.resultLabel));
         resultView_->Assign(summary.viewLines);
     }
-    SetRunState(TRunState::rsFinished);
+    // However the run ended, the window leaves the searching state.
+    SetRunState(summary.finalState == TRunState::rsSearching ? TRunState::rsFinished : summary.finalState);
     if (!hits_.Empty()) {
         FillArchiveTree();
         SelectTreeRoot();

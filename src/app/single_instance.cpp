@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "util/temp_folder.h"
+
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -41,7 +43,12 @@ QStringList DecodeArgs(const QByteArray &message)
 
 QString SingleInstanceName()
 {
-    QString name = QString::fromLatin1(kMutexName) + QLatin1Char('-') + QString::number(::getuid());
+    // In the user's private temporary folder no other user can reach the socket.
+    const std::string privateFolder = TempFolder();
+    QString name =
+        privateFolder.empty()
+            ? QString::fromLatin1(kMutexName) + QLatin1Char('-') + QString::number(::getuid())
+            : QString::fromStdString(privateFolder) + QLatin1Char('/') + QString::fromLatin1(kMutexName);
     const QByteArray registry = qgetenv("ZURIVO_REGISTRY");
     if (!registry.isEmpty())
         name += QLatin1Char('-') +
@@ -60,18 +67,15 @@ TSingleInstance::~TSingleInstance()
 
 bool TSingleInstance::Claim()
 {
+    QLocalSocket probe;
+    probe.connectToServer(name_);
+    if (probe.waitForConnected(1000))
+        return false;  // another copy answers
+    // Nobody answers: whatever socket is left belongs to a copy that is gone.
+    QLocalServer::removeServer(name_);
     server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(name_)) {
-        QLocalSocket probe;
-        probe.connectToServer(name_);
-        if (probe.waitForConnected(1000))
-            return false;  // another copy answers
-        // Nobody answers: the socket of a copy that is gone.
-        QLocalServer::removeServer(name_);
-        if (!server_->listen(name_))
-            return true;  // run without the check rather than not at all
-    }
+    if (!server_->listen(name_))
+        return true;  // run without the check rather than not at all
     connect(server_, &QLocalServer::newConnection, this, [this] { Accept(); });
     return true;
 }

@@ -11,8 +11,9 @@ class QLocalSocket;
 
 namespace zr {
 
-// "ZuRivoPrevInst-<uid>", plus a short hash of $ZURIVO_REGISTRY when that is
-// set: another settings database is another user's program.
+// "ZuRivoPrevInst" in the user's private temporary folder, plus a short hash
+// of $ZURIVO_REGISTRY when that is set: another settings database is another
+// user's program.
 QString SingleInstanceName();
 
 class TSingleInstance : public QObject {

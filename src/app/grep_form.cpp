@@ -242,6 +242,7 @@ QWidget *TGrepForm::BuildResultPanel()
     treeModel_ = new TArchiveTreeModel(this);
     tree_->setModel(treeModel_);
     tree_->setHeaderHidden(true);
+    tree_->setUniformRowHeights(true);
     tree_->setRootIsDecorated(false);
     tree_->setItemsExpandable(false);
     tree_->setIndentation(12);

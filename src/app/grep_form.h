@@ -11,6 +11,7 @@
 // grep_form_hit_actions.cpp (the actions on hits and condition files).
 
 #include "app/action_enabling.h"
+#include "app/progress_feed.h"
 #include "app/run_state.h"
 #include "search/hit_list.h"
 #include "search/run_options.h"
@@ -286,6 +287,7 @@ private:
     search::SearchConditions runConditions_;
     TRunController *run_ = nullptr;
     RunJobFactory runJobFactory_;
+    TProgressFeed progressFeed_;
     QTimer *animation_ = nullptr;
     int animationStep_ = 0;
 };

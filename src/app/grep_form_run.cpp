@@ -80,6 +80,7 @@ void TGrepForm::EnterRun(const search::SearchConditions &conditions)
     statusBar_->BeginRun("検索中 ...   ", folder, kPathSeparator);
     lblResult_->clear();
     resultView_->Clear();
+    progressFeed_.Clear();
     ClearResults();
     tree_->setCurrentIndex(treeModel_->RootIndex());
     SetInputsEnabled(false);
@@ -99,8 +100,10 @@ void TGrepForm::HandleBatch(RunBatch &batch)
         statusBar_->SetFile(path);
     }
     if (!batch.progressLines.empty()) {
-        // One append and one repaint per batch, however many lines it holds.
-        resultView_->AddStrings(batch.progressLines);
+        // One append and one repaint per batch, of the latest lines only.
+        ProgressFeedStep step = progressFeed_.Add(std::move(batch.progressLines));
+        if (step.reset) resultView_->Clear();
+        resultView_->AddStrings(step.lines);
         resultView_->SetBottomLine(resultView_->LineCount() - 1);
     }
     for (search::THitRecord &hit : batch.hits)

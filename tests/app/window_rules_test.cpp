@@ -3,6 +3,7 @@
 
 #include "app/action_enabling.h"
 #include "app/path_shortening.h"
+#include "app/progress_feed.h"
 #include "app/result_panel_layout.h"
 #include "app/selection_count_text.h"
 #include "app/status_bar_geometry.h"
@@ -183,6 +184,50 @@ TEST(WindowPlacement, TenValuesRoundTripAndMissingOnesKeepTheCurrent)
     EXPECT_EQ(ReadPlacement("Grep", current), stored);
     EXPECT_EQ(ReadSettingInteger("Grep", "PlaceShowCmd", 0), kShowMinimized);
     EXPECT_EQ(ReadSettingInteger("Grep", "PlaceNormalPos.Right", 0), 750);
+}
+
+}  // namespace
+}  // namespace zr
+
+namespace zr {
+namespace {
+
+std::vector<std::string> Numbered(int from, int count)
+{
+    std::vector<std::string> lines;
+    for (int i = from; i < from + count; ++i)
+        lines.push_back(std::to_string(i));
+    return lines;
+}
+
+TEST(ProgressFeed, SmallBatchesAppendWhole)
+{
+    TProgressFeed feed(3, 10);
+    ProgressFeedStep step = feed.Add(Numbered(0, 2));
+    EXPECT_FALSE(step.reset);
+    EXPECT_EQ(step.lines, Numbered(0, 2));
+    step = feed.Add(Numbered(2, 3));
+    EXPECT_FALSE(step.reset);
+    EXPECT_EQ(step.lines, Numbered(2, 3));
+    EXPECT_EQ(feed.ViewLines(), 5u);
+}
+
+TEST(ProgressFeed, BigBatchesKeepTheirLatestLinesAndAFullViewIsRefilled)
+{
+    TProgressFeed feed(3, 10);
+    ProgressFeedStep step = feed.Add(Numbered(0, 100));
+    EXPECT_FALSE(step.reset);
+    EXPECT_EQ(step.lines, Numbered(97, 3));
+    for (int i = 0; i < 2; ++i)
+        feed.Add(Numbered(100 + 3 * i, 3));
+    EXPECT_EQ(feed.ViewLines(), 9u);
+    step = feed.Add(Numbered(106, 2));  // 11 would exceed the limit
+    EXPECT_TRUE(step.reset);
+    EXPECT_EQ(step.lines, (std::vector<std::string>{"105", "106", "107"}));
+    EXPECT_EQ(feed.ViewLines(), 3u);
+    feed.Clear();
+    EXPECT_EQ(feed.ViewLines(), 0u);
+    EXPECT_EQ(feed.Add(Numbered(0, 1)).lines, Numbered(0, 1));
 }
 
 }  // namespace

@@ -29,9 +29,26 @@ void TGrep::SetUseSynonymDic(bool on) {
     SetRegExp(RegExp());
 }
 
+void TGrep::SetCancel(bool cancel) {
+    if (cancel)
+        cancel_.request_stop();
+    else if (cancel_.stop_requested())
+        cancel_ = std::stop_source();
+}
+
+std::stop_callback<std::function<void()>> TGrep::StartScan() {
+    SetCancel(false);
+    return std::stop_callback<std::function<void()>>(stop_, [source = cancel_]() mutable { source.request_stop(); });
+}
+
 std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
+    lastEncoding_ = TTextEncoding::teAscii;
+    auto source = std::make_unique<TFileTextSource>(fileName, encodingChoice_);
+    const TFileTextSource &detected = *source;
     try {
-        return std::make_unique<TTxtFile>(fileName, cancel_, messageLoop_);
+        auto file = std::make_unique<TTxtFile>(std::move(source), fileName, cancel_.get_token(), messageLoop_);
+        lastEncoding_ = detected.Encoding();
+        return file;
     } catch (const EEndOfFile &) {
         return nullptr;  // an empty file: nothing to report
     }
@@ -39,14 +56,18 @@ std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
 
 void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
     RE_LineInfo_t info = file.TakeLine();
+    info.Substitutes = file.Source().TakeSubstitutions(file.LineStartOffset(), info.Line.size());
+    lastEncoding_ = file.Source().Encoding();
     handler(*this, info);
 }
+
+void TGrep::NoteEncoding(TTxtFile &file) { lastEncoding_ = file.Source().Encoding(); }
 
 // Tries a match at every character of the file. The probe reads 0 once the
 // text is used up; that ends the attempt, so no pattern can loop at the end.
 void TGrep::DfaScan(const std::string &fileName) {
     if (!onMatch_) return;
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     // Held for the whole scan: the handler may assign a new pattern or handler.
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
@@ -67,11 +88,12 @@ void TGrep::DfaScan(const std::string &fileName) {
             }
         }
     } catch (const EEndOfFile &) {
+        NoteEncoding(*file);
     }
 }
 
 void TGrep::LiteralScan(const std::string &fileName) {
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
     if (!onMatch_) return;
     const TGrepOnMatch handler = onMatch_;
@@ -92,6 +114,7 @@ void TGrep::LiteralScan(const std::string &fileName) {
             }
         }
     } catch (const EEndOfFile &) {
+        NoteEncoding(*file);
     }
 }
 

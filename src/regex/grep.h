@@ -4,9 +4,11 @@
 
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 #include "regex/regular_expression.h"
+#include "regex/text_encoding.h"
 #include "regex/txt_file.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
@@ -31,12 +33,23 @@ public:
     const TGrepOnMatch &OnMatch() const { return onMatch_; }
     void SetOnMatch(TGrepOnMatch handler) { onMatch_ = std::move(handler); }
 
-    // Set by the owner (typically from the message loop hook) to stop a scan
-    // with EGrepCancel; every scan clears it when it starts.
-    bool Cancel() const { return cancel_; }
-    void SetCancel(bool cancel) { cancel_ = cancel; }
+    // Set by the owner (from the message loop hook or another thread) to stop
+    // a scan with EGrepCancel; every scan clears it when it starts.
+    bool Cancel() const { return cancel_.stop_requested(); }
+    void SetCancel(bool cancel);
 
-    // Runs the application's pending events once per block read and per report.
+    // A stop token that cancels every scan while it is requested, from any
+    // thread; unlike Cancel it is not cleared when a scan starts.
+    void SetStopToken(std::stop_token stop) { stop_ = std::move(stop); }
+
+    // How files are read: each detected on its own (the default) or all in
+    // one encoding. A file not in CP932 is converted to it as it is read.
+    TEncodingChoice EncodingChoice() const { return encodingChoice_; }
+    void SetEncodingChoice(TEncodingChoice choice) { encodingChoice_ = choice; }
+    // The encoding the last scan found (ASCII for an empty file).
+    TTextEncoding LastEncoding() const { return lastEncoding_; }
+
+    // Runs the owner's pending work once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
     // Searches the file with the scan chosen for the current pattern. Throws
@@ -55,13 +68,20 @@ private:
     using ScanMethod = void (TGrep::*)(const std::string &);
 
     void ChooseScan();
+    // Clears Cancel for a new scan; the result links the stop token to it
+    // while the scan runs.
+    std::stop_callback<std::function<void()>> StartScan();
     // nullptr for an empty file.
     std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
     void Report(TTxtFile &file, const TGrepOnMatch &handler);
+    void NoteEncoding(TTxtFile &file);
 
     TGrepOnMatch onMatch_;
-    bool cancel_ = false;
+    std::stop_source cancel_;
+    std::stop_token stop_;
     MessageLoopHook messageLoop_;
+    TEncodingChoice encodingChoice_ = TEncodingChoice::ecAuto;
+    TTextEncoding lastEncoding_ = TTextEncoding::teAscii;
     ScanMethod grepFile_ = &TGrep::DfaScan;
 };
 

@@ -2,66 +2,37 @@
 
 #include "platform/mbchar.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zr::regex {
 
-namespace {
-
-std::string SystemMessage(int error) { return std::strerror(error); }
-
-int OpenForReading(const std::string &fileName)
+TTxtFile::TTxtFile(const std::string &fileName, std::stop_token stop, MessageLoopHook runMessageLoop)
+    : TTxtFile(std::make_unique<TFileTextSource>(fileName, TEncodingChoice::ecCp932), fileName, std::move(stop),
+               std::move(runMessageLoop))
 {
-    int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw EFileNotFound(SystemMessage(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        throw EFileNotFound(SystemMessage(error));
-    }
-    return fd;
 }
 
-}  // namespace
-
-TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop)
-    : fileName_(fileName), fd_(OpenForReading(fileName)), cancel_(cancel), runMessageLoop_(std::move(runMessageLoop))
+TTxtFile::TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, std::stop_token stop,
+                   MessageLoopHook runMessageLoop)
+    : fileName_(fileName), source_(std::move(source)), stop_(std::move(stop)),
+      runMessageLoop_(std::move(runMessageLoop))
 {
     // The leading line feed lets a line-head anchor match the first line and
     // makes the first NextStart count line 1.
     text_.push_back('\n');
-    try {
-        LoadBlock();
-    } catch (...) {
-        ::close(fd_);
-        throw;
-    }
+    LoadBlock();
 }
 
-TTxtFile::~TTxtFile()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+TTxtFile::~TTxtFile() = default;
 
-std::size_t TTxtFile::ReadFromFile(char *dest, std::size_t wanted)
+std::size_t TTxtFile::ReadFromSource(char *dest, std::size_t wanted)
 {
     std::size_t got = 0;
     while (got < wanted) {
-        ssize_t n = ::read(fd_, dest + got, wanted - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw EInOutError(fileName_ + ": " + SystemMessage(errno));
+        const std::size_t n = source_->Read(dest + got, wanted - got);
         if (n == 0)
             break;
-        got += static_cast<std::size_t>(n);
+        got += n;
     }
     return got;
 }
@@ -69,6 +40,7 @@ std::size_t TTxtFile::ReadFromFile(char *dest, std::size_t wanted)
 void TTxtFile::DropTextBeforeLineStart()
 {
     text_.erase(0, lineStart_);
+    textOffset_ += static_cast<std::int64_t>(lineStart_);
     start_ -= lineStart_;
     probe_ -= lineStart_;
     lineStart_ = 0;
@@ -85,9 +57,9 @@ void TTxtFile::LoadBlock()
         dest[got++] = lookahead_;
         hasLookahead_ = false;
     }
-    got += ReadFromFile(dest + got, BlockSize - got);
+    got += ReadFromSource(dest + got, BlockSize - got);
     if (got == BlockSize)
-        hasLookahead_ = ReadFromFile(&lookahead_, 1) == 1;
+        hasLookahead_ = ReadFromSource(&lookahead_, 1) == 1;
     atEnd_ = !hasLookahead_;
     text_.resize(oldSize + got);
     if (got == 0)
@@ -103,7 +75,8 @@ void TTxtFile::LoadBlock()
 void TTxtFile::ReplaceNulBytes(std::size_t from)
 {
     char *end = text_.data() + text_.size();
-    for (char *p = text_.data() + from; (p = static_cast<char *>(std::memchr(p, 0, static_cast<std::size_t>(end - p))));)
+    for (char *p = text_.data() + from;
+         (p = static_cast<char *>(std::memchr(p, 0, static_cast<std::size_t>(end - p))));)
         *p++ = ' ';
 }
 
@@ -125,7 +98,7 @@ void TTxtFile::RunMessageLoopAndCheckCancel()
 {
     if (runMessageLoop_)
         runMessageLoop_();
-    if (cancel_)
+    if (stop_.stop_requested())
         throw EGrepCancel();
 }
 
@@ -161,8 +134,7 @@ CharCode TTxtFile::NextProbeInFull()
             text_[probe_ - 1] = '\n';
         return '\n';
     }
-    if (platform::IsCp932LeadByte(ch) && HasByteAt(probe_) &&
-        CanBeTrailByte(text_[probe_]))
+    if (platform::IsCp932LeadByte(ch) && HasByteAt(probe_) && CanBeTrailByte(text_[probe_]))
         return static_cast<CharCode>(ch << 8 | static_cast<unsigned char>(text_[probe_++]));
     return ch;
 }
@@ -176,7 +148,7 @@ RE_LineInfo_t TTxtFile::TakeLine()
     std::size_t end = start_;
     while (end > lineStart_ && (text_[end - 1] == '\r' || text_[end - 1] == '\n'))
         --end;
-    return RE_LineInfo_t{text_.substr(lineStart_, end - lineStart_), lineNo_};
+    return RE_LineInfo_t{text_.substr(lineStart_, end - lineStart_), lineNo_, {}};
 }
 
 }  // namespace zr::regex

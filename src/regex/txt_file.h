@@ -8,18 +8,21 @@
 
 #include "platform/mbchar.h"
 #include "regex/scanner.h"
+#include "regex/text_source.h"
 #include "regex/txt_file_errors.h"
 #include "regex/txt_file_line_info.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <stop_token>
 #include <string>
 
 namespace zr::regex {
 
-// Runs the application's pending events; the reader calls it once per block
-// read and once per reported line so the owner can set its cancel flag.
+// Runs the owner's pending work; the reader calls it once per block read and
+// once per reported line, then checks its stop token.
 using MessageLoopHook = std::function<void()>;
 
 class TTxtFile {
@@ -27,8 +30,13 @@ public:
     static constexpr std::size_t BlockSize = 102400;
 
     // Throws EFileNotFound when the file cannot be opened, EEndOfFile when it
-    // is empty and EGrepCancel when the flag is already set after the first block.
-    TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop = {});
+    // is empty and EGrepCancel when stop is already requested after the first
+    // block. stop may be requested from any thread.
+    TTxtFile(const std::string &fileName, std::stop_token stop, MessageLoopHook runMessageLoop = {});
+    // Reads the CP932 text that source gives (a converted file, say);
+    // fileName only names it.
+    TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, std::stop_token stop,
+             MessageLoopHook runMessageLoop = {});
     ~TTxtFile();
     TTxtFile(const TTxtFile &) = delete;
     TTxtFile &operator=(const TTxtFile &) = delete;
@@ -60,6 +68,12 @@ public:
     RE_LineInfo_t TakeLine();
 
     const std::string &FileName() const { return fileName_; }
+    TTextSource &Source() { return *source_; }
+    // Position in the source's text where the line last taken begins.
+    std::uint64_t LineStartOffset() const
+    {
+        return static_cast<std::uint64_t>(textOffset_ + static_cast<std::int64_t>(lineStart_));
+    }
 
 private:
     // A line break can never be the second byte of a double-byte character;
@@ -69,7 +83,7 @@ private:
     bool HasByteAt(std::size_t pos) { return pos < text_.size() || LoadUntil(pos); }
     bool LoadUntil(std::size_t pos);
     void LoadBlock();
-    std::size_t ReadFromFile(char *dest, std::size_t wanted);
+    std::size_t ReadFromSource(char *dest, std::size_t wanted);
     void DropTextBeforeLineStart();
     void ReplaceNulBytes(std::size_t from);
     void RunMessageLoopAndCheckCancel();
@@ -96,8 +110,8 @@ private:
     void NormaliseCarriageReturnAtStart();
 
     std::string fileName_;
-    int fd_ = -1;
-    const bool &cancel_;
+    std::unique_ptr<TTextSource> source_;
+    std::stop_token stop_;
     MessageLoopHook runMessageLoop_;
 
     // Text from the start cursor's line start to the end of the loaded data;
@@ -107,10 +121,12 @@ private:
     std::size_t start_ = 0;
     std::size_t probe_ = 0;
     std::int32_t lineNo_ = 0;
+    // Source position of text_[0]; the line feed put before the text has -1.
+    std::int64_t textOffset_ = -1;
 
-    bool atEnd_ = false;     // the whole file is in text_
+    bool atEnd_ = false;  // the whole file is in text_
     bool hasLookahead_ = false;
-    char lookahead_ = 0;     // first byte of the next block, read to detect the end
+    char lookahead_ = 0;  // first byte of the next block, read to detect the end
 };
 
 }  // namespace zr::regex

@@ -146,3 +146,30 @@ TEST_F(ZrScanTest, ProgramExitCodes)
 
 }  // namespace
 }  // namespace zr::tools
+
+namespace zr::tools {
+namespace {
+
+TEST(ZrScanArguments, EncodingOption)
+{
+    EXPECT_EQ(ParseZrScanArguments({"a", "f"}).encoding, regex::TEncodingChoice::ecAuto);
+    EXPECT_EQ(ParseZrScanArguments({"--encoding=EUC-JP", "a", "f"}).encoding,
+              regex::TEncodingChoice::ecEucJp);
+    EXPECT_EQ(ParseZrScanArguments({"--encoding=utf-16", "a", "f"}).encoding,
+              regex::TEncodingChoice::ecUtf16);
+    EXPECT_THROW(ParseZrScanArguments({"--encoding=latin1", "a", "f"}), ZrScanUsageError);
+}
+
+TEST(ZrScanEncodings, Utf8FileShowsItsOwnCharacters)
+{
+    test::TempFolder folder;
+    const std::string path = folder.Write("u.txt", "前\n𠮷野家で検索\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(ZrScanMain({"--utf8", "検索", path}, out, err), kZrScanFound);
+    EXPECT_EQ(out.str(), path + ":2:𠮷野家で検索\n");
+    std::ostringstream forcedOut;
+    EXPECT_EQ(ZrScanMain({"--encoding=cp932", "検索", path}, forcedOut, err), kZrScanNothing);
+}
+
+}  // namespace
+}  // namespace zr::tools

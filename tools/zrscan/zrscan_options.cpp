@@ -12,7 +12,12 @@ bool ApplyOption(const std::string &arg, ZrScanOptions &options)
         options.count = true;
     else if (arg == "--utf8")
         options.utf8 = true;
-    else
+    else if (arg.starts_with("--encoding=")) {
+        const auto choice = regex::ParseEncodingChoice(arg.substr(11));
+        if (!choice)
+            throw ZrScanUsageError("unknown encoding " + arg.substr(11));
+        options.encoding = *choice;
+    } else
         return false;
     return true;
 }

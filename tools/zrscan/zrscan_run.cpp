@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "regex/grep.h"
+#include "regex/line_display.h"
 
 #include <optional>
 #include <ostream>
@@ -24,6 +25,7 @@ public:
     Scanner(const ZrScanOptions &options, std::ostream &out) : options_(options), out_(out)
     {
         grep_.SetUseFuzzyCharDic(options.fuzzy);
+        grep_.SetEncodingChoice(options.encoding);
         grep_.SetRegExp(PatternAsCp932(options.pattern));
     }
 
@@ -47,7 +49,7 @@ private:
     {
         out_ << file << ':' << info.LineNo << ':';
         if (options_.utf8)
-            out_ << platform::Cp932ToUtf8Lossy(info.Line);
+            out_ << regex::LineTextForDisplay(info.Line, info.Substitutes);
         else
             out_ << info.Line;
         out_ << '\n';

@@ -3,6 +3,7 @@
 // in archive order, and the data of the current entry pushed into a sink.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,12 @@ public:
     const std::string &errorText() const { return errorText_; }
     bool errorIsFatal() const { return errorFatal_; }
 
+    // Readers that may decompress a lot without giving data out (the
+    // skipped entries of a solid block) ask `keepGoing` now and then and
+    // fail with stoppedByCaller() set once it says no.
+    virtual void setStopCheck(std::function<bool()> keepGoing) { (void)keepGoing; }
+    bool stoppedByCaller() const { return stoppedByCaller_; }
+
     // Why next() gave kEnd before the archive's real end (a broken header
     // that was tolerated); empty when the archive ended normally.
     const std::string &endNote() const { return endNote_; }
@@ -46,18 +53,30 @@ protected:
         errorFatal_ = fatal;
     }
     void setEndNote(std::string text) { endNote_ = std::move(text); }
+    void setStoppedByCaller() { stoppedByCaller_ = true; }
 
 private:
+    bool stoppedByCaller_ = false;
     std::string errorText_;
     bool errorFatal_ = false;
     std::string endNote_;
 };
 
+// Data decompressed only to be checked, counted, measured or skipped over is
+// never written anywhere, so no disk or size limit stops it, and a few KB can
+// expand to tens of GB. Each opened archive may decompress at most this much
+// such data (what a 32-bit size field can show); past it the check, count or
+// measurement fails or stops instead of running for hours.
+constexpr std::uint64_t kUnwrittenDataBudget = std::uint64_t{4} << 30;
+inline constexpr const char *kUnwrittenBudgetError =
+    "stopped: more data decompressed without being written than allowed (a compression bomb?)";
+
 struct OpenOptions {
     // Lha: start at the first header that reads, and end (keeping the
     // entries before it) at a broken header further on.
     bool tolerateBrokenHeaders = false;
-    bool measureUnknownSizes = false;    // listing: decompress a .Z/.bz2 once to learn its size
+    bool measureUnknownSizes = false;  // listing: decompress a .Z/.bz2 once to learn its size
+    std::uint64_t unwrittenBudget = kUnwrittenDataBudget;
 };
 
 struct OpenResult {

@@ -73,7 +73,7 @@ std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
         EntryDetails e;
         e.method = std::string(d.substr(p + 2, 5));
         std::uint64_t packed = Le32At(d, p + 7);
-        std::size_t next;
+        std::optional<std::size_t> next;
         if (level == 0 || level == 1) {
             const std::size_t size = ByteAt(d, p);
             const std::size_t nameLength = ByteAt(d, p + 21);
@@ -90,14 +90,16 @@ std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
             } else {
                 e.rawName = LhaRawName(e.rawName, {});
             }
-            next = p + 2 + size + Le32At(d, p + 7);
+            const auto headerEnd = AdvanceWithin(p, 2 + size, d.size());
+            next = headerEnd ? AdvanceWithin(*headerEnd, Le32At(d, p + 7), d.size()) : std::nullopt;
         } else if (level == 2) {
             const std::size_t size = Le16At(d, p);
             e.crc = Le16At(d, p + 21);
             e.osType = ByteAt(d, p + 23);
             if (size >= 26 && p + size <= d.size())
                 e.rawName = LhaRawName({}, ReadLhaExtendedHeaders(d.substr(0, p + size), p + 24));
-            next = p + size + packed;
+            const auto headerEnd = AdvanceWithin(p, size, d.size());
+            next = headerEnd ? AdvanceWithin(*headerEnd, packed, d.size()) : std::nullopt;
         } else if (level == 3) {
             if (p + 28 > d.size())
                 break;
@@ -106,15 +108,17 @@ std::vector<EntryDetails> ReadLhaDetails(std::string_view d, std::size_t p)
             e.osType = ByteAt(d, p + 23);
             if (size >= 32 && size <= d.size() - p)
                 e.rawName = LhaRawName({}, ReadLhaExtendedHeaders(d.substr(0, p + size), p + 28, 4));
-            next = p + size + packed;
+            const auto headerEnd = AdvanceWithin(p, size, d.size());
+            next = headerEnd ? AdvanceWithin(*headerEnd, packed, d.size()) : std::nullopt;
         } else {
             break;
         }
         e.compressedSize = packed;
         list.push_back(std::move(e));
-        if (next <= p)
+        // past the end, the entry's data is cut off and nothing follows it
+        if (!next || *next <= p)
             break;
-        p = next;
+        p = *next;
     }
     return list;
 }
@@ -127,18 +131,24 @@ struct CabFolder {
 };
 
 // Walks a folder's data blocks to learn its packed and unpacked sizes.
-CabFolder ReadCabFolder(std::string_view cab, std::size_t at, unsigned dataReserve)
+// `blocksLeft` is shared by all folders: a real cabinet's blocks are
+// distinct and at least 8 bytes each, so it starts at the cabinet's size / 8;
+// folders that all point at the same long block chain would otherwise cost
+// 65535 x 65535 steps.
+CabFolder ReadCabFolder(std::string_view cab, std::size_t at, unsigned dataReserve, std::size_t &blocksLeft)
 {
     static const char *names[] = {"Stored", "MSZIP", "Quantum", "LZX"};
     CabFolder f;
     const unsigned type = Le16At(cab, at + 6) & 0xF;
     f.method = type < 4 ? names[type] : "Unknown";
-    std::size_t block = Le32At(cab, at);
-    for (unsigned b = Le16At(cab, at + 4); b > 0 && block + 8 <= cab.size(); --b) {
-        const unsigned packed = Le16At(cab, block + 4);
+    std::optional<std::size_t> block = Le32At(cab, at);
+    for (unsigned b = Le16At(cab, at + 4); b > 0 && blocksLeft > 0 && *block + 8 <= cab.size(); --b, --blocksLeft) {
+        const unsigned packed = Le16At(cab, *block + 4);
         f.packed += packed;
-        f.unpacked += Le16At(cab, block + 6);
-        block += 8 + dataReserve + packed;
+        f.unpacked += Le16At(cab, *block + 6);
+        block = AdvanceWithin(*block, 8 + dataReserve + packed, cab.size());
+        if (!block)
+            break;
     }
     return f;
 }
@@ -159,8 +169,9 @@ std::vector<CabFolder> ReadCabFolders(std::string_view cab)
     for (unsigned skip = ((flags & 1) ? 2 : 0) + ((flags & 2) ? 2 : 0); skip > 0 && at < cab.size(); --skip)
         at = std::min(cab.find('\0', at), cab.size()) + 1;
     std::vector<CabFolder> list;
+    std::size_t blocksLeft = cab.size() / 8;
     for (unsigned i = 0; i < folders && at + 8 <= cab.size(); ++i, at += 8 + folderReserve)
-        list.push_back(ReadCabFolder(cab, at, dataReserve));
+        list.push_back(ReadCabFolder(cab, at, dataReserve, blocksLeft));
     return list;
 }
 
@@ -221,10 +232,13 @@ void ReadRar4(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
         } else if ((flags & 0x8000) && h + 11 <= d.size()) {
             add = Le32At(d, h + 7);
         }
-        const std::size_t next = h + size + add;
-        if (next <= h)  // a size that wraps around would loop for ever
+        // A 64-bit data size can be anything: the next header must lie
+        // within the data, never wrap around to before it.
+        const auto headerEnd = AdvanceWithin(h, size, d.size());
+        const auto next = headerEnd ? AdvanceWithin(*headerEnd, add, d.size()) : std::nullopt;
+        if (!next)
             break;
-        h = next;
+        h = *next;
     }
 }
 
@@ -235,12 +249,16 @@ void ReadRar5(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
         std::uint64_t size = 0, type = 0, flags = 0, extra = 0, data = 0;
         if (!ReadVint(d, at, size))
             break;
-        const std::size_t end = at + size;
-        if (end > d.size() || !ReadVint(d, at, type) || !ReadVint(d, at, flags))
+        const auto end = AdvanceWithin(at, size, d.size());
+        if (!end)
             break;
-        if ((flags & 1) && !ReadVint(d, at, extra))
+        // the header's fields are read within the header
+        const std::string_view header = d.substr(0, *end);
+        if (!ReadVint(header, at, type) || !ReadVint(header, at, flags))
             break;
-        if ((flags & 2) && !ReadVint(d, at, data))
+        if ((flags & 1) && !ReadVint(header, at, extra))
+            break;
+        if ((flags & 2) && !ReadVint(header, at, data))
             break;
         if (type == 5)
             break;
@@ -248,15 +266,15 @@ void ReadRar5(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
             std::uint64_t fileFlags = 0, unpacked = 0, attributes = 0, compression = 0, host = 0;
             EntryDetails e;
             e.compressedSize = data;
-            if (ReadVint(d, at, fileFlags) && ReadVint(d, at, unpacked) && ReadVint(d, at, attributes)) {
+            if (ReadVint(header, at, fileFlags) && ReadVint(header, at, unpacked) && ReadVint(header, at, attributes)) {
                 if (fileFlags & 2)
                     at += 4;
-                if ((fileFlags & 4) && at + 4 <= end) {
-                    e.crc = Le32At(d, at);
+                if ((fileFlags & 4) && at + 4 <= header.size()) {
+                    e.crc = Le32At(header, at);
                     e.dataCrc32 = true;
                     at += 4;
                 }
-                if (ReadVint(d, at, compression) && ReadVint(d, at, host)) {
+                if (ReadVint(header, at, compression) && ReadVint(header, at, host)) {
                     e.method = RarMethodText(static_cast<unsigned>((compression >> 7) & 7));
                     e.osType = static_cast<std::uint32_t>(host);
                     if (host == 0)
@@ -265,9 +283,10 @@ void ReadRar5(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
             }
             list.push_back(std::move(e));
         }
-        if (end + data <= h)
+        const auto next = AdvanceWithin(*end, data, d.size());
+        if (!next)
             break;
-        h = end + data;
+        h = *next;
     }
 }
 
@@ -359,7 +378,8 @@ bool NamesAreUtf8(const std::vector<EntryDetails> &details)
 
 std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base, LibarchiveFormat format)
 {
-    if (format == LibarchiveFormat::kTar)
+    // Tar headers hold nothing more; libarchive reports what 7z holds.
+    if (format == LibarchiveFormat::kTar || format == LibarchiveFormat::k7z)
         return {};
     MappedFile file(path);
     const std::string_view d = file.view();
@@ -370,7 +390,8 @@ std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_
     case LibarchiveFormat::kCab: return ReadCabDetails(d, static_cast<std::size_t>(base));
     case LibarchiveFormat::kRar: return ReadRarDetails(d, static_cast<std::size_t>(base));
     case LibarchiveFormat::kZip: return ReadZipDetails(d);
-    case LibarchiveFormat::kTar: break;
+    case LibarchiveFormat::kTar:
+    case LibarchiveFormat::k7z: break;
     }
     return {};
 }
@@ -426,6 +447,7 @@ std::string DefaultMethodText(LibarchiveFormat format, const char *formatName, c
         return filter == "none" ? "-----" : filter;
     }
     case LibarchiveFormat::kRar: return name;
+    case LibarchiveFormat::k7z: return "7z";  // the coder is not reported per entry
     }
     return name;
 }

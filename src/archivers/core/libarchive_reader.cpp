@@ -21,6 +21,19 @@ namespace {
 
 // LHA and CAB names carry no charset of their own (CAB's UTF-8 flag aside):
 // they are CP932 unless the archive's names are all valid UTF-8.
+// The compressions a tar or a single compressed file may come in.
+void EnableTarFilters(struct archive *a)
+{
+    archive_read_support_filter_gzip(a);
+    archive_read_support_filter_bzip2(a);
+    archive_read_support_filter_compress(a);
+    archive_read_support_filter_xz(a);
+    archive_read_support_filter_lzma(a);
+    archive_read_support_filter_zstd(a);
+    archive_read_support_filter_lz4(a);
+    archive_read_support_filter_lzip(a);
+}
+
 void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
 {
     const char *charset = utf8Names ? "UTF-8" : "CP932";
@@ -36,9 +49,7 @@ void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
     case LibarchiveFormat::kTar:
         archive_read_support_format_tar(a);
         archive_read_support_format_raw(a);
-        archive_read_support_filter_gzip(a);
-        archive_read_support_filter_bzip2(a);
-        archive_read_support_filter_compress(a);
+        EnableTarFilters(a);
         break;
     case LibarchiveFormat::kRar:
         archive_read_support_format_rar(a);
@@ -46,6 +57,9 @@ void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
         break;
     case LibarchiveFormat::kZip:
         archive_read_support_format_zip(a);
+        break;
+    case LibarchiveFormat::k7z:
+        archive_read_support_format_7zip(a);
         break;
     }
 }
@@ -56,6 +70,7 @@ std::optional<SignatureFormat> ScannedFormat(LibarchiveFormat format)
     case LibarchiveFormat::kLha: return SignatureFormat::kLha;
     case LibarchiveFormat::kCab: return SignatureFormat::kCab;
     case LibarchiveFormat::kRar: return SignatureFormat::kRar;
+    case LibarchiveFormat::k7z: return SignatureFormat::k7z;
     default: return std::nullopt;
     }
 }
@@ -76,10 +91,12 @@ std::string SingleFileName(const std::string &path)
     const auto dot = base.rfind('.');
     if (dot != std::string::npos && dot > 0) {
         const std::string ext = LowerAscii(base.substr(dot));
-        if (ext == ".gz" || ext == ".z" || ext == ".bz2")
-            return base.substr(0, dot);
-        if (ext == ".tgz" || ext == ".taz")
-            return base.substr(0, dot) + ".tar";
+        for (const char *single : {".gz", ".z", ".bz2", ".xz", ".lzma", ".zst", ".lz4", ".lz"})
+            if (ext == single)
+                return base.substr(0, dot);
+        for (const char *tar : {".tgz", ".taz", ".txz", ".tzst", ".tlz"})
+            if (ext == tar)
+                return base.substr(0, dot) + ".tar";
     }
     return base;
 }
@@ -99,14 +116,13 @@ std::uint64_t GzipStoredSize(const std::string &path)
     return size;
 }
 
-// .Z and .bz2 do not record the original size: count the bytes, up to what
-// the 32-bit size field can show, so a small bomb cannot stall a listing.
-std::uint64_t MeasureSingleFile(const std::string &path)
+// Only gzip records the original size where it is cheap to read: count the
+// bytes, up to the budget, so a small bomb cannot stall a listing.
+std::uint64_t MeasureSingleFile(const std::string &path, std::uint64_t budget)
 {
     struct archive *a = archive_read_new();
     archive_read_support_format_raw(a);
-    archive_read_support_filter_bzip2(a);
-    archive_read_support_filter_compress(a);
+    EnableTarFilters(a);
     std::uint64_t total = 0;
     struct archive_entry *e = nullptr;
     if (archive_read_open_filename(a, path.c_str(), 1 << 20) == ARCHIVE_OK &&
@@ -114,7 +130,7 @@ std::uint64_t MeasureSingleFile(const std::string &path)
         const void *buffer = nullptr;
         size_t size = 0;
         la_int64_t offset = 0;
-        while (total < 0xFFFFFFFFu && archive_read_data_block(a, &buffer, &size, &offset) == ARCHIVE_OK)
+        while (total < budget && archive_read_data_block(a, &buffer, &size, &offset) == ARCHIVE_OK)
             total = static_cast<std::uint64_t>(offset) + size;
     }
     archive_read_free(a);
@@ -134,6 +150,7 @@ public:
     ReadStatus next(EntryInfo &entry) override;
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return base_; }
+    void setStopCheck(std::function<bool()> keepGoing) override;
     int tarType() const;
 
 private:
@@ -141,6 +158,9 @@ private:
     std::string entryName(struct archive_entry *e) const;
     void fillEntry(struct archive_entry *e, EntryInfo &entry);
     bool acceptFirstHeader(std::string &error);
+    bool skipRestOfData();
+    DataStatus pushEntryData(const DataSink &sink);
+    bool spendUnwritten(std::size_t size);
 
     std::string path_;
     LibarchiveFormat format_;
@@ -153,6 +173,9 @@ private:
     bool measureSizes_ = false;
     bool tolerateBrokenHeaders_ = false;
     std::optional<std::uint32_t> expectedCrc_;
+    std::uint64_t unwrittenLeft_ = kUnwrittenDataBudget;
+    bool overBudget_ = false;
+    bool dataPending_ = false;  // the current entry's data is not read to its end
 };
 
 bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
@@ -160,8 +183,10 @@ bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
     const auto scanned = ScannedFormat(format_);
     if (!scanned)
         return true;
-    const bool executable = StartsWithMz(path_);
-    if (!executable && !options.tolerateBrokenHeaders)
+    // A 7z self-extractor's stub need not be a DOS executable: anything
+    // before the signature is a stub.
+    const bool stub = format_ == LibarchiveFormat::k7z ? !StartsWith7zSignature(path_) : StartsWithMz(path_);
+    if (!stub && !options.tolerateBrokenHeaders)
         return true;
     const auto found = FindArchiveSignature(path_, *scanned);
     if (!found) {
@@ -175,6 +200,7 @@ bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
 bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
 {
     measureSizes_ = options.measureUnknownSizes;
+    unwrittenLeft_ = options.unwrittenBudget;
     tolerateBrokenHeaders_ = options.tolerateBrokenHeaders;
     if (!findBase(options, error))
         return false;
@@ -218,6 +244,12 @@ std::string LibarchiveReader::entryName(struct archive_entry *e) const
         if (const char *utf8 = archive_entry_pathname_utf8(e))
             return NormaliseSeparators(utf8);
     }
+    if (format_ == LibarchiveFormat::k7z) {
+        // 7z names are Unicode; bytes that were no valid UTF-8 where the
+        // archive was made come back escaped and are taken as CP932.
+        const char *utf8 = archive_entry_pathname_utf8(e);
+        return utf8 ? NormaliseSeparators(StoredNameToUtf8(UnescapeRawNameBytes(utf8))) : std::string();
+    }
     const char *raw = archive_entry_pathname(e);
     if (!raw)
         raw = archive_entry_pathname_utf8(e);
@@ -246,7 +278,7 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     if (singleFile_ && archive_filter_code(a_, 0) == ARCHIVE_FILTER_GZIP)
         entry.size = GzipStoredSize(path_);
     else if (singleFile_ && measureSizes_)
-        entry.size = MeasureSingleFile(path_);
+        entry.size = MeasureSingleFile(path_, unwrittenLeft_);
     entry.compressedSize = entry.size;
     entry.modified = archive_entry_mtime_is_set(e) ? archive_entry_mtime(e) : 0;
     entry.encrypted = archive_entry_is_encrypted(e) != 0;
@@ -265,6 +297,14 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     ++index_;
 }
 
+void LibarchiveReader::setStopCheck(std::function<bool()> keepGoing)
+{
+    // Only 7z packs many entries into one stream whose skipped parts are
+    // decompressed without a word to the caller.
+    if (format_ == LibarchiveFormat::k7z)
+        stream_.setStopCheck(std::move(keepGoing));
+}
+
 int LibarchiveReader::tarType() const
 {
     const int filter = archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
@@ -273,16 +313,50 @@ int LibarchiveReader::tarType() const
     case ARCHIVE_FILTER_GZIP: return singleFile_ ? ZR_TAR_TYPE_GZ : ZR_TAR_TYPE_TARGZ;
     case ARCHIVE_FILTER_COMPRESS: return singleFile_ ? ZR_TAR_TYPE_Z : ZR_TAR_TYPE_TARZ;
     case ARCHIVE_FILTER_BZIP2: return singleFile_ ? ZR_TAR_TYPE_BZ2 : ZR_TAR_TYPE_TARBZ2;
+    case ARCHIVE_FILTER_XZ: return singleFile_ ? ZR_TAR_TYPE_XZ : ZR_TAR_TYPE_TARXZ;
+    case ARCHIVE_FILTER_ZSTD: return singleFile_ ? ZR_TAR_TYPE_ZSTD : ZR_TAR_TYPE_TARZSTD;
+    case ARCHIVE_FILTER_LZ4: return singleFile_ ? ZR_TAR_TYPE_LZ4 : ZR_TAR_TYPE_TARLZ4;
+    case ARCHIVE_FILTER_LZIP: return singleFile_ ? ZR_TAR_TYPE_LZIP : ZR_TAR_TYPE_TARLZIP;
+    case ARCHIVE_FILTER_LZMA: return singleFile_ ? ZR_TAR_TYPE_LZMA : ZR_TAR_TYPE_TARLZMA;
     default: return ZR_TAR_TYPE_NONE;
     }
 }
 
+bool LibarchiveReader::spendUnwritten(std::size_t size)
+{
+    if (size > unwrittenLeft_) {
+        overBudget_ = true;
+        return false;
+    }
+    unwrittenLeft_ -= size;
+    return true;
+}
+
+// Inside a compressed stream the reader can only skip an entry's data by
+// decompressing it; done here, it counts against the budget. (A single
+// compressed file has no next entry, so nothing is skipped there.)
+bool LibarchiveReader::skipRestOfData()
+{
+    if (!dataPending_ || singleFile_ || archive_filter_count(a_) <= 1)
+        return true;
+    return readData(nullptr) != DataStatus::kError;
+}
+
 ReadStatus LibarchiveReader::next(EntryInfo &entry)
 {
+    if (!skipRestOfData()) {
+        dataPending_ = false;
+        return ReadStatus::kError;
+    }
     struct archive_entry *e = nullptr;
     const int r = archive_read_next_header(a_, &e);
     if (r == ARCHIVE_EOF)
         return ReadStatus::kEnd;
+    if (r < ARCHIVE_WARN && stream_.stopped()) {
+        setStoppedByCaller();
+        setError("Cancelled.", true);
+        return ReadStatus::kError;
+    }
     if (r < ARCHIVE_WARN || !e) {
         const char *text = archive_error_string(a_);
         const std::string reason = text ? text : "damaged header";
@@ -301,15 +375,29 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
         return ReadStatus::kError;
     }
     fillEntry(e, entry);
+    dataPending_ = true;
     return ReadStatus::kOk;
 }
 
 DataStatus LibarchiveReader::readData(const DataSink &sink)
 {
+    DataStatus status = pushEntryData(sink);
+    if (status == DataStatus::kStopped && overBudget_) {
+        setError(kUnwrittenBudgetError, true);
+        status = DataStatus::kError;
+    }
+    dataPending_ = status == DataStatus::kStopped;
+    return status;
+}
+
+DataStatus LibarchiveReader::pushEntryData(const DataSink &sink)
+{
     static const char zeros[4096] = {};
     std::int64_t written = 0;
     uLong crc = crc32(0, nullptr, 0);
     const auto push = [&](const char *data, std::size_t size) {
+        if (!sink && !spendUnwritten(size))
+            return false;
         if (expectedCrc_)
             crc = crc32(crc, reinterpret_cast<const Bytef *>(data), static_cast<uInt>(size));
         return !sink || sink(data, size);
@@ -325,6 +413,10 @@ DataStatus LibarchiveReader::readData(const DataSink &sink)
                 return DataStatus::kError;
             }
             return DataStatus::kComplete;
+        }
+        if (r != ARCHIVE_OK && stream_.stopped()) {
+            setStoppedByCaller();
+            return DataStatus::kStopped;
         }
         if (r != ARCHIVE_OK) {
             // A warning here is a CRC mismatch: never a success.

@@ -47,7 +47,10 @@ EntryInfo Describe(const arj::ArjEntry &e)
 
 class ArjArchiveReader final : public ArchiveReader {
 public:
-    explicit ArjArchiveReader(std::unique_ptr<arj::ArjReader> reader) : reader_(std::move(reader)) {}
+    ArjArchiveReader(std::unique_ptr<arj::ArjReader> reader, std::uint64_t unwrittenBudget)
+        : reader_(std::move(reader)), unwrittenLeft_(unwrittenBudget)
+    {
+    }
 
     ReadStatus next(EntryInfo &entry) override
     {
@@ -62,10 +65,19 @@ public:
     {
         if (!current_ || !current_->hasData())
             return DataStatus::kComplete;
+        bool overBudget = false;
         try {
             const bool complete = reader_->extract(*current_, [&](const char *data, std::size_t size) {
-                return !sink || sink(data, size);
+                if (sink)
+                    return sink(data, size);
+                overBudget = size > unwrittenLeft_;
+                unwrittenLeft_ -= overBudget ? 0 : size;
+                return !overBudget;
             });
+            if (overBudget) {
+                setError(kUnwrittenBudgetError, true);
+                return DataStatus::kError;
+            }
             return complete ? DataStatus::kComplete : DataStatus::kStopped;
         } catch (const arj::ArjError &e) {
             const bool fatal = e.code() == arj::ArjErrorCode::kIo || e.code() == arj::ArjErrorCode::kTruncated;
@@ -80,11 +92,12 @@ private:
     std::unique_ptr<arj::ArjReader> reader_;
     std::size_t index_ = 0;
     const arj::ArjEntry *current_ = nullptr;
+    std::uint64_t unwrittenLeft_;  // what checking may still decompress
 };
 
 }  // namespace
 
-OpenResult OpenArjArchiveReader(const std::string &path, const OpenOptions &)
+OpenResult OpenArjArchiveReader(const std::string &path, const OpenOptions &options)
 {
     OpenResult result;
     try {
@@ -97,7 +110,8 @@ OpenResult OpenArjArchiveReader(const std::string &path, const OpenOptions &)
             }
             offset = *found;
         }
-        result.reader = std::make_unique<ArjArchiveReader>(std::make_unique<arj::ArjReader>(path, offset));
+        result.reader = std::make_unique<ArjArchiveReader>(std::make_unique<arj::ArjReader>(path, offset),
+                                                           options.unwrittenBudget);
     } catch (const std::exception &e) {
         result.error = e.what();
     }

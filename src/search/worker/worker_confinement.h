@@ -1,0 +1,30 @@
+#pragma once
+// What a worker process does to itself before it touches an archive: no new
+// privileges, a system-call filter (no network, no new programs, no
+// tracing), and a Landlock domain that allows writing only below its own
+// work folder. Each layer is used when the kernel offers it; the report says
+// which are in force.
+
+#include <string>
+#include <vector>
+
+namespace zr::search::worker {
+
+struct ConfinementReport {
+    bool noNewPrivileges = false;
+    bool syscallFilter = false;
+    int landlockAbi = 0;  // 0: not available
+    bool writesConfined = false;
+    bool networkConfined = false;
+    bool signalsConfined = false;
+    std::vector<std::string> notes;  // why a layer is missing
+
+    std::string Text() const;  // one line for logs and the documentation test
+};
+
+// Applies every layer available. Reads stay open everywhere (libraries,
+// locale and code page tables are loaded on demand); writes, links, device
+// and FIFO creation are refused outside `writableFolder`.
+ConfinementReport ConfineWorker(const std::string &writableFolder);
+
+}  // namespace zr::search::worker

@@ -1,0 +1,249 @@
+#include "search/worker/worker_pool.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <poll.h>
+#include <system_error>
+
+namespace zr::search::worker {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The caller's part of a worker message: the job id taken off the numbers.
+Message WithoutId(Message m)
+{
+    if (!m.numbers.empty())
+        m.numbers.erase(m.numbers.begin());
+    return m;
+}
+
+}  // namespace
+
+std::string StallReason(int seconds) { return std::to_string(seconds) + " 秒間処理が進みませんでした"; }
+
+std::string MemoryReason(std::uint64_t bytes)
+{
+    return "メモリ使用量が上限 (" + std::to_string(bytes >> 20) + " MB) を超えました";
+}
+
+struct WorkerPool::Slot {
+    int number = 0;
+    std::string folder;
+    std::unique_ptr<WorkerProcess> process;
+    int job = -1;  // the job it runs, -1 when idle
+    std::int64_t id = 0;
+    Clock::time_point lastProgress;
+    Clock::time_point stopSentAt;
+    ProcessCounters counters;
+    bool stopSent = false;
+};
+
+struct WorkerPool::JobState {
+    bool started = false;
+    bool ended = false;
+    std::vector<Message> events;
+    JobEnd end;
+    std::optional<WorkerRunError> failure;
+};
+
+WorkerPool::WorkerPool(WorkerPoolOptions options) : options_(std::move(options))
+{
+    const int count = std::max(1, options_.workers);
+    for (int i = 0; i < count; ++i) {
+        auto slot = std::make_unique<Slot>();
+        slot->number = i;
+        slot->folder = options_.workRoot + "/worker" + std::to_string(i);
+        slots_.push_back(std::move(slot));
+    }
+}
+
+WorkerPool::~WorkerPool()
+{
+    for (auto &slot : slots_) {
+        slot->process.reset();  // killed and reaped
+        std::error_code ec;
+        std::filesystem::remove_all(slot->folder, ec);
+    }
+}
+
+void WorkerPool::StartWorker(Slot &slot)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(slot.folder, ec);  // nothing a dead predecessor left
+    std::filesystem::create_directories(slot.folder, ec);
+    if (ec)
+        throw std::runtime_error("作業フォルダが作成できません。フォルダ名 = " + slot.folder);
+    WorkerLaunch launch;
+    launch.program = options_.program;
+    launch.arguments = options_.arguments;
+    launch.workFolder = slot.folder;
+    launch.fileSizeLimit = options_.limits.storedFileBytes;
+#if !defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer reserves terabytes of address space up front;
+    // under it the resident-memory watch alone guards the memory.
+    launch.addressSpaceLimit = options_.limits.memoryBytes;
+#endif
+    slot.process = std::make_unique<WorkerProcess>(launch);
+    ++started_;
+    slot.process->Send({MessageType::kSetup, options_.setup, {}});
+}
+
+void WorkerPool::Dispatch(Slot &slot, int job, const std::vector<std::string> &texts,
+                          std::vector<JobState> &state)
+{
+    if (!slot.process)
+        StartWorker(slot);
+    slot.job = job;
+    slot.id = nextId_++;
+    slot.stopSent = false;
+    slot.lastProgress = Clock::now();
+    slot.counters = ReadProcessCounters(slot.process->Pid()).value_or(ProcessCounters{});
+    state[job].started = true;
+    slot.process->Send({MessageType::kJob, texts, {slot.id}});
+}
+
+void WorkerPool::RetireWorker(Slot &slot)
+{
+    if (slot.process) {
+        slot.process->Kill();
+        slot.process->Reap();
+        slot.process.reset();
+    }
+}
+
+void WorkerPool::EndJob(Slot &slot, std::vector<JobState> &state, JobEndKind kind, const std::string &reason)
+{
+    JobState &job = state[slot.job];
+    job.ended = true;
+    job.end.kind = kind;
+    job.end.reason = reason;
+    if (kind == JobEndKind::kFailed)
+        job.events.clear();  // an archive is searched whole or skipped whole
+    slot.job = -1;
+}
+
+// Takes every whole message the worker has sent; a worker that ended or
+// broke its stream is retired and its job ends as failed (or stopped).
+void WorkerPool::Drain(Slot &slot, std::vector<JobState> &state)
+{
+    const bool open = slot.process->ReadAvailable();
+    while (auto message = slot.process->NextEvent()) {
+        slot.lastProgress = Clock::now();
+        if (message->type == MessageType::kReady) {
+            confinement_ = message->texts.empty() ? std::string() : message->texts[0];
+            continue;
+        }
+        if (slot.job < 0 || message->numbers.empty() || message->numbers[0] != slot.id)
+            continue;  // late words of a job already ended
+        JobState &job = state[slot.job];
+        if (message->type == MessageType::kEvent) {
+            job.events.push_back(WithoutId(std::move(*message)));
+        } else if (message->type == MessageType::kDone) {
+            job.end.done = WithoutId(std::move(*message));
+            EndJob(slot, state, slot.stopSent ? JobEndKind::kStopped : JobEndKind::kDone, {});
+        } else if (message->type == MessageType::kFailure) {
+            const Message m = WithoutId(std::move(*message));
+            job.failure.emplace(m.texts.empty() ? std::string("error") : m.texts[0], m.numbers);
+            EndJob(slot, state, JobEndKind::kDone, {});
+        }
+    }
+    if (open && !slot.process->StreamBroken())
+        return;
+    if (slot.process->StreamBroken())
+        slot.process->Kill();
+    const std::string how = slot.process->Reap();
+    slot.process.reset();
+    if (slot.job >= 0)
+        EndJob(slot, state, slot.stopSent ? JobEndKind::kStopped : JobEndKind::kFailed,
+               how.empty() ? std::string("作業プロセスが途中で終了しました") : how);
+}
+
+void WorkerPool::Watch(Slot &slot, std::vector<JobState> &state, bool stopping)
+{
+    if (slot.job < 0 || !slot.process)
+        return;
+    const Clock::time_point now = Clock::now();
+    if (const auto c = ReadProcessCounters(slot.process->Pid())) {
+        if (c->bytesRead != slot.counters.bytesRead || c->bytesWritten != slot.counters.bytesWritten)
+            slot.lastProgress = now;
+        slot.counters = *c;
+        if (c->residentBytes > options_.limits.memoryBytes) {
+            RetireWorker(slot);
+            EndJob(slot, state, JobEndKind::kFailed, MemoryReason(options_.limits.memoryBytes));
+            return;
+        }
+    }
+    if (stopping) {
+        if (now - slot.stopSentAt > options_.stopGrace) {
+            RetireWorker(slot);
+            EndJob(slot, state, JobEndKind::kStopped, {});
+        }
+        return;
+    }
+    if (now - slot.lastProgress > std::chrono::seconds(options_.limits.stallSeconds)) {
+        RetireWorker(slot);
+        EndJob(slot, state, JobEndKind::kFailed, StallReason(options_.limits.stallSeconds));
+    }
+}
+
+void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvents &events,
+                     std::stop_token stop)
+{
+    std::vector<JobState> state(jobs.size());
+    std::size_t nextJob = 0, nextDelivery = 0;
+    bool stopping = false;
+    for (;;) {
+        if (!stopping && stop.stop_requested()) {
+            stopping = true;
+            for (auto &slot : slots_)
+                if (slot->job >= 0 && slot->process) {
+                    slot->stopSent = true;
+                    slot->stopSentAt = Clock::now();
+                    slot->process->Send({MessageType::kStop, {}, {slot->id}});
+                }
+        }
+        for (auto &slot : slots_)
+            if (!stopping && slot->job < 0 && nextJob < jobs.size()) {
+                Dispatch(*slot, static_cast<int>(nextJob), jobs[nextJob], state);
+                ++nextJob;
+            }
+        // Deliver in job order whatever has ended.
+        while (nextDelivery < jobs.size() && state[nextDelivery].ended) {
+            JobState &job = state[nextDelivery];
+            for (const auto &e : job.events)
+                events.OnEvent(static_cast<int>(nextDelivery), e);
+            job.events.clear();
+            if (job.failure) {
+                for (auto &slot : slots_)
+                    if (slot->job >= 0) {
+                        RetireWorker(*slot);
+                        slot->job = -1;
+                    }
+                throw *job.failure;
+            }
+            events.OnEnd(static_cast<int>(nextDelivery), job.end);
+            ++nextDelivery;
+        }
+        const bool busy =
+            std::any_of(slots_.begin(), slots_.end(), [](const auto &s) { return s->job >= 0; });
+        if (!busy && (nextJob == jobs.size() || stopping))
+            return;
+        std::vector<pollfd> fds;
+        std::vector<Slot *> polled;
+        for (auto &slot : slots_)
+            if (slot->job >= 0 && slot->process) {
+                fds.push_back({slot->process->EventFd(), POLLIN, 0});
+                polled.push_back(slot.get());
+            }
+        ::poll(fds.data(), fds.size(), static_cast<int>(options_.pollInterval.count()));
+        for (std::size_t i = 0; i < fds.size(); ++i)
+            if (fds[i].revents)
+                Drain(*polled[i], state);
+        for (auto &slot : slots_)
+            Watch(*slot, state, stopping);
+    }
+}
+
+}  // namespace zr::search::worker

@@ -1,0 +1,108 @@
+#pragma once
+// A pool of worker processes that runs a list of jobs (one archive each) at
+// most `workers` at a time and hands their events to the caller in job order.
+//
+// A job's events are held until the job ends, then delivered together: a job
+// whose worker dies (signal, broken stream), stalls (no bytes read or written
+// and no message for the stall time) or outgrows its memory is reported as
+// failed and its events are dropped, so an archive is either searched whole
+// or skipped whole. A stop keeps what the stopped jobs found. A dead worker
+// is replaced by a fresh process for the next job.
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "search/worker/worker_limits.h"
+#include "search/worker/worker_message.h"
+#include "search/worker/worker_process.h"
+
+namespace zr::search::worker {
+
+struct WorkerPoolOptions {
+    std::string program;                 // the worker executable
+    std::vector<std::string> arguments;  // passed to every worker
+    std::vector<std::string> setup;      // the kSetup texts every worker receives first
+    std::string workRoot;                // each worker gets its own folder below it
+    int workers = 1;
+    WorkerLimits limits;
+    std::chrono::milliseconds stopGrace{3000};  // how long a stopped job may take to finish
+    std::chrono::milliseconds pollInterval{200};
+};
+
+enum class JobEndKind {
+    kDone,     // the worker finished the job; `done` holds its outcome
+    kFailed,   // the worker died, stalled or outgrew its memory; `reason` says which
+    kStopped,  // the run was stopped during the job
+};
+
+struct JobEnd {
+    JobEndKind kind = JobEndKind::kDone;
+    Message done;
+    std::string reason;
+};
+
+class JobEvents {
+public:
+    virtual ~JobEvents() = default;
+    // kEvent messages of a job, in order; never for a failed job.
+    virtual void OnEvent(int job, const Message &event) = 0;
+    virtual void OnEnd(int job, const JobEnd &end) = 0;
+};
+
+// A worker reported an error that ends the whole run (kFailure).
+class WorkerRunError : public std::runtime_error {
+public:
+    WorkerRunError(const std::string &text, std::vector<std::int64_t> numbers)
+        : std::runtime_error(text), numbers_(std::move(numbers))
+    {
+    }
+    const std::vector<std::int64_t> &Numbers() const { return numbers_; }
+
+private:
+    std::vector<std::int64_t> numbers_;
+};
+
+// The failure texts, for the caller's skip reasons.
+std::string StallReason(int seconds);
+std::string MemoryReason(std::uint64_t bytes);
+
+class WorkerPool {
+public:
+    explicit WorkerPool(WorkerPoolOptions options);
+    ~WorkerPool();  // ends and reaps every worker, removes their folders
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+
+    // Runs `jobs` (each a list of texts) and returns when every started job
+    // has ended and been delivered. After a stop, jobs not yet started are
+    // not run. Throws WorkerRunError after delivering the jobs before the
+    // one that reported it.
+    void Run(const std::vector<std::vector<std::string>> &jobs, JobEvents &events, std::stop_token stop = {});
+
+    // What the last started worker reported of its confinement.
+    const std::string &Confinement() const { return confinement_; }
+    int WorkersStarted() const { return started_; }
+
+private:
+    struct Slot;
+    struct JobState;
+
+    void StartWorker(Slot &slot);
+    void Dispatch(Slot &slot, int job, const std::vector<std::string> &texts, std::vector<JobState> &state);
+    void Drain(Slot &slot, std::vector<JobState> &state);
+    void EndJob(Slot &slot, std::vector<JobState> &state, JobEndKind kind, const std::string &reason);
+    void Watch(Slot &slot, std::vector<JobState> &state, bool stopping);
+    void RetireWorker(Slot &slot);
+
+    WorkerPoolOptions options_;
+    std::vector<std::unique_ptr<Slot>> slots_;
+    std::string confinement_;
+    int started_ = 0;
+    std::int64_t nextId_ = 1;
+};
+
+}  // namespace zr::search::worker

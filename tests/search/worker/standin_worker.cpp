@@ -1,0 +1,179 @@
+// A worker program for the pool tests. Each job is a file path; what the
+// job does depends on the file's name, so a test folder decides which jobs
+// crash, hang, allocate without end or try to break out:
+//   abort*  calls abort()          segv*   dereferences null
+//   loop*   spins without reading  alloc*  allocates and touches memory for ever
+//   fail*   reports a run-ending error
+//   slow*   reads its file again and again until stopped
+//   escape* tries to write outside its folder, open a network socket, start a program
+//   fds*    reports its open descriptors
+//   big*    writes a file of 4 MiB into its folder and reports how much got written
+//   anything else: one event per line holding the setup's word, outcome = count
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "search/worker/worker_main.h"
+
+namespace {
+
+using zr::search::worker::JobContext;
+
+bool Starts(const std::string &name, const char *prefix) { return name.rfind(prefix, 0) == 0; }
+
+std::string ErrnoOf(int result)
+{
+    return result < 0 ? std::string(std::strerror(errno)) : std::string("allowed");
+}
+
+class StandIn final : public zr::search::worker::JobHandler {
+public:
+    void Setup(const std::vector<std::string> &setup) override { word_ = setup.empty() ? "" : setup[0]; }
+
+    void Run(const std::vector<std::string> &job, JobContext &context, std::stop_token stop) override
+    {
+        const std::string path = job.at(0);
+        const std::string name = path.substr(path.rfind('/') + 1);
+        if (Starts(name, "abort"))
+            std::abort();
+        if (Starts(name, "segv"))
+            std::raise(SIGSEGV);
+        if (Starts(name, "loop"))
+            for (;;)
+                asm volatile("" ::: "memory");  // spins without reading or writing
+        if (Starts(name, "alloc"))
+            Allocate();
+        if (Starts(name, "fail")) {
+            context.Fail("malformed pattern", {7});
+            return;
+        }
+        if (Starts(name, "slow"))
+            return Slow(path, context, stop);
+        if (Starts(name, "escape"))
+            return Escape(job.at(1), context);
+        if (Starts(name, "fds"))
+            return Descriptors(context);
+        if (Starts(name, "big"))
+            return WriteBig(context);
+        Grep(path, context);
+    }
+
+private:
+    [[noreturn]] static void Allocate()
+    {
+        std::vector<char *> kept;
+        for (;;) {
+            char *block = new char[1 << 20];
+            std::memset(block, 1, 1 << 20);
+            kept.push_back(block);
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(500));  // a pace the memory watch can follow
+        }
+    }
+
+    void Grep(const std::string &path, JobContext &context) const
+    {
+        std::ifstream in(path);
+        std::string line;
+        std::int64_t number = 0, hits = 0;
+        while (std::getline(in, line)) {
+            ++number;
+            if (!word_.empty() && line.find(word_) != std::string::npos) {
+                context.Emit(1, {path, line}, {number});
+                ++hits;
+            }
+        }
+        context.SetOutcome({}, {hits});
+    }
+
+    static void Slow(const std::string &path, JobContext &context, std::stop_token stop)
+    {
+        context.Emit(1, {path, "first"}, {1});
+        // A mark in its folder tells the test the job is under way.
+        ::close(::open((std::string(std::getenv("TMPDIR")) + "/slow-started").c_str(),
+                       O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+        while (!stop.stop_requested()) {
+            std::ifstream in(path);
+            std::string all((std::istreambuf_iterator<char>(in)), {});
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        context.SetOutcome({"stopped"}, {1});
+    }
+
+    static void Escape(const std::string &outside, JobContext &context)
+    {
+        const int fd = ::open(outside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        context.Emit(2, {"write outside", ErrnoOf(fd)});
+        if (fd >= 0)
+            ::close(fd);
+        const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        context.Emit(2, {"inet socket", ErrnoOf(sock)});
+        if (sock >= 0)
+            ::close(sock);
+        char *const argv[] = {const_cast<char *>("/bin/true"), nullptr};
+        context.Emit(2, {"execve", ErrnoOf(::execve("/bin/true", argv, environ))});
+        const pid_t child = ::fork();
+        if (child == 0)
+            _exit(0);
+        context.Emit(2, {"fork", ErrnoOf(child)});
+        const int symlinkResult =
+            ::symlink("/etc/passwd", (std::string(std::getenv("TMPDIR")) + "/link").c_str());
+        context.Emit(2, {"symlink", ErrnoOf(symlinkResult)});
+        const int fifo = ::mkfifo((std::string(std::getenv("TMPDIR")) + "/fifo").c_str(), 0600);
+        context.Emit(2, {"mkfifo", ErrnoOf(fifo)});
+        const int inside = ::open((std::string(std::getenv("TMPDIR")) + "/inside.txt").c_str(),
+                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        context.Emit(2, {"write inside", ErrnoOf(inside)});
+        if (inside >= 0)
+            ::close(inside);
+    }
+
+    static void Descriptors(JobContext &context)
+    {
+        std::vector<std::string> fds;
+        if (DIR *d = ::opendir("/proc/self/fd")) {
+            while (dirent *e = ::readdir(d))
+                if (e->d_name[0] != '.' && std::atoi(e->d_name) != ::dirfd(d))
+                    fds.emplace_back(e->d_name);
+            ::closedir(d);
+        }
+        context.SetOutcome(fds, {});
+    }
+
+    static void WriteBig(JobContext &context)
+    {
+        const std::string path = std::string(std::getenv("TMPDIR")) + "/big.bin";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        std::int64_t written = 0;
+        const std::vector<char> block(64 << 10, 'x');
+        for (int i = 0; i < 64 && fd >= 0; ++i) {
+            const ssize_t n = ::write(fd, block.data(), block.size());
+            if (n <= 0)
+                break;
+            written += n;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        context.SetOutcome({}, {written});
+    }
+
+    std::string word_;
+};
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    StandIn handler;
+    return zr::search::worker::RunWorker(handler, argc, argv);
+}

@@ -1,0 +1,188 @@
+// The pool with the stand-in worker: jobs that abort, crash, spin, allocate
+// without end or stop reporting cost their own job only; every other job's
+// events arrive whole and in job order, and workers are confined.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <thread>
+
+#include "search/worker/worker_confinement.h"
+#include "search/worker/worker_pool.h"
+#include "test_support/scratch_folder.h"
+
+namespace zr::search::worker {
+namespace {
+
+std::string StandInProgram()
+{
+    const char *bin = std::getenv("ZR_BIN_DIR");
+    return std::string(bin ? bin : ".") + "/zrworker_standin";
+}
+
+struct Recorder : JobEvents {
+    std::vector<std::pair<int, Message>> events;
+    std::vector<int> endOrder;
+    std::map<int, JobEnd> ends;
+
+    void OnEvent(int job, const Message &event) override { events.emplace_back(job, event); }
+    void OnEnd(int job, const JobEnd &end) override
+    {
+        endOrder.push_back(job);
+        ends[job] = end;
+    }
+    std::vector<std::string> LinesOf(int job) const
+    {
+        std::vector<std::string> lines;
+        for (const auto &[j, e] : events)
+            if (j == job)
+                lines.push_back(e.texts.at(1));
+        return lines;
+    }
+};
+
+class WorkerPoolTest : public ::testing::Test {
+protected:
+    WorkerPoolOptions Options(int workers = 1)
+    {
+        WorkerPoolOptions o;
+        o.program = StandInProgram();
+        o.setup = {"needle"};
+        o.workRoot = work.Path();
+        o.workers = workers;
+        o.limits.stallSeconds = 1;
+        o.limits.memoryBytes = std::uint64_t{256} << 20;
+        o.limits.storedFileBytes = std::uint64_t{1} << 20;
+        o.pollInterval = std::chrono::milliseconds(50);
+        return o;
+    }
+    std::vector<std::vector<std::string>> Jobs(const std::vector<std::string> &names)
+    {
+        std::vector<std::vector<std::string>> jobs;
+        for (const auto &n : names)
+            jobs.push_back(
+                {data.Write(n, "hay\nneedle in " + n + "\nhay\nneedle again\n"), data / "outside.txt"});
+        return jobs;
+    }
+
+    test::ScratchFolder data, work;
+};
+
+TEST_F(WorkerPoolTest, BadJobsFailAloneAndTheGoodOnesArriveWholeInOrder)
+{
+    WorkerPool pool(Options());
+    Recorder r;
+    const auto jobs =
+        Jobs({"good1.txt", "abort.txt", "good2.txt", "segv.txt", "loop.txt", "alloc.txt", "good3.txt"});
+    pool.Run(jobs, r);
+    EXPECT_EQ(r.endOrder, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    for (int good : {0, 2, 6}) {
+        EXPECT_EQ(r.ends[good].kind, JobEndKind::kDone) << good;
+        EXPECT_EQ(r.ends[good].done.numbers, std::vector<std::int64_t>{2}) << good;
+        EXPECT_EQ(r.LinesOf(good),
+                  (std::vector<std::string>{"needle in " + jobs[good][0].substr(data.Path().size() + 1),
+                                            "needle again"}));
+    }
+    for (int bad : {1, 3, 4, 5}) {
+        EXPECT_EQ(r.ends[bad].kind, JobEndKind::kFailed) << bad;
+        EXPECT_TRUE(r.LinesOf(bad).empty()) << bad;
+    }
+    EXPECT_NE(r.ends[1].reason.find("シグナル 6"), std::string::npos) << r.ends[1].reason;
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer turns a crash into exit code 1
+    EXPECT_NE(r.ends[3].reason.find("シグナル 11"), std::string::npos) << r.ends[3].reason;
+#endif
+    EXPECT_FALSE(r.ends[3].reason.empty());
+    EXPECT_EQ(r.ends[4].reason, StallReason(1));
+    EXPECT_FALSE(r.ends[5].reason.empty());
+    EXPECT_GE(pool.WorkersStarted(), 5);  // every failure cost a fresh worker
+}
+
+TEST_F(WorkerPoolTest, SeveralWorkersStillDeliverInJobOrder)
+{
+    WorkerPool pool(Options(3));
+    Recorder r;
+    std::vector<std::string> names;
+    for (int i = 0; i < 9; ++i)
+        names.push_back((i == 4 ? "abort" : "file") + std::to_string(i) + ".txt");
+    pool.Run(Jobs(names), r);
+    EXPECT_EQ(r.endOrder, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    int last = -1;
+    for (const auto &[job, e] : r.events) {
+        EXPECT_GE(job, last);
+        last = job;
+    }
+    EXPECT_EQ(r.events.size(), 16u);  // two lines from each of the eight good files
+    EXPECT_EQ(r.ends[4].kind, JobEndKind::kFailed);
+}
+
+TEST_F(WorkerPoolTest, ARunEndingErrorComesAfterTheJobsBeforeIt)
+{
+    WorkerPool pool(Options());
+    Recorder r;
+    try {
+        pool.Run(Jobs({"good.txt", "fail.txt", "after.txt"}), r);
+        FAIL() << "no error";
+    } catch (const WorkerRunError &e) {
+        EXPECT_STREQ(e.what(), "malformed pattern");
+        EXPECT_EQ(e.Numbers(), std::vector<std::int64_t>{7});
+    }
+    EXPECT_EQ(r.endOrder, std::vector<int>{0});
+    // The pool is usable again afterwards.
+    Recorder again;
+    pool.Run(Jobs({"good.txt"}), again);
+    EXPECT_EQ(again.ends[0].kind, JobEndKind::kDone);
+}
+
+TEST_F(WorkerPoolTest, AStopKeepsWhatTheStoppedJobFoundAndStartsNothingMore)
+{
+    WorkerPool pool(Options());
+    Recorder r;
+    std::stop_source stop;
+    // Stop once the slow job has begun, whenever that is.
+    std::jthread stopper([&](std::stop_token cancelled) {
+        while (!cancelled.stop_requested() && !std::filesystem::exists(work / "worker0/slow-started"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    pool.Run(Jobs({"good.txt", "slow.txt", "never.txt"}), r, stop.get_token());
+    EXPECT_EQ(r.endOrder, (std::vector<int>{0, 1}));
+    EXPECT_EQ(r.ends[1].kind, JobEndKind::kStopped);
+    EXPECT_EQ(r.LinesOf(1), std::vector<std::string>{"first"});
+}
+
+TEST_F(WorkerPoolTest, WorkersSeeOnlyTheirPipesAndWriteOnlyTheirFolderUpToTheFileLimit)
+{
+    WorkerPool pool(Options());
+    Recorder r;
+    pool.Run(Jobs({"fds.txt", "big.txt", "escape.txt"}), r);
+    EXPECT_EQ(r.ends[0].done.texts, (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(r.ends[1].done.numbers, std::vector<std::int64_t>{1 << 20});  // cut at the limit, not killed
+    std::map<std::string, std::string> attempts;
+    for (const auto &[job, e] : r.events)
+        if (job == 2)
+            attempts[e.texts.at(0)] = e.texts.at(1);
+    SCOPED_TRACE(pool.Confinement());
+    EXPECT_EQ(attempts["write inside"], "allowed");
+    EXPECT_NE(attempts["inet socket"], "allowed");
+    EXPECT_NE(attempts["execve"], "allowed");
+    EXPECT_NE(attempts["symlink"], "allowed");
+    EXPECT_NE(attempts["mkfifo"], "allowed");
+    if (pool.Confinement().find("writes confined") != std::string::npos) {
+        EXPECT_NE(attempts["write outside"], "allowed");
+        EXPECT_FALSE(std::filesystem::exists(data / "outside.txt"));
+    }
+    std::cout << "worker confinement: " << pool.Confinement() << "\n";
+}
+
+TEST(WorkerLimitsTest, TheStoredFileBudgetIsHalfTheFreeSpaceAtMostFourGiB)
+{
+    test::ScratchFolder folder;
+    const std::uint64_t budget = DefaultStoredFileBudget(folder.Path());
+    EXPECT_LE(budget, std::uint64_t{4} << 30);
+    EXPECT_GE(budget, std::uint64_t{1} << 20);
+    EXPECT_EQ(DefaultStoredFileBudget("/no/such/folder"), std::uint64_t{4} << 30);
+}
+
+}  // namespace
+}  // namespace zr::search::worker

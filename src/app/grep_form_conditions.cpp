@@ -130,6 +130,7 @@ search::SearchConditions TGrepForm::Conditions() const
     c.cab = options_->chbCab->isChecked();
     c.tar = options_->chbTar->isChecked();
     c.rar = options_->chbRar->isChecked();
+    c.sevenZip = options_->chbSevenZip->isChecked();
     c.sfx = options_->chbSfx->isChecked();
     return c;
 }
@@ -151,6 +152,7 @@ void TGrepForm::SetConditions(const search::SearchConditions &c)
     options_->chbCab->setChecked(c.cab);
     options_->chbTar->setChecked(c.tar);
     options_->chbRar->setChecked(c.rar);
+    options_->chbSevenZip->setChecked(c.sevenZip);
     options_->chbSfx->setChecked(c.sfx);
     options_->ApplyTypeSwitchRule();
     SetConditionsChanged(true);

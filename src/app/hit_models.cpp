@@ -235,7 +235,7 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
         if (column == 1)
             return record.LineNo > 0 ? QString::number(record.LineNo) : QString();
         if (column == 2)
-            return Q(search::DisplayLineText(record.LineText));
+            return Q(search::DisplayLineText(record));
     }
     if (role == Qt::TextAlignmentRole && column == 1)
         return int(Qt::AlignRight | Qt::AlignVCenter);

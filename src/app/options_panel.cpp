@@ -48,6 +48,7 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     chbCab = NewCheckBox("Cab書庫", false, frame);
     chbTar = NewCheckBox("Tar書庫", false, frame);
     chbRar = NewCheckBox("Rar書庫", false, frame);
+    chbSevenZip = NewCheckBox("7z書庫", false, frame);
     chbSfx = NewCheckBox("自己解凍書庫も検索する(&X)", false, frame);
     grid->addWidget(chbAlltype, 0, 0, 1, 2);
     grid->addWidget(chbLha, 1, 0);
@@ -56,7 +57,8 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     grid->addWidget(chbCab, 2, 1);
     grid->addWidget(chbTar, 3, 0);
     grid->addWidget(chbRar, 3, 1);
-    grid->addWidget(chbSfx, 4, 0, 1, 2);
+    grid->addWidget(chbSevenZip, 4, 0);
+    grid->addWidget(chbSfx, 5, 0, 1, 2);
     body->addWidget(frame);
     outer->addWidget(body_);
 
@@ -79,7 +81,7 @@ void TOptionsPanel::SetOpen(bool open)
 void TOptionsPanel::ApplyTypeSwitchRule()
 {
     const bool enabled = !chbAlltype->isChecked();
-    for (QCheckBox *box : {chbLha, chbZip, chbArj, chbCab, chbTar, chbRar})
+    for (QCheckBox *box : {chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip})
         box->setEnabled(enabled);
 }
 

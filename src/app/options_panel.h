@@ -34,6 +34,7 @@ public:
     QCheckBox *chbCab = nullptr;
     QCheckBox *chbTar = nullptr;
     QCheckBox *chbRar = nullptr;
+    QCheckBox *chbSevenZip = nullptr;
     QCheckBox *chbSfx = nullptr;
 
 signals:

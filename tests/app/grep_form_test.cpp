@@ -121,16 +121,20 @@ TEST_F(GrepFormTest, OptionsPanelFoldsAndTypeSwitchesFollowAllTypes)
     EXPECT_TRUE(options.chbSubDir->isVisible());
     EXPECT_TRUE(options.chbSubDir->isChecked());
     EXPECT_TRUE(options.chbSfx->isEnabled());
-    for (QCheckBox *box :
-         {options.chbLha, options.chbZip, options.chbArj, options.chbCab, options.chbTar, options.chbRar})
+    const auto typeSwitches = {options.chbLha, options.chbZip, options.chbArj,     options.chbCab,
+                               options.chbTar, options.chbRar, options.chbSevenZip};
+    for (QCheckBox *box : typeSwitches)
         EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(options.chbSevenZip->text(), "7z書庫");
 
     options.chbZip->setChecked(true);
     options.chbRar->setChecked(true);
+    options.chbSevenZip->setChecked(true);
     options.chbAlltype->click();
     EXPECT_FALSE(options.chbAlltype->isChecked());
-    EXPECT_TRUE(options.chbLha->isEnabled());
-    EXPECT_EQ(form->ArchiveNamePatternText(), "*.ZIP;*.RAR");
+    for (QCheckBox *box : typeSwitches)
+        EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(form->ArchiveNamePatternText(), "*.ZIP;*.RAR;*.7Z");
     options.chbAlltype->click();
     EXPECT_FALSE(options.chbZip->isEnabled());
     EXPECT_TRUE(options.chbZip->isChecked());  // the check marks stay
@@ -325,6 +329,29 @@ TEST_F(GrepFormTest, FolderAndArchiveButtonsFillTheConditions)
     EXPECT_EQ(form->HisName()->currentText(), "found.lzh");
     EXPECT_EQ(form->HisPath()->currentText().toStdString(), scratch / "pick");
     EXPECT_EQ(ReadSettingString("history\\Grep\\ArchiveFile", "0", ""), archive);
+}
+
+TEST_F(GrepFormTest, ConditionsRoundTripThroughTheBoxesEveryTypeSwitchOnItsOwn)
+{
+    auto form = ShownForm();
+    search::SearchConditions base;
+    base.searchText = "検索";
+    base.archiveName = "*.*";
+    base.folder = scratch.Path();
+    base.storedFiles = "*.txt";
+    base.subFolders = false;
+    base.allTypes = false;
+    bool search::SearchConditions::*switches[] = {
+        &search::SearchConditions::lha,      &search::SearchConditions::zip, &search::SearchConditions::arj,
+        &search::SearchConditions::cab,      &search::SearchConditions::tar, &search::SearchConditions::rar,
+        &search::SearchConditions::sevenZip, &search::SearchConditions::sfx};
+    for (auto flag : switches) {
+        search::SearchConditions c = base;
+        c.*flag = true;
+        form->SetConditions(c);
+        EXPECT_EQ(form->Conditions(), c);
+        EXPECT_TRUE(form->Options()->chbSevenZip->isEnabled());
+    }
 }
 
 TEST_F(GrepFormTest, WorkFolderIsMadeAtCreationAndRemovedWithEverythingAtDestroy)

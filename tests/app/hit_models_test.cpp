@@ -122,6 +122,23 @@ TEST(ResultListModel, LineTextsAreCp932AndACutCharacterDoesNotBreakThem)
     EXPECT_EQ(Text(model, 0, 2), "日本");
 }
 
+TEST(ResultListModel, GetaMarksShowTheCharactersOfTheConvertedFile)
+{
+    testing::App();
+    search::HitList hits;
+    // "a〓b" in CP932, where the mark stands for a character CP932 lacks.
+    THitRecord hit{"/a.zip", "utf8.txt", 2,
+                   std::string("a\x81\xac"
+                               "b",
+                               4)};
+    hit.Substitutes = {{1, "\xF0\x9F\x98\x80"}};
+    hits.Append(hit);
+    TResultListModel model;
+    model.ShowArchive(&hits, 0, true);
+    EXPECT_EQ(Text(model, 0, 2).toStdString(), "a\xF0\x9F\x98\x80"
+                                               "b");
+}
+
 TEST(ResultListModel, AHundredThousandHitsAreRowsWithoutPerItemObjects)
 {
     testing::App();

@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     zr::TGrepForm form;
-    form.resize(900, 600);
+    form.resize(1120, 680);
     form.show();
     Pump(300);
     form.Options()->SetOpen(true);

@@ -55,6 +55,10 @@ std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
 }
 
 void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
+    // The owner's stop flag is set before its callbacks run on the stopping
+    // thread; look at it directly so no line is reported after the stop.
+    if (stop_.stop_requested())
+        cancel_.request_stop();
     RE_LineInfo_t info = file.TakeLine();
     info.Substitutes = file.Source().TakeSubstitutions(file.LineStartOffset(), info.Line.size());
     lastEncoding_ = file.Source().Encoding();

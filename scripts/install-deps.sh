@@ -11,8 +11,10 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools
   # real windows and Japanese text on screen
   fonts-noto-cjk xvfb xauth
+  # fuzzing harnesses (clang with libFuzzer)
+  clang libclang-rt-14-dev
   # archivers that made the committed fixtures
-  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip
+  zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip xz-utils zstd lz4 lzip
 )
 
 missing=()

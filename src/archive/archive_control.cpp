@@ -29,10 +29,16 @@ std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx) {
             if (tarType == tttTARGZ || tarType == tttGZ) return ".tgz";
             if (tarType == tttTARZ || tarType == tttZ) return ".z";
             if (tarType == tttTARBZ2 || tarType == tttBZ2) return ".bz2";
+            if (tarType == tttTARXZ || tarType == tttXZ) return ".txz";
+            if (tarType == tttTARZSTD || tarType == tttZSTD) return ".tzst";
+            if (tarType == tttTARLZ4 || tarType == tttLZ4) return ".lz4";
+            if (tarType == tttTARLZIP || tarType == tttLZIP) return ".tlz";
+            if (tarType == tttTARLZMA || tarType == tttLZMA) return ".lzma";
             return ".tar";
         case atArj: return ".arj";
         case atRar: return ".rar";
         case atZip: return ".zip";
+        case at7z: return ".7z";
         case atNone: break;
     }
     return {};
@@ -45,20 +51,32 @@ std::string LogText(std::string_view log) { return std::string(log.substr(0, log
 void TArchiveControl::SetApplicationWindow(WindowHandle window) { ApplicationWindowSlot() = window; }
 WindowHandle TArchiveControl::ApplicationWindow() { return ApplicationWindowSlot(); }
 
-TArchiveControl::TArchiveControl()
+TArchiveControl::TArchiveControl(TControlSurface surface)
     : lhaOptions_(std::make_unique<TLhaOptions>(this)),
       cabOptions_(std::make_unique<TCabOptions>(this)),
       tarOptions_(std::make_unique<TTarOptions>(this)),
       arjOptions_(std::make_unique<TArjOptions>(this)),
       rarOptions_(std::make_unique<TRarOptions>(this)),
       zipOptions_(std::make_unique<TZipOptions>(this)),
+      sevenZipOptions_(std::make_unique<TSevenZipOptions>(this)),
       individuals_(this),
       items_(this),
-      watcher_(std::make_unique<TArchiveWatcher>([this] { DoNotification(); })) {}
+      surface_(surface) {
+    if (surface_ == TControlSurface::Window)
+        watcher_ = std::make_unique<TArchiveWatcher>([this] { DoNotification(); });
+}
 
 TArchiveControl::~TArchiveControl() {
     if (progressInstalled_) RemoveProgress();
-    watcher_->Stop();
+    StopWatcher();
+}
+
+void TArchiveControl::PointWatcherAt(const std::string &file) {
+    if (watcher_) watcher_->PointAt(file);
+}
+
+void TArchiveControl::StopWatcher() {
+    if (watcher_) watcher_->Stop();
 }
 
 // ---- properties
@@ -89,6 +107,9 @@ void TArchiveControl::SetTarOptions(const TTarOptions *options) { if (options) t
 void TArchiveControl::SetArjOptions(const TArjOptions *options) { if (options) arjOptions_->Assign(*options); }
 void TArchiveControl::SetRarOptions(const TRarOptions *options) { if (options) rarOptions_->Assign(*options); }
 void TArchiveControl::SetZipOptions(const TZipOptions *options) { if (options) zipOptions_->Assign(*options); }
+void TArchiveControl::SetSevenZipOptions(const TSevenZipOptions *options) {
+    if (options) sevenZipOptions_->Assign(*options);
+}
 
 TArchiveOptions *TArchiveControl::OptionsFor(TArchiveType type) {
     switch (type) {
@@ -98,6 +119,7 @@ TArchiveOptions *TArchiveControl::OptionsFor(TArchiveType type) {
         case atArj: return arjOptions_.get();
         case atRar: return rarOptions_.get();
         case atZip: return zipOptions_.get();
+        case at7z: return sevenZipOptions_.get();
         case atNone: break;
     }
     return nullptr;
@@ -129,7 +151,7 @@ void TArchiveControl::SetArchiveFile(const std::string &name) {
         tarType_ = tttNONE;
         isSfx_ = false;
         DoChange();
-        watcher_->PointAt({});
+        PointWatcherAt({});
         return;
     }
     if (FileExistsQuiet(name) && !IsEmptyFile(name))
@@ -163,12 +185,12 @@ void TArchiveControl::AssignExisting(const std::string &name) {
     }
     archiveFile_ = name;
     if (automatic_) ListFiles("*.*");
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType type) {
     if (UpperExtension(name) != ".EXE") return 0;
-    ScopedBusyCursor cursor;
+    ScopedBusyCursor cursor(surface_ == TControlSurface::Window);
     int code = 0;
     switch (type) {
         case atLha: {
@@ -187,7 +209,8 @@ int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType typ
         }
         case atCab:
         case atRar:
-        case atZip: code = 1; break;
+        case atZip:
+        case at7z: code = 1; break;
         case atTar:
         case atNone: code = 0; break;
     }
@@ -218,7 +241,7 @@ void TArchiveControl::AssignNew(const std::string &name) {
     std::string newName = name;
     TArchiveType type = TypeFromExtension(name);
     const std::string extension = UpperExtension(name);
-    if (extension == ".ARJ" || extension == ".RAR") {
+    if (extension == ".ARJ" || extension == ".RAR" || extension == ".7Z") {
         // These formats are only read, never created.
         DoInvalid(name);
         return;
@@ -232,7 +255,7 @@ void TArchiveControl::AssignNew(const std::string &name) {
     archiveType_ = type;
     tarType_ = tttNONE;
     DoChange();
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 // ---- listing
@@ -242,7 +265,7 @@ void TArchiveControl::ListFiles(const std::string &mask) {
         ClearLists();
         return;
     }
-    watcher_->Stop();
+    StopWatcher();
     const QFileInfo info(QString::fromStdString(archiveFile_));
     archiveSize_ = static_cast<std::uint64_t>(info.size());
     archiveDate_ = info.lastModified();
@@ -253,13 +276,13 @@ void TArchiveControl::ListFiles(const std::string &mask) {
     }
     RebuildFolderList();
     RebuildItemList();
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 void TArchiveControl::ListEntries(const std::string &archiveName, const std::string &mask) {
     TArchiverBinding *binding = BindingFor(archiveType_);
     if (!binding) return;
-    const bool busyCursor = archiveType_ != atLha && archiveType_ != atArj;
+    const bool busyCursor = surface_ == TControlSurface::Window && archiveType_ != atLha && archiveType_ != atArj;
     std::unique_ptr<ScopedBusyCursor> cursor;
     if (busyCursor) cursor = std::make_unique<ScopedBusyCursor>();
 

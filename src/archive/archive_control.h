@@ -40,11 +40,16 @@ using TNotifyEvent = std::function<void(TArchiveControl *sender)>;
 // The text at the start of a log buffer (up to its first NUL).
 std::string LogText(std::string_view log);
 
+// A window's control shows the busy cursor and watches its archive through
+// the owner thread's event loop. A plain control does neither, so it can work
+// on any thread and in programs without a window.
+enum class TControlSurface { Window, Plain };
+
 class TArchiveControl : public TArchiveOptionsOwner {
 public:
     static constexpr std::uint32_t kDefaultBufferSize = 32128;
 
-    TArchiveControl();
+    explicit TArchiveControl(TControlSurface surface = TControlSurface::Window);
     ~TArchiveControl() override;
     TArchiveControl(const TArchiveControl &) = delete;
     TArchiveControl &operator=(const TArchiveControl &) = delete;
@@ -84,6 +89,7 @@ public:
     TArjOptions &ArjOptions() { return *arjOptions_; }
     TRarOptions &RarOptions() { return *rarOptions_; }
     TZipOptions &ZipOptions() { return *zipOptions_; }
+    TSevenZipOptions &SevenZipOptions() { return *sevenZipOptions_; }
     // Setters copy the given object's values; null is ignored.
     void SetLhaOptions(const TLhaOptions *options);
     void SetCabOptions(const TCabOptions *options);
@@ -91,6 +97,7 @@ public:
     void SetArjOptions(const TArjOptions *options);
     void SetRarOptions(const TRarOptions *options);
     void SetZipOptions(const TZipOptions *options);
+    void SetSevenZipOptions(const TSevenZipOptions *options);
     // The option object of a type; null for atNone.
     TArchiveOptions *OptionsFor(TArchiveType type);
 
@@ -134,7 +141,8 @@ public:
     TNotifyEvent OnChange;
     TNotifyEvent OnNotification;
 
-    // The watcher (tests shorten its quiet interval).
+    TControlSurface Surface() const { return surface_; }
+    // The watcher of a window's control (tests shorten its quiet interval).
     TArchiveWatcher &Watcher() { return *watcher_; }
 
     // Called by the owner-window callback of the libraries.
@@ -160,6 +168,8 @@ private:
     };
 
     void ClearLists();
+    void PointWatcherAt(const std::string &file);
+    void StopWatcher();
     void AssignExisting(const std::string &name);
     void AssignNew(const std::string &name);
     int SelfExtractorCode(const std::string &name, TArchiveType type);
@@ -208,6 +218,7 @@ private:
     std::unique_ptr<TArjOptions> arjOptions_;
     std::unique_ptr<TRarOptions> rarOptions_;
     std::unique_ptr<TZipOptions> zipOptions_;
+    std::unique_ptr<TSevenZipOptions> sevenZipOptions_;
 
     TIndividualList individuals_;
     TArchiveList2 items_;
@@ -216,7 +227,8 @@ private:
     std::vector<char> logBuffer_;
     ProgressState progress_;
     bool progressInstalled_ = false;
-    std::unique_ptr<TArchiveWatcher> watcher_;
+    TControlSurface surface_;
+    std::unique_ptr<TArchiveWatcher> watcher_;  // null for a plain control
 };
 
 }  // namespace zr::archive

@@ -30,6 +30,7 @@ TArchiveType ProbeExecutable(const std::string &fileName) {
     if (Check(atTar, fileName)) return atTar;
     if (Check(atArj, fileName)) return atArj;
     if (Check(atRar, fileName)) return atRar;
+    if (Check(at7z, fileName)) return at7z;
     return atNone;
 }
 
@@ -49,10 +50,13 @@ TArchiveType TypeFromExtension(const std::string &fileName) {
     const std::string e = UpperExtension(fileName);
     if (e == ".LZH") return atLha;
     if (e == ".CAB") return atCab;
-    if (e == ".TAR" || e == ".TAZ" || e == ".GZ" || e == ".Z" || e == ".TGZ" || e == ".BZ2") return atTar;
+    for (const char *tar : {".TAR", ".TAZ", ".GZ", ".Z", ".TGZ", ".BZ2", ".XZ", ".TXZ", ".LZMA", ".ZST", ".TZST", ".LZ4",
+                            ".LZ", ".TLZ"})
+        if (e == tar) return atTar;
     if (e == ".ARJ") return atArj;
     if (e == ".RAR") return atRar;
     if (e == ".ZIP") return atZip;
+    if (e == ".7Z") return at7z;
     return atNone;
 }
 

@@ -14,7 +14,7 @@
 namespace zr::archive {
 namespace {
 
-constexpr std::size_t kTypeSlots = 7;
+constexpr std::size_t kTypeSlots = 8;
 
 // One current control per library type: the callback has no other way to
 // find the control whose command is running.
@@ -43,6 +43,7 @@ ArchiverProc CallbackFor(TArchiveType type) {
         case atArj: return &ArchiverCallback<atArj>;
         case atRar: return &ArchiverCallback<atRar>;
         case atZip: return &ArchiverCallback<atZip>;
+        case at7z: return &ArchiverCallback<at7z>;
         case atNone: break;
     }
     return nullptr;
@@ -129,7 +130,7 @@ void TArchiveControl::PrepareLogBuffer() { logBuffer_.assign(bufferSize_, '\0');
 
 void TArchiveControl::DoStart(int operation, const TArchiveStrings *files,
                               const std::vector<std::string> *plainNames) {
-    watcher_->Stop();
+    StopWatcher();
     if (silentMode_) {
         // The Tar library reports no progress: it runs with its own dialog.
         const bool compressNonLha = operation == aoCompress && archiveType_ != atLha;
@@ -153,7 +154,7 @@ void TArchiveControl::DoEnd(int operation, int resultCode) {
 
 void TArchiveControl::FinishOperation() {
     if (progressInstalled_) RemoveProgress();
-    watcher_->PointAt(archiveFile_);
+    PointWatcherAt(archiveFile_);
 }
 
 void TArchiveControl::DoLog(int resultCode) {

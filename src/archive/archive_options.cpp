@@ -48,6 +48,15 @@ const char *ZipPolicySwitch(TOverExtract policy) {
     return "";
 }
 
+// "-aon" (overwrite only with a newer stored file) is the library's own
+// addition to 7-Zip's switches; asking and renaming keep the existing file.
+const char *SevenZipPolicySwitch(TOverExtract policy) {
+    if (policy == oeNew) return "-aon";
+    if (policy == oeWrite) return "-aoa";
+    if (policy == oeSkip) return "-aos";
+    return "";
+}
+
 }  // namespace
 
 TArchiveOptions::TArchiveOptions(TArchiveOptionsOwner *owner) : owner_(owner) {
@@ -62,6 +71,16 @@ TCompressType CompressTypeForTarType(int tarType) {
         case tttZ: return ctZ;
         case tttTARBZ2:
         case tttBZ2: return ctBZip2;
+        case tttTARXZ:
+        case tttXZ: return ctXz;
+        case tttTARZSTD:
+        case tttZSTD: return ctZstd;
+        case tttTARLZ4:
+        case tttLZ4: return ctLz4;
+        case tttTARLZIP:
+        case tttLZIP: return ctLzip;
+        case tttTARLZMA:
+        case tttLZMA: return ctLzma;
         default: return ctTar;
     }
 }
@@ -232,6 +251,31 @@ std::string TZipOptions::GetCommand(int operation) const {
 
 bool TZipOptions::Assign(const TArchiveOptions &source) {
     const auto *s = SameClass<TZipOptions>(source);
+    if (!s) return false;
+    ExtractOptions = s->ExtractOptions;
+    EtcOptions = s->EtcOptions;
+    DetailReport = s->DetailReport;
+    return true;
+}
+
+// ---- 7z
+
+TSevenZipOptions::TSevenZipOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) {
+    ExtractOptions = {eoIncludeDir};
+}
+
+std::string TSevenZipOptions::GetCommand(int operation) const {
+    if (operation != aoExtract) return {};
+    TCommandLine cmd;
+    cmd.Add(ExtractOptions.Has(eoIncludeDir) ? "x" : "e");
+    cmd.Add(SevenZipPolicySwitch(Owner().OverExtract()));
+    if (Owner().SilentMode()) cmd.Add("-hide");
+    cmd.Add(EtcOptions);
+    return cmd.Text();
+}
+
+bool TSevenZipOptions::Assign(const TArchiveOptions &source) {
+    const auto *s = SameClass<TSevenZipOptions>(source);
     if (!s) return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;

@@ -109,6 +109,16 @@ public:
     bool DetailReport = false;
 };
 
+class TSevenZipOptions : public TArchiveOptions {
+public:
+    explicit TSevenZipOptions(TArchiveOptionsOwner *owner);
+    std::string GetCommand(int operation) const override;
+    bool Assign(const TArchiveOptions &source) override;
+    TArchiveType Type() const override { return at7z; }
+
+    bool DetailReport = false;
+};
+
 // Tar sub-type -> the compression it implies.
 TCompressType CompressTypeForTarType(int tarType);
 

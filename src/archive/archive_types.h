@@ -8,10 +8,18 @@
 
 namespace zr::archive {
 
-enum TArchiveType : std::uint8_t { atNone = 0, atLha = 1, atCab = 2, atTar = 3, atArj = 4, atRar = 5, atZip = 6 };
+// at7z comes after the designed types, which keep their numbers.
+enum TArchiveType : std::uint8_t {
+    atNone = 0, atLha = 1, atCab = 2, atTar = 3, atArj = 4, atRar = 5, atZip = 6, at7z = 7
+};
 
 // Tar sub-type as the Tar library's GetArchiveType reports it.
-enum TTarType : int { tttNONE = 0, tttTAR = 1, tttTARGZ = 2, tttTARZ = 3, tttGZ = 4, tttZ = 5, tttTARBZ2 = 6, tttBZ2 = 7 };
+// Codes from 8 on are the compressions beyond the designed ones.
+enum TTarType : int {
+    tttNONE = 0, tttTAR = 1, tttTARGZ = 2, tttTARZ = 3, tttGZ = 4, tttZ = 5, tttTARBZ2 = 6, tttBZ2 = 7,
+    tttTARXZ = 8, tttXZ = 9, tttTARZSTD = 10, tttZSTD = 11, tttTARLZ4 = 12, tttLZ4 = 13, tttTARLZIP = 14,
+    tttLZIP = 15, tttTARLZMA = 16, tttLZMA = 17
+};
 
 enum TOverExtract : int { oeConf = 0, oeNew = 1, oeWrite = 2, oeRename = 3, oeSkip = 4 };
 
@@ -25,7 +33,7 @@ constexpr int kSortKeyCount = 9;
 
 enum TLhaSfxType : int { stDosSfx, stWinSfx, stWinSfxM, stWinSfx32, stWinSfx32M, stLasa, stUnkown };
 
-enum TCompressType : int { ctTar, ctGZip, ctZ, ctBZip2 };
+enum TCompressType : int { ctTar, ctGZip, ctZ, ctBZip2, ctXz, ctZstd, ctLz4, ctLzip, ctLzma };
 
 // Operation code carried by OnStart and OnEnd.
 enum TArcOperation : int { aoCompress = 0, aoExtract = 1 };
@@ -50,7 +58,7 @@ private:
 // The set of archive types a control accepts (bit n = type n).
 class TSupportArchives {
 public:
-    static constexpr std::uint8_t kAll = 126;
+    static constexpr std::uint8_t kAll = 254;  // types 1-7
     constexpr TSupportArchives() = default;
     constexpr explicit TSupportArchives(std::uint8_t bits) : bits_(static_cast<std::uint8_t>(bits & kAll)) {}
     constexpr bool Has(TArchiveType t) const { return t != atNone && ((bits_ >> t) & 1u); }

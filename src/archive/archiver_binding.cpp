@@ -47,6 +47,7 @@ struct LibraryTable {
     TArchiverLibrary rar{"unrar32.dll", "unrar.dll"};
     TArchiverLibrary unzip{"Unzip32.dll"};
     TArchiverLibrary zip{"Zip32j.dll"};
+    TArchiverLibrary sevenZip{"7-zip32.dll"};
 
     TArchiverBinding lhaBinding{atLha, lha, "Unlha"};
     TArchiverBinding cabBinding{atCab, cab, "Cab"};
@@ -55,9 +56,10 @@ struct LibraryTable {
     TArchiverBinding rarBinding{atRar, rar, "Unrar"};
     TArchiverBinding unzipBinding{atZip, unzip, "UnZip"};
     TArchiverBinding zipBinding{atZip, zip, "Zip"};
+    TArchiverBinding sevenZipBinding{at7z, sevenZip, "SevenZip"};
 
     void FreeAll() {
-        for (TArchiverLibrary *library : {&lha, &cab, &tar, &arj, &rar, &unzip, &zip}) library->Free();
+        for (TArchiverLibrary *library : {&lha, &cab, &tar, &arj, &rar, &unzip, &zip, &sevenZip}) library->Free();
     }
 };
 
@@ -184,6 +186,7 @@ TArchiverBinding *BindingFor(TArchiveType type) {
         case atArj: return &t.arjBinding;
         case atRar: return &t.rarBinding;
         case atZip: return &t.unzipBinding;
+        case at7z: return &t.sevenZipBinding;
         case atNone: break;
     }
     return nullptr;

@@ -25,6 +25,8 @@ std::string &FolderOverride() {
 }  // namespace
 
 std::string SharedObjectName(std::string_view libraryFileName) {
+    // A '-' is unusual in a shared object's name: the 7z library ships as lib7z32.so.
+    if (LowerAscii(libraryFileName) == "7-zip32.dll") return "lib7z32.so";
     std::string_view base = libraryFileName;
     if (base.size() >= 4 && LowerAscii(base.substr(base.size() - 4)) == ".dll") base.remove_suffix(4);
     return "lib" + std::string(base) + ".so";

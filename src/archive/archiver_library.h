@@ -9,7 +9,7 @@
 
 namespace zr::archive {
 
-// "Unlha32.dll" -> "libUnlha32.so".
+// "Unlha32.dll" -> "libUnlha32.so"; "7-zip32.dll" -> "lib7z32.so".
 std::string SharedObjectName(std::string_view libraryFileName);
 
 // Folder searched before the standard search order: the folder set by

@@ -5,8 +5,8 @@
 
 namespace zr::archive {
 
-ScopedBusyCursor::ScopedBusyCursor() {
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+ScopedBusyCursor::ScopedBusyCursor(bool enabled) {
+    if (enabled && qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         active_ = true;
     }

@@ -5,7 +5,8 @@ namespace zr::archive {
 
 class ScopedBusyCursor {
 public:
-    ScopedBusyCursor();
+    // Does nothing when not enabled or without a GUI application.
+    explicit ScopedBusyCursor(bool enabled = true);
     ~ScopedBusyCursor();
     ScopedBusyCursor(const ScopedBusyCursor &) = delete;
     ScopedBusyCursor &operator=(const ScopedBusyCursor &) = delete;

@@ -1,7 +1,7 @@
 /*
  * The one calling scheme shared by ZuRivo and its archiver libraries
  * (libUnlha32.so, libcab32.so, libTar32.so, libUnarj32j.so, libunrar32.so,
- * libUnzip32.so, libZip32j.so).  Plain C so any caller can dlopen a library
+ * libUnzip32.so, libZip32j.so, lib7z32.so).  Plain C so any caller can dlopen a library
  * and look the exports up by name.  Strings are UTF-8, records little-endian.
  */
 #ifndef ZR_ARCHIVERS_ARCHIVER_API_H
@@ -75,6 +75,17 @@ typedef struct TExtractingInfoEx {
 #define ZR_TAR_TYPE_Z 5
 #define ZR_TAR_TYPE_TARBZ2 6
 #define ZR_TAR_TYPE_BZ2 7
+/* Compressions beyond the designed ones: a tar inside, or a single file. */
+#define ZR_TAR_TYPE_TARXZ 8
+#define ZR_TAR_TYPE_XZ 9
+#define ZR_TAR_TYPE_TARZSTD 10
+#define ZR_TAR_TYPE_ZSTD 11
+#define ZR_TAR_TYPE_TARLZ4 12
+#define ZR_TAR_TYPE_LZ4 13
+#define ZR_TAR_TYPE_TARLZIP 14
+#define ZR_TAR_TYPE_LZIP 15
+#define ZR_TAR_TYPE_TARLZMA 16
+#define ZR_TAR_TYPE_LZMA 17
 
 /* IsSFXFile results: what can be told from the executable's stub. */
 #define ZR_SFX_NONE 0      /* a plain archive */
@@ -118,6 +129,7 @@ typedef struct TExtractingInfoEx {
 #define ZR_ARC_E_DEST 0x800D          /* the destination folder does not exist and cannot be created */
 #define ZR_ARC_E_HANDLE 0x800E        /* unknown or closed archive handle */
 #define ZR_ARC_E_INTERNAL 0x800F      /* out of memory or an unexpected failure */
+#define ZR_ARC_E_TOO_LARGE 0x8010     /* an entry outgrew the process's file-size limit: it was skipped, the rest extracted */
 /* Links, devices and FIFOs are never created; they are logged as skipped
  * and do not make a command fail. */
 
@@ -164,6 +176,7 @@ ZR_ARC_DECLARE_READER(Tar)    /* libTar32.so */
 ZR_ARC_DECLARE_READER(Unarj)  /* libUnarj32j.so */
 ZR_ARC_DECLARE_READER(Unrar)  /* libunrar32.so (needs libunrar.so loadable) */
 ZR_ARC_DECLARE_READER(UnZip)  /* libUnzip32.so */
+ZR_ARC_DECLARE_READER(SevenZip) /* lib7z32.so */
 int TarGetArchiveType(const char *file);
 int ZipGetRunning(void);      /* libZip32j.so: writes nothing, so never busy */
 

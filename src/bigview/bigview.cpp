@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <qdrawutil.h>
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,7 @@ namespace zr {
 namespace {
 
 constexpr int kAutoScrollMs = 30;
+constexpr int kFrameMs = 16;
 
 std::string FirstChars(const std::string &text, int maxChars)
 {
@@ -31,14 +33,9 @@ std::string FirstChars(const std::string &text, int maxChars)
 }  // namespace
 
 TBigView::TBigView(QWidget *parent)
-    : QWidget(parent),
-      measurer_(font(), logicalDpiY()),
-      doc_(measurer_),
-      page_(doc_, measurer_),
-      vbar_(new QScrollBar(Qt::Vertical, this)),
-      hbar_(new QScrollBar(Qt::Horizontal, this)),
-      copyAction_(new QAction(QStringLiteral("コピー(&C)"), this)),
-      color_(palette().color(QPalette::Base))
+    : QWidget(parent), measurer_(font(), logicalDpiY()), doc_(measurer_), page_(doc_, measurer_),
+      vbar_(new QScrollBar(Qt::Vertical, this)), hbar_(new QScrollBar(Qt::Horizontal, this)),
+      copyAction_(new QAction(QStringLiteral("コピー(&C)"), this)), color_(palette().color(QPalette::Base))
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -50,11 +47,20 @@ TBigView::TBigView(QWidget *parent)
     connect(copyAction_, &QAction::triggered, this, [this] { CopySelection(); });
     connect(vbar_, &QScrollBar::actionTriggered, this, [this](int action) { OnVerticalAction(action); });
     connect(vbar_, &QScrollBar::valueChanged, this, [this](int value) {
-        SetTopLine(TBvScrollModel::TopForPosition(value, vbar_->maximum(), LineCount(), scOver_, visibleLines_));
+        SyncScrollBars();
+        SetTopLine(
+            TBvScrollModel::TopForPosition(value, vbar_->maximum(), LineCount(), scOver_, visibleLines_));
     });
     connect(hbar_, &QScrollBar::actionTriggered, this, [this](int action) { OnHorizontalAction(action); });
     connect(hbar_, &QScrollBar::valueChanged, this, [this](int value) { SetHorizontalOffset(value); });
     connect(&autoScroll_, &QTimer::timeout, this, [this] { AutoScrollTick(); });
+    frameTimer_.setSingleShot(true);
+    connect(&frameTimer_, &QTimer::timeout, this, [this] {
+        SyncScrollBars();
+        if (paintWaiting_)
+            update();
+        paintWaiting_ = false;
+    });
     autoScroll_.setInterval(kAutoScrollMs);
     connect(&caretBlink_, &QTimer::timeout, this, [this] {
         caretShown_ = !caretShown_;
@@ -171,7 +177,7 @@ int TBigView::AddLine(const std::string &text)
     const int firstRow = doc_.AddLine(text);
     WidenMaxChar(doc_.LongestRowBytes(firstRow));
     bottom_ = TBvScrollModel::BottomOf(top_, visibleLines_, LineCount());
-    UpdateScrollRanges();
+    SyncScrollBarsSoon();
     if (firstRow < top_ + visibleLines_)
         RedrawPage();
     return firstRow;
@@ -309,7 +315,7 @@ void TBigView::Relayout(bool fontChanged)
         maxChar_ = static_cast<int>(std::lrint(static_cast<double>(area.width()) / charWidth)) + 1;
     visibleLines_ = std::max(0, area.height() / measurer_.LineHeight());
     RewrapKeepingPositions(fontChanged);
-    page_.Resize(area.width(), visibleLines_);
+    page_.Resize(area.width(), visibleLines_, devicePixelRatioF());
     top_ = TBvScrollModel::ClampTop(top_, LineCount());
     bottom_ = TBvScrollModel::BottomOf(top_, visibleLines_, LineCount());
     UpdateScrollRanges();
@@ -344,8 +350,31 @@ void TBigView::RewrapKeepingPositions(bool fontChanged)
     end_ = collapsed ? anchor_ : doc_.ClampPos(doc_.ToDisplay(end));
 }
 
+// Setting a scroll bar repaints it, which costs as much as a line of text
+// when a run adds lines one by one: that waits for the next frame too.
+void TBigView::SyncScrollBarsSoon()
+{
+    scrollBarsStale_ = true;
+    StartFrameTimer();
+}
+
+void TBigView::SyncScrollBars()
+{
+    if (scrollBarsStale_)
+        UpdateScrollRanges();
+}
+
+void TBigView::StartFrameTimer()
+{
+    if (frameTimer_.isActive())
+        return;
+    const qint64 sinceLast = lastPaint_.isValid() ? lastPaint_.elapsed() : kFrameMs;
+    frameTimer_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - sinceLast)));
+}
+
 void TBigView::UpdateScrollRanges()
 {
+    scrollBarsStale_ = false;
     const QSignalBlocker blockV(vbar_);
     const QSignalBlocker blockH(hbar_);
     vbar_->setRange(0, TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_));
@@ -376,67 +405,102 @@ void TBigView::changeEvent(QEvent *event)
 
 TBvPageLook TBigView::PageLook() const
 {
-    return {color_, palette().color(QPalette::Text), font(), crMark_, top_, hOffset_ * measurer_.CharWidth(), anchor_,
-            end_};
+    return {color_, palette().color(QPalette::Text),  font(),  crMark_,
+            top_,   hOffset_ * measurer_.CharWidth(), anchor_, end_};
 }
 
+// The page is brought up to date only when it is about to be painted: a run
+// that adds and scrolls thousands of lines between two paints pays for one
+// page, not for thousands of pixel moves.
 void TBigView::RedrawPage()
 {
     if (suspendDrawing_ > 0)
         return;
-    page_.Redraw(PageLook());
+    pageStale_ = true;
+    pendingScroll_ = 0;
     PaintNow();
 }
 
+// Scrolls add up until the next paint, which moves the pixels once and draws
+// only the rows that came into view.
 void TBigView::ScrollPage(int rows)
 {
     if (suspendDrawing_ > 0)
         return;
-    page_.Scroll(rows, PageLook());
+    if (!pageStale_)
+        pendingScroll_ += rows;
     PaintNow();
+}
+
+// Painted at once unless PCanLimit lets paints queue up, and at most once a
+// frame either way: a run that adds a line and lets messages through for
+// every hit would otherwise spend its time painting what no one can see.
+bool TBigView::PaintsAtOnce() const
+{
+    return pendingPaints_ >= pCanLimit_ && !(lastPaint_.isValid() && lastPaint_.elapsed() < kFrameMs);
 }
 
 void TBigView::PaintNow()
 {
-    if (pendingPaints_ < pCanLimit_) {
-        ++pendingPaints_;
-        update();
-    } else {
+    if (PaintsAtOnce()) {
         repaint();
+        return;
     }
+    if (pendingPaints_ < pCanLimit_)
+        ++pendingPaints_;
+    paintWaiting_ = true;
+    StartFrameTimer();
 }
 
 void TBigView::paintEvent(QPaintEvent *)
 {
     pendingPaints_ = 0;
-    if (page_.Background() != color_)
+    paintWaiting_ = false;
+    lastPaint_.start();
+    if (page_.PixelRatio() != devicePixelRatioF()) {  // moved to a screen of another resolution
+        page_.Resize(TextArea().width(), visibleLines_, devicePixelRatioF());
+        pageStale_ = true;
+    }
+    if (pageStale_ || page_.Background() != color_)
         page_.Redraw(PageLook());
+    else if (pendingScroll_ != 0)
+        page_.Scroll(pendingScroll_, PageLook());
+    pageStale_ = false;
+    pendingScroll_ = 0;
     QPainter painter(this);
     const QRect area = TextArea();
     const int sunken = style_.Has(TBvStyleFlag::bvClientLow) ? TBvFrameRules::SunkenEdge : 0;
     const int outer = TBvFrameRules::FrameWidth(style_) - sunken;
-    painter.fillRect(rect(), palette().color(QPalette::Window));
+    // The page covers most of the text area: fill only around it.
+    const QRegion around = QRegion(rect()) - QRegion(area);
+    for (const QRect &r : around)
+        painter.fillRect(r, palette().color(QPalette::Window));
     if (outer > 0)
         qDrawShadePanel(&painter, rect(), palette(), false, 1);
     if (sunken > 0) {
-        const QRect inner = rect().adjusted(outer, outer + TBvFrameRules::CaptionHeightOf(style_), -outer, -outer);
+        const QRect inner =
+            rect().adjusted(outer, outer + TBvFrameRules::CaptionHeightOf(style_), -outer, -outer);
         qDrawShadePanel(&painter, inner, palette(), true, sunken);
     }
     if (style_.Has(TBvStyleFlag::bvCaption)) {
         const QRect bar(outer, outer, width() - 2 * outer, TBvFrameRules::CaptionHeight);
         painter.fillRect(bar, palette().color(QPalette::Highlight));
         painter.setPen(palette().color(QPalette::HighlightedText));
-        painter.drawText(bar.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, SystemBytesToQString(caption_));
+        painter.drawText(bar.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                         SystemBytesToQString(caption_));
     }
-    painter.fillRect(area, color_);
-    if (!page_.Image().isNull())
+    const int pageHeight = page_.Image().isNull() ? 0 : page_.Rows() * measurer_.LineHeight();
+    if (pageHeight > 0)
         painter.drawImage(area.topLeft(), page_.Image());
+    painter.fillRect(QRect(area.left(), area.top() + pageHeight, area.width(), area.height() - pageHeight),
+                     color_);
     if (caret_ && caretShown_ && hasFocus() && LineCount() > 0 && end_.Y >= top_ && end_.Y <= bottom_) {
         const TBvGeometry geometry(doc_, measurer_);
         const int x = area.left() + TBvGeometry::LeftMargin + geometry.WidthBeforeColumn(end_.Y, end_.X) -
                       hOffset_ * measurer_.CharWidth();
         const int y = area.top() + (end_.Y - top_) * measurer_.LineHeight();
-        painter.fillRect(QRect(x, y, 2, measurer_.LineHeight()).intersected(area), palette().color(QPalette::Text));
+        painter.fillRect(QRect(x, y, 2, measurer_.LineHeight()).intersected(area),
+                         palette().color(QPalette::Text));
     }
 }
 
@@ -473,8 +537,7 @@ void TBigView::SetTopLine(int row)
     if (top_ == oldTop) {
         RedrawPage();
     } else {
-        const QSignalBlocker block(vbar_);
-        vbar_->setValue(top_);
+        SyncScrollBarsSoon();
         ScrollPage(top_ - oldTop);
     }
     if (OnViewLineChanged)
@@ -502,14 +565,29 @@ namespace {
 bool ToScrollCmd(int action, TBvScrollCmd &cmd)
 {
     switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: cmd = TBvScrollCmd::LineDown; return true;
-    case QAbstractSlider::SliderSingleStepSub: cmd = TBvScrollCmd::LineUp; return true;
-    case QAbstractSlider::SliderPageStepAdd: cmd = TBvScrollCmd::PageDown; return true;
-    case QAbstractSlider::SliderPageStepSub: cmd = TBvScrollCmd::PageUp; return true;
-    case QAbstractSlider::SliderToMinimum: cmd = TBvScrollCmd::Top; return true;
-    case QAbstractSlider::SliderToMaximum: cmd = TBvScrollCmd::Bottom; return true;
-    case QAbstractSlider::SliderMove: cmd = TBvScrollCmd::Thumb; return true;
-    default: return false;
+    case QAbstractSlider::SliderSingleStepAdd:
+        cmd = TBvScrollCmd::LineDown;
+        return true;
+    case QAbstractSlider::SliderSingleStepSub:
+        cmd = TBvScrollCmd::LineUp;
+        return true;
+    case QAbstractSlider::SliderPageStepAdd:
+        cmd = TBvScrollCmd::PageDown;
+        return true;
+    case QAbstractSlider::SliderPageStepSub:
+        cmd = TBvScrollCmd::PageUp;
+        return true;
+    case QAbstractSlider::SliderToMinimum:
+        cmd = TBvScrollCmd::Top;
+        return true;
+    case QAbstractSlider::SliderToMaximum:
+        cmd = TBvScrollCmd::Bottom;
+        return true;
+    case QAbstractSlider::SliderMove:
+        cmd = TBvScrollCmd::Thumb;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -517,6 +595,7 @@ bool ToScrollCmd(int action, TBvScrollCmd &cmd)
 
 void TBigView::OnVerticalAction(int action)
 {
+    SyncScrollBars();
     TBvScrollCmd cmd;
     if (!ToScrollCmd(action, cmd))
         return;
@@ -530,13 +609,15 @@ void TBigView::OnVerticalAction(int action)
 
 void TBigView::OnHorizontalAction(int action)
 {
+    SyncScrollBars();
     TBvScrollCmd cmd;
     if (!ToScrollCmd(action, cmd))
         return;
     const int columns = TextArea().width() / measurer_.CharWidth();
-    const int step = hAccel_.NextStep(clock_.elapsed(), TBvScrollAccel::ScrollBarIntervalMs, scrollSense_, columns);
-    const int position =
-        TBvScrollModel::Position(cmd, hbar_->value(), step, columns, hbar_->maximum(), hbar_->sliderPosition());
+    const int step =
+        hAccel_.NextStep(clock_.elapsed(), TBvScrollAccel::ScrollBarIntervalMs, scrollSense_, columns);
+    const int position = TBvScrollModel::Position(cmd, hbar_->value(), step, columns, hbar_->maximum(),
+                                                  hbar_->sliderPosition());
     hAccel_.Record(position);
     hbar_->setSliderPosition(position);
 }
@@ -545,10 +626,32 @@ void TBigView::ScrollLines(int direction, int intervalMs)
 {
     const int step = vAccel_.NextStep(clock_.elapsed(), intervalMs, scrollSense_, visibleLines_ - 1);
     const int max = TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_);
-    const int position = TBvScrollModel::Position(direction < 0 ? TBvScrollCmd::LineUp : TBvScrollCmd::LineDown,
-                                                  top_, step, visibleLines_, max);
+    const int position = TBvScrollModel::Position(
+        direction < 0 ? TBvScrollCmd::LineUp : TBvScrollCmd::LineDown, top_, step, visibleLines_, max);
     vAccel_.Record(position);
     SetTopLine(position);
+}
+
+// The wheel moves by the desktop's lines per notch, without the key and
+// scroll-bar acceleration, and works without scroll bars too.
+void TBigView::wheelEvent(QWheelEvent *event)
+{
+    const QPoint delta = event->angleDelta();
+    const bool sideways = delta.x() != 0 && delta.y() == 0;
+    const int lines = sideways ? hWheel_.Take(delta.x(), QApplication::wheelScrollLines())
+                               : vWheel_.Take(delta.y(), QApplication::wheelScrollLines());
+    event->accept();
+    if (lines == 0 || LineCount() == 0)
+        return;
+    if (sideways || event->modifiers() & Qt::ShiftModifier) {
+        const int max = TBvScrollModel::HorizontalMax(maxChar_, TextArea().width(), measurer_.CharWidth());
+        SetHorizontalOffset(std::clamp(hOffset_ + lines, 0, std::max(max, 0)));
+        return;
+    }
+    const int max = TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_);
+    const int target = std::clamp(top_ + lines, 0, std::max(max, 0));
+    if (target != top_)
+        SetTopLine(target);
 }
 
 void TBigView::ScrollColumns(int direction, int intervalMs)
@@ -556,8 +659,8 @@ void TBigView::ScrollColumns(int direction, int intervalMs)
     const int columns = TextArea().width() / measurer_.CharWidth();
     const int step = hAccel_.NextStep(clock_.elapsed(), intervalMs, scrollSense_, columns);
     const int max = TBvScrollModel::HorizontalMax(maxChar_, TextArea().width(), measurer_.CharWidth());
-    const int position = TBvScrollModel::Position(direction < 0 ? TBvScrollCmd::LineUp : TBvScrollCmd::LineDown,
-                                                  hOffset_, step, columns, max);
+    const int position = TBvScrollModel::Position(
+        direction < 0 ? TBvScrollCmd::LineUp : TBvScrollCmd::LineDown, hOffset_, step, columns, max);
     hAccel_.Record(position);
     SetHorizontalOffset(position);
 }

@@ -110,7 +110,10 @@ public:
     virtual void Delete(int row);
     virtual void Exchange(int rowA, int rowB);
     virtual void Insert(int row, const std::string &text);
-    virtual bool Find(const std::string &text, int &row, int &column) const { return doc_.Find(text, row, column); }
+    virtual bool Find(const std::string &text, int &row, int &column) const
+    {
+        return doc_.Find(text, row, column);
+    }
     virtual int IndexOf(const std::string &text) const { return doc_.IndexOf(text); }
     virtual void LoadFromFile(const std::string &fileName);
     virtual void LoadFromStream(std::istream &in);
@@ -148,6 +151,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -158,12 +162,16 @@ private:
     void RewrapKeepingPositions(bool fontChanged);
     void AfterLinesChanged(int firstChangedRow);
     void UpdateScrollRanges();
+    void SyncScrollBarsSoon();
+    void SyncScrollBars();
+    void StartFrameTimer();
     void WidenMaxChar(int bytes);
     TBvPageLook PageLook() const;
     TBvViewport Viewport() const;
     void RedrawPage();
     void ScrollPage(int rows);
     void PaintNow();
+    bool PaintsAtOnce() const;
     void CollapseSelection();
     // Scrolling.
     void OnVerticalAction(int action);
@@ -192,10 +200,13 @@ private:
     QAction *copyAction_ = nullptr;
     QTimer autoScroll_;
     QTimer caretBlink_;
+    QTimer frameTimer_;       // a deferred paint
     bool caretShown_ = true;  // blink phase
     QElapsedTimer clock_;
     TBvScrollAccel vAccel_;
     TBvScrollAccel hAccel_;
+    TBvWheelLines vWheel_;
+    TBvWheelLines hWheel_;
 
     TBvStyle style_ = TBvStyleFlag::bvClientLow;
     std::string caption_;
@@ -214,6 +225,11 @@ private:
     int hOffset_ = 0;
     int visibleLines_ = 0;
     int pendingPaints_ = 0;
+    bool pageStale_ = true;  // the page image no longer shows the view
+    int pendingScroll_ = 0;  // rows the page still has to move
+    bool paintWaiting_ = false;
+    bool scrollBarsStale_ = false;
+    QElapsedTimer lastPaint_;  // invalid until the first paint
     int suspendDrawing_ = 0;
     TBvPos anchor_;
     TBvPos end_;

@@ -12,9 +12,13 @@ namespace zr {
 namespace {
 int Nearest(double v) { return static_cast<int>(std::lrint(v)); }
 
-// Inverts the colour bits of a rectangle, keeping the pixels opaque.
+// Inverts the colour bits of a rectangle (device-independent pixels),
+// keeping the pixels opaque.
 void InvertRect(QImage &image, QRect rect)
 {
+    const qreal ratio = image.devicePixelRatio();
+    rect = QRect(Nearest(rect.x() * ratio), Nearest(rect.y() * ratio), Nearest(rect.width() * ratio),
+                 Nearest(rect.height() * ratio));
     rect = rect.intersected(image.rect());
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
@@ -26,16 +30,20 @@ void InvertRect(QImage &image, QRect rect)
 
 TBvPage::TBvPage(const TBvDocument &doc, const TBvQtMeasurer &measurer) : doc_(doc), measurer_(measurer) {}
 
-void TBvPage::Resize(int width, int rows)
+void TBvPage::Resize(int width, int rows, qreal pixelRatio)
 {
     rows_ = std::max(rows, 0);
+    ratio_ = pixelRatio > 0 ? pixelRatio : 1.0;
     const int height = rows_ * measurer_.LineHeight();
     if (width <= 0 || height <= 0) {
         image_ = QImage();
         return;
     }
-    if (image_.width() != width || image_.height() != height)
-        image_ = QImage(width, height, QImage::Format_RGB32);
+    const int deviceWidth = static_cast<int>(std::ceil(width * ratio_));
+    const int deviceHeight = static_cast<int>(std::ceil(height * ratio_));
+    if (image_.width() != deviceWidth || image_.height() != deviceHeight)
+        image_ = QImage(deviceWidth, deviceHeight, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio_);
     measurer_.MatchResolution(image_);
 }
 
@@ -63,9 +71,15 @@ void TBvPage::Scroll(int n, const TBvPageLook &look)
         Redraw(look);
         return;
     }
-    const int lh = measurer_.LineHeight();
+    // Pixels move by whole device rows only; a fractional ratio redraws.
+    const double deviceLine = measurer_.LineHeight() * ratio_;
+    const int lh = Nearest(deviceLine);
+    if (std::abs(deviceLine - lh) > 1e-6) {
+        Redraw(look);
+        return;
+    }
     const int bytesPerLine = static_cast<int>(image_.bytesPerLine());
-    const int movedRows = (rows_ - std::abs(n)) * lh;
+    const int movedRows = std::max(0, image_.height() - std::abs(n) * lh);
     uchar *bits = image_.bits();
     const int shift = std::abs(n) * lh * bytesPerLine;
     if (n > 0)
@@ -82,7 +96,9 @@ void TBvPage::DrawRows(int firstSlot, int lastSlot, const TBvPageLook &look)
 {
     {
         QPainter painter(&image_);
-        painter.setFont(look.font);
+        QFont unkerned = look.font;  // measured character by character
+        unkerned.setKerning(false);
+        painter.setFont(unkerned);
         const int lh = measurer_.LineHeight();
         for (int slot = firstSlot; slot <= lastSlot; ++slot) {
             const int row = look.top + slot;

@@ -30,8 +30,11 @@ public:
 
     TBvPage(const TBvDocument &doc, const TBvQtMeasurer &measurer);
 
-    void Resize(int width, int rows);
+    // width in device-independent pixels; the image holds width x ratio
+    // pixels so that text is drawn at the screen's own resolution.
+    void Resize(int width, int rows, qreal pixelRatio = 1.0);
     int Rows() const { return rows_; }
+    qreal PixelRatio() const { return ratio_; }
     const QImage &Image() const { return image_; }
     QColor Background() const { return background_; }
 
@@ -53,6 +56,7 @@ private:
     QImage image_;
     QColor background_;
     int rows_ = 0;
+    qreal ratio_ = 1.0;
 };
 
 }  // namespace zr

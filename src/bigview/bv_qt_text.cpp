@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bigview/bv_clusters.h"
 #include "platform/codepage.h"
 #include "platform/mbchar.h"
 
@@ -30,7 +31,8 @@ namespace {
 constexpr double kInchesPerMeter = 0.0254;
 }
 
-TBvQtMeasurer::TBvQtMeasurer(const QFont &font, int logicalDpi) : probe_(1, 1, QImage::Format_RGB32), metrics_(font)
+TBvQtMeasurer::TBvQtMeasurer(const QFont &font, int logicalDpi)
+    : probe_(1, 1, QImage::Format_RGB32), metrics_(font)
 {
     SetFont(font, logicalDpi);
 }
@@ -46,14 +48,58 @@ void TBvQtMeasurer::SetFont(const QFont &font, int logicalDpi)
     const int dotsPerMeter = static_cast<int>(std::lrint(std::max(logicalDpi, 1) / kInchesPerMeter));
     probe_.setDotsPerMeterX(dotsPerMeter);
     probe_.setDotsPerMeterY(dotsPerMeter);
-    metrics_ = QFontMetrics(font, &probe_);
+    QFont unkerned = font;
+    unkerned.setKerning(false);
+    metrics_ = QFontMetrics(unkerned, &probe_);
+    bmpWidths_.assign(0x10000, -1);
+    otherWidths_.clear();
     charWidth_ = std::max(1, metrics_.horizontalAdvance(QLatin1Char('x')));
     lineHeight_ = std::max(1, metrics_.height() + metrics_.leading());
 }
 
+int TBvQtMeasurer::CodePointWidth(char32_t c) const
+{
+    if (IsExtendingCodePoint(c))
+        return 0;  // drawn onto the character before
+    int *slot = nullptr;
+    if (c < 0x10000) {
+        slot = &bmpWidths_[c];
+    } else {
+        const auto found = otherWidths_.find(c);
+        if (found != otherWidths_.end())
+            return found->second;
+        slot = &otherWidths_[c];
+    }
+    if (*slot < 0)
+        *slot = metrics_.horizontalAdvance(QString::fromUcs4(&c, 1));
+    return *slot;
+}
+
 int TBvQtMeasurer::RunWidth(std::string_view bytes) const
 {
-    return metrics_.horizontalAdvance(SystemBytesToQString(bytes));
+    int width = 0;
+    bool plain = true;
+    for (const char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        for (const char b : bytes)
+            width += CodePointWidth(static_cast<unsigned char>(b));
+        return width;
+    }
+    const QString text = SystemBytesToQString(bytes);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        width += CodePointWidth(c);
+    }
+    return width;
 }
 
 }  // namespace zr

@@ -8,6 +8,8 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "bigview/bv_measurer.h"
 
@@ -18,7 +20,10 @@ QString SystemBytesToQString(std::string_view bytes);
 std::string QStringToSystemBytes(const QString &text);
 
 // Measures on a small image with the resolution of the page images, so that
-// measured widths equal drawn widths whatever the screen's resolution.
+// measured widths equal drawn widths whatever the screen's resolution. A run
+// is the sum of its characters' advances, each measured once per font (the
+// page draws without kerning to match), so re-wrapping many lines after a
+// resize does not lay out text again.
 class TBvQtMeasurer : public TBvTextMeasurer {
 public:
     explicit TBvQtMeasurer(const QFont &font, int logicalDpi = 96);
@@ -27,11 +32,14 @@ public:
     void MatchResolution(QImage &image) const;
 
     int RunWidth(std::string_view bytes) const override;
+    int CodePointWidth(char32_t c) const override;
     int CharWidth() const override { return charWidth_; }
     int LineHeight() const override { return lineHeight_; }
     int Ascent() const { return metrics_.ascent(); }
 
 private:
+    mutable std::vector<int> bmpWidths_;  // -1: not measured yet
+    mutable std::unordered_map<char32_t, int> otherWidths_;
     QImage probe_;
     QFontMetrics metrics_;
     int charWidth_ = 1;

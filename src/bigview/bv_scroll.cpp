@@ -21,7 +21,10 @@ int TBvScrollModel::HorizontalMax(int maxChar, int clientWidth, int charWidth)
     return std::max(0, maxChar - clientWidth / std::max(charWidth, 1));
 }
 
-int TBvScrollModel::ClampTop(int top, int lineCount) { return std::clamp(top, 0, std::max(lineCount - 1, 0)); }
+int TBvScrollModel::ClampTop(int top, int lineCount)
+{
+    return std::clamp(top, 0, std::max(lineCount - 1, 0));
+}
 
 int TBvScrollModel::BottomOf(int top, int visibleLines, int lineCount)
 {
@@ -40,13 +43,27 @@ int TBvScrollModel::Position(TBvScrollCmd cmd, int position, int step, int pageL
 {
     const int page = std::max(pageLines - 1, 1);
     switch (cmd) {
-    case TBvScrollCmd::LineUp: position -= step; break;
-    case TBvScrollCmd::LineDown: position += step; break;
-    case TBvScrollCmd::PageUp: position -= page; break;
-    case TBvScrollCmd::PageDown: position += page; break;
-    case TBvScrollCmd::Thumb: position = thumb; break;
-    case TBvScrollCmd::Top: position = 0; break;
-    case TBvScrollCmd::Bottom: position = max; break;
+    case TBvScrollCmd::LineUp:
+        position -= step;
+        break;
+    case TBvScrollCmd::LineDown:
+        position += step;
+        break;
+    case TBvScrollCmd::PageUp:
+        position -= page;
+        break;
+    case TBvScrollCmd::PageDown:
+        position += page;
+        break;
+    case TBvScrollCmd::Thumb:
+        position = thumb;
+        break;
+    case TBvScrollCmd::Top:
+        position = 0;
+        break;
+    case TBvScrollCmd::Bottom:
+        position = max;
+        break;
     }
     return std::clamp(position, 0, std::max(max, 0));
 }
@@ -92,6 +109,22 @@ void TBvScrollAccel::Record(int position)
     positions_[0] = positions_[1];
     positions_[1] = positions_[2];
     positions_[2] = position;
+}
+
+}  // namespace zr
+
+namespace zr {
+
+int TBvWheelLines::Take(int angleDelta, int linesPerNotch)
+{
+    constexpr int kNotch = 120;
+    // Turning back drops what was gathered the other way.
+    if ((remainder_ > 0 && angleDelta > 0) || (remainder_ < 0 && angleDelta < 0))
+        remainder_ = 0;
+    remainder_ -= angleDelta * std::max(linesPerNotch, 1);  // wheel up is positive: toward the start
+    const int lines = remainder_ / kNotch;
+    remainder_ -= lines * kNotch;
+    return lines;
 }
 
 }  // namespace zr

@@ -45,3 +45,19 @@ private:
 };
 
 }  // namespace zr
+
+namespace zr {
+
+// Wheel and touchpad turns into whole lines: a notch (120 eighths of a
+// degree) is linesPerNotch lines, and the small steps of a touchpad add up
+// until they make a line. Positive lines scroll toward the end.
+class TBvWheelLines {
+public:
+    int Take(int angleDelta, int linesPerNotch);
+    void Reset() { remainder_ = 0; }
+
+private:
+    int remainder_ = 0;  // in units of 1/120 line
+};
+
+}  // namespace zr

@@ -23,10 +23,10 @@ public:
     int TabWidth() const { return tabWidth_; }
     int Width(std::string_view text) const;
     std::vector<TBvTextRun> Runs(std::string_view text) const;
-
-private:
+    // Where a tab at pixel x ends.
     int NextTabStop(int x) const;
 
+private:
     const TBvTextMeasurer &measurer_;
     int tabWidth_;
 };

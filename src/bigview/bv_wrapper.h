@@ -1,6 +1,7 @@
 #pragma once
-// Cuts one logical line into display pieces: at a fixed byte count or at the
-// window width, never inside a multi-byte character of the system code page.
+// Cuts one logical line into display pieces: at a fixed column count or at
+// the window width, never inside a character of the system code page nor
+// between a character and its combining marks.
 
 #include <string_view>
 #include <vector>
@@ -20,7 +21,7 @@ struct TBvDisplayLine {
 
 struct TBvWrapSettings {
     bool wordWrap = true;
-    int wrapByte = 0;     // > 0: cut every wrapByte bytes; 0: cut at clientWidth
+    int wrapByte = 0;     // > 0: cut every wrapByte columns (a wide character is two); 0: cut at clientWidth
     int clientWidth = 0;  // pixels available for text
 };
 
@@ -34,15 +35,21 @@ public:
     int PieceLengthForWidth(std::string_view text) const;
 
 private:
-    int BasePieceLength(std::string_view text) const;
+    // One walk over the line: for every byte offset the pixel width and the
+    // display columns of the text before it (a character cut short counts
+    // for nothing), and whether a cluster starts there.
+    void MeasureLine(std::string_view text) const;
+    // Bytes of the longest run of whole clusters from start whose size (in
+    // columns or bytes) is at most limit; at least one cluster.
+    int PieceFrom(int start, int limit, bool byColumns) const;
+
+    mutable std::vector<int> widths_;
+    mutable std::vector<int> columns_;
+    mutable std::vector<unsigned char> clusterStart_;
 
     const TBvTextMeasurer &measurer_;
     const TBvTabbedText &tabbed_;
     TBvWrapSettings settings_;
 };
-
-// Longest run of whole characters from text[start] that fits in maxBytes; at
-// least one character, so a piece always advances.
-int WholeCharsPrefix(std::string_view text, int start, int maxBytes);
 
 }  // namespace zr

@@ -1,7 +1,7 @@
 #include "filefind/file_find.h"
 
 #include "filefind/folder_listing.h"
-#include "filefind/wildcard_match.h"
+#include "platform/wildcard.h"
 
 #include <cstring>
 #include <filesystem>
@@ -127,7 +127,7 @@ void TFileFind::ReportMatches(const std::string &dir, const std::vector<FolderEn
                               const std::string &pattern)
 {
     for (const FolderEntry &entry : entries) {
-        if (!IsReportable(entry.kind, AddDir) || !MatchesNamePattern(entry.name, pattern))
+        if (!IsReportable(entry.kind, AddDir) || !platform::MatchesNamePattern(entry.name, pattern))
             continue;
         if (MatchEnabled && !MatchString.empty() && !HoldsMatchString(dir + entry.name, entry.kind))
             continue;

@@ -1,6 +1,6 @@
 #include "filefind/match.h"
 
-#include "filefind/wildcard_match.h"
+#include "platform/wildcard.h"
 #include "platform/mbchar.h"
 
 #include <cerrno>
@@ -91,8 +91,8 @@ bool TMatch::Execute()
 bool TMatch::LineMatches(std::string_view line) const
 {
     if (CaseSensitive)
-        return WildcardMatch(line, storedPattern_);
-    return WildcardMatch(UpperCp932Ascii(line), storedPattern_);
+        return platform::WildcardMatch(line, storedPattern_);
+    return platform::WildcardMatch(UpperCp932Ascii(line), storedPattern_);
 }
 
 bool TMatch::AnyLineMatches(const std::string &fileName) const

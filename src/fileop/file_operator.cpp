@@ -3,6 +3,7 @@
 #include "fileop/double_zero_list.h"
 #include "fileop/file_progress_dialog.h"
 #include "fileop/file_transfer.h"
+#include "fileop/progress_texts.h"
 #include "util/message_box.h"
 
 namespace zr {
@@ -12,11 +13,15 @@ namespace {
 TOverwriteAnswer AnswerOf(int modalResult)
 {
     switch (modalResult) {
-    case mrYes: return TOverwriteAnswer::Yes;
-    case mrNo: return TOverwriteAnswer::No;
+    case mrYes:
+        return TOverwriteAnswer::Yes;
+    case mrNo:
+        return TOverwriteAnswer::No;
     case mrAll:
-    case mrYesToAll: return TOverwriteAnswer::All;
-    default: return TOverwriteAnswer::Cancel;
+    case mrYesToAll:
+        return TOverwriteAnswer::All;
+    default:
+        return TOverwriteAnswer::Cancel;
     }
 }
 
@@ -41,41 +46,55 @@ void TFileOperator::SetWantMappingHandle(bool want)
 }
 
 void TFileOperator::SetSource(std::string_view commaList) { source_ = CommaListToDoubleZero(commaList); }
-void TFileOperator::SetDestination(std::string_view commaList) { destination_ = CommaListToDoubleZero(commaList); }
+void TFileOperator::SetDestination(std::string_view commaList)
+{
+    destination_ = CommaListToDoubleZero(commaList);
+}
 
 bool TFileOperator::SetData(std::span<const std::uint8_t> bytes)
 {
     const std::optional<TFileOpRecord> record = TFileOpRecord::Decode(bytes);
-    if (!record) return false;
+    if (!record)
+        return false;
     record_.operation = record->operation;
     record_.flags = record->flags;
     return true;
 }
 
-// Questions and errors go to message boxes owned by the parent form unless
-// the owner has put its own in place.
-TFileOpHooks TFileOperator::DialogHooks() const
+// Questions and errors go to message boxes unless the owner has put its own
+// in place. They belong to the progress window while there is one: owned by
+// the parent form they would sit under the progress window, which blocks
+// its parent, and could not be answered.
+TFileOpHooks TFileOperator::DialogHooks(TFileProgress *progress) const
 {
     TFileOpHooks hooks = hooks_;
-    QWidget *owner = parentForm_;
+    const QPointer<QWidget> form = parentForm_;
+    const auto owner = [progress, form]() -> QWidget * {
+        QWidget *progressWindow = progress ? progress->QuestionOwner() : nullptr;
+        return progressWindow ? progressWindow : form.data();
+    };
     if (!hooks.askOverwrite)
         hooks.askOverwrite = [owner](const std::string &target) {
-            const std::string text = "「" + target + "」は既に存在します。\n上書きしますか？";
-            return AnswerOf(ShowMessageBox(owner, text, mtConfirmation, {mbYes, mbNo, mbAll, mbCancel}));
+            return AnswerOf(ShowMessageBox(owner(), OverwriteQuestionText(target), mtConfirmation,
+                                           {mbYes, mbNo, mbAll, mbCancel}));
         };
     if (!hooks.confirm)
         hooks.confirm = [owner](const std::string &question) {
-            return ShowMessageBox(owner, question, mtConfirmation, mbYesNo) == mrYes;
+            return ShowMessageBox(owner(), question, mtConfirmation, mbYesNo) == mrYes;
         };
     if (!hooks.reportError)
-        hooks.reportError = [owner](const std::string &message) { ShowMessageBox(owner, message, mtError, mbOKOnly); };
+        hooks.reportError = [owner](const std::string &message) {
+            ShowMessageBox(owner(), message, mtError, mbOKOnly);
+        };
     return hooks;
 }
 
 std::unique_ptr<TFileProgress> TFileOperator::MakeProgress() const
 {
-    if (progressFactory_) return progressFactory_(*this);
-    if (Flags() & foSilent) return nullptr;
+    if (progressFactory_)
+        return progressFactory_(*this);
+    if (Flags() & foSilent)
+        return nullptr;
     return std::make_unique<TFileProgressDialog>(parentForm_, progressTitle_, !(Flags() & foSimpleProgress));
 }
 
@@ -88,7 +107,7 @@ bool TFileOperator::Execute()
         return false;
     }
     const std::unique_ptr<TFileProgress> progress = MakeProgress();
-    TFileTransfer transfer(DialogHooks(), progress.get(), Flags());
+    TFileTransfer transfer(DialogHooks(progress.get()), progress.get(), Flags());
     const TFileOpResult result =
         transfer.Run(Operation(), DoubleZeroToPaths(source_), DoubleZeroToPaths(destination_));
     record_.aborted = result.aborted;

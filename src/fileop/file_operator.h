@@ -56,7 +56,7 @@ public:
     void SetProgressFactory(TProgressFactory factory) { progressFactory_ = std::move(factory); }
 
 private:
-    TFileOpHooks DialogHooks() const;
+    TFileOpHooks DialogHooks(TFileProgress *progress) const;
     std::unique_ptr<TFileProgress> MakeProgress() const;
 
     TFileOpRecord record_;

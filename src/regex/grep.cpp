@@ -71,12 +71,24 @@ void TGrep::SetUseSynonymDic(bool on) {
     SetRegExp(RegExp());
 }
 
+void TGrep::SetCancel(bool cancel) {
+    if (cancel)
+        cancel_.request_stop();
+    else if (cancel_.stop_requested())
+        cancel_ = std::stop_source();
+}
+
+std::stop_callback<std::function<void()>> TGrep::StartScan() {
+    SetCancel(false);
+    return std::stop_callback<std::function<void()>>(stop_, [source = cancel_]() mutable { source.request_stop(); });
+}
+
 std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
     lastEncoding_ = TTextEncoding::teAscii;
     auto source = std::make_unique<TFileTextSource>(fileName, encodingChoice_);
     const TFileTextSource &detected = *source;
     try {
-        auto file = std::make_unique<TTxtFile>(std::move(source), fileName, cancel_, messageLoop_);
+        auto file = std::make_unique<TTxtFile>(std::move(source), fileName, cancel_.get_token(), messageLoop_);
         lastEncoding_ = detected.Encoding();
         return file;
     } catch (const EEndOfFile &) {
@@ -85,6 +97,10 @@ std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
 }
 
 void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
+    // The owner's stop flag is set before its callbacks run on the stopping
+    // thread; look at it directly so no line is reported after the stop.
+    if (stop_.stop_requested())
+        cancel_.request_stop();
     RE_LineInfo_t info = file.TakeLine();
     info.Substitutes = file.Source().TakeSubstitutions(file.LineStartOffset(), info.Line.size());
     lastEncoding_ = file.Source().Encoding();
@@ -97,7 +113,7 @@ void TGrep::NoteEncoding(TTxtFile &file) { lastEncoding_ = file.Source().Encodin
 // text is used up; that ends the attempt, so no pattern can loop at the end.
 void TGrep::DfaScan(const std::string &fileName) {
     if (!onMatch_) return;
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     // Held for the whole scan: the handler may assign a new pattern or handler.
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
@@ -123,7 +139,7 @@ void TGrep::DfaScan(const std::string &fileName) {
 }
 
 void TGrep::LiteralScan(const std::string &fileName) {
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
     if (!onMatch_) return;
     const TGrepOnMatch handler = onMatch_;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 #include "regex/fast_scan.h"
@@ -33,10 +34,14 @@ public:
     const TGrepOnMatch &OnMatch() const { return onMatch_; }
     void SetOnMatch(TGrepOnMatch handler) { onMatch_ = std::move(handler); }
 
-    // Set by the owner (typically from the message loop hook) to stop a scan
-    // with EGrepCancel; every scan clears it when it starts.
-    bool Cancel() const { return cancel_; }
-    void SetCancel(bool cancel) { cancel_ = cancel; }
+    // Set by the owner (from the message loop hook or another thread) to stop
+    // a scan with EGrepCancel; every scan clears it when it starts.
+    bool Cancel() const { return cancel_.stop_requested(); }
+    void SetCancel(bool cancel);
+
+    // A stop token that cancels every scan while it is requested, from any
+    // thread; unlike Cancel it is not cleared when a scan starts.
+    void SetStopToken(std::stop_token stop) { stop_ = std::move(stop); }
 
     // Off: the fast scan reports line numbers with an empty Line (for counting).
     void SetLineTextWanted(bool on) { lineTextWanted_ = on; }
@@ -48,7 +53,7 @@ public:
     // The encoding the last scan found (ASCII for an empty file).
     TTextEncoding LastEncoding() const { return lastEncoding_; }
 
-    // Runs the application's pending events once per block read and per report.
+    // Runs the owner's pending work once per block read and per report.
     void SetMessageLoopHook(MessageLoopHook hook) { messageLoop_ = std::move(hook); }
 
     // Searches the file with the fast scan, or with the designed scan chosen
@@ -72,13 +77,17 @@ private:
     using ScanMethod = void (TGrep::*)(const std::string &);
 
     void ChooseScan();
+    // Clears Cancel for a new scan; the result links the stop token to it
+    // while the scan runs.
+    std::stop_callback<std::function<void()>> StartScan();
     // nullptr for an empty file.
     std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
     void Report(TTxtFile &file, const TGrepOnMatch &handler);
     void NoteEncoding(TTxtFile &file);
 
     TGrepOnMatch onMatch_;
-    bool cancel_ = false;
+    std::stop_source cancel_;
+    std::stop_token stop_;
     MessageLoopHook messageLoop_;
     TEncodingChoice encodingChoice_ = TEncodingChoice::ecAuto;
     TTextEncoding lastEncoding_ = TTextEncoding::teAscii;

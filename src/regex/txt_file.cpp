@@ -6,15 +6,15 @@
 
 namespace zr::regex {
 
-TTxtFile::TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop)
-    : TTxtFile(std::make_unique<TFileTextSource>(fileName, TEncodingChoice::ecCp932), fileName, cancel,
+TTxtFile::TTxtFile(const std::string &fileName, std::stop_token stop, MessageLoopHook runMessageLoop)
+    : TTxtFile(std::make_unique<TFileTextSource>(fileName, TEncodingChoice::ecCp932), fileName, std::move(stop),
                std::move(runMessageLoop))
 {
 }
 
-TTxtFile::TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, const bool &cancel,
+TTxtFile::TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, std::stop_token stop,
                    MessageLoopHook runMessageLoop)
-    : fileName_(fileName), source_(std::move(source)), cancel_(cancel),
+    : fileName_(fileName), source_(std::move(source)), stop_(std::move(stop)),
       runMessageLoop_(std::move(runMessageLoop))
 {
     // The leading line feed lets a line-head anchor match the first line and
@@ -98,7 +98,7 @@ void TTxtFile::RunMessageLoopAndCheckCancel()
 {
     if (runMessageLoop_)
         runMessageLoop_();
-    if (cancel_)
+    if (stop_.stop_requested())
         throw EGrepCancel();
 }
 

@@ -16,12 +16,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 namespace zr::regex {
 
-// Runs the application's pending events; the reader calls it once per block
-// read and once per reported line so the owner can set its cancel flag.
+// Runs the owner's pending work; the reader calls it once per block read and
+// once per reported line, then checks its stop token.
 using MessageLoopHook = std::function<void()>;
 
 class TTxtFile {
@@ -29,11 +30,12 @@ public:
     static constexpr std::size_t BlockSize = 102400;
 
     // Throws EFileNotFound when the file cannot be opened, EEndOfFile when it
-    // is empty and EGrepCancel when the flag is already set after the first block.
-    TTxtFile(const std::string &fileName, const bool &cancel, MessageLoopHook runMessageLoop = {});
+    // is empty and EGrepCancel when stop is already requested after the first
+    // block. stop may be requested from any thread.
+    TTxtFile(const std::string &fileName, std::stop_token stop, MessageLoopHook runMessageLoop = {});
     // Reads the CP932 text that source gives (a converted file, say);
     // fileName only names it.
-    TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, const bool &cancel,
+    TTxtFile(std::unique_ptr<TTextSource> source, const std::string &fileName, std::stop_token stop,
              MessageLoopHook runMessageLoop = {});
     ~TTxtFile();
     TTxtFile(const TTxtFile &) = delete;
@@ -109,7 +111,7 @@ private:
 
     std::string fileName_;
     std::unique_ptr<TTextSource> source_;
-    const bool &cancel_;
+    std::stop_token stop_;
     MessageLoopHook runMessageLoop_;
 
     // Text from the start cursor's line start to the end of the loaded data;

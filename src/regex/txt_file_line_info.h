@@ -20,7 +20,7 @@ struct RE_LineInfo_t {
     std::string Line;         // CP932 bytes, without the line break
     std::int32_t LineNo = 0;  // 1-based
     // Empty unless the file was converted to CP932 and lost characters.
-    std::vector<TLineSubstitution> Substitutes;
+    std::vector<TLineSubstitution> Substitutes = {};
 };
 
 }  // namespace zr::regex

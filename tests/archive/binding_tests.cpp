@@ -13,6 +13,9 @@ TEST(SharedObjectNameTest, MapsLibraryFileNames) {
     EXPECT_EQ(SharedObjectName("Unlha32.dll"), "libUnlha32.so");
     EXPECT_EQ(SharedObjectName("unrar.dll"), "libunrar.so");
     EXPECT_EQ(SharedObjectName("cab32.DLL"), "libcab32.so");
+    EXPECT_EQ(SharedObjectName("7-zip32.dll"), "lib7z32.so");
+    EXPECT_EQ(LibraryFileNameFor(at7z), "7-zip32.dll");
+    EXPECT_EQ(BindingFor(at7z)->Prefix(), "SevenZip");
     EXPECT_EQ(LibraryFileNameFor(atZip), "Unzip32.dll");
     EXPECT_EQ(LibraryFileNameFor(atRar), "unrar32.dll");
     EXPECT_EQ(LibraryFileNameFor(atNone), "");

@@ -39,7 +39,7 @@ TEST(OptionsTest, InitialValues) {
     EXPECT_EQ(control.BufferSize(), 32128u);
     EXPECT_EQ(control.OverExtract(), oeNew);
     EXPECT_EQ(control.SortType(), stNoSort);
-    EXPECT_EQ(control.SupportArchives().Bits(), 126);
+    EXPECT_EQ(control.SupportArchives().Bits(), 254);
     EXPECT_FALSE(control.SilentMode());
     EXPECT_EQ(control.ArchiveType(), atNone);
 }
@@ -167,6 +167,28 @@ TEST(GetCommandTest, Zip) {
     zip.ExtractOptions = {};
     zip.EtcOptions = "-q";
     EXPECT_EQ(zip.GetCommand(aoExtract), "-x -j -n -C -s --i -q ");
+}
+
+TEST(GetCommandTest, SevenZip) {
+    TArchiveControl control;
+    TSevenZipOptions &seven = control.SevenZipOptions();
+    EXPECT_TRUE(seven.ExtractOptions.Has(eoIncludeDir));
+    EXPECT_EQ(control.OptionsFor(at7z), &seven);
+    EXPECT_EQ(seven.GetCommand(aoExtract), "x -aon ");
+    control.SetOverExtract(oeWrite);
+    control.SetSilentMode(true);
+    EXPECT_EQ(seven.GetCommand(aoExtract), "x -aoa -hide ");
+    control.SetOverExtract(oeSkip);
+    seven.ExtractOptions = {};
+    seven.EtcOptions = "-y";
+    EXPECT_EQ(seven.GetCommand(aoExtract), "e -aos -hide -y ");
+    control.SetOverExtract(oeConf);
+    EXPECT_EQ(seven.GetCommand(aoExtract), "e -hide -y ");
+    EXPECT_EQ(seven.GetCommand(aoCompress), "");
+    TArchiveControl other;
+    other.SetSevenZipOptions(&seven);
+    EXPECT_EQ(other.SevenZipOptions().EtcOptions, "-y");
+    EXPECT_FALSE(other.SevenZipOptions().Assign(other.ZipOptions()));
 }
 
 TEST(PropertiesTest, TemporaryDirectoryKeepsOnlyExistingFoldersWithoutTrailingSeparator) {

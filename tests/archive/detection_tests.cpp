@@ -31,7 +31,7 @@ protected:
     }
     int TotalChecks() {
         int calls = 0;
-        for (TArchiveType t : {atLha, atCab, atTar, atArj, atRar, atZip}) calls += Stub(t)->checkCalls;
+        for (TArchiveType t : {atLha, atCab, atTar, atArj, atRar, atZip, at7z}) calls += Stub(t)->checkCalls;
         return calls;
     }
 
@@ -49,6 +49,12 @@ TEST_F(DetectionTest, ExtensionTable) {
     EXPECT_EQ(TypeFromExtension("a.arj"), atArj);
     EXPECT_EQ(TypeFromExtension("a.rar"), atRar);
     EXPECT_EQ(TypeFromExtension("a.zip"), atZip);
+    EXPECT_EQ(TypeFromExtension("a.7z"), at7z);
+    EXPECT_EQ(TypeFromExtension("A.7Z"), at7z);
+    for (const char *name : {"a.tar.xz", "a.TXZ", "a.tar.zst", "a.tzst", "a.tar.lz4", "a.tar.lz", "a.tlz", "b.xz",
+                             "b.zst", "b.lzma"})
+        EXPECT_EQ(TypeFromExtension(name), atTar) << name;
+    EXPECT_EQ(TypeFromExtension("a.7zip"), atNone);
     EXPECT_EQ(TypeFromExtension("a.exe"), atNone);
     EXPECT_EQ(TypeFromExtension("dir.zip/README"), atNone);
     EXPECT_EQ(UpperExtension("a.tar.gz"), ".GZ");
@@ -81,6 +87,35 @@ TEST_F(DetectionTest, ExecutablesAreProbedInOrder) {
     control_.SetArchiveFile({});
     EXPECT_EQ(Assign(Make("none.exe", "MZ nothing here")), atNone);
     EXPECT_EQ(invalid_.size(), 1u);
+}
+
+TEST_F(DetectionTest, SevenZipIsProbedOnlyAfterTheDesignedLibraries) {
+    EXPECT_EQ(Assign(Make("rar.exe", "STUB:Unrar")), atRar);
+    EXPECT_EQ(Stub(at7z)->checkCalls, 0);
+    EXPECT_EQ(Assign(Make("seven.exe", "STUB:SevenZip")), at7z);
+    EXPECT_TRUE(control_.IsSfx());
+    EXPECT_EQ(Stub(at7z)->checkCalls, 1);
+    EXPECT_EQ(Stub(atRar)->checkCalls, 2);  // every designed library said no first
+    EXPECT_EQ(Assign(Make("plain.7z", "STUB:SevenZip")), at7z);
+    EXPECT_FALSE(control_.IsSfx());
+    EXPECT_EQ(Stub(at7z)->lastCheckMode, 1);
+    // A .7z no library confirms is no archive, and no other library is asked.
+    const int before = TotalChecks();
+    EXPECT_EQ(Assign(Make("wrong.7z", "STUB:UnZip")), at7z);
+    EXPECT_EQ(TotalChecks(), before + 1);
+    EXPECT_EQ(invalid_.size(), 1u);
+}
+
+TEST_F(DetectionTest, MissingSevenZipLibraryDisablesOnlyItsType) {
+    UseLibraryFolder(StubFolderWithout({"lib7z32.so"}));
+    EXPECT_EQ(Assign(Make("a.7z", "STUB:SevenZip")), atNone);
+    EXPECT_EQ(Assign(Make("a.exe", "STUB:SevenZip")), atNone);
+    EXPECT_EQ(Assign(Make("a.zip", "STUB:UnZip")), atZip);
+    TSupportArchives types;
+    EXPECT_TRUE(types.Has(at7z));
+    types.Exclude(at7z);
+    EXPECT_FALSE(types.Has(at7z));
+    EXPECT_TRUE(types.Has(atZip));
 }
 
 TEST_F(DetectionTest, UnknownExtensionIsRejectedWithoutAskingALibrary) {
@@ -163,6 +198,16 @@ TEST_F(DetectionTest, TarSubTypeSetsTheCompression) {
     Stub(atTar)->tarType = tttGZ;
     Assign(Make("b.gz", "STUB:Tar"));
     EXPECT_EQ(control_.TarOptions().CompressType, ctGZip);
+    const std::pair<TTarType, TCompressType> modern[] = {{tttTARXZ, ctXz},    {tttXZ, ctXz},    {tttTARZSTD, ctZstd},
+                                                         {tttZSTD, ctZstd},   {tttTARLZ4, ctLz4}, {tttTARLZIP, ctLzip},
+                                                         {tttTARLZMA, ctLzma}};
+    int n = 0;
+    for (const auto &[tarType, compress] : modern) {
+        Stub(atTar)->tarType = tarType;
+        Assign(Make("m" + std::to_string(n++) + ".tar.xz", "STUB:Tar"));
+        EXPECT_EQ(control_.TarType(), tarType);
+        EXPECT_EQ(control_.TarOptions().CompressType, compress) << tarType;
+    }
 }
 
 TEST_F(DetectionTest, ZeroByteArchiveIsTypedByExtensionAndListsEmptyWithoutALibrary) {
@@ -186,7 +231,8 @@ TEST_F(DetectionTest, NewArchiveNames) {
     EXPECT_EQ(control_.ArchiveFile(), dir_.File("other.zip"));
     control_.SetArchiveFile(dir_.File("x.rar"));
     control_.SetArchiveFile(dir_.File("x.ARJ"));
-    EXPECT_EQ(invalid_, (std::vector<std::string>{dir_.File("x.rar"), dir_.File("x.ARJ")}));
+    control_.SetArchiveFile(dir_.File("x.7z"));
+    EXPECT_EQ(invalid_, (std::vector<std::string>{dir_.File("x.rar"), dir_.File("x.ARJ"), dir_.File("x.7z")}));
     EXPECT_EQ(control_.ArchiveFile(), dir_.File("other.zip"));
 }
 

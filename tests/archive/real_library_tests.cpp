@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "archive/archive_control.h"
 #include "archive/stored_name.h"
 #include "archive_test_support.h"
@@ -146,7 +148,13 @@ TEST_F(RealLibraryTest, EveryFormatsFixture) {
         {"repeat.txt.Z", atTar, "repeat.txt"},   {"repeat.txt.bz2", atTar, "repeat.txt"},
         {"sample.arj", atArj, "hello.txt"},      {"method2.arj", atArj, "sub/numbers.txt"},
         {"method3.arj", atArj, "hello.txt"},     {"method4.arj", atArj, "hello.txt"},
-        {"sample.zip", atZip, "表示.txt"},        {"stored.zip", atZip, "hello.txt"}};
+        {"sample.zip", atZip, "表示.txt"},        {"stored.zip", atZip, "hello.txt"},
+        {"sample.tar.xz", atTar, "hello.txt"},   {"sample.tar.zst", atTar, "sub/numbers.txt"},
+        {"sample.tar.lz4", atTar, "hello.txt"},  {"sample.tar.lz", atTar, "hello.txt"},
+        {"repeat.txt.xz", atTar, "repeat.txt"},  {"repeat.txt.zst", atTar, "repeat.txt"},
+        {"sample.7z", at7z, "表示.txt"},          {"lzma.7z", at7z, "sub/repeat.txt"},
+        {"ppmd.7z", at7z, "hello.txt"},          {"bcj.7z", at7z, "hello.txt"},
+        {"nonsolid.7z", at7z, "sub/numbers.txt"}, {"stored.7z", at7z, "hello.txt"}};
     int ran = 0;
     for (const Fixture &fixture : fixtures) {
         const std::string path = FixtureDir() + "/" + fixture.name;
@@ -214,6 +222,14 @@ TEST_F(RealLibraryTest, ZipNamedExeIsFoundAsZipAndUnknownExtensionIsNot) {
     EXPECT_EQ(control.ArchiveType(), atNone);
 }
 
+TEST_F(RealLibraryTest, SevenZipSelfExtractorBuiltFromAFixtureIsFoundAfterTheDesignedTypes) {
+    const std::string seven = FixtureDir() + "/sample.7z";
+    if (!std::filesystem::exists(seven)) GTEST_SKIP();
+    WriteFile(work_.File("7zsfx.exe"), "MZ" + std::string(70000, '\x90') + ReadFile(seven));
+    const std::vector<std::string> files = SearchSequence(work_.File("7zsfx.exe"), at7z);
+    EXPECT_NE(std::find(files.begin(), files.end(), "日本語.txt"), files.end());
+}
+
 TEST_F(RealLibraryTest, SelfExtractingCabinetBuiltFromAFixture) {
     const std::string cab = FixtureDir() + "/stored.cab";
     if (!std::filesystem::exists(cab)) GTEST_SKIP();
@@ -279,6 +295,47 @@ TEST_F(RealLibraryTest, CancelLeavesNoPartialFile) {
     EXPECT_TRUE(cancelled);
     const std::string target = Extract() + "/sub/repeat.txt";
     EXPECT_FALSE(std::filesystem::exists(target) && std::filesystem::file_size(target) != 750000u);
+}
+
+// A solid 7z whose wanted entry sits behind 24 MiB of other text: the library
+// decompresses that text first, and the control's progress event must come
+// during that work, so a stop is heard long before the entry's data.
+TEST_F(RealLibraryTest, SolidSevenZipStopsWhileTheEntriesInFrontAreDecompressed) {
+    if (std::system("command -v 7zz >/dev/null 2>&1") != 0) GTEST_SKIP() << "7zz is not installed";
+    const std::string src = work_.Path() + "/src";
+    std::filesystem::create_directory(src);
+    std::string big;
+    for (std::uint32_t x = 7; big.size() < (24u << 20);) {
+        x = x * 1103515245u + 12345u;
+        big += "filler " + std::to_string(x >> 8) + "\n";
+    }
+    WriteFile(src + "/a-big.txt", big);
+    WriteFile(src + "/z-wanted.txt", "wanted\n");
+    const std::string archive = work_.Path() + "/solid.7z";
+    const std::string make = "cd '" + src + "' && 7zz a -bd -bso0 -bsp0 -ms=on -mx1 '" + archive +
+                             "' a-big.txt z-wanted.txt";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+
+    TArchiveControl control;
+    Prepare(control);
+    control.SetArchiveFile(archive);
+    ASSERT_EQ(control.ArchiveType(), at7z);
+    int events = 0;
+    bool dataSeen = false;
+    control.OnExtract = [&](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t, std::uint32_t written,
+                            std::uint32_t, std::uint8_t, bool &cancel) {
+        if (written > 0) dataSeen = true;
+        if (++events == 3) cancel = true;
+    };
+    EXPECT_EQ(control.Extract(Extract(), std::vector<std::string>{"z-wanted.txt"}), 2);
+    EXPECT_EQ(events, 3);
+    EXPECT_FALSE(dataSeen);
+    EXPECT_FALSE(std::filesystem::exists(Extract() + "/z-wanted.txt"));
+
+    // Without a stop the same extraction delivers the entry.
+    control.OnExtract = nullptr;
+    EXPECT_EQ(control.Extract(Extract(), std::vector<std::string>{"z-wanted.txt"}), 0);
+    EXPECT_EQ(ReadFile(Extract() + "/z-wanted.txt"), "wanted\n");
 }
 
 TEST_F(RealLibraryTest, ZeroByteArchiveListsEmpty) {

@@ -10,6 +10,7 @@
 #include "archivers/core/safe_path.h"
 #include "archivers/core/stored_name.h"
 #include "archivers/core/wildcard.h"
+#include "platform/mbchar.h"
 
 namespace zr::archivers {
 namespace {
@@ -42,11 +43,19 @@ TEST(NameFilterTest, StarAndStarDotStarMatchEverythingIncludingFolders)
 
 TEST(NameFilterTest, QuestionMarkIsOneCharacterAndFoldersMatchWithoutTheirSlash)
 {
-    EXPECT_TRUE(WildcardMatch("a?c", "abc"));
-    EXPECT_FALSE(WildcardMatch("a?c", "ac"));
+    EXPECT_TRUE(NameFilter({"a?c"}).matches("dir/abc"));
+    EXPECT_FALSE(NameFilter({"a?c"}).matches("ac"));
     EXPECT_TRUE(NameFilter({"sub"}).matches("sub/"));
-    EXPECT_TRUE(WildcardMatch("*a*b*", "xxaxxbxx"));
-    EXPECT_FALSE(WildcardMatch("*a*b", "xxaxxbxxc"));
+    EXPECT_TRUE(NameFilter({"A?C"}).matches("abc"));  // letters without case
+    {
+        zr::platform::ScopedCodePageMode utf8(zr::platform::CodePageMode::Utf8);
+        EXPECT_TRUE(NameFilter({"?.txt"}).matches("docs/\xE3\x81\x82.txt"));  // あ
+    }
+    {
+        zr::platform::ScopedCodePageMode cp932(zr::platform::CodePageMode::Cp932);
+        EXPECT_TRUE(NameFilter({"?.txt"}).matches("docs/\x82\xA0.txt"));
+        EXPECT_FALSE(NameFilter({"??.txt"}).matches("\x82\xA0.txt"));
+    }
 }
 
 TEST(WildcardListTest, SplitsOnBlanksAndKeepsQuotedBlanks)

@@ -50,6 +50,7 @@ const char *kLha = "x -+jf- -d -a1 -m1c -l0 -jc1 -jf0 -n -gp0 -gm";
 const char *kTar = "--use-directory=1 --display-dialog=0 -x -v -f";
 const char *kCab = "-x -o -i";
 const char *kArj = "x -p1 -jyc -jyo -hk -i";
+const char *k7z = "x -aoa -hide";
 
 std::vector<RoundTrip> Cases()
 {
@@ -77,6 +78,19 @@ std::vector<RoundTrip> Cases()
         {"libUnarj32j.so", "Unarj", "method2.arj", kArj, small, 2},
         {"libUnarj32j.so", "Unarj", "method3.arj", kArj, small, 2},
         {"libUnarj32j.so", "Unarj", "method4.arj", kArj, small, 2},
+        {"libTar32.so", "Tar", "sample.tar.xz", kTar, WithRepeat(Basic()), 5},
+        {"libTar32.so", "Tar", "sample.tar.zst", kTar, WithRepeat(Basic()), 5},
+        {"libTar32.so", "Tar", "sample.tar.lz4", kTar, WithRepeat(Basic()), 5},
+        {"libTar32.so", "Tar", "sample.tar.lz", kTar, WithRepeat(Basic()), 5},
+        {"libTar32.so", "Tar", "repeat.txt.xz", kTar, {{"repeat.txt", RepeatText()}}, 1},
+        {"libTar32.so", "Tar", "repeat.txt.zst", kTar, {{"repeat.txt", RepeatText()}}, 1},
+        // 7z: solid LZMA2 with folders and Shift-JIS names, then each coder.
+        {"lib7z32.so", "SevenZip", "sample.7z", k7z, WithJapanese(WithRepeat(Basic())), 8},
+        {"lib7z32.so", "SevenZip", "lzma.7z", k7z, WithRepeat(Basic()), 4},
+        {"lib7z32.so", "SevenZip", "ppmd.7z", k7z, WithRepeat(Basic()), 4},
+        {"lib7z32.so", "SevenZip", "bcj.7z", k7z, WithRepeat(Basic()), 4},
+        {"lib7z32.so", "SevenZip", "nonsolid.7z", k7z, WithRepeat(Basic()), 4},
+        {"lib7z32.so", "SevenZip", "stored.7z", k7z, small, 2},
     };
 }
 

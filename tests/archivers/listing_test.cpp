@@ -82,7 +82,7 @@ TEST(ListingTest, EachLibraryAcceptsOnlyItsOwnFormat)
     const std::vector<std::tuple<std::string, std::string, std::string>> own = {
         {"libUnlha32.so", "Unlha", "sample-h2.lzh"}, {"libcab32.so", "Cab", "mszip.cab"},
         {"libTar32.so", "Tar", "sample.tgz"},        {"libUnarj32j.so", "Unarj", "sample.arj"},
-        {"libUnzip32.so", "UnZip", "sample.zip"}};
+        {"libUnzip32.so", "UnZip", "sample.zip"},    {"lib7z32.so", "SevenZip", "sample.7z"}};
     for (const auto &[file, prefix, mine] : own) {
         ArchiverLibrary lib(file, prefix);
         for (const auto &[otherFile, otherPrefix, other] : own) {
@@ -107,7 +107,14 @@ TEST(ListingTest, TarSubTypes)
     EXPECT_EQ(type(FixturePath("repeat.txt.Z").c_str()), ZR_TAR_TYPE_Z);
     EXPECT_EQ(type(FixturePath("sample.tar.bz2").c_str()), ZR_TAR_TYPE_TARBZ2);
     EXPECT_EQ(type(FixturePath("repeat.txt.bz2").c_str()), ZR_TAR_TYPE_BZ2);
+    EXPECT_EQ(type(FixturePath("sample.tar.xz").c_str()), ZR_TAR_TYPE_TARXZ);
+    EXPECT_EQ(type(FixturePath("repeat.txt.xz").c_str()), ZR_TAR_TYPE_XZ);
+    EXPECT_EQ(type(FixturePath("sample.tar.zst").c_str()), ZR_TAR_TYPE_TARZSTD);
+    EXPECT_EQ(type(FixturePath("repeat.txt.zst").c_str()), ZR_TAR_TYPE_ZSTD);
+    EXPECT_EQ(type(FixturePath("sample.tar.lz4").c_str()), ZR_TAR_TYPE_TARLZ4);
+    EXPECT_EQ(type(FixturePath("sample.tar.lz").c_str()), ZR_TAR_TYPE_TARLZIP);
     EXPECT_EQ(type(FixturePath("sample.zip").c_str()), ZR_TAR_TYPE_NONE);
+    EXPECT_EQ(type(FixturePath("sample.7z").c_str()), ZR_TAR_TYPE_NONE);
     EXPECT_EQ(type(FixturePath("make-fixtures.sh").c_str()), ZR_TAR_TYPE_NONE);
     EXPECT_EQ(tar.check(FixturePath("make-fixtures.sh")), 0);  // plain text is no "raw" archive
 }

@@ -62,6 +62,7 @@ const SfxCase kCases[] = {
     {"libUnzip32.so", "UnZip", "sample.zip", "-x -o --i", 8},
     {"libUnarj32j.so", "Unarj", "sample.arj", "x -jyo -i", 5},
     {"libunrar32.so", "Unrar", "", "-x -o", 2},
+    {"lib7z32.so", "SevenZip", "sample.7z", "x -aoa -hide", 8},
 };
 
 INSTANTIATE_TEST_SUITE_P(Stubs, SelfExtractorTest,

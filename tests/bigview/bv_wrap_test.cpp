@@ -2,6 +2,7 @@
 
 #include "bigview/bv_document.h"
 #include "fake_measurer.h"
+#include "platform/codepage.h"
 #include "platform/mbchar.h"
 
 namespace zr {
@@ -47,19 +48,57 @@ TEST_F(BvWrap, WrapByteNeverEndsAPieceOnACp932LeadByte)
     EXPECT_EQ(Pieces("123456789\x82\xa0", Bytes(10)), (std::vector<Piece>{{1, 9, false}, {10, 2, true}}));
     EXPECT_EQ(Pieces("\x82\xa0", Bytes(1)), (std::vector<Piece>{{1, 2, true}}));
     // A trail byte in the ASCII range ('\\') is not a place to cut either.
-    EXPECT_EQ(Pieces("a\x95\x5c" "b", Bytes(2)), (std::vector<Piece>{{1, 1, false}, {2, 2, false}, {4, 1, true}}));
+    EXPECT_EQ(Pieces("a\x95\x5c"
+                     "b",
+                     Bytes(2)),
+              (std::vector<Piece>{{1, 1, false}, {2, 2, false}, {4, 1, true}}));
 }
 
-TEST_F(BvWrap, WrapByteInUtf8KeepsWholeCharacters)
+TEST_F(BvWrap, WrapByteInUtf8CountsColumnsAndKeepsWholeCharacters)
 {
     ScopedCodePageMode utf8(CodePageMode::Utf8);
-    // "あ" is three bytes: 9 ASCII bytes + it with WrapByte 10 gives 9 and 3.
+    // "あ" is three bytes but two columns: 9 ASCII + it with WrapByte 10 gives 9 and 3 bytes.
     EXPECT_EQ(Pieces("123456789あ", Bytes(10)), (std::vector<Piece>{{1, 9, false}, {10, 3, true}}));
     EXPECT_EQ(Pieces("あい", Bytes(1)), (std::vector<Piece>{{1, 3, false}, {4, 3, true}}));
-    EXPECT_EQ(Pieces("あいう", Bytes(7)), (std::vector<Piece>{{1, 6, false}, {7, 3, true}}));
+    EXPECT_EQ(Pieces("あいう", Bytes(7)), (std::vector<Piece>{{1, 9, true}}));
+    EXPECT_EQ(Pieces("あいうえ", Bytes(6)), (std::vector<Piece>{{1, 9, false}, {10, 3, true}}));
     // The same bytes read as CP932 are double-byte pairs and single bytes.
     ScopedCodePageMode cp932(CodePageMode::Cp932);
     EXPECT_EQ(Pieces("123456789\x82\xa0", Bytes(10)), (std::vector<Piece>{{1, 9, false}, {10, 2, true}}));
+}
+
+TEST_F(BvWrap, JapaneseAndAsciiWrapAtTheSameColumnInBothCodePages)
+{
+    // 40 columns: 40 ASCII characters, or 20 Japanese ones, whichever code page.
+    const std::string japanese = "日本語のファイル名を含む長い行が続きます。検索結果の行。";  // 27 characters
+    ScopedCodePageMode utf8(CodePageMode::Utf8);
+    EXPECT_EQ(Pieces(std::string(50, 'a'), Bytes(40))[0].length, 40);
+    EXPECT_EQ(Pieces(japanese, Bytes(40))[0].length, 20 * 3);
+    // Half-width katakana is one column, as its one byte is in CP932.
+    EXPECT_EQ(Pieces("ｱｲｳｴｵ", Bytes(4))[0].length, 4 * 3);
+    const std::string sjis = platform::Utf8ToCp932(japanese).text;
+    ScopedCodePageMode cp932(CodePageMode::Cp932);
+    EXPECT_EQ(Pieces(sjis, Bytes(40))[0].length, 20 * 2);
+}
+
+TEST_F(BvWrap, CombiningMarksStayWithTheirBase)
+{
+    ScopedCodePageMode utf8(CodePageMode::Utf8);
+    // A macOS-style decomposed name: テ + U+3099 (3 + 3 bytes) displays as デ.
+    const std::string decomposed = "テ\u3099スト";
+    // Two columns per piece: every piece starts on a base character.
+    EXPECT_EQ(Pieces(decomposed, Bytes(2)),
+              (std::vector<Piece>{{1, 6, false}, {7, 3, false}, {10, 3, true}}));
+    // Cutting at the width: テ is 16 px, the mark draws onto it.
+    EXPECT_EQ(Pieces(decomposed, Width(20))[0], (Piece{1, 6, false}));
+    // A mark after ASCII, and several marks on one base.
+    EXPECT_EQ(Pieces("e\u0301\u0323x", Bytes(1)), (std::vector<Piece>{{1, 5, false}, {6, 1, true}}));
+    for (int limit = 1; limit <= 8; ++limit)
+        for (const Piece &p : Pieces("aテ\u3099テ\u3099bテ\u309A", Bytes(limit)))
+            EXPECT_NE(
+                std::string("aテ\u3099テ\u3099bテ\u309A").substr(static_cast<std::size_t>(p.start - 1), 3),
+                "\u3099")
+                << "piece starting at " << p.start << " with WrapByte " << limit;
 }
 
 TEST_F(BvWrap, EmptyLinesAndNoWrap)

@@ -1,5 +1,6 @@
 #include "fileop/file_operator.h"
 #include "fileop/file_progress_dialog.h"
+#include "fileop/progress_texts.h"
 #include "util/message_box.h"
 #include "util/qt_app.h"
 #include "test_support/scratch_folder.h"
@@ -20,7 +21,8 @@ public:
     {
         requests.push_back(request);
         const int result = results.empty() ? mrCancel : results.front();
-        if (!results.empty()) results.erase(results.begin());
+        if (!results.empty())
+            results.erase(results.begin());
         return result;
     }
     std::vector<int> results;
@@ -65,10 +67,20 @@ TEST_F(FileOperatorDialogTest, TheOverwriteQuestionOffersAllAndErrorsAreShown)
 TEST_F(FileOperatorDialogTest, TheProgressWindowCountsBytesAndCancels)
 {
     TFileProgressDialog progress(nullptr, "コピー", true);
+    progress.Describe(TFileOperation::foMove, 6);
     progress.Begin(4000);
-    EXPECT_TRUE(progress.Advance("/x/a.lzh", 1000));
+    progress.StartFile("/x/a.lzh", "/y/z/a.lzh");
+    progress.StartFile("/x/b.lzh", "/y/z/b.lzh");
+    progress.StartFile("/x/c.lzh", "/y/z/c.lzh");
+    EXPECT_TRUE(progress.Advance("/x/c.lzh", 1000));
     EXPECT_EQ(progress.Dialog()->value(), 250);
-    EXPECT_EQ(progress.Dialog()->labelText(), "a.lzh");
+    const QStringList lines = progress.Dialog()->labelText().split('\n');
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0], "移動しています...");
+    EXPECT_EQ(lines[1], "元: /x");
+    EXPECT_EQ(lines[2], "先: /y/z");
+    EXPECT_TRUE(lines[3].startsWith("3 / 6 個")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].endsWith("0.98 KB / 3.91 KB")) << lines[3].toStdString();
     EXPECT_EQ(progress.Dialog()->windowTitle(), "コピー");
     progress.Dialog()->cancel();
     EXPECT_FALSE(progress.Advance("/x/a.lzh", 2000));
@@ -82,6 +94,30 @@ TEST_F(FileOperatorDialogTest, AProgressWindowWhoseParentWentAwayStopsTheRun)
     parent.reset();  // takes its child dialog with it
     EXPECT_FALSE(progress.Advance("/x/a.lzh", 5));
     progress.End();
+}
+
+TEST(ProgressTexts, CountsBytesAndTimeLeft)
+{
+    EXPECT_EQ(ProgressHeading(TFileOperation::foCopy), "コピーしています...");
+    EXPECT_EQ(ProgressHeading(TFileOperation::foMove), "移動しています...");
+    EXPECT_EQ(ProgressCountText(3, 6), "3 / 6 個");
+    EXPECT_EQ(ProgressCountText(9, 6), "6 / 6 個");  // a late extra file never shows 7 / 6
+    EXPECT_EQ(ProgressBytesText(1536, 1024 * 1024), "1.50 KB / 1024.00 KB");
+    // Before a second has passed, or with nothing done, there is no basis.
+    EXPECT_EQ(RemainingTimeText(0, 100, 5000), "残り時間を計算しています...");
+    EXPECT_EQ(RemainingTimeText(50, 100, 900), "残り時間を計算しています...");
+    EXPECT_EQ(RemainingTimeText(25, 100, 4000), "残り約 12 秒");
+    EXPECT_EQ(RemainingTimeText(10, 100, 20000), "残り約 3 分");
+    EXPECT_EQ(RemainingTimeText(1, 100, 3600000), "残り約 99 時間 0 分");
+    EXPECT_EQ(RemainingTimeText(100, 100, 1), "残り約 0 秒");
+}
+
+TEST(ProgressTexts, TheOverwriteQuestionKeepsNameAndFolderWhole)
+{
+    const std::string text = OverwriteQuestionText("/home/user/書庫の保存先/very-long-archive-name_2026.lzh");
+    EXPECT_NE(text.find("\n名前: very-long-archive-name_2026.lzh\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n場所: /home/user/書庫の保存先\n"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - std::string("上書きしますか？").size()), "上書きしますか？");
 }
 
 }  // namespace

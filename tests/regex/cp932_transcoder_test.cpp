@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zr::regex {
 namespace {
 
@@ -126,6 +128,55 @@ TEST(LineDisplay, CutLinesAndMovedMarks)
     EXPECT_EQ(SubstitutionsWithin(subs, 5), (std::vector<TLineSubstitution>{{1, "😀"}}));
     // A mark that is not where it was recorded stays as it is.
     EXPECT_EQ(LineTextForDisplay(Sjis("ab〓"), subs), "ab〓");
+}
+
+}  // namespace
+}  // namespace zr::regex
+
+namespace zr::regex {
+namespace {
+
+std::size_t CountByte(const std::string &text, char byte)
+{
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), byte));
+}
+
+// Whatever the bytes, every line break of the file is one line break of the
+// converted text, so line numbers stay right even in damaged files.
+TEST(Cp932Transcoder, ArbitraryBytesKeepEveryLineBreak)
+{
+    test::JapaneseTextMaker random(3);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        const std::size_t size = 1 + random.Below(600);
+        for (std::size_t i = 0; i < size; ++i) {
+            const unsigned pick = random.Below(10);
+            bytes += pick == 0   ? '\n'
+                     : pick == 1 ? '\r'
+                     : pick == 2 ? '\x1b'
+                                 : static_cast<char>(random.Below(256));
+        }
+        for (E encoding : {E::teUtf8, E::teEucJp, E::teIso2022Jp}) {
+            TCp932Transcoder converter(encoding);
+            const std::string out =
+                ConvertInPieces(converter, bytes, {1 + random.Below(7), 1 + random.Below(300)});
+            EXPECT_EQ(CountByte(out, '\n'), CountByte(bytes, '\n')) << EncodingName(encoding);
+            EXPECT_EQ(CountByte(out, '\r'), CountByte(bytes, '\r')) << EncodingName(encoding);
+        }
+        // UTF-16: whole units, line breaks as 0x000A units.
+        std::string units;
+        std::size_t breaks = 0;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            const bool lineFeed = bytes[i] == '\n';
+            breaks += lineFeed;
+            units += lineFeed ? std::string("\n\0", 2)
+                              : (bytes[i] == '\n' || bytes[i + 1] == '\n' ? std::string("xy")
+                                                                          : bytes.substr(i, 2));
+        }
+        TCp932Transcoder utf16(E::teUtf16LE);
+        const std::string out = ConvertInPieces(utf16, units, {3, 1 + random.Below(100)});
+        EXPECT_EQ(CountByte(out, '\n'), breaks);
+    }
 }
 
 }  // namespace

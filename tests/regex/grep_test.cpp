@@ -135,6 +135,29 @@ TEST_F(GrepTest, CancelFromTheMessageLoopEndsTheScan) {
     EXPECT_EQ(reports, 10);
 }
 
+TEST_F(GrepTest, StopTokenEndsTheScanAndStaysInForceForLaterScans) {
+    std::string text;
+    for (int i = 0; i < 10; ++i) text += "hit\n";
+    std::stop_source stop;
+    grep_.SetStopToken(stop.get_token());
+    int reports = 0;
+    grep_.SetOnMatch([&](TGrep &, RE_LineInfo_t &) {
+        if (++reports == 3) stop.request_stop();
+    });
+    const std::string file = folder_.Write("stop.txt", text);
+    grep_.SetRegExp("hit");
+    EXPECT_THROW(grep_.GrepFile(file), EGrepCancel);
+    EXPECT_EQ(reports, 3);
+    EXPECT_TRUE(grep_.Cancel());
+    // Unlike Cancel, a requested stop is not cleared by the next scan.
+    reports = 0;
+    EXPECT_THROW(grep_.GrepFile(file), EGrepCancel);
+    EXPECT_EQ(reports, 0);
+    grep_.SetStopToken({});
+    grep_.GrepFile(file);
+    EXPECT_EQ(reports, 10);
+}
+
 TEST_F(GrepTest, HandlerMayAssignANewPatternDuringTheScan) {
     grep_.SetRegExp("a.c");
     int reports = 0;

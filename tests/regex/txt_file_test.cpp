@@ -16,9 +16,8 @@ using test::TempFolder;
 // Every code the start cursor yields.
 std::vector<CharCode> StartCodes(const std::string &path)
 {
-    bool cancel = false;
     std::vector<CharCode> codes;
-    TTxtFile file(path, cancel);
+    TTxtFile file(path, {});
     try {
         for (;;)
             codes.push_back(file.NextStart());
@@ -42,11 +41,11 @@ std::vector<CharCode> CodesOf(const std::string &cp932)
 
 // A minimal literal scan over the reader, the way the grep scans use it.
 std::vector<RE_LineInfo_t> FindCodes(const std::string &path, const std::vector<CharCode> &literal,
-                                     const bool &cancel = false, MessageLoopHook hook = {})
+                                     std::stop_token stop = {}, MessageLoopHook hook = {})
 {
     std::vector<RE_LineInfo_t> found;
     try {
-        TTxtFile file(path, cancel, std::move(hook));
+        TTxtFile file(path, std::move(stop), std::move(hook));
         for (;;) {
             CharCode c = file.NextStart();
             for (std::size_t i = 0; c == literal[i]; ++i) {
@@ -63,9 +62,9 @@ std::vector<RE_LineInfo_t> FindCodes(const std::string &path, const std::vector<
 }
 
 std::vector<RE_LineInfo_t> FindLiteral(const std::string &path, const std::string &cp932Literal,
-                                       const bool &cancel = false, MessageLoopHook hook = {})
+                                       std::stop_token stop = {}, MessageLoopHook hook = {})
 {
-    return FindCodes(path, CodesOf(cp932Literal), cancel, std::move(hook));
+    return FindCodes(path, CodesOf(cp932Literal), std::move(stop), std::move(hook));
 }
 
 std::vector<std::int32_t> LineNumbers(const std::vector<RE_LineInfo_t> &lines)
@@ -101,8 +100,7 @@ TEST_F(TxtFileTest, CarriageReturnsReadAsOneLineFeedEach)
 TEST_F(TxtFileTest, ProbeNormalisesBreaksAndReturnsZeroAtTheEnd)
 {
     const std::string path = folder.Write("probe.txt", "a\rb\r\nc");
-    bool cancel = false;
-    TTxtFile file(path, cancel);
+    TTxtFile file(path, {});
     EXPECT_EQ(file.NextStart(), '\n');
     std::vector<CharCode> probed;
     for (int i = 0; i < 9; ++i)
@@ -149,7 +147,7 @@ TEST_F(TxtFileTest, OneReportPerTakeLineAndNextLineStillSearched)
 
 TEST_F(TxtFileTest, EmptyMissingAndFolderFilesFailClearly)
 {
-    bool cancel = false;
+    const std::stop_token cancel;
     const std::string empty = folder.Write("empty.txt", "");
     EXPECT_THROW(TTxtFile(empty, cancel), EEndOfFile);
     EXPECT_TRUE(FindLiteral(empty, "a").empty());
@@ -254,7 +252,7 @@ TEST_F(TxtFileTest, HookRunsPerBlockAndPerReportedLine)
     const std::string text = std::string(2 * TTxtFile::BlockSize + 10, 'q') + "\nhit\nhit\n";
     const std::string path = folder.Write("hook.txt", text);
     int calls = 0;
-    const auto lines = FindLiteral(path, "hit", false, [&] { ++calls; });
+    const auto lines = FindLiteral(path, "hit", {}, [&] { ++calls; });
     EXPECT_EQ(lines.size(), 2u);
     EXPECT_EQ(calls, 3 + 2);
 }
@@ -262,24 +260,27 @@ TEST_F(TxtFileTest, HookRunsPerBlockAndPerReportedLine)
 TEST_F(TxtFileTest, CancelFromTheHookEndsTheScan)
 {
     const std::string path = folder.Write("cancel.txt", std::string(3 * TTxtFile::BlockSize, 'q') + "\n");
-    bool cancel = false;
+    std::stop_source cancel;
     int calls = 0;
-    auto stopAtSecondBlock = [&] { cancel = ++calls == 2; };
-    EXPECT_THROW(FindLiteral(path, "z", cancel, stopAtSecondBlock), EGrepCancel);
+    auto stopAtSecondBlock = [&] {
+        if (++calls == 2) cancel.request_stop();
+    };
+    EXPECT_THROW(FindLiteral(path, "z", cancel.get_token(), stopAtSecondBlock), EGrepCancel);
     EXPECT_EQ(calls, 2);
 
-    // A flag raised before the first block stops the reader in its constructor.
-    cancel = true;
-    EXPECT_THROW(TTxtFile(path, cancel), EGrepCancel);
+    // A stop requested before the first block stops the reader in its constructor.
+    EXPECT_THROW(TTxtFile(path, cancel.get_token()), EGrepCancel);
 }
 
 TEST_F(TxtFileTest, CancelIsCheckedWhenALineIsReported)
 {
     const std::string path = folder.Write("report.txt", "a\nhit\nhit\n");
-    bool cancel = false;
+    std::stop_source cancel;
     int reports = 0;
     try {
-        TTxtFile file(path, cancel, [&] { cancel = reports > 0; });
+        TTxtFile file(path, cancel.get_token(), [&] {
+            if (reports > 0) cancel.request_stop();
+        });
         for (;;) {
             if (file.NextStart() == 'h') {
                 file.TakeLine();

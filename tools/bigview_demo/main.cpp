@@ -1,9 +1,11 @@
 // Shows the result view with Japanese and ASCII lines, wrapped at the window
 // width, with a selection, line-end marks and both scroll bars.
-// Usage: bigview_demo [screenshot.png [scrolled.png]]  (with file names it
-// saves a grab of the window, then one scrolled to the end, and quits).
+// Usage: bigview_demo [screenshot.png [scrolled.png [wheeled.png]]]  (with
+// file names it saves a grab of the window, then one scrolled to the end,
+// then one after a wheel notch up, and quits).
 #include <QApplication>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <string>
@@ -18,6 +20,9 @@ void FillSummary(zr::TBigView &view)
     view.AddLine("検索した場所： /home/user/archives");
     view.AddLine("検索したファイル： *.txt;*.doc");
     view.AddLine("");
+    // A decomposed name as macOS archives store it: the marks stay on their base.
+    view.AddLine("mac.zip  テ\u3099スト\u3099のファイル/ハ\u309Aン\u309Aの記録テ\u3099ータ\u3099.txt  "
+                 "テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099テ\u3099");
     for (int i = 1; i <= 30; ++i) {
         view.AddLine("sample" + std::to_string(i) + ".lzh  readme.txt  " + std::to_string(i * 3) +
                      " 件\tこの行は長いので、ウィンドウの幅で折り返されて表示されます。 ASCII text follows: "
@@ -52,11 +57,19 @@ int main(int argc, char **argv)
     if (argc > 1) {
         const QString file = QString::fromLocal8Bit(argv[1]);
         const QString scrolled = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-        QTimer::singleShot(500, &window, [&window, view, file, scrolled] {
+        const QString wheeled = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+        QTimer::singleShot(500, &window, [&window, view, file, scrolled, wheeled] {
             window.grab().save(file);
             if (!scrolled.isEmpty()) {
                 view->SetTopLine(view->LineCount() - view->VisibleLines());
                 window.grab().save(scrolled);
+            }
+            if (!wheeled.isEmpty()) {
+                const QPointF at(40, 60);
+                QWheelEvent notch(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(view, &notch);
+                window.grab().save(wheeled);
             }
             QApplication::quit();
         });

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -29,7 +30,8 @@ namespace {
 
 void Snap(const QString &folder, const QString &name)
 {
-    if (folder.isEmpty()) return;
+    if (folder.isEmpty())
+        return;
     QApplication::processEvents();
     QApplication::primaryScreen()->grabWindow(0).save(folder + "/" + name);
 }
@@ -104,15 +106,17 @@ struct Demo {
 
     void Fill()
     {
-        for (const char *text : {"ハードディスク", "zlib", "検索", "TODO|FIXME"}) texts->PushText(text);
+        for (const char *text : {"ハードディスク", "zlib", "検索", "TODO|FIXME"})
+            texts->PushText(text);
         texts->SaveHistory(true);
         const std::string home = QDir::homePath().toStdString();
-        for (const std::string &path : {Scratch("never-made"), std::string("/usr/share"), home, std::string("/tmp"),
-                                        std::string("/")})
+        for (const std::string &path :
+             {Scratch("never-made"), std::string("/usr/share"), home, std::string("/tmp"), std::string("/")})
             folders->PushText(path);
         folders->SaveHistory(true);
         for (int i = 0; i < 12; ++i) {
-            const std::string file = Scratch("arc/set" + std::to_string(i % 3) + "/archive" + std::to_string(i) + ".lzh");
+            const std::string file =
+                Scratch("arc/set" + std::to_string(i % 3) + "/archive" + std::to_string(i) + ".lzh");
             QDir().mkpath(QString::fromStdString(file).section('/', 0, -2));
             std::ofstream(file) << "x";
             history.AddFile(file);
@@ -150,16 +154,19 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     Demo demo;
-    if (!demo.scratch.isValid()) return 1;
+    if (!demo.scratch.isValid())
+        return 1;
     qputenv("ZURIVO_REGISTRY", QByteArray::fromStdString(demo.Scratch("registry.sqlite3")));
     const QStringList args = app.arguments();
     const int at = args.indexOf("--screenshots");
-    if (at >= 0 && at + 1 < args.size()) demo.shots = args[at + 1];
+    if (at >= 0 && at + 1 < args.size())
+        demo.shots = args[at + 1];
 
     demo.Build();
     demo.Fill();
     demo.window.show();
-    if (demo.shots.isEmpty()) return app.exec();
+    if (demo.shots.isEmpty())
+        return app.exec();
 
     QTimer::singleShot(300, [&] {
         demo.folders->showPopup();
@@ -173,6 +180,24 @@ int main(int argc, char **argv)
                 demo.RunCopy();
                 QTimer::singleShot(300, [&] {
                     Snap(demo.shots, "after_copy.png");
+                    // Again into the same folder: the overwrite question
+                    // comes up over the progress window and is answered.
+                    auto *poll = new QTimer(&demo.window);
+                    QObject::connect(poll, &QTimer::timeout, [&demo, poll] {
+                        for (QWidget *w : QApplication::topLevelWidgets()) {
+                            auto *box = qobject_cast<QMessageBox *>(w);
+                            if (!box || !box->isVisible())
+                                continue;
+                            poll->stop();
+                            Snap(demo.shots, "copy_question.png");
+                            for (QAbstractButton *b : box->buttons())
+                                if (b->text().startsWith(QStringLiteral("すべて")))
+                                    b->click();
+                        }
+                    });
+                    poll->start(200);
+                    demo.RunCopy();
+                    Snap(demo.shots, "after_second_copy.png");
                     app.quit();
                 });
             });

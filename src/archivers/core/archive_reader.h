@@ -36,6 +36,12 @@ public:
     const std::string &errorText() const { return errorText_; }
     bool errorIsFatal() const { return errorFatal_; }
 
+    // Readers that may decompress a lot without giving data out (the
+    // skipped entries of a solid block) ask `keepGoing` now and then and
+    // fail with stoppedByCaller() set once it says no.
+    virtual void setStopCheck(std::function<bool()> keepGoing) { (void)keepGoing; }
+    bool stoppedByCaller() const { return stoppedByCaller_; }
+
     // Why next() gave kEnd before the archive's real end (a broken header
     // that was tolerated); empty when the archive ended normally.
     const std::string &endNote() const { return endNote_; }
@@ -47,8 +53,10 @@ protected:
         errorFatal_ = fatal;
     }
     void setEndNote(std::string text) { endNote_ = std::move(text); }
+    void setStoppedByCaller() { stoppedByCaller_ = true; }
 
 private:
+    bool stoppedByCaller_ = false;
     std::string errorText_;
     bool errorFatal_ = false;
     std::string endNote_;

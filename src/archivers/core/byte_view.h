@@ -20,6 +20,11 @@ inline std::uint32_t Le32At(std::string_view d, std::size_t at)
     return Le16At(d, at) | (Le16At(d, at + 2) << 16);
 }
 
+inline std::uint64_t Le64At(std::string_view d, std::size_t at)
+{
+    return Le32At(d, at) | (static_cast<std::uint64_t>(Le32At(d, at + 4)) << 32);
+}
+
 // The position `length` bytes after `at`, or nothing when that passes
 // `size` (the end of the data). Lengths come from the file itself: adding
 // them first and comparing after would let a huge one wrap around to a

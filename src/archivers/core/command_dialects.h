@@ -12,6 +12,7 @@ const CommandDialect &TarDialect();    // --use-directory=0/1, --display-dialog=
 const CommandDialect &ArjDialect();    // "x"/"e", -jyo, -u, -n, -i; "!file" response files
 const CommandDialect &RarDialect();    // -x, -e, -u, -o, -o-
 const CommandDialect &UnzipDialect();  // -j, -o, -n, -u, --i
+const CommandDialect &SevenZipDialect();  // "x"/"e", -aoa, -aon, -aos, -aou, -hide, -o<folder>
 
 // The command words of Lha and Arj: "x" keeps folders, "e" drops them;
 // false for any other word.

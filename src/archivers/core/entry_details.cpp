@@ -378,7 +378,8 @@ bool NamesAreUtf8(const std::vector<EntryDetails> &details)
 
 std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base, LibarchiveFormat format)
 {
-    if (format == LibarchiveFormat::kTar)
+    // Tar headers hold nothing more; libarchive reports what 7z holds.
+    if (format == LibarchiveFormat::kTar || format == LibarchiveFormat::k7z)
         return {};
     MappedFile file(path);
     const std::string_view d = file.view();
@@ -389,7 +390,8 @@ std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_
     case LibarchiveFormat::kCab: return ReadCabDetails(d, static_cast<std::size_t>(base));
     case LibarchiveFormat::kRar: return ReadRarDetails(d, static_cast<std::size_t>(base));
     case LibarchiveFormat::kZip: return ReadZipDetails(d);
-    case LibarchiveFormat::kTar: break;
+    case LibarchiveFormat::kTar:
+    case LibarchiveFormat::k7z: break;
     }
     return {};
 }
@@ -445,6 +447,7 @@ std::string DefaultMethodText(LibarchiveFormat format, const char *formatName, c
         return filter == "none" ? "-----" : filter;
     }
     case LibarchiveFormat::kRar: return name;
+    case LibarchiveFormat::k7z: return "7z";  // the coder is not reported per entry
     }
     return name;
 }

@@ -1,6 +1,7 @@
 #include "archivers/core/extractor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unistd.h>
 
 #include "archivers/archiver_api.h"
@@ -58,6 +59,7 @@ int Extraction::run()
         fail(ZR_ARC_E_DEST, error);
         return result_;
     }
+    reader_.setStopCheck([this] { return progress_.stillWanted(); });
     EntryInfo entry;
     for (;;) {
         const ReadStatus status = reader_.next(entry);
@@ -65,6 +67,10 @@ int Extraction::run()
             if (!reader_.endNote().empty())
                 log_.line(reader_.endNote());
             break;
+        }
+        if (status == ReadStatus::kError && reader_.stoppedByCaller()) {
+            fail(ZR_ARC_E_CANCELLED, "Cancelled.");
+            return result_;
         }
         if (status == ReadStatus::kError) {
             fail(ZR_ARC_E_DATA, "Damaged archive: " + reader_.errorText());
@@ -186,8 +192,11 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
     std::string stopText;
     const auto writeSlice = [&](const char *data, std::size_t size) {
         if (!file.write(data, size)) {
-            stopCode = ZR_ARC_E_WRITE;
-            stopText = "Cannot write " + shown;
+            // Past the file-size limit a caller set for us (a bomb, or just a
+            // huge entry): this entry is given up, the others still come.
+            const bool tooLarge = errno == EFBIG;
+            stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
+            stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
             return false;
         }
         written += size;
@@ -217,10 +226,14 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
         }
         return true;
     });
+    if (status == DataStatus::kStopped && reader_.stoppedByCaller()) {
+        stopCode = ZR_ARC_E_CANCELLED;
+        stopText = "Cancelled.";
+    }
     if (status == DataStatus::kStopped) {
         file.discard();
         fail(stopCode, stopText);
-        return Flow::kStop;
+        return stopCode == ZR_ARC_E_TOO_LARGE ? Flow::kContinue : Flow::kStop;
     }
     if (status == DataStatus::kError) {
         file.discard();

@@ -10,6 +10,9 @@ namespace zr::archivers {
 
 namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
+// Small enough that even well-compressed text yields only a few MiB between
+// two stop checks.
+constexpr std::size_t kCheckedBlockSize = 64 << 10;
 }
 
 FileStream::~FileStream()
@@ -47,7 +50,13 @@ la_ssize_t FileStream::Read(struct archive *a, void *self, const void **buffer)
     *buffer = s->buffer_.data();
     if (s->position_ >= s->size_)
         return 0;
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, s->size_ - s->position_));
+    if (s->keepGoing_ && !s->keepGoing_()) {
+        s->stopped_ = true;
+        archive_set_error(a, ECANCELED, "Cancelled.");
+        return -1;
+    }
+    const std::size_t block = s->keepGoing_ ? kCheckedBlockSize : kBlockSize;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(block, s->size_ - s->position_));
     ssize_t got;
     do {
         got = ::pread(s->fd_, s->buffer_.data(), want, static_cast<off_t>(s->base_ + s->position_));

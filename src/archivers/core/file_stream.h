@@ -4,6 +4,7 @@
 // started the file.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ public:
     // Installs the callbacks and opens `a`; returns libarchive's status.
     int attach(struct archive *a);
 
+    // Asked before every read of compressed data once set, so work that
+    // reports no progress of its own (decompressing the skipped entries of
+    // a solid block) can still be stopped; false fails the read.
+    void setStopCheck(std::function<bool()> keepGoing) { keepGoing_ = std::move(keepGoing); }
+    bool stopped() const { return stopped_; }
+
 private:
     static la_ssize_t Read(struct archive *, void *self, const void **buffer);
     static la_int64_t Skip(struct archive *, void *self, la_int64_t request);
@@ -34,6 +41,8 @@ private:
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;
     std::vector<char> buffer_;
+    std::function<bool()> keepGoing_;
+    bool stopped_ = false;
 };
 
 }  // namespace zr::archivers

@@ -21,6 +21,19 @@ namespace {
 
 // LHA and CAB names carry no charset of their own (CAB's UTF-8 flag aside):
 // they are CP932 unless the archive's names are all valid UTF-8.
+// The compressions a tar or a single compressed file may come in.
+void EnableTarFilters(struct archive *a)
+{
+    archive_read_support_filter_gzip(a);
+    archive_read_support_filter_bzip2(a);
+    archive_read_support_filter_compress(a);
+    archive_read_support_filter_xz(a);
+    archive_read_support_filter_lzma(a);
+    archive_read_support_filter_zstd(a);
+    archive_read_support_filter_lz4(a);
+    archive_read_support_filter_lzip(a);
+}
+
 void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
 {
     const char *charset = utf8Names ? "UTF-8" : "CP932";
@@ -36,9 +49,7 @@ void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
     case LibarchiveFormat::kTar:
         archive_read_support_format_tar(a);
         archive_read_support_format_raw(a);
-        archive_read_support_filter_gzip(a);
-        archive_read_support_filter_bzip2(a);
-        archive_read_support_filter_compress(a);
+        EnableTarFilters(a);
         break;
     case LibarchiveFormat::kRar:
         archive_read_support_format_rar(a);
@@ -46,6 +57,9 @@ void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
         break;
     case LibarchiveFormat::kZip:
         archive_read_support_format_zip(a);
+        break;
+    case LibarchiveFormat::k7z:
+        archive_read_support_format_7zip(a);
         break;
     }
 }
@@ -56,6 +70,7 @@ std::optional<SignatureFormat> ScannedFormat(LibarchiveFormat format)
     case LibarchiveFormat::kLha: return SignatureFormat::kLha;
     case LibarchiveFormat::kCab: return SignatureFormat::kCab;
     case LibarchiveFormat::kRar: return SignatureFormat::kRar;
+    case LibarchiveFormat::k7z: return SignatureFormat::k7z;
     default: return std::nullopt;
     }
 }
@@ -76,10 +91,12 @@ std::string SingleFileName(const std::string &path)
     const auto dot = base.rfind('.');
     if (dot != std::string::npos && dot > 0) {
         const std::string ext = LowerAscii(base.substr(dot));
-        if (ext == ".gz" || ext == ".z" || ext == ".bz2")
-            return base.substr(0, dot);
-        if (ext == ".tgz" || ext == ".taz")
-            return base.substr(0, dot) + ".tar";
+        for (const char *single : {".gz", ".z", ".bz2", ".xz", ".lzma", ".zst", ".lz4", ".lz"})
+            if (ext == single)
+                return base.substr(0, dot);
+        for (const char *tar : {".tgz", ".taz", ".txz", ".tzst", ".tlz"})
+            if (ext == tar)
+                return base.substr(0, dot) + ".tar";
     }
     return base;
 }
@@ -99,14 +116,13 @@ std::uint64_t GzipStoredSize(const std::string &path)
     return size;
 }
 
-// .Z and .bz2 do not record the original size: count the bytes, up to the
-// budget, so a small bomb cannot stall a listing.
+// Only gzip records the original size where it is cheap to read: count the
+// bytes, up to the budget, so a small bomb cannot stall a listing.
 std::uint64_t MeasureSingleFile(const std::string &path, std::uint64_t budget)
 {
     struct archive *a = archive_read_new();
     archive_read_support_format_raw(a);
-    archive_read_support_filter_bzip2(a);
-    archive_read_support_filter_compress(a);
+    EnableTarFilters(a);
     std::uint64_t total = 0;
     struct archive_entry *e = nullptr;
     if (archive_read_open_filename(a, path.c_str(), 1 << 20) == ARCHIVE_OK &&
@@ -134,6 +150,7 @@ public:
     ReadStatus next(EntryInfo &entry) override;
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return base_; }
+    void setStopCheck(std::function<bool()> keepGoing) override;
     int tarType() const;
 
 private:
@@ -166,8 +183,10 @@ bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
     const auto scanned = ScannedFormat(format_);
     if (!scanned)
         return true;
-    const bool executable = StartsWithMz(path_);
-    if (!executable && !options.tolerateBrokenHeaders)
+    // A 7z self-extractor's stub need not be a DOS executable: anything
+    // before the signature is a stub.
+    const bool stub = format_ == LibarchiveFormat::k7z ? !StartsWith7zSignature(path_) : StartsWithMz(path_);
+    if (!stub && !options.tolerateBrokenHeaders)
         return true;
     const auto found = FindArchiveSignature(path_, *scanned);
     if (!found) {
@@ -225,6 +244,12 @@ std::string LibarchiveReader::entryName(struct archive_entry *e) const
         if (const char *utf8 = archive_entry_pathname_utf8(e))
             return NormaliseSeparators(utf8);
     }
+    if (format_ == LibarchiveFormat::k7z) {
+        // 7z names are Unicode; bytes that were no valid UTF-8 where the
+        // archive was made come back escaped and are taken as CP932.
+        const char *utf8 = archive_entry_pathname_utf8(e);
+        return utf8 ? NormaliseSeparators(StoredNameToUtf8(UnescapeRawNameBytes(utf8))) : std::string();
+    }
     const char *raw = archive_entry_pathname(e);
     if (!raw)
         raw = archive_entry_pathname_utf8(e);
@@ -272,6 +297,14 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     ++index_;
 }
 
+void LibarchiveReader::setStopCheck(std::function<bool()> keepGoing)
+{
+    // Only 7z packs many entries into one stream whose skipped parts are
+    // decompressed without a word to the caller.
+    if (format_ == LibarchiveFormat::k7z)
+        stream_.setStopCheck(std::move(keepGoing));
+}
+
 int LibarchiveReader::tarType() const
 {
     const int filter = archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
@@ -280,6 +313,11 @@ int LibarchiveReader::tarType() const
     case ARCHIVE_FILTER_GZIP: return singleFile_ ? ZR_TAR_TYPE_GZ : ZR_TAR_TYPE_TARGZ;
     case ARCHIVE_FILTER_COMPRESS: return singleFile_ ? ZR_TAR_TYPE_Z : ZR_TAR_TYPE_TARZ;
     case ARCHIVE_FILTER_BZIP2: return singleFile_ ? ZR_TAR_TYPE_BZ2 : ZR_TAR_TYPE_TARBZ2;
+    case ARCHIVE_FILTER_XZ: return singleFile_ ? ZR_TAR_TYPE_XZ : ZR_TAR_TYPE_TARXZ;
+    case ARCHIVE_FILTER_ZSTD: return singleFile_ ? ZR_TAR_TYPE_ZSTD : ZR_TAR_TYPE_TARZSTD;
+    case ARCHIVE_FILTER_LZ4: return singleFile_ ? ZR_TAR_TYPE_LZ4 : ZR_TAR_TYPE_TARLZ4;
+    case ARCHIVE_FILTER_LZIP: return singleFile_ ? ZR_TAR_TYPE_LZIP : ZR_TAR_TYPE_TARLZIP;
+    case ARCHIVE_FILTER_LZMA: return singleFile_ ? ZR_TAR_TYPE_LZMA : ZR_TAR_TYPE_TARLZMA;
     default: return ZR_TAR_TYPE_NONE;
     }
 }
@@ -314,6 +352,11 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
     const int r = archive_read_next_header(a_, &e);
     if (r == ARCHIVE_EOF)
         return ReadStatus::kEnd;
+    if (r < ARCHIVE_WARN && stream_.stopped()) {
+        setStoppedByCaller();
+        setError("Cancelled.", true);
+        return ReadStatus::kError;
+    }
     if (r < ARCHIVE_WARN || !e) {
         const char *text = archive_error_string(a_);
         const std::string reason = text ? text : "damaged header";
@@ -370,6 +413,10 @@ DataStatus LibarchiveReader::pushEntryData(const DataSink &sink)
                 return DataStatus::kError;
             }
             return DataStatus::kComplete;
+        }
+        if (r != ARCHIVE_OK && stream_.stopped()) {
+            setStoppedByCaller();
+            return DataStatus::kStopped;
         }
         if (r != ARCHIVE_OK) {
             // A warning here is a CRC mismatch: never a success.

@@ -1,5 +1,5 @@
 #pragma once
-// ArchiveReader over libarchive for LHA, CAB, the TAR family, RAR and ZIP.
+// ArchiveReader over libarchive for LHA, CAB, the TAR family, RAR, ZIP and 7z.
 // Each library enables only its own format, so a ZIP never passes as LHA.
 
 #include <string>
@@ -8,7 +8,7 @@
 
 namespace zr::archivers {
 
-enum class LibarchiveFormat { kLha, kCab, kTar, kRar, kZip };
+enum class LibarchiveFormat { kLha, kCab, kTar, kRar, kZip, k7z };
 
 OpenResult OpenLibarchiveReader(const std::string &path, LibarchiveFormat format, const OpenOptions &options);
 

@@ -32,6 +32,8 @@ bool ProgressReporter::send(unsigned state)
     return sense_ == StopSense::kStopOnZero ? result != 0 : result == 0;
 }
 
+bool ProgressReporter::stillWanted() { return send(ZR_ARC_STATE_PROGRESS); }
+
 bool ProgressReporter::beginFile(std::string_view storedName, std::string_view destination, std::uint64_t size)
 {
     info_ = TExtractingInfoEx{};

@@ -25,6 +25,9 @@ public:
     bool beginFile(std::string_view storedName, std::string_view destination, std::uint64_t size);
     bool wrote(std::uint64_t totalWrittenOfFile);  // reports every kReportStep bytes
     bool endFile(std::uint64_t totalWrittenOfFile);
+    // Asks again with the figures last sent, while work that writes nothing
+    // runs (state 1; before the first file every field is empty).
+    bool stillWanted();
 
 private:
     bool send(unsigned state);

@@ -90,12 +90,27 @@ bool IsRarHeader(std::string_view d, std::size_t p)
     return false;
 }
 
+// The 7z start header: signature, version 0.x, then a CRC over the 20 bytes
+// locating the end header, which must lie inside the file.
+bool Is7zHeader(std::string_view d, std::size_t p)
+{
+    static const std::string_view signature("7z\xBC\xAF\x27\x1C", 6);
+    if (p + 32 > d.size() || d.compare(p, signature.size(), signature) != 0 || ByteAt(d, p + 6) != 0)
+        return false;
+    if (Crc32(d, p + 12, 20) != Le32At(d, p + 8))
+        return false;
+    const std::uint64_t nextOffset = Le64At(d, p + 12), nextSize = Le64At(d, p + 20);
+    const std::uint64_t room = d.size() - p - 32;
+    return nextOffset <= room && nextSize <= room - nextOffset;
+}
+
 std::string_view FirstSignatureBytes(SignatureFormat format)
 {
     switch (format) {
     case SignatureFormat::kLha: return "-l";
     case SignatureFormat::kCab: return "MSCF";
     case SignatureFormat::kRar: return "Rar!";
+    case SignatureFormat::k7z: return std::string_view("7z\xBC\xAF\x27\x1C", 6);
     }
     return {};
 }
@@ -115,6 +130,7 @@ bool IsValidHeaderAt(std::string_view d, std::size_t p, SignatureFormat format)
     case SignatureFormat::kLha: return IsLhaHeader(d, p);
     case SignatureFormat::kCab: return IsCabHeader(d, p);
     case SignatureFormat::kRar: return IsRarHeader(d, p);
+    case SignatureFormat::k7z: return Is7zHeader(d, p);
     }
     return false;
 }
@@ -144,15 +160,27 @@ std::optional<std::uint64_t> FindArchiveSignature(const std::string &path, Signa
     return FindArchiveSignature(file.view(), format, from);
 }
 
-bool StartsWithMz(const std::string &path)
+namespace {
+
+bool StartsWithBytes(const std::string &path, std::string_view expected)
 {
-    char head[2] = {};
+    char head[8] = {};
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool mz = ::pread(fd, head, 2, 0) == 2 && head[0] == 'M' && head[1] == 'Z';
+    const bool same = ::pread(fd, head, expected.size(), 0) == static_cast<ssize_t>(expected.size()) &&
+                      std::memcmp(head, expected.data(), expected.size()) == 0;
     ::close(fd);
-    return mz;
+    return same;
+}
+
+}  // namespace
+
+bool StartsWithMz(const std::string &path) { return StartsWithBytes(path, "MZ"); }
+
+bool StartsWith7zSignature(const std::string &path)
+{
+    return StartsWithBytes(path, FirstSignatureBytes(SignatureFormat::k7z));
 }
 
 int ClassifyExecutable(const std::string &path)

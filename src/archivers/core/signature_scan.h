@@ -10,7 +10,7 @@
 
 namespace zr::archivers {
 
-enum class SignatureFormat { kLha, kCab, kRar };
+enum class SignatureFormat { kLha, kCab, kRar, k7z };
 
 // Offset of the first valid header at or after `from`, scanning the whole
 // file; gives up after 4,096 signatures whose header fails its check.
@@ -24,6 +24,7 @@ std::optional<std::uint64_t> FindArchiveSignature(std::string_view data, Signatu
 bool IsValidHeaderAt(std::string_view data, std::size_t offset, SignatureFormat format);
 
 bool StartsWithMz(const std::string &path);
+bool StartsWith7zSignature(const std::string &path);
 
 // ZR_SFX_DOS, ZR_SFX_WIN16 or ZR_SFX_WIN32 for an MZ executable, else ZR_SFX_NONE.
 int ClassifyExecutable(const std::string &path);

@@ -3,15 +3,11 @@
 #include <algorithm>
 
 #include "archivers/core/stored_name.h"
+#include "platform/wildcard.h"
 
 namespace zr::archivers {
 
 namespace {
-
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::string_view WithoutTrailingSlash(std::string_view name)
 {
@@ -27,31 +23,6 @@ std::string_view BaseName(std::string_view name)
 }
 
 }  // namespace
-
-bool WildcardMatch(std::string_view pattern, std::string_view text)
-{
-    if (pattern == "*.*")
-        return true;
-    // Iterative matcher with single backtracking point: linear in practice.
-    std::size_t p = 0, t = 0, starP = std::string_view::npos, starT = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starT = t;
-        } else if (p < pattern.size() && (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(text[t]))) {
-            ++p;
-            ++t;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            t = ++starT;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
-}
 
 std::vector<std::string> SplitWildcardList(std::string_view list)
 {
@@ -101,7 +72,7 @@ bool NameFilter::matches(std::string_view storedName) const
     for (const auto &pattern : patterns_) {
         const std::string_view pat = WithoutTrailingSlash(pattern);
         const bool hasFolder = pat.find('/') != std::string_view::npos;
-        if (WildcardMatch(pat, hasFolder ? name : BaseName(name)))
+        if (platform::WildcardMatch(hasFolder ? name : BaseName(name), pat, platform::LetterCase::IgnoreAscii))
             return true;
     }
     return false;

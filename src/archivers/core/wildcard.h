@@ -1,6 +1,6 @@
 #pragma once
-// Wildcard rules of the listing and extraction names: "*" any run, "?" one
-// character, ASCII letters without case, "*" and "*.*" match everything.
+// Name filter of the listing and extraction commands over the program's one
+// wildcard matcher, ASCII letters without case; "*" and "*.*" match everything.
 // A pattern without a folder separator matches the name without its folder;
 // one with a separator matches the whole stored name ("/" and "\" alike).
 
@@ -9,8 +9,6 @@
 #include <vector>
 
 namespace zr::archivers {
-
-bool WildcardMatch(std::string_view pattern, std::string_view text);
 
 // Splits a blank-separated list; an item in double quotes may hold blanks.
 std::vector<std::string> SplitWildcardList(std::string_view list);

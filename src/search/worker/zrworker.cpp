@@ -23,7 +23,13 @@ public:
     void OnProgressLine(const std::string &text) override { context_.Emit(kWorkerProgressLine, {text}); }
     void OnHit(const THitRecord &hit) override
     {
-        context_.Emit(kWorkerHit, {hit.ArchivePath, hit.StoredName, hit.LineText}, {hit.LineNo});
+        std::vector<std::string> texts = {hit.ArchivePath, hit.StoredName, hit.LineText};
+        std::vector<std::int64_t> numbers = {hit.LineNo};
+        for (const auto &sub : hit.Substitutes) {
+            texts.push_back(sub.Original);
+            numbers.push_back(static_cast<std::int64_t>(sub.Offset));
+        }
+        context_.Emit(kWorkerHit, texts, numbers);
     }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {

@@ -1,0 +1,288 @@
+// The condition boxes: what an edit means, the folder and archive buttons,
+// the archive re-open menu and the stored-file filter pop-up.
+
+#include "app/grep_form.h"
+#include "app/options_panel.h"
+#include "app/pattern_combo_box.h"
+#include "history/history_menu.h"
+#include "search/search_conditions.h"
+#include "util/message_box.h"
+#include "util/path_names.h"
+#include "util/settings_store.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace zr {
+
+namespace {
+
+constexpr const char *kArchiveHistoryKey = "Software\\Quib\\ZiZiv\\history\\Grep\\ArchiveFile";
+constexpr const char *kFilterNames = "history\\Grep\\FavItem\\Name";
+constexpr const char *kFilterMasks = "history\\Grep\\FavItem\\Masked";
+constexpr const char *kAllArchivesNoSfx = "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR";
+
+bool IsEmptyOrAll(const std::string &text) { return text.empty() || text == "*.*"; }
+
+// Windows-style ";" lists as Qt name filters: "*.LZH *.lzh ...", matched without case.
+QString NameFilter(const char *caption, const std::string &patterns)
+{
+    QString list = QString::fromStdString(patterns);
+    list.replace(QLatin1Char(';'), QLatin1Char(' '));
+    return QString::fromUtf8(caption) + QStringLiteral(" (") + list + QStringLiteral(")");
+}
+
+std::optional<std::string> DefaultFolderPicker(QWidget *owner, const std::string &caption,
+                                               const std::string &prompt, const std::string &start)
+{
+    QFileDialog dialog(owner, QString::fromStdString(caption), QString::fromStdString(start));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setLabelText(QFileDialog::FileName, QString::fromStdString(prompt));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> DefaultArchivePicker(QWidget *owner, const std::string &start)
+{
+    QFileDialog dialog(owner, QString::fromUtf8("検索する書庫を選択"), QString::fromStdString(start));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setNameFilters({NameFilter("すべての書庫 (自己解凍書庫は除く)", kAllArchivesNoSfx),
+                           NameFilter("すべての書庫", std::string(kAllArchivesNoSfx) + ";*EXE"),
+                           NameFilter("すべてのファイル", "*")});
+    // The archive dialog remembers its folders with the other file dialogs.
+    const std::string folderKey = "history\\ArchiveFile\\Path";
+    std::vector<QUrl> recent;
+    const int count = ReadSettingInteger(folderKey, "Count", 0);
+    QStringList history;
+    for (int i = 0; i < count && i < 32; ++i) {
+        const std::string folder = ReadSettingString(folderKey, std::to_string(i), "");
+        if (!folder.empty())
+            history << QString::fromStdString(folder);
+    }
+    dialog.setHistory(history);
+    if (start.empty() && !history.isEmpty())
+        dialog.setDirectory(history.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().first();
+    history.removeAll(QFileInfo(chosen).absolutePath());
+    history.prepend(QFileInfo(chosen).absolutePath());
+    while (history.size() > 10)
+        history.removeLast();
+    try {
+        WriteSettingInteger(folderKey, "Count", static_cast<int>(history.size()));
+        for (int i = 0; i < history.size(); ++i)
+            WriteSettingString(folderKey, std::to_string(i), history[i].toStdString());
+    } catch (const std::exception &) {
+        // The store has reported it; the chosen file is still good.
+    }
+    return chosen.toStdString();
+}
+
+}  // namespace
+
+void TGrepForm::ConnectConditionEdits()
+{
+    dialogs_.pickFolder = DefaultFolderPicker;
+    dialogs_.pickArchive = DefaultArchivePicker;
+    for (QComboBox *box : {static_cast<QComboBox *>(hisChar_), static_cast<QComboBox *>(hisName_),
+                           static_cast<QComboBox *>(hisItem_)})
+        connect(box, &QComboBox::editTextChanged, this, [this] { ConditionEdited(); });
+    connect(hisPath_, &QComboBox::currentIndexChanged, this, [this] { ConditionEdited(); });
+}
+
+void TGrepForm::ConditionEdited()
+{
+    if (!editsCount_)
+        return;  // loading the histories at the first show is no edit
+    SetConditionsChanged(true);
+}
+
+void TGrepForm::SetConditionsChanged(bool changed)
+{
+    conditionsChanged_ = changed;
+    UpdateActions();
+}
+
+search::SearchConditions TGrepForm::Conditions() const
+{
+    search::SearchConditions c;
+    c.searchText = hisChar_->currentText().toStdString();
+    c.archiveName = hisName_->currentText().toStdString();
+    c.folder = hisPath_->currentIndex() >= 0 ? hisPath_->currentText().toStdString() : std::string();
+    c.storedFiles = hisItem_->currentText().toStdString();
+    c.subFolders = options_->chbSubDir->isChecked();
+    c.allTypes = options_->chbAlltype->isChecked();
+    c.lha = options_->chbLha->isChecked();
+    c.zip = options_->chbZip->isChecked();
+    c.arj = options_->chbArj->isChecked();
+    c.cab = options_->chbCab->isChecked();
+    c.tar = options_->chbTar->isChecked();
+    c.rar = options_->chbRar->isChecked();
+    c.sevenZip = options_->chbSevenZip->isChecked();
+    c.sfx = options_->chbSfx->isChecked();
+    return c;
+}
+
+void TGrepForm::SetConditions(const search::SearchConditions &c)
+{
+    hisChar_->setEditText(QString::fromStdString(c.searchText));
+    hisName_->setEditText(QString::fromStdString(c.archiveName));
+    if (!c.folder.empty()) {
+        hisPath_->PushText(c.folder);
+        hisPath_->setCurrentIndex(0);
+    }
+    hisItem_->setEditText(QString::fromStdString(c.storedFiles));
+    options_->chbSubDir->setChecked(c.subFolders);
+    options_->chbAlltype->setChecked(c.allTypes);
+    options_->chbLha->setChecked(c.lha);
+    options_->chbZip->setChecked(c.zip);
+    options_->chbArj->setChecked(c.arj);
+    options_->chbCab->setChecked(c.cab);
+    options_->chbTar->setChecked(c.tar);
+    options_->chbRar->setChecked(c.rar);
+    options_->chbSevenZip->setChecked(c.sevenZip);
+    options_->chbSfx->setChecked(c.sfx);
+    options_->ApplyTypeSwitchRule();
+    SetConditionsChanged(true);
+}
+
+std::string TGrepForm::ArchiveNamePatternText() const { return search::ArchiveNamePattern(Conditions()); }
+
+void TGrepForm::ChooseFolder()
+{
+    const std::string start =
+        hisPath_->currentIndex() >= 0 ? hisPath_->currentText().toStdString() : std::string();
+    const auto folder = dialogs_.pickFolder(this, "検索する場所", "検索先のフォルダを選択", start);
+    if (!folder)
+        return;
+    hisPath_->PushText(NormalizeFolderPath(*folder));
+    hisPath_->setCurrentIndex(0);
+    try {
+        hisPath_->SaveHistory(true);
+    } catch (const std::exception &) {
+    }
+}
+
+void TGrepForm::ChooseArchive(const std::string &startFolder)
+{
+    const auto file = dialogs_.pickArchive(this, startFolder);
+    if (file)
+        UseArchive(*file);
+}
+
+void TGrepForm::UseArchive(const std::string &path)
+{
+    if (reOpen_ && reOpen_->Active()) {
+        reOpen_->AddFile(path);
+        reOpen_->Save();
+    }
+    hisName_->setEditText(QString::fromStdString(FileNamePart(path)));
+    const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    try {
+        hisName_->SaveHistory(false);
+        hisPath_->PushText(NormalizeFolderPath(folder));
+        hisPath_->setCurrentIndex(0);
+        hisPath_->SaveHistory(true);
+    } catch (const std::exception &) {
+    }
+    hisName_->setEditText(QString::fromStdString(FileNamePart(path)));
+}
+
+void TGrepForm::CreateReOpenMenu()
+{
+    reOpen_ = std::make_unique<THistoryMenu>();
+    reOpen_->SetKeyName(kArchiveHistoryKey);
+    reOpen_->SetPathItem(TPathItem::paBothItem);
+    reOpen_->SetBasePath("");
+    reOpen_->SetExcludePath(workFolder_);
+    reOpen_->SetHistoryNum(std::clamp(ReadSettingInteger("History", "OpenCount", 10), 0, 32));
+    reOpen_->SetTargetMenuItem(popReOpen_);
+    reOpen_->OnCanDeleted = [this](THistoryMenu *, bool &canDelete) {
+        canDelete = ShowMessageBox(this, "履歴メニューを削除してもよろしいですか？", mtConfirmation,
+                                   mbYesNo) == mrYes;
+    };
+    reOpen_->OnHistorySelected = [this](THistoryMenu *, bool isPath, const std::string &fileName, bool &) {
+        if (isPath) {
+            ChooseArchive(fileName);
+            return;
+        }
+        if (!QFileInfo::exists(QString::fromStdString(fileName))) {
+            ShowFileMissing(this, fileName);
+            return;
+        }
+        UseArchive(fileName);
+    };
+    try {
+        reOpen_->SetActive(true);
+    } catch (const std::exception &) {
+    }
+}
+
+void TGrepForm::PrepareReOpenMenu()
+{
+    // The count may have been changed by the sibling program since.
+    reOpen_->SetHistoryNum(std::clamp(ReadSettingInteger("History", "OpenCount", 10), 0, 32));
+    reOpen_->RebuildMenu();
+    UpdateActions();
+}
+
+void TGrepForm::PrepareFilterMenu()
+{
+    addFilterItem_->setEnabled(!IsEmptyOrAll(hisItem_->currentText().toStdString()));
+    const QList<QAction *> items = popFilter_->actions();
+    const int first = static_cast<int>(items.indexOf(filterSeparator_)) + 1;
+    for (int i = static_cast<int>(items.size()) - 1; i >= first; --i) {
+        popFilter_->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    const int count = ReadSettingInteger(kFilterNames, "Count", 0);
+    for (int i = 0; i < count; ++i) {
+        const std::string name = ReadSettingString(kFilterNames, std::to_string(i), "");
+        QAction *item = popFilter_->addAction(QString::fromStdString(name));
+        item->setData(i);
+        connect(item, &QAction::triggered, this, [this, i] { ApplyFilter(i); });
+    }
+    UpdateActions();
+}
+
+void TGrepForm::ApplyFilter(int index)
+{
+    const std::string mask = ReadSettingString(kFilterMasks, std::to_string(index), "");
+    if (mask.empty())
+        return;
+    hisItem_->setEditText(QString::fromStdString(mask));
+    try {
+        hisItem_->SaveHistory(false);
+    } catch (const std::exception &) {
+    }
+    hisItem_->setEditText(QString::fromStdString(mask));
+}
+
+void TGrepForm::SetInputsEnabled(bool enabled)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{hisChar_, btnName_, hisName_, hisPath_, btnPath_,
+                                                       btnItem_, hisItem_})
+        w->setEnabled(enabled);
+    options_->SetCaptionEnabled(enabled);
+}
+
+bool TGrepForm::InputsEnabled() const
+{
+    return hisChar_->isEnabled() && hisName_->isEnabled() && hisPath_->isEnabled() && hisItem_->isEnabled() &&
+           btnName_->isEnabled() && btnPath_->isEnabled() && btnItem_->isEnabled() &&
+           options_->lblOptions->isEnabled();
+}
+
+}  // namespace zr

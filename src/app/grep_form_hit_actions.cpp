@@ -1,0 +1,55 @@
+// The actions on hits and on condition and archive-set files. Each action has
+// one handler here; the window calls them through its action list.
+
+#include "app/about_box.h"
+#include "app/grep_form.h"
+#include "app/help_window.h"
+#include "app/options_panel.h"
+#include "app/pattern_combo_box.h"
+#include "search/condition_file.h"
+
+#include <QTreeView>
+
+namespace zr {
+
+void TGrepForm::OnNewGrep()
+{
+    if (runState_ == TRunState::rsSearching)
+        return;
+    search::SearchConditions fresh;
+    fresh.folder.clear();
+    SetConditions(fresh);
+    hisChar_->setEditText(QString());
+    hisPath_->setCurrentIndex(-1);
+    options_->SetOpen(false);
+    SetRunState(TRunState::rsIdle);
+    SetConditionsChanged(false);
+    ShowSelectionCount();
+    hisChar_->setFocus();
+}
+
+void TGrepForm::LoadConditionFile(const std::string &path)
+{
+    const search::ConditionFileResult result = search::ReadConditionFile(path, Conditions());
+    if (!result.Ok())
+        return;  // not a condition file: ignored
+    SetConditions(result.conditions);
+}
+
+void TGrepForm::OnOpenParam() {}
+void TGrepForm::OnSaveParam() {}
+void TGrepForm::OnSaveAs() {}
+void TGrepForm::OnView() {}
+void TGrepForm::OnOpenZiZiv() {}
+void TGrepForm::OnFileCopy() {}
+void TGrepForm::OnFileMove() {}
+void TGrepForm::OnAddCurrentFilter() {}
+void TGrepForm::OnEditFilters() {}
+
+void TGrepForm::OnFinish() { close(); }
+
+void TGrepForm::OnHelpTopic() { ShowHelpWindow(this); }
+
+void TGrepForm::OnAbout() { ShowAboutBox(this); }
+
+}  // namespace zr

@@ -1,0 +1,186 @@
+// The result panel: the header's layout per run state, the archive tree, the
+// result list, the count text and the pop-ups over tree and list.
+
+#include "app/grep_form.h"
+#include "app/grep_status_bar.h"
+#include "app/hit_models.h"
+#include "app/result_panel_layout.h"
+#include "app/selection_count_text.h"
+#include "bigview/bigview.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTreeView>
+
+namespace zr {
+
+namespace {
+
+void SetBold(QLabel *label, bool bold)
+{
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
+}
+
+constexpr int kTitleLeft = 33;
+constexpr int kTitleTop = 8;
+
+}  // namespace
+
+void TGrepForm::SetRunState(TRunState state)
+{
+    if (state == runState_)
+        return;
+    runState_ = state;
+    LayoutResultPanel(state);
+}
+
+void TGrepForm::LayoutResultPanel(TRunState state)
+{
+    const ResultPanelLayout layout = LayoutForState(state);
+    header_->setFixedHeight(ScaledHeight(layout.headerHeight, fontMetrics().lineSpacing()));
+    lblTitle_->setText(QString::fromStdString(layout.title));
+    SetBold(lblTitle_, layout.titleBold);
+    lblTitle_->adjustSize();
+    lblTitle_->move(kTitleLeft, kTitleTop);
+    lblResult_->setVisible(layout.resultLabelVisible);
+    SetBold(lblResult_, layout.resultLabelBold);
+    if (layout.clearResults) {
+        lblResult_->clear();
+        resultView_->Clear();
+        ClearResults();
+        ShowSelectionCount();
+    }
+    resultView_->setVisible(layout.resultViewVisible);
+    if (layout.resultViewVisible) {
+        resultView_->SetBvStyle(TBvStyle());
+        resultView_->SetScrollBar(TBvScrollBars::ssNone);
+    }
+    PlaceResultView();
+}
+
+void TGrepForm::PlaceResultView()
+{
+    if (!header_ || !lblTitle_)
+        return;
+    const int left = kTitleLeft;
+    const int titleBottom = lblTitle_->geometry().bottom() + 1;
+    lblResult_->setGeometry(left + lblTitle_->width() + 16, kTitleTop,
+                            std::max(0, header_->width() - left - lblTitle_->width() - 26),
+                            lblTitle_->height());
+    if (runState_ == TRunState::rsIdle) {
+        resultView_->setGeometry(left, kTitleTop, ResultViewWidth(header_->width(), left),
+                                 kIdleResultViewHeight);
+        return;
+    }
+    resultView_->setGeometry(left, ResultViewTop(titleBottom), ResultViewWidth(header_->width(), left),
+                             ResultViewHeight(header_->height(), titleBottom));
+}
+
+void TGrepForm::ClearResults()
+{
+    treeModel_->ClearArchives();
+    listModel_->ShowArchives(nullptr);
+    hits_.Clear();
+    lblListHeader_->setText(QString::fromStdString(OpenArchiveHeaderText(TArchiveTreeModel::RootText())));
+}
+
+void TGrepForm::FillArchiveTree() { treeModel_->SetHits(&hits_); }
+
+void TGrepForm::SelectTreeRoot()
+{
+    const QModelIndex root = treeModel_->RootIndex();
+    tree_->expand(root);
+    tree_->setCurrentIndex(root);
+    TreeSelectionChanged();
+}
+
+void TGrepForm::TreeSelectionChanged()
+{
+    const QModelIndex node = tree_->currentIndex();
+    if (!node.isValid())
+        return;
+    FillResultList(node);
+    if (treeModel_->IsRoot(node)) {
+        lblListHeader_->setText(QString::fromStdString(OpenArchiveHeaderText(TArchiveTreeModel::RootText())));
+        lblListHeader_->setToolTip(lblListHeader_->text());
+    } else if (const auto start = treeModel_->ArchiveStart(node)) {
+        lblListHeader_->setText(QString::fromStdString(OpenArchiveHeaderText(hits_.At(*start).ArchivePath)));
+        lblListHeader_->setToolTip(lblListHeader_->text());
+    }
+    UpdateActions();
+}
+
+void TGrepForm::FillResultList(const QModelIndex &node)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (treeModel_->IsRoot(node)) {
+        listModel_->ShowArchives(&hits_);
+    } else if (const auto start = treeModel_->ArchiveStart(node)) {
+        listModel_->ShowArchive(&hits_, *start, act_.ActO_DispLineNo->isChecked());
+    } else {
+        listModel_->Clear();
+    }
+    const std::vector<int> widths = listModel_->ColumnWidths();
+    for (int i = 0; i < static_cast<int>(widths.size()); ++i)
+        list_->setColumnWidth(i, widths[i]);
+    QApplication::restoreOverrideCursor();
+    ShowSelectionCount();
+}
+
+void TGrepForm::ShowSelectionCount()
+{
+    const QModelIndex node = tree_->currentIndex();
+    const bool archiveNode = node.isValid() && !treeModel_->IsRoot(node);
+    const int selected =
+        list_->selectionModel() ? static_cast<int>(list_->selectionModel()->selectedRows().size()) : 0;
+    statusBar_->SetCountText(SelectionCountText(listModel_->rowCount(), selected, archiveNode));
+    UpdateActions();
+}
+
+void TGrepForm::SelectAllOrNone()
+{
+    const int rows = listModel_->rowCount();
+    QItemSelectionModel *selection = list_->selectionModel();
+    if (rows > 0 && static_cast<int>(selection->selectedRows().size()) == rows) {
+        selection->clearSelection();
+    } else if (rows > 0) {
+        const QItemSelection all(listModel_->index(0, 0),
+                                 listModel_->index(rows - 1, listModel_->columnCount() - 1));
+        selection->select(all, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    list_->setFocus();
+    ShowSelectionCount();
+}
+
+void TGrepForm::ListContextMenu(const QPoint &pos)
+{
+    QMenu *menu = treeModel_->IsRoot(tree_->currentIndex()) ? popTree_ : popList_;
+    menu->popup(list_->viewport()->mapToGlobal(pos));
+}
+
+void TGrepForm::TreeContextMenu(const QPoint &pos)
+{
+    // The node under the click becomes the selection before the menu opens.
+    const QModelIndex node = tree_->indexAt(pos);
+    if (node.isValid())
+        tree_->setCurrentIndex(node);
+    popTree_->popup(tree_->viewport()->mapToGlobal(pos));
+}
+
+std::string TGrepForm::ResultLabelText() const { return lblResult_->text().toStdString(); }
+std::string TGrepForm::TitleText() const { return lblTitle_->text().toStdString(); }
+std::string TGrepForm::ListHeaderText() const { return lblListHeader_->text().toStdString(); }
+
+std::vector<std::string> TGrepForm::ResultViewLines() const
+{
+    std::vector<std::string> lines;
+    resultView_->AssignTo(lines);
+    return lines;
+}
+
+}  // namespace zr

@@ -1,0 +1,172 @@
+// Starting, stopping and finishing a run. The run itself is the search core's
+// SearchRun on a worker thread; its events arrive here in batches.
+
+#include "app/grep_form.h"
+#include "app/grep_status_bar.h"
+#include "app/hit_models.h"
+#include "app/options_panel.h"
+#include "app/pattern_combo_box.h"
+#include "app/run_controller.h"
+#include "bigview/bigview.h"
+#include "search/search_run.h"
+#include "search/validation.h"
+#include "search/work_folder.h"
+#include "util/message_box.h"
+#include "util/path_names.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeView>
+
+namespace zr {
+
+void TGrepForm::StartSearch()
+{
+    if (runState_ == TRunState::rsSearching)
+        return;
+    // A stopped run may still be winding down: let it finish first.
+    if (run_->Running())
+        run_->WaitAndDrain();
+    const search::SearchConditions conditions = Conditions();
+    const search::ValidationResult check = search::ValidateConditions(conditions);
+    switch (check.check) {
+    case search::ValidationCheck::Ok:
+        break;
+    case search::ValidationCheck::NoFolder:
+        ShowMessageBox(this, "検索する場所を指定して下さい。", mtWarning, mbOKOnly);
+        hisPath_->setFocus();
+        hisPath_->showPopup();
+        return;
+    case search::ValidationCheck::FolderMissing:
+        ShowFolderMissing(this, conditions.folder);
+        hisPath_->setFocus();
+        return;
+    case search::ValidationCheck::ArchiveMissing:
+        ShowFileMissing(this, conditions.archiveName);
+        hisName_->setFocus();
+        return;
+    }
+    EnterRun(conditions);
+
+    search::RunOptions options;
+    options.settings = search::RunSettings::FromRegistry();
+    try {
+        options.workFolder = search::GetWorkFolder(options.settings);
+        workFolder_ = options.workFolder;
+    } catch (const std::exception &e) {
+        search::RunSummary failed;
+        failed.errorMessage = e.what();
+        FinishRun(failed);
+        return;
+    }
+    if (runJobFactory_) {
+        run_->Start(runJobFactory_(conditions, options));
+        return;
+    }
+    run_->Start([conditions, options](std::stop_token stop, search::RunSink &sink) {
+        search::SearchRun(conditions, options).Run(sink, stop);
+    });
+}
+
+void TGrepForm::EnterRun(const search::SearchConditions &conditions)
+{
+    runConditions_ = conditions;
+    SetRunState(TRunState::rsSearching);
+    UpdateActions();
+    options_->SetOpen(false);
+    busy_ = true;
+    const std::string folder = NormalizeFolderPath(conditions.folder);
+    statusBar_->BeginRun("検索中 ...   ", folder, kPathSeparator);
+    lblResult_->clear();
+    resultView_->Clear();
+    progressFeed_.Clear();
+    ClearResults();
+    tree_->setCurrentIndex(treeModel_->RootIndex());
+    SetInputsEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    animationStep_ = 0;
+    animation_->start();
+    UpdateActions();
+}
+
+void TGrepForm::HandleBatch(RunBatch &batch)
+{
+    if (batch.archivesFound)
+        lblResult_->setText(QString::fromStdString(batch.archivesFound->second));
+    if (batch.archiveStarted) {
+        const auto &[index, count, path] = *batch.archiveStarted;
+        statusBar_->SetGauge(index + 1, count);
+        statusBar_->SetFile(path);
+    }
+    if (!batch.progressLines.empty()) {
+        // One append and one repaint per batch, of the latest lines only.
+        ProgressFeedStep step = progressFeed_.Add(std::move(batch.progressLines));
+        if (step.reset) resultView_->Clear();
+        resultView_->AddStrings(step.lines);
+        resultView_->SetBottomLine(resultView_->LineCount() - 1);
+    }
+    for (search::THitRecord &hit : batch.hits)
+        hits_.Append(std::move(hit));
+    if (batch.finished)
+        FinishRun(*batch.finished);
+}
+
+void TGrepForm::FinishRun(const search::RunSummary &summary)
+{
+    animation_->stop();
+    lblAnimation_->clear();
+    if (!summary.Failed()) {
+        lblResult_->setText(QString::fromStdString(summary.resultLabel));
+        resultView_->Assign(summary.viewLines);
+    }
+    // However the run ended, the window leaves the searching state.
+    SetRunState(summary.finalState == TRunState::rsSearching ? TRunState::rsFinished : summary.finalState);
+    if (!hits_.Empty()) {
+        FillArchiveTree();
+        SelectTreeRoot();
+    } else {
+        ShowSelectionCount();
+    }
+    LeaveRun();
+    UpdateActions();
+    if (summary.beep && !summary.Failed())
+        QApplication::beep();
+    if (summary.Failed())
+        ShowMessageBox(this, summary.errorMessage, mtError, mbOKOnly);
+}
+
+void TGrepForm::LeaveRun()
+{
+    busy_ = false;
+    statusBar_->EndRun();
+    SetInputsEnabled(true);
+    if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void TGrepForm::StopSearch()
+{
+    if (!busy_)
+        return;
+    animation_->stop();
+    run_->SetPaused(true);
+    QApplication::beep();
+    const int answer = ShowMessageBox(this, "ZrSearchを中断しますか？", mtConfirmation, mbYesNo);
+    run_->SetPaused(false);
+    if (answer != mrYes) {
+        if (busy_)
+            animation_->start();
+        return;
+    }
+    if (!busy_)
+        return;  // the run ended while the question was open
+    run_->RequestStop();
+    busy_ = false;
+    SetRunState(TRunState::rsFinished);
+    UpdateActions();
+}
+
+void TGrepForm::WaitForRun() { run_->WaitAndDrain(); }
+
+}  // namespace zr

@@ -1,0 +1,268 @@
+#include "app/hit_models.h"
+
+#include "util/file_type_info.h"
+#include "util/path_names.h"
+
+#include <QFileIconProvider>
+
+namespace zr {
+
+namespace {
+
+constexpr quintptr kRootId = 0;
+
+QString Q(const std::string &text) { return QString::fromStdString(text); }
+
+std::string FolderOf(const std::string &path)
+{
+    const auto pos = path.find_last_of('/');
+    return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+QIcon FolderIcon()
+{
+    static const QIcon icon = QFileIconProvider().icon(QFileIconProvider::Folder);
+    return icon;
+}
+
+}  // namespace
+
+// ---- archive tree ----
+
+TArchiveTreeModel::TArchiveTreeModel(QObject *parent) : QAbstractItemModel(parent) {}
+
+const char *TArchiveTreeModel::RootText() { return "すべての書庫"; }
+
+void TArchiveTreeModel::SetHits(const search::HitList *hits)
+{
+    const QModelIndex root = RootIndex();
+    if (!starts_.empty()) {
+        beginRemoveRows(root, 0, static_cast<int>(starts_.size()) - 1);
+        starts_.clear();
+        icons_.clear();
+        endRemoveRows();
+    }
+    hits_ = hits;
+    std::vector<std::size_t> starts = hits ? hits->ArchiveStarts() : std::vector<std::size_t>{};
+    if (!starts.empty()) {
+        beginInsertRows(root, 0, static_cast<int>(starts.size()) - 1);
+        starts_ = std::move(starts);
+        endInsertRows();
+    }
+}
+
+QModelIndex TArchiveTreeModel::RootIndex() const { return createIndex(0, 0, kRootId); }
+
+bool TArchiveTreeModel::IsRoot(const QModelIndex &index) const
+{
+    return index.isValid() && index.internalId() == kRootId;
+}
+
+std::optional<std::size_t> TArchiveTreeModel::ArchiveStart(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.internalId() == kRootId)
+        return std::nullopt;
+    const auto row = static_cast<std::size_t>(index.row());
+    if (row >= starts_.size())
+        return std::nullopt;
+    return starts_[row];
+}
+
+QModelIndex TArchiveTreeModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (column != 0 || row < 0)
+        return {};
+    if (!parent.isValid())
+        return row == 0 ? RootIndex() : QModelIndex();
+    if (!IsRoot(parent) || row >= ArchiveCount())
+        return {};
+    return createIndex(row, 0, quintptr(1));
+}
+
+QModelIndex TArchiveTreeModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid() || child.internalId() == kRootId)
+        return {};
+    return RootIndex();
+}
+
+int TArchiveTreeModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return 1;
+    return IsRoot(parent) ? ArchiveCount() : 0;
+}
+
+int TArchiveTreeModel::columnCount(const QModelIndex &) const { return 1; }
+
+QVariant TArchiveTreeModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (IsRoot(index)) {
+        if (role == Qt::DisplayRole)
+            return QString::fromUtf8(RootText());
+        if (role == Qt::DecorationRole)
+            return QIcon::fromTheme(QStringLiteral("drive-harddisk"), FolderIcon());
+        return {};
+    }
+    const auto start = ArchiveStart(index);
+    if (!start || !hits_)
+        return {};
+    const std::string &path = hits_->At(*start).ArchivePath;
+    if (role == Qt::DisplayRole)
+        return Q(FileNamePart(path));
+    if (role == Qt::ToolTipRole)
+        return Q(path);
+    if (role == Qt::DecorationRole) {
+        auto it = icons_.find(index.row());
+        if (it == icons_.end()) {
+            QIcon closed, open;
+            FileIcons(path, closed, open);
+            it = icons_.insert(index.row(), closed);
+        }
+        return *it;
+    }
+    return {};
+}
+
+// ---- result list ----
+
+TResultListModel::TResultListModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void TResultListModel::ShowArchives(const search::HitList *hits)
+{
+    beginResetModel();
+    hits_ = hits;
+    mode_ = TResultListMode::rlRoot;
+    rows_ = hits ? hits->ArchiveStarts() : std::vector<std::size_t>{};
+    endResetModel();
+}
+
+void TResultListModel::ShowArchive(const search::HitList *hits, std::size_t archiveStart, bool lineDisplay)
+{
+    beginResetModel();
+    hits_ = hits;
+    mode_ = TResultListMode::rlArchive;
+    lineDisplay_ = lineDisplay;
+    rows_.clear();
+    if (hits && archiveStart < hits->Size()) {
+        const search::HitRange range = hits->RecordsOfArchive(archiveStart);
+        if (lineDisplay) {
+            rows_.reserve(range.size());
+            for (std::size_t i = range.first; i < range.last; ++i)
+                rows_.push_back(i);
+        } else {
+            rows_ = hits->StoredFileRows(range);
+        }
+    }
+    endResetModel();
+}
+
+void TResultListModel::Clear()
+{
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+std::vector<int> TResultListModel::ColumnWidths() const
+{
+    if (mode_ == TResultListMode::rlRoot)
+        return {100, 300};
+    return {100, 50, 400};
+}
+
+int TResultListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TResultListModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return mode_ == TResultListMode::rlRoot ? 2 : 3;
+}
+
+QVariant TResultListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole && mode_ == TResultListMode::rlArchive && section == 1)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    static const char *const kRootCaptions[] = {"書庫ファイル", "フォルダ"};
+    static const char *const kArchiveCaptions[] = {"格納ファイル", "行位置", "検索行データ"};
+    if (section < 0 || section >= columnCount())
+        return {};
+    return QString::fromUtf8(mode_ == TResultListMode::rlRoot ? kRootCaptions[section]
+                                                              : kArchiveCaptions[section]);
+}
+
+QVariant TResultListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || !hits_ || index.row() >= rowCount())
+        return {};
+    const search::THitRecord &record = Record(index.row());
+    return mode_ == TResultListMode::rlRoot ? ArchiveRowData(record, index.column(), role)
+                                            : StoredFileRowData(record, index.column(), role);
+}
+
+QVariant TResultListModel::ArchiveRowData(const search::THitRecord &record, int column, int role) const
+{
+    if (role == Qt::DisplayRole) {
+        if (column == 0)
+            return Q(FileNamePart(record.ArchivePath));
+        if (column == 1)
+            return Q(FolderOf(record.ArchivePath));
+    }
+    if (role == Qt::DecorationRole && column == 0)
+        return IconForName(FileNamePart(record.ArchivePath));
+    if (role == Qt::ToolTipRole)
+        return Q(record.ArchivePath);
+    return {};
+}
+
+QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, int column, int role) const
+{
+    if (role == Qt::DisplayRole) {
+        if (column == 0)
+            return Q(search::StoredFileNamePart(record.StoredName));
+        if (!lineDisplay_)
+            return QString();
+        if (column == 1)
+            return record.LineNo > 0 ? QString::number(record.LineNo) : QString();
+        if (column == 2)
+            return Q(search::DisplayLineText(record));
+    }
+    if (role == Qt::TextAlignmentRole && column == 1)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::DecorationRole && column == 0) {
+        if (search::IsFolderEntry(record.StoredName))
+            return FolderIcon();
+        return IconForName(search::StoredFileNamePart(record.StoredName));
+    }
+    if (role == Qt::ToolTipRole && column == 0)
+        return Q(record.StoredName);
+    return {};
+}
+
+QIcon TResultListModel::IconForName(const std::string &name) const
+{
+    const auto dot = name.find_last_of('.');
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    const QString key = Q(extension).toLower();
+    auto it = icons_.find(key);
+    if (it == icons_.end())
+        it = icons_.insert(key, FileTypeIcon(extension.empty() ? name : extension));
+    return *it;
+}
+
+std::string OpenArchiveHeaderText(const std::string &pathOrRootText)
+{
+    return "開いている書庫: " + pathOrRootText;
+}
+
+}  // namespace zr

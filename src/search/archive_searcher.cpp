@@ -1,0 +1,210 @@
+#include "search/archive_searcher.h"
+
+#include "regex/line_display.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "archive/archive_control.h"
+#include "archivers/archiver_api.h"
+#include "search/extraction_setup.h"
+#include "search/run_texts.h"
+#include "search/work_folder.h"
+#include "util/file_queries.h"
+#include "util/path_names.h"
+
+namespace zr::search {
+
+using namespace zr::archive;
+
+namespace {
+
+// A stored name that climbs out of the extraction folder. The libraries never
+// write such a file, but a file of that name may exist outside; it must be
+// neither searched nor deleted.
+bool LeavesFolder(const std::string &relative)
+{
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string::npos)
+            end = relative.size();
+        if (relative.compare(start, end - start, "..") == 0 && end - start == 2)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool IsRegularFile(const std::string &path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Removes a file this run made, whatever happens after it was made.
+class ScopedFileRemoval {
+public:
+    explicit ScopedFileRemoval(std::string path) : path_(std::move(path)) {}
+    ~ScopedFileRemoval()
+    {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    ScopedFileRemoval(const ScopedFileRemoval &) = delete;
+    ScopedFileRemoval &operator=(const ScopedFileRemoval &) = delete;
+
+private:
+    std::string path_;
+};
+
+void BindEvents(TArchiveControl &control, const RunSettings &settings, const std::stop_token &stop)
+{
+    const std::uint32_t bufferSize = settings.logSizeKb * 1024u;
+    control.OnStart = [bufferSize](TArchiveControl *sender, int) { sender->SetBufferSize(bufferSize); };
+    control.OnExtract = [stop](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t,
+                               std::uint32_t, std::uint32_t, std::uint8_t, bool &cancel) {
+        if (stop.stop_requested())
+            cancel = true;
+    };
+    // The log goes nowhere, but a bound handler gives the libraries a buffer to write to.
+    control.OnLog = [](TArchiveControl *, std::string_view, int) {};
+}
+
+std::vector<const TArchiveItem *> ListedItems(const TArchiveControl &control)
+{
+    std::vector<const TArchiveItem *> items;
+    for (int i = 0; i < control.Count(); ++i)
+        items.push_back(control.Items(i));
+    return items;
+}
+
+}  // namespace
+
+ArchiveSearcher::ArchiveSearcher(ArchiveSearchContext context, std::unique_ptr<FileScanner> scanner)
+    : context_(std::move(context)), scanner_(std::move(scanner))
+{
+}
+
+ArchiveSearcher::~ArchiveSearcher() = default;
+
+ArchiveOutcome ArchiveSearcher::Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
+                                     const std::string &detail)
+{
+    sink.OnArchiveSkipped(archivePath, reason, detail);
+    ArchiveOutcome outcome;
+    outcome.status = ArchiveStatus::Skipped;
+    outcome.skipReason = reason;
+    return outcome;
+}
+
+ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &sink, std::stop_token stop)
+{
+    if (FileExistsQuiet(archivePath) && FileSizeOf(archivePath) == 0)
+        return Skip(archivePath, SkipReason::EmptyFile, sink);
+
+    TArchiveControl control(TControlSurface::Plain);
+    control.SetAutomatic(false);
+    BindEvents(control, context_.settings, stop);
+    control.SetTemporarydirectory(context_.workFolder);
+    control.LhaOptions().ErrorMessage = true;
+    control.LhaOptions().IgnoreBrokenHeader = true;
+    control.SetArchiveFile(archivePath);
+    // A self-extracting cabinet may have been cut out into the work folder.
+    ScopedFileRemoval cabinet(control.ArchiveType() == atCab ? control.CabOptions().CutOutCabinet
+                                                             : std::string());
+    if (control.ArchiveType() == atNone)
+        return Skip(archivePath, SkipReason::NotAnArchive, sink);
+    control.ListFiles(context_.storedPattern);
+    if (control.Count() == 0)
+        return Skip(archivePath, SkipReason::NoMatchingEntries, sink);
+
+    if (context_.noText)
+        return ListStoredFiles(control, archivePath, sink);
+    return ExtractAndScan(control, archivePath, sink, stop);
+}
+
+ArchiveOutcome ArchiveSearcher::ListStoredFiles(TArchiveControl &control, const std::string &archivePath,
+                                                RunSink &sink)
+{
+    ArchiveOutcome outcome;
+    for (const TArchiveItem *item : ListedItems(control)) {
+        sink.OnHit(THitRecord{archivePath, item->FileName(), 0, {}});
+        sink.OnProgressLine(ProgressLine(archivePath, context_.searchFolder, item->Name(), 0));
+        ++outcome.hits;
+    }
+    return outcome;
+}
+
+ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const std::string &archivePath,
+                                               RunSink &sink, const std::stop_token &stop)
+{
+    const std::vector<const TArchiveItem *> items = ListedItems(control);
+    PrepareExtractFolder(context_.extractFolder);
+    bool someTooLarge = false;  // entries past the file-size limit were left out, the rest extracted
+    {
+        TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
+        const ScopedFileRemoval responseFile(list.ResponseFileName);
+        BuildExtractList(control, items, list);
+        list.SetDestDirectory(context_.extractFolder);
+        ConfigureExtraction(control, context_.workFolder, context_.settings, true, oeWrite);
+        control.SetSilentMode(true);
+        int libraryResult = 0;
+        control.OnEnd = [&libraryResult](TArchiveControl *, int, int code) { libraryResult = code; };
+        const int result = control.Extract(context_.extractFolder, list);
+        someTooLarge = result != 0 && libraryResult == ZR_ARC_E_TOO_LARGE;
+        if (result != 0 && !someTooLarge) {
+            if (stop.stop_requested())
+                return {ArchiveStatus::Stopped, SkipReason::ExtractionFailed, 0};
+            return Skip(archivePath, SkipReason::ExtractionFailed, sink);
+        }
+    }
+
+    ArchiveOutcome outcome;
+    for (const TArchiveItem *item : items) {
+        const std::string storedName = item->FileName();
+        if (IsFolderEntry(storedName))
+            continue;
+        std::string relative = storedName;
+        for (char &c : relative)
+            if (c == '\\')
+                c = '/';
+        if (LeavesFolder(relative))
+            continue;
+        const std::string extracted = AppendPathSeparator(context_.extractFolder) + relative;
+        if (!IsRegularFile(extracted)) {
+            if (someTooLarge)
+                sink.OnArchiveSkipped(archivePath, SkipReason::EntryTooLarge, storedName);
+            continue;
+        }
+
+        const ScopedFileRemoval removal(extracted);
+        if (!patternSet_) {
+            if (!scanner_)
+                scanner_ = MakeGrepScanner(context_.settings.textEncoding);
+            scanner_->SetPattern(context_.cp932Pattern, context_.fuzzy);
+            patternSet_ = true;
+        }
+        int count = 0;
+        const auto onLine = [&](std::int32_t lineNo, std::string_view text) {
+            THitRecord hit{archivePath, storedName, lineNo, CutLineText(text)};
+            hit.Substitutes = regex::SubstitutionsWithin(scanner_->LineSubstitutions(), hit.LineText.size());
+            sink.OnHit(hit);
+            ++count;
+        };
+        const ScanStatus status = scanner_->ScanFile(extracted, onLine, stop);
+        outcome.hits += count;
+        if (status == ScanStatus::Stopped) {
+            outcome.status = ArchiveStatus::Stopped;
+            return outcome;
+        }
+        if (count > 0)
+            sink.OnProgressLine(ProgressLine(archivePath, context_.searchFolder, item->Name(), count));
+    }
+    return outcome;
+}
+
+}  // namespace zr::search

@@ -1,0 +1,72 @@
+#pragma once
+// The work on one archive: detect its type, list the stored files that match,
+// and either report them (list-only mode) or extract and scan them one by one.
+// It can run anywhere the archiver libraries can: in the run's thread or in a
+// helper process.
+
+#include <memory>
+#include <stop_token>
+#include <string>
+
+#include "search/file_scanner.h"
+#include "search/run_options.h"
+#include "search/run_sink.h"
+
+namespace zr::archive {
+class TArchiveControl;
+}
+
+namespace zr::search {
+
+// What stays the same for every archive of one run.
+struct ArchiveSearchContext {
+    std::string searchFolder;   // progress lines show archives relative to it
+    std::string storedPattern;  // blank-separated stored-file wildcards
+    bool noText = false;        // list-only mode
+    std::string cp932Pattern;   // the search string in the text code page
+    bool fuzzy = true;
+    std::string workFolder;
+    std::string extractFolder;
+    RunSettings settings;
+};
+
+enum class ArchiveStatus {
+    Searched,
+    Skipped,  // see skipReason; already reported to the sink
+    Stopped,  // the stop token ended the work inside this archive
+};
+
+struct ArchiveOutcome {
+    ArchiveStatus status = ArchiveStatus::Searched;
+    SkipReason skipReason = SkipReason::NotAnArchive;
+    int hits = 0;
+};
+
+class ArchiveSearcher {
+public:
+    // scanner: used for every extracted file (null = the grep component).
+    ArchiveSearcher(ArchiveSearchContext context, std::unique_ptr<FileScanner> scanner = nullptr);
+    ~ArchiveSearcher();
+    ArchiveSearcher(const ArchiveSearcher &) = delete;
+    ArchiveSearcher &operator=(const ArchiveSearcher &) = delete;
+
+    // Hits and progress lines go to sink as they are found. Throws what ends a
+    // run (malformed pattern, extraction folder failure, out of memory).
+    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop);
+
+    const ArchiveSearchContext &Context() const { return context_; }
+
+private:
+    ArchiveOutcome Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
+                        const std::string &detail = {});
+    ArchiveOutcome ListStoredFiles(archive::TArchiveControl &control, const std::string &archivePath,
+                                   RunSink &sink);
+    ArchiveOutcome ExtractAndScan(archive::TArchiveControl &control, const std::string &archivePath,
+                                  RunSink &sink, const std::stop_token &stop);
+
+    ArchiveSearchContext context_;
+    std::unique_ptr<FileScanner> scanner_;
+    bool patternSet_ = false;
+};
+
+}  // namespace zr::search

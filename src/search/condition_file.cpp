@@ -1,0 +1,69 @@
+#include "search/condition_file.h"
+
+#include <cstdio>
+
+#include "platform/ini_file.h"
+#include "util/text_file_check.h"
+
+namespace zr::search {
+namespace {
+
+constexpr const char *kCondition = "Condition";
+constexpr const char *kOption = "Option";
+
+// The switches in file order, with their defaults; "SevenZipType" comes
+// last, so files without it load as before and older readers skip it.
+struct SwitchField {
+    const char *name;
+    bool SearchConditions::*field;
+    bool defaultValue;
+};
+
+constexpr SwitchField kSwitches[] = {
+    {"Recurse", &SearchConditions::subFolders, true}, {"AllType", &SearchConditions::allTypes, true},
+    {"LhaType", &SearchConditions::lha, false},       {"ZipType", &SearchConditions::zip, false},
+    {"ArjType", &SearchConditions::arj, false},       {"CabType", &SearchConditions::cab, false},
+    {"TarType", &SearchConditions::tar, false},       {"RarType", &SearchConditions::rar, false},
+    {"SfxType", &SearchConditions::sfx, false},       {"SevenZipType", &SearchConditions::sevenZip, false},
+};
+
+}  // namespace
+
+void WriteConditionFile(const std::string &path, const SearchConditions &conditions)
+{
+    std::remove(path.c_str());
+    platform::TIniFile file(path);
+    file.WriteString(kCondition, "Char", conditions.searchText);
+    file.WriteString(kCondition, "File", conditions.archiveName);
+    file.WriteString(kCondition, "Path", conditions.folder);
+    file.WriteString(kCondition, "Item", conditions.storedFiles);
+    for (const SwitchField &s : kSwitches)
+        file.WriteBool(kOption, s.name, conditions.*s.field);
+}
+
+ConditionFileResult ReadConditionFile(const std::string &path, const SearchConditions &current)
+{
+    ConditionFileResult result;
+    result.conditions = current;
+    if (!IsTextFile(path)) {
+        result.status = ConditionFileStatus::NotText;
+        return result;
+    }
+    const platform::TIniFile file(path);
+    if (!file.SectionExists(kCondition) || !file.SectionExists(kOption)) {
+        result.status = ConditionFileStatus::MissingSection;
+        return result;
+    }
+    SearchConditions &c = result.conditions;
+    c.searchText = file.ReadString(kCondition, "Char", "");
+    c.archiveName = file.ReadString(kCondition, "File", "");
+    const std::string folder = file.ReadString(kCondition, "Path", "");
+    if (!folder.empty())
+        c.folder = folder;
+    c.storedFiles = file.ReadString(kCondition, "Item", "");
+    for (const SwitchField &s : kSwitches)
+        c.*s.field = file.ReadBool(kOption, s.name, s.defaultValue);
+    return result;
+}
+
+}  // namespace zr::search

@@ -1,0 +1,68 @@
+// The default file scan: the grep component, whose cache of compiled
+// patterns makes assigning the same pattern before every file cheap.
+
+#include <string_view>
+
+#include "regex/grep.h"
+#include "search/file_scanner.h"
+
+namespace zr::search {
+namespace {
+
+class GrepScanner : public FileScanner {
+public:
+    explicit GrepScanner(regex::TEncodingChoice encoding) { grep_.SetEncodingChoice(encoding); }
+
+    void SetPattern(const std::string &cp932Pattern, bool fuzzy) override
+    {
+        // The dictionary first: switching it re-expands the current pattern.
+        if (grep_.UseFuzzyCharDic() != fuzzy)
+            grep_.SetUseFuzzyCharDic(fuzzy);
+        grep_.SetRegExp(cp932Pattern);
+    }
+
+    ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
+                        std::stop_token stop) override
+    {
+        grep_.SetOnMatch([&](regex::TGrep &, regex::RE_LineInfo_t &info) {
+            substitutes_ = std::move(info.Substitutes);
+            onLine(info.LineNo, info.Line);
+        });
+        grep_.SetStopToken(stop);
+        ScanStatus status = ScanStatus::Completed;
+        try {
+            grep_.GrepFile(path);
+        } catch (const regex::EGrepCancel &) {
+            status = ScanStatus::Stopped;
+        } catch (const regex::EFileNotFound &) {
+            status = ScanStatus::Missing;
+        } catch (...) {
+            Detach();
+            throw;
+        }
+        Detach();
+        return status;
+    }
+
+    std::vector<regex::TLineSubstitution> LineSubstitutions() const override { return substitutes_; }
+
+private:
+    // The handler refers to the caller's state: never keep it past a scan.
+    void Detach()
+    {
+        grep_.SetOnMatch({});
+        grep_.SetStopToken({});
+    }
+
+    regex::TGrep grep_;
+    std::vector<regex::TLineSubstitution> substitutes_;  // of the line being reported
+};
+
+}  // namespace
+
+std::unique_ptr<FileScanner> MakeGrepScanner(regex::TEncodingChoice encoding)
+{
+    return std::make_unique<GrepScanner>(encoding);
+}
+
+}  // namespace zr::search

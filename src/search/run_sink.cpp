@@ -1,0 +1,24 @@
+#include "search/run_sink.h"
+
+namespace zr::search {
+
+const char *SkipReasonName(SkipReason reason)
+{
+    switch (reason) {
+    case SkipReason::EmptyFile:
+        return "empty file";
+    case SkipReason::NotAnArchive:
+        return "not an archive";
+    case SkipReason::NoMatchingEntries:
+        return "no matching stored file";
+    case SkipReason::ExtractionFailed:
+        return "extraction failed";
+    case SkipReason::WorkerFailed:
+        return "worker failed";
+    case SkipReason::EntryTooLarge:
+        return "stored file too large";
+    }
+    return "skipped";
+}
+
+}  // namespace zr::search

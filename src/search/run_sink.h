@@ -1,0 +1,46 @@
+#pragma once
+// The events of a run. The run calls them on its own thread, in order; a
+// window forwards them to its thread in batches, the command line prints them.
+
+#include <string>
+
+#include "search/hit_record.h"
+#include "search/run_summary.h"
+
+namespace zr::search {
+
+// Why an archive was passed over. None of them is an error for the user.
+enum class SkipReason {
+    EmptyFile,          // a file of length 0
+    NotAnArchive,       // no archiver library recognises it
+    NoMatchingEntries,  // no stored file matches the stored-file pattern
+    ExtractionFailed,   // the library reported an error while extracting
+    WorkerFailed,       // its worker process crashed, hung or ran out of memory (detail: the cause)
+    EntryTooLarge,      // a stored file outgrew the size budget (detail: its name); the rest was searched
+};
+
+const char *SkipReasonName(SkipReason reason);
+
+class RunSink {
+public:
+    virtual ~RunSink() = default;
+
+    // The finder is done: count candidates; labelText is the result label now.
+    virtual void OnArchivesFound(int count, const std::string &labelText) { (void)count, (void)labelText; }
+    // Archive index (0-based) of count is about to be searched.
+    virtual void OnArchiveStarted(int index, int count, const std::string &path)
+    {
+        (void)index, (void)count, (void)path;
+    }
+    // A progress line for the result view (one per stored file with hits).
+    virtual void OnProgressLine(const std::string &text) { (void)text; }
+    virtual void OnHit(const THitRecord &hit) { (void)hit; }
+    virtual void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail)
+    {
+        (void)path, (void)reason, (void)detail;
+    }
+    // Always the last event of a run, however it ended.
+    virtual void OnFinished(const RunSummary &summary) { (void)summary; }
+};
+
+}  // namespace zr::search

@@ -1,0 +1,57 @@
+#include "search/run_texts.h"
+
+#include "util/dbcs.h"
+#include "util/size_format.h"
+
+namespace zr::search {
+
+std::string ArchivesFoundLabel(int count) { return std::to_string(count) + "件の書庫が検索対象です."; }
+
+std::string HitsFoundLabel(int hits, int archives, int files)
+{
+    return GroupedNumber(hits) + " 行 見つかりました。  " + "書庫数： " + GroupedNumber(archives) +
+           " 件  格納数：" + GroupedNumber(files) + " 件";
+}
+
+std::string NoArchiveFoundLabel() { return "該当する書庫は見つかりませんでした。"; }
+
+std::string NoHitLabel(bool noText)
+{
+    return noText ? "指定の格納ファイルを含む書庫は見つかりませんでした。"
+                  : "指定の文字を含む書庫は見つかりませんでした。";
+}
+
+std::vector<std::string> ConditionLines(const std::string &searchText, const std::string &folder,
+                                        const std::string &archivePattern, const std::string &storedPattern)
+{
+    return {"検索した文字： " + searchText, "検索した場所： " + folder, "検索した書庫： " + archivePattern,
+            "検索した格納： " + storedPattern};
+}
+
+std::vector<std::string> NoArchiveLines(const std::string &folder, const std::string &archivePattern)
+{
+    return {"", "検索した場所： " + folder, "検索した書庫： " + archivePattern};
+}
+
+std::string ProgressLine(const std::string &archivePath, const std::string &searchFolder,
+                         const std::string &itemName, int count)
+{
+    std::string shown = archivePath;
+    if (!searchFolder.empty()) {
+        // The folder plus its separator; the root already ends in one.
+        const std::size_t skip = searchFolder.size() + (searchFolder.back() == '/' ? 0 : 1);
+        shown = skip < archivePath.size() ? archivePath.substr(skip) : std::string();
+        shown = CutOnCharBoundary(shown, 260);
+    }
+    std::string line = shown + " ⇒ " + itemName;
+    if (count > 0)
+        line += " ⇒ " + GroupedNumber(count) + "行";
+    return line;
+}
+
+std::string FailedArchivesLine(int count)
+{
+    return "処理できなかった書庫： " + std::to_string(count) + " 件";
+}
+
+}  // namespace zr::search

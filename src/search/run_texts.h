@@ -1,0 +1,29 @@
+#pragma once
+// The texts a run shows: result label, progress lines and the result view's
+// closing lines (UTF-8).
+
+#include <string>
+#include <vector>
+
+namespace zr::search {
+
+// "<n>件の書庫が検索対象です."
+std::string ArchivesFoundLabel(int count);
+// "<hits> 行 見つかりました。  書庫数： <a> 件  格納数：<f> 件"
+std::string HitsFoundLabel(int hits, int archives, int files);
+std::string NoArchiveFoundLabel();
+std::string NoHitLabel(bool noText);
+
+// The four lines after a run: searched text, folder, archive pattern, stored pattern.
+std::vector<std::string> ConditionLines(const std::string &searchText, const std::string &folder,
+                                        const std::string &archivePattern, const std::string &storedPattern);
+// The view when no archive was found: an empty line, the folder and the archive pattern.
+// The result-view line after a run in which some archives could not be searched.
+std::string FailedArchivesLine(int count);
+std::vector<std::string> NoArchiveLines(const std::string &folder, const std::string &archivePattern);
+
+// "<archive relative to folder> ⇒ <item name>[ ⇒ <count>行]" (count 0: no count).
+std::string ProgressLine(const std::string &archivePath, const std::string &searchFolder,
+                         const std::string &itemName, int count);
+
+}  // namespace zr::search

@@ -1,0 +1,239 @@
+#include "search/search_run.h"
+
+#include <exception>
+#include <new>
+
+#include "filefind/file_find.h"
+#include "platform/codepage.h"
+#include "regex/scanner_error.h"
+#include "search/archive_searcher.h"
+#include "search/file_scanner.h"
+#include "search/run_texts.h"
+#include "search/search_errors.h"
+#include "search/work_folder.h"
+#include "search/worker_archive_search.h"
+#include "util/file_queries.h"
+#include "util/folder_delete.h"
+#include "util/path_names.h"
+
+namespace zr::search {
+namespace {
+
+// Keeps every hit in the run's list before passing it on.
+class RecordingSink : public RunSink {
+public:
+    RecordingSink(RunSink &target, HitList *hits, HitCounter &counter)
+        : target_(target), hits_(hits), counter_(counter)
+    {
+    }
+
+    void OnArchivesFound(int count, const std::string &labelText) override
+    {
+        target_.OnArchivesFound(count, labelText);
+    }
+    void OnArchiveStarted(int index, int count, const std::string &path) override
+    {
+        target_.OnArchiveStarted(index, count, path);
+    }
+    void OnProgressLine(const std::string &text) override { target_.OnProgressLine(text); }
+    void OnHit(const THitRecord &hit) override
+    {
+        if (hits_)
+            hits_->Append(hit);
+        counter_.Add(hit);
+        target_.OnHit(hit);
+    }
+    void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
+    {
+        if (reason == SkipReason::WorkerFailed)
+            failed_.push_back(path + ": " + detail);
+        target_.OnArchiveSkipped(path, reason, detail);
+    }
+
+    const std::vector<std::string> &FailedArchives() const { return failed_; }
+
+private:
+    RunSink &target_;
+    HitList *hits_;  // null when the caller keeps no list
+    HitCounter &counter_;
+    std::vector<std::string> failed_;  // "path: reason" of archives whose worker failed
+};
+
+std::string ToCp932(const std::string &searchText)
+{
+    const platform::ConversionResult converted = platform::Utf8ToCp932(searchText);
+    if (!converted.ok)
+        throw ESearchTextEncoding("検索する文字列に Shift_JIS で表せない文字があります (" +
+                                  std::to_string(converted.errorOffset + 1) + " バイト目)");
+    return converted.text;
+}
+
+std::vector<std::string> FindArchives(const std::string &folder, const std::string &pattern, bool subFolders)
+{
+    TFileFind finder;
+    finder.MatchCaseSensitive = false;
+    finder.MatchEnabled = false;
+    finder.Recursive = subFolders;
+    finder.AddDir = false;
+    finder.SetStartDir(folder);
+    finder.SetFilePattern(pattern);
+    try {
+        finder.Execute();
+    } catch (const std::exception &) {
+        // A folder that cannot be read ends the walk; what was found is searched.
+    }
+    return finder.FilesFound();
+}
+
+// The worker program for this run, or "" to search in this process.
+std::string WorkerProgramFor(const RunOptions &options)
+{
+    if (!options.useWorkers || options.scannerFactory)
+        return {};
+    return options.workerProgram.empty() ? DefaultWorkerProgram() : options.workerProgram;
+}
+
+std::string WorkersFolder(const std::string &workFolder)
+{
+    return AppendPathSeparator(workFolder) + "~WORKERS";
+}
+
+}  // namespace
+
+void HitCounter::Add(const THitRecord &hit)
+{
+    const bool newArchive = hits_ == 0 || hit.ArchivePath != lastArchive_;
+    if (newArchive || hit.StoredName != lastStored_)
+        ++files_;
+    if (newArchive)
+        ++archives_;
+    ++hits_;
+    if (newArchive)
+        lastArchive_ = hit.ArchivePath;
+    lastStored_ = hit.StoredName;
+}
+
+void SearchRun::FillCounts(RunSummary &summary) const
+{
+    summary.hitCount = counter_.Hits();
+    summary.archiveCount = counter_.Archives();
+    summary.fileCount = counter_.Files();
+    if (summary.hitCount > 0)
+        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
+}
+
+SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
+    : conditions_(std::move(conditions)), options_(std::move(options))
+{
+}
+
+RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
+{
+    hits_.Clear();
+    counter_ = HitCounter();
+    RunSummary summary;
+    try {
+        summary = RunSteps(sink, stop);
+    } catch (const regex::ERegExpParser &e) {
+        summary.errorMessage = e.what();
+        summary.patternErrorPosition = e.Position();
+    } catch (const std::bad_alloc &) {
+        summary.errorMessage = EMemoryAllocate().what();
+    } catch (const std::exception &e) {
+        summary.errorMessage = e.what();
+    } catch (...) {
+        summary.errorMessage = "検索を続けられませんでした。";
+    }
+    if (summary.Failed()) {
+        // The hits gathered so far stay visible; the window leaves the searching state.
+        FillCounts(summary);
+        summary.stopped = stop.stop_requested();
+        summary.finalState = rsFinished;
+    }
+    // Nothing this run extracted stays behind.
+    if (!options_.workFolder.empty()) {
+        DeleteFolderTree(ExtractFolderName(options_.workFolder), false);
+        if (FolderExists(WorkersFolder(options_.workFolder)))
+            DeleteFolderTree(WorkersFolder(options_.workFolder), true);
+    }
+    sink.OnFinished(summary);
+    return summary;
+}
+
+RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
+{
+    RunSummary summary;
+    const std::string folder = NormalizeFolderPath(conditions_.folder);
+    const std::string archivePattern = ArchiveNamePattern(conditions_);
+    const std::string storedPattern = StoredFilePattern(conditions_.storedFiles);
+    const bool noText = IsNoTextSearch(conditions_.searchText);
+
+    ArchiveSearchContext context;
+    context.searchFolder = folder;
+    context.storedPattern = storedPattern;
+    context.noText = noText;
+    context.cp932Pattern = noText ? std::string() : ToCp932(conditions_.searchText);
+    context.fuzzy = options_.fuzzy;
+    context.workFolder = options_.workFolder;
+    context.extractFolder = ExtractFolderName(options_.workFolder);
+    context.settings = options_.settings;
+
+    const std::vector<std::string> archives = FindArchives(folder, archivePattern, conditions_.subFolders);
+    const int count = static_cast<int>(archives.size());
+    summary.candidateCount = count;
+    sink.OnArchivesFound(count, ArchivesFoundLabel(count));
+    if (archives.empty()) {
+        summary.noArchiveFound = true;
+        summary.beep = true;
+        summary.resultLabel = NoArchiveFoundLabel();
+        summary.viewLines = NoArchiveLines(folder, archivePattern);
+        return summary;
+    }
+
+    if (options_.workFolder.empty())
+        throw ETempError("作業フォルダが作成できません。フォルダ名 = ");
+    PrepareExtractFolder(context.extractFolder);
+    RecordingSink recorder(sink, options_.keepHits ? &hits_ : nullptr, counter_);
+    // List-only runs scan nothing, so they need no scanner.
+    std::unique_ptr<FileScanner> scanner;
+    if (!noText && options_.scannerFactory)
+        scanner = options_.scannerFactory();
+    std::unique_ptr<WorkerArchiveSearch> workers;
+    if (const std::string program = WorkerProgramFor(options_); !program.empty())
+        workers = std::make_unique<WorkerArchiveSearch>(
+            context, program, WorkersFolder(options_.workFolder),
+            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)));
+    ArchiveSearcher searcher(std::move(context), std::move(scanner));
+    for (int i = 0; i < count; ++i) {
+        if (stop.stop_requested()) {
+            summary.stopped = true;
+            break;
+        }
+        sink.OnArchiveStarted(i, count, archives[i]);
+        const ArchiveOutcome outcome = workers ? workers->Search(archives[i], recorder, stop)
+                                               : searcher.Search(archives[i], recorder, stop);
+        if (outcome.status == ArchiveStatus::Stopped) {
+            summary.stopped = true;
+            break;
+        }
+    }
+
+    FillCounts(summary);
+    if (summary.hitCount == 0) {
+        summary.resultLabel = NoHitLabel(noText);
+        summary.beep = true;
+    }
+    summary.viewLines = ConditionLines(conditions_.searchText, folder, archivePattern, storedPattern);
+    summary.failedArchives = recorder.FailedArchives();
+    if (!summary.failedArchives.empty())
+        summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
+    return summary;
+}
+
+RunSummary RunSearch(const SearchConditions &conditions, const RunOptions &options, RunSink &sink,
+                     std::stop_token stop)
+{
+    return SearchRun(conditions, options).Run(sink, stop);
+}
+
+}  // namespace zr::search

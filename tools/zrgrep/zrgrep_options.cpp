@@ -1,0 +1,194 @@
+#include "zrgrep_options.h"
+
+#include <map>
+
+namespace zr::tools {
+
+const char *const kZrGrepUsage =
+    "usage: zrgrep [OPTIONS] PATTERN FOLDER\n"
+    "Searches the text files stored in the archives below FOLDER.\n"
+    "  -a, --archive-name TEXT  archive name or wildcard (default \"*.*\": use the types)\n"
+    "  -f, --files LIST         stored-file wildcards, \";\"-separated (default \"*.*\")\n"
+    "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z instead of all types\n"
+    "  -x, --sfx                also self-extracting executables\n"
+    "      --no-subfolders      only the folder itself\n"
+    "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
+    "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
+    "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
+    "      --in-process         search archives in this process, not in confined workers\n"
+    "      --json               one JSON object per hit\n"
+    "      --count              only the summary line\n"
+    "  -q, --quiet              nothing on stdout\n"
+    "      --color=WHEN         auto, always or never\n"
+    "      --help, --version\n"
+    "PATTERN \"\" or \"*\" lists the matching stored files without searching them.\n"
+    "Exit status: 0 hits found, 1 none, 2 error, 130 interrupted.\n";
+
+const char *const kZrGrepVersion = "zrgrep (ZuRivo) 1.10";
+
+namespace {
+
+const std::vector<std::string> kTypeNames = {"lha", "zip", "arj", "cab", "tar", "rar", "7z"};
+
+std::vector<std::string> SplitTypes(const std::string &list)
+{
+    std::vector<std::string> types;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        std::string name = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        for (char &c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        bool known = false;
+        for (const std::string &t : kTypeNames)
+            known = known || t == name;
+        if (!known)
+            throw ZrGrepUsageError("zrgrep: unknown archive type \"" + name + "\"");
+        types.push_back(name);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return types;
+}
+
+ColorMode ParseColor(const std::string &when)
+{
+    if (when == "auto")
+        return ColorMode::Auto;
+    if (when == "always")
+        return ColorMode::Always;
+    if (when == "never")
+        return ColorMode::Never;
+    throw ZrGrepUsageError("zrgrep: --color takes auto, always or never");
+}
+
+regex::TEncodingChoice ParseEncoding(const std::string &name)
+{
+    if (const auto choice = regex::ParseEncodingChoice(name))
+        return *choice;
+    throw ZrGrepUsageError("zrgrep: --encoding takes auto, cp932, utf-8, utf-16, euc-jp or iso-2022-jp");
+}
+
+// Options that take a value, by their long and short names.
+bool TakesValue(const std::string &name)
+{
+    return name == "--archive-name" || name == "-a" || name == "--files" || name == "-f" ||
+           name == "--types" || name == "-t" || name == "--conditions" || name == "--color" ||
+           name == "--encoding";
+}
+
+void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string &value)
+{
+    if (name == "--archive-name" || name == "-a")
+        a.archiveName = value;
+    else if (name == "--files" || name == "-f")
+        a.storedFiles = value;
+    else if (name == "--types" || name == "-t")
+        a.types = SplitTypes(value);
+    else if (name == "--conditions")
+        a.conditionsFile = value;
+    else if (name == "--color")
+        a.color = ParseColor(value);
+    else if (name == "--encoding")
+        a.encoding = ParseEncoding(value);
+    else if (name == "--sfx" || name == "-x")
+        a.sfx = true;
+    else if (name == "--no-subfolders")
+        a.noSubFolders = true;
+    else if (name == "--no-fuzzy")
+        a.noFuzzy = true;
+    else if (name == "--in-process")
+        a.inProcess = true;
+    else if (name == "--json")
+        a.output = OutputMode::Json;
+    else if (name == "--count")
+        a.output = OutputMode::Count;
+    else if (name == "--quiet" || name == "-q")
+        a.output = OutputMode::Quiet;
+    else if (name == "--help" || name == "-h")
+        a.help = true;
+    else if (name == "--version")
+        a.version = true;
+    else
+        throw ZrGrepUsageError("zrgrep: unknown option " + name);
+}
+
+}  // namespace
+
+ZrGrepArguments ParseZrGrepArguments(const std::vector<std::string> &args)
+{
+    ZrGrepArguments a;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        }
+        if (TakesValue(name)) {
+            if (!value) {
+                if (i + 1 >= args.size())
+                    throw ZrGrepUsageError("zrgrep: " + name + " needs a value");
+                value = args[++i];
+            }
+            ApplyOption(a, name, *value);
+        } else {
+            if (value)
+                throw ZrGrepUsageError("zrgrep: " + name + " takes no value");
+            ApplyOption(a, name, {});
+        }
+    }
+    if (a.help || a.version)
+        return a;
+    // With a condition file both operands may come from it.
+    if (operands.size() == 2) {
+        a.pattern = operands[0];
+        a.folder = operands[1];
+    } else if (!(operands.empty() && !a.conditionsFile.empty())) {
+        throw ZrGrepUsageError("zrgrep: expected PATTERN and FOLDER");
+    }
+    return a;
+}
+
+search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::SearchConditions c)
+{
+    if (a.pattern)
+        c.searchText = *a.pattern;
+    if (a.folder)
+        c.folder = *a.folder;
+    if (a.archiveName)
+        c.archiveName = *a.archiveName;
+    if (a.storedFiles)
+        c.storedFiles = *a.storedFiles;
+    if (a.types) {
+        c.allTypes = false;
+        c.lha = c.zip = c.arj = c.cab = c.tar = c.rar = c.sevenZip = false;
+        const std::map<std::string, bool search::SearchConditions::*> fields = {
+            {"lha", &search::SearchConditions::lha},    {"zip", &search::SearchConditions::zip},
+            {"arj", &search::SearchConditions::arj},    {"cab", &search::SearchConditions::cab},
+            {"tar", &search::SearchConditions::tar},    {"rar", &search::SearchConditions::rar},
+            {"7z", &search::SearchConditions::sevenZip}};
+        for (const std::string &t : *a.types)
+            c.*fields.at(t) = true;
+    }
+    if (a.sfx)
+        c.sfx = true;
+    if (a.noSubFolders)
+        c.subFolders = false;
+    return c;
+}
+
+}  // namespace zr::tools

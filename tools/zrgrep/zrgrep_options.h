@@ -1,0 +1,52 @@
+#pragma once
+// Command line of zrgrep: zrgrep [OPTIONS] PATTERN FOLDER
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "regex/text_encoding.h"
+#include "search/search_conditions.h"
+
+namespace zr::tools {
+
+enum class OutputMode { Lines, Json, Count, Quiet };
+enum class ColorMode { Auto, Always, Never };
+
+// What the command line said; unset values leave the condition file's (or
+// the initial) value alone.
+struct ZrGrepArguments {
+    std::optional<std::string> pattern;
+    std::optional<std::string> folder;
+    std::optional<std::string> archiveName;
+    std::optional<std::string> storedFiles;
+    std::optional<std::vector<std::string>> types;  // lha, zip, arj, cab, tar, rar
+    bool sfx = false;
+    bool noSubFolders = false;
+    std::string conditionsFile;
+    bool noFuzzy = false;
+    std::optional<regex::TEncodingChoice> encoding;  // over the "TextEncoding" setting
+    bool inProcess = false;  // search archives in zrgrep's own process, not in workers
+    OutputMode output = OutputMode::Lines;
+    ColorMode color = ColorMode::Auto;
+    bool help = false;
+    bool version = false;
+};
+
+class ZrGrepUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+extern const char *const kZrGrepUsage;
+extern const char *const kZrGrepVersion;
+
+// Throws ZrGrepUsageError for an unknown option, a missing value, an unknown
+// type or a wrong number of operands. "--" ends the options.
+ZrGrepArguments ParseZrGrepArguments(const std::vector<std::string> &args);
+
+// The command line's values over base (the initial conditions or a condition file's).
+search::SearchConditions ApplyArguments(const ZrGrepArguments &args, search::SearchConditions base);
+
+}  // namespace zr::tools

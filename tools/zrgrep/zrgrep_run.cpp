@@ -1,0 +1,160 @@
+#include "zrgrep_run.h"
+
+#include <exception>
+
+#include "match_spans.h"
+#include "platform/codepage.h"
+#include "regex/scanner_error.h"
+#include "search/stale_work_folders.h"
+#include "search/condition_file.h"
+#include "search/search_run.h"
+#include "search/validation.h"
+#include "search/work_folder.h"
+#include "zrgrep_options.h"
+#include "zrgrep_output.h"
+
+namespace zr::tools {
+namespace {
+
+constexpr int kExitHits = 0;
+constexpr int kExitNoHits = 1;
+constexpr int kExitError = 2;
+
+// Message texts of the window break lines with CR LF; a terminal wants LF.
+std::string ForTerminal(std::string text)
+{
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.replace(at, 2, "\n");
+    return text;
+}
+
+int Fail(const ZrGrepStreams &s, const std::string &message)
+{
+    std::fprintf(s.err, "zrgrep: %s\n", ForTerminal(message).c_str());
+    return kExitError;
+}
+
+std::string PatternErrorText(const std::string &message, std::size_t position)
+{
+    return position > 0 ? message + " (at byte " + std::to_string(position) + " of the pattern)" : message;
+}
+
+// The fuzzy dictionary expands the pattern before it is parsed, so its error
+// positions point into the expansion; the plain parse points into what was typed.
+std::size_t PositionAsTyped(const std::string &cp932Pattern, std::size_t expandedPosition)
+{
+    try {
+        MatchSpans plain(cp932Pattern, false);
+    } catch (const regex::ERegExpParser &e) {
+        return e.Position();
+    }
+    return expandedPosition;
+}
+
+bool ReadConditions(const ZrGrepArguments &args, const ZrGrepStreams &s, search::SearchConditions &conditions)
+{
+    if (args.conditionsFile.empty())
+        return true;
+    const search::ConditionFileResult read = search::ReadConditionFile(args.conditionsFile, conditions);
+    if (read.Ok()) {
+        conditions = read.conditions;
+        return true;
+    }
+    const char *why = read.status == search::ConditionFileStatus::NotText
+                          ? "missing, unreadable or not text"
+                          : "no [Condition] or [Option] section";
+    Fail(s, "cannot read the condition file " + args.conditionsFile + ": " + why);
+    return false;
+}
+
+bool UsesColour(ColorMode mode, const ZrGrepStreams &s)
+{
+    return mode == ColorMode::Always || (mode == ColorMode::Auto && s.outIsTerminal);
+}
+
+search::RunSettings SettingsOrDefaults()
+{
+    try {
+        return search::RunSettings::FromRegistry();
+    } catch (const std::exception &) {
+        return {};
+    }
+}
+
+}  // namespace
+
+int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std::stop_source stop,
+               const std::function<void(const std::string &)> &workFolderReady)
+{
+    ZrGrepArguments args;
+    try {
+        args = ParseZrGrepArguments(argv);
+    } catch (const ZrGrepUsageError &e) {
+        std::fprintf(s.err, "%s\n%s", e.what(), kZrGrepUsage);
+        return kExitError;
+    }
+    if (args.help) {
+        std::fputs(kZrGrepUsage, s.out);
+        return kExitHits;
+    }
+    if (args.version) {
+        std::fprintf(s.out, "%s\n", kZrGrepVersion);
+        return kExitHits;
+    }
+
+    search::SearchConditions conditions;
+    if (!ReadConditions(args, s, conditions))
+        return kExitError;
+    conditions = ApplyArguments(args, conditions);
+    const search::ValidationResult valid = search::ValidateConditions(conditions);
+    if (!valid.Ok())
+        return Fail(s, valid.message);
+
+    // The pattern is checked before anything is extracted, so a typing error
+    // costs nothing and names its position.
+    std::unique_ptr<MatchSpans> colour;
+    if (!search::IsNoTextSearch(conditions.searchText)) {
+        const platform::ConversionResult cp932 = platform::Utf8ToCp932(conditions.searchText);
+        if (!cp932.ok)
+            return Fail(s, "the pattern holds a character Shift_JIS cannot hold (byte " +
+                               std::to_string(cp932.errorOffset + 1) + ")");
+        try {
+            auto spans = std::make_unique<MatchSpans>(cp932.text, !args.noFuzzy);
+            if (UsesColour(args.color, s) && args.output == OutputMode::Lines)
+                colour = std::move(spans);
+        } catch (const regex::ERegExpParser &e) {
+            return Fail(s, PatternErrorText(e.what(), PositionAsTyped(cp932.text, e.Position())));
+        }
+    }
+
+    try {
+        // Folders of zrgrep runs that were killed go first; live runs keep theirs.
+        search::RemoveStaleWorkFolders();
+        search::ProcessWorkFolder work;
+        if (workFolderReady)
+            workFolderReady(work.Path());
+        search::RunOptions options;
+        options.workFolder = work.Path();
+        options.fuzzy = !args.noFuzzy;
+        options.useWorkers = !args.inProcess;
+        options.keepHits = false;  // printed as they come
+        options.settings = SettingsOrDefaults();
+        if (args.encoding)
+            options.settings.textEncoding = *args.encoding;
+        OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
+                        s.out, s.err, stop);
+        const search::RunSummary summary = search::RunSearch(conditions, options, sink, stop.get_token());
+        work.Remove();
+        if (summary.Failed())
+            return Fail(s, PatternErrorText(summary.errorMessage, summary.patternErrorPosition));
+        if (args.output == OutputMode::Lines || args.output == OutputMode::Json)
+            std::fprintf(s.err, "%s\n", summary.resultLabel.c_str());
+        if (sink.WriteFailed())
+            return kExitError;
+        return summary.hitCount > 0 ? kExitHits : kExitNoHits;
+    } catch (const std::exception &e) {
+        return Fail(s, e.what());
+    }
+}
+
+}  // namespace zr::tools

@@ -42,7 +42,7 @@ void TGrep::FastScan(const std::string &fileName)
         throw std::logic_error("TGrep::FastScan: the pattern needs the designed scan");
     if (!onMatch_)
         return;
-    cancel_ = false;
+    const auto linkedStop = StartScan();
     // Held for the whole scan: the handler may assign a new pattern or handler.
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<TFastScan> scan = fastScan_;
@@ -50,7 +50,11 @@ void TGrep::FastScan(const std::string &fileName)
     lastEncoding_ = TTextEncoding::teAscii;
     TFileTextSource source(fileName, encodingChoice_);
     try {
-        scan->Scan(source, [this] { return cancel_; }, messageLoop_, [&](RE_LineInfo_t &info) {
+        const auto stopped = [this] { return cancel_.stop_requested() || stop_.stop_requested(); };
+        scan->Scan(source, stopped, messageLoop_, [&](RE_LineInfo_t &info) {
+            // No line is reported once a stop has been asked for, even mid-block.
+            if (stopped())
+                throw EGrepCancel();
             lastEncoding_ = source.Encoding();
             handler(*this, info);
         });

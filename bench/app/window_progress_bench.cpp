@@ -17,7 +17,8 @@
 int main(int argc, char *argv[])
 {
     char registry[] = "/tmp/zr-bench-XXXXXX";
-    if (!::mkdtemp(registry)) return 1;
+    if (!::mkdtemp(registry))
+        return 1;
     const std::string folder = registry;
     ::setenv("ZURIVO_REGISTRY", (folder + "/registry.sqlite3").c_str(), 1);
     QApplication app(argc, argv);
@@ -45,7 +46,8 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     form.StartSearch();
-    while (form.BusyFlag()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (form.BusyFlag())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     const double batched = timer.elapsed();
     std::printf("batched: %d progress lines and hits through the window in %.0f ms\n", lines, batched);
 

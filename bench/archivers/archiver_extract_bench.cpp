@@ -32,8 +32,9 @@ std::string MakeContent(std::mt19937 &rng, std::size_t size, bool random)
 {
     std::string data;
     data.reserve(size);
-    static const char *words[] = {"archive", "search", "zurivo", "text", "line", "found", "entry", "folder",
-                                  "\xE6\xA4\x9C\xE7\xB4\xA2", "1234", "value", "result"};
+    static const char *words[] = {
+        "archive", "search", "zurivo", "text", "line", "found", "entry", "folder", "\xE6\xA4\x9C\xE7\xB4\xA2",
+        "1234",    "value",  "result"};
     while (data.size() < size) {
         if (random) {
             data += static_cast<char>(rng());
@@ -61,7 +62,8 @@ void WriteArchive(const std::string &path, bool zip, std::size_t totalBytes)
     for (std::size_t i = 0; i * fileSize < totalBytes; ++i) {
         const std::string data = MakeContent(rng, fileSize, i % 8 == 7);
         struct archive_entry *e = archive_entry_new();
-        archive_entry_set_pathname(e, ("dir" + std::to_string(i % 10) + "/file" + std::to_string(i) + ".txt").c_str());
+        archive_entry_set_pathname(
+            e, ("dir" + std::to_string(i % 10) + "/file" + std::to_string(i) + ".txt").c_str());
         archive_entry_set_size(e, static_cast<la_int64_t>(data.size()));
         archive_entry_set_filetype(e, AE_IFREG);
         archive_entry_set_perm(e, 0644);
@@ -74,10 +76,7 @@ void WriteArchive(const std::string &path, bool zip, std::size_t totalBytes)
     archive_write_free(a);
 }
 
-double Seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 double RunBsdtar(const std::string &archive, const std::string &dest)
 {
@@ -113,10 +112,7 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-std::string ProgramFolder()
-{
-    return fs::canonical("/proc/self/exe").parent_path().string();
-}
+std::string ProgramFolder() { return fs::canonical("/proc/self/exe").parent_path().string(); }
 
 }  // namespace
 
@@ -139,7 +135,8 @@ int main(int argc, char **argv)
         bool zip;
     } cases[] = {{"zip", "libUnzip32.so", "UnZip", "-x -o --i", "big.zip", true},
                  {"tar.gz", "libTar32.so", "Tar", "--use-directory=1 -x -f", "big.tar.gz", false}};
-    std::printf("%-7s %8s %10s %10s %7s %10s\n", "format", "MiB", "ours s", "bsdtar s", "ratio", "ours MiB/s");
+    std::printf("%-7s %8s %10s %10s %7s %10s\n", "format", "MiB", "ours s", "bsdtar s", "ratio",
+                "ours MiB/s");
     int failures = 0;
     for (const Case &c : cases) {
         const std::string archive = (work / c.file).string();

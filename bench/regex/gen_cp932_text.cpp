@@ -48,20 +48,45 @@ std::vector<std::string> ToCp932(const std::vector<std::string> &utf8Words)
 
 const std::vector<std::string> &JapaneseWords()
 {
-    static const std::vector<std::string> words = ToCp932({
-        "検索", "圧縮", "書庫", "展開", "設定", "表示", "日本語", "文字列", "変換", "保存", "一覧", "結果",
-        "ファイル", "ふぁいる", "ﾌｧｲﾙ", "フォルダ", "データ", "ﾃﾞｰﾀ", "テキスト", "ｶﾀｶﾅ", "ひらがな",
-        "の", "は", "を", "に", "が", "で", "です", "ます", "した", "から", "まで", "、", "。", "「", "」",
-        "ＡＢＣ", "ｅｒｒｏｒ", "１２３", "ー", "・", "　"});
+    static const std::vector<std::string> words = ToCp932(
+        {"検索",     "圧縮",       "書庫",     "展開",     "設定",     "表示", "日本語",   "文字列", "変換",
+         "保存",     "一覧",       "結果",     "ファイル", "ふぁいる", "ﾌｧｲﾙ", "フォルダ", "データ", "ﾃﾞｰﾀ",
+         "テキスト", "ｶﾀｶﾅ",       "ひらがな", "の",       "は",       "を",   "に",       "が",     "で",
+         "です",     "ます",       "した",     "から",     "まで",     "、",   "。",       "「",     "」",
+         "ＡＢＣ",   "ｅｒｒｏｒ", "１２３",   "ー",       "・",       "　"});
     return words;
 }
 
 const std::vector<std::string> &AsciiWords()
 {
-    static const std::vector<std::string> words = {
-        "error", "ERROR", "Error", "warning", "info", "debug", "timeout", "status=200", "status=404",
-        "Alpha42", "Beta7", "Gamma", "path/to/file.txt", "user_id=1234", "retry", "connection", "closed",
-        "open", "read", "write", "0x1F", "[main]", "(ok)", "-", ":", "done", "failed", "size=65536"};
+    static const std::vector<std::string> words = {"error",
+                                                   "ERROR",
+                                                   "Error",
+                                                   "warning",
+                                                   "info",
+                                                   "debug",
+                                                   "timeout",
+                                                   "status=200",
+                                                   "status=404",
+                                                   "Alpha42",
+                                                   "Beta7",
+                                                   "Gamma",
+                                                   "path/to/file.txt",
+                                                   "user_id=1234",
+                                                   "retry",
+                                                   "connection",
+                                                   "closed",
+                                                   "open",
+                                                   "read",
+                                                   "write",
+                                                   "0x1F",
+                                                   "[main]",
+                                                   "(ok)",
+                                                   "-",
+                                                   ":",
+                                                   "done",
+                                                   "failed",
+                                                   "size=65536"};
     return words;
 }
 

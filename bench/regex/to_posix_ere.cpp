@@ -65,19 +65,44 @@ std::string ToEre(const std::string &pattern)
     std::string out;
     for (TokenKind kind = scanner.NextToken(); kind != tkEnd; kind = scanner.NextToken()) {
         switch (kind) {
-        case tkChar: out += EreLiteral(scanner.Code()); break;
-        case tkUnion: out += '|'; break;
-        case tkLParen: out += '('; break;
-        case tkRParen: out += ')'; break;
-        case tkStar: out += '*'; break;
-        case tkPlus: out += '+'; break;
-        case tkQuestion: out += '?'; break;
-        case tkAnyChar: out += '.'; break;
-        case tkLineHead: out += '^'; break;
-        case tkLineTail: out += '$'; break;
-        case tkClassStart: out += ClassToEre(scanner, false); break;
-        case tkNegClassStart: out += ClassToEre(scanner, true); break;
-        default: throw std::runtime_error("unexpected token");
+        case tkChar:
+            out += EreLiteral(scanner.Code());
+            break;
+        case tkUnion:
+            out += '|';
+            break;
+        case tkLParen:
+            out += '(';
+            break;
+        case tkRParen:
+            out += ')';
+            break;
+        case tkStar:
+            out += '*';
+            break;
+        case tkPlus:
+            out += '+';
+            break;
+        case tkQuestion:
+            out += '?';
+            break;
+        case tkAnyChar:
+            out += '.';
+            break;
+        case tkLineHead:
+            out += '^';
+            break;
+        case tkLineTail:
+            out += '$';
+            break;
+        case tkClassStart:
+            out += ClassToEre(scanner, false);
+            break;
+        case tkNegClassStart:
+            out += ClassToEre(scanner, true);
+            break;
+        default:
+            throw std::runtime_error("unexpected token");
         }
     }
     return out;

@@ -102,7 +102,8 @@ void TGrepForm::HandleBatch(RunBatch &batch)
     if (!batch.progressLines.empty()) {
         // One append and one repaint per batch, of the latest lines only.
         ProgressFeedStep step = progressFeed_.Add(std::move(batch.progressLines));
-        if (step.reset) resultView_->Clear();
+        if (step.reset)
+            resultView_->Clear();
         resultView_->AddStrings(step.lines);
         resultView_->SetBottomLine(resultView_->LineCount() - 1);
     }

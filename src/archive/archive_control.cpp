@@ -15,31 +15,49 @@
 namespace zr::archive {
 namespace {
 
-WindowHandle &ApplicationWindowSlot() {
+WindowHandle &ApplicationWindowSlot()
+{
     static WindowHandle window = nullptr;
     return window;
 }
 
-std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx) {
-    if (sfx) return ".exe";
+std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx)
+{
+    if (sfx)
+        return ".exe";
     switch (type) {
-        case atLha: return ".lzh";
-        case atCab: return ".cab";
-        case atTar:
-            if (tarType == tttTARGZ || tarType == tttGZ) return ".tgz";
-            if (tarType == tttTARZ || tarType == tttZ) return ".z";
-            if (tarType == tttTARBZ2 || tarType == tttBZ2) return ".bz2";
-            if (tarType == tttTARXZ || tarType == tttXZ) return ".txz";
-            if (tarType == tttTARZSTD || tarType == tttZSTD) return ".tzst";
-            if (tarType == tttTARLZ4 || tarType == tttLZ4) return ".lz4";
-            if (tarType == tttTARLZIP || tarType == tttLZIP) return ".tlz";
-            if (tarType == tttTARLZMA || tarType == tttLZMA) return ".lzma";
-            return ".tar";
-        case atArj: return ".arj";
-        case atRar: return ".rar";
-        case atZip: return ".zip";
-        case at7z: return ".7z";
-        case atNone: break;
+    case atLha:
+        return ".lzh";
+    case atCab:
+        return ".cab";
+    case atTar:
+        if (tarType == tttTARGZ || tarType == tttGZ)
+            return ".tgz";
+        if (tarType == tttTARZ || tarType == tttZ)
+            return ".z";
+        if (tarType == tttTARBZ2 || tarType == tttBZ2)
+            return ".bz2";
+        if (tarType == tttTARXZ || tarType == tttXZ)
+            return ".txz";
+        if (tarType == tttTARZSTD || tarType == tttZSTD)
+            return ".tzst";
+        if (tarType == tttTARLZ4 || tarType == tttLZ4)
+            return ".lz4";
+        if (tarType == tttTARLZIP || tarType == tttLZIP)
+            return ".tlz";
+        if (tarType == tttTARLZMA || tarType == tttLZMA)
+            return ".lzma";
+        return ".tar";
+    case atArj:
+        return ".arj";
+    case atRar:
+        return ".rar";
+    case atZip:
+        return ".zip";
+    case at7z:
+        return ".7z";
+    case atNone:
+        break;
     }
     return {};
 }
@@ -52,48 +70,56 @@ void TArchiveControl::SetApplicationWindow(WindowHandle window) { ApplicationWin
 WindowHandle TArchiveControl::ApplicationWindow() { return ApplicationWindowSlot(); }
 
 TArchiveControl::TArchiveControl(TControlSurface surface)
-    : lhaOptions_(std::make_unique<TLhaOptions>(this)),
-      cabOptions_(std::make_unique<TCabOptions>(this)),
-      tarOptions_(std::make_unique<TTarOptions>(this)),
-      arjOptions_(std::make_unique<TArjOptions>(this)),
-      rarOptions_(std::make_unique<TRarOptions>(this)),
-      zipOptions_(std::make_unique<TZipOptions>(this)),
-      sevenZipOptions_(std::make_unique<TSevenZipOptions>(this)),
-      individuals_(this),
-      items_(this),
-      surface_(surface) {
+    : lhaOptions_(std::make_unique<TLhaOptions>(this)), cabOptions_(std::make_unique<TCabOptions>(this)),
+      tarOptions_(std::make_unique<TTarOptions>(this)), arjOptions_(std::make_unique<TArjOptions>(this)),
+      rarOptions_(std::make_unique<TRarOptions>(this)), zipOptions_(std::make_unique<TZipOptions>(this)),
+      sevenZipOptions_(std::make_unique<TSevenZipOptions>(this)), individuals_(this), items_(this),
+      surface_(surface)
+{
     if (surface_ == TControlSurface::Window)
         watcher_ = std::make_unique<TArchiveWatcher>([this] { DoNotification(); });
 }
 
-TArchiveControl::~TArchiveControl() {
-    if (progressInstalled_) RemoveProgress();
+TArchiveControl::~TArchiveControl()
+{
+    if (progressInstalled_)
+        RemoveProgress();
     StopWatcher();
 }
 
-void TArchiveControl::PointWatcherAt(const std::string &file) {
-    if (watcher_) watcher_->PointAt(file);
+void TArchiveControl::PointWatcherAt(const std::string &file)
+{
+    if (watcher_)
+        watcher_->PointAt(file);
 }
 
-void TArchiveControl::StopWatcher() {
-    if (watcher_) watcher_->Stop();
+void TArchiveControl::StopWatcher()
+{
+    if (watcher_)
+        watcher_->Stop();
 }
 
 // ---- properties
 
-void TArchiveControl::SetAutomatic(bool on) {
-    if (on == automatic_) return;
+void TArchiveControl::SetAutomatic(bool on)
+{
+    if (on == automatic_)
+        return;
     automatic_ = on;
-    if (on && !archiveFile_.empty()) ListFiles("*.*");
+    if (on && !archiveFile_.empty())
+        ListFiles("*.*");
 }
 
-void TArchiveControl::SetTemporarydirectory(const std::string &folder) {
+void TArchiveControl::SetTemporarydirectory(const std::string &folder)
+{
     std::string value = FolderExists(folder) ? folder : std::string();
-    while (value.size() > 1 && value.back() == '/') value.pop_back();
+    while (value.size() > 1 && value.back() == '/')
+        value.pop_back();
     temporarydirectory_ = value;
 }
 
-void TArchiveControl::SetSortType(TArcSortType key) {
+void TArchiveControl::SetSortType(TArcSortType key)
+{
     if (key == stNoSort) {
         sortType_ = stNoSort;
         return;
@@ -101,40 +127,79 @@ void TArchiveControl::SetSortType(TArcSortType key) {
     sortType_ = items_.ChooseSortKey(sortType_, key);
 }
 
-void TArchiveControl::SetLhaOptions(const TLhaOptions *options) { if (options) lhaOptions_->Assign(*options); }
-void TArchiveControl::SetCabOptions(const TCabOptions *options) { if (options) cabOptions_->Assign(*options); }
-void TArchiveControl::SetTarOptions(const TTarOptions *options) { if (options) tarOptions_->Assign(*options); }
-void TArchiveControl::SetArjOptions(const TArjOptions *options) { if (options) arjOptions_->Assign(*options); }
-void TArchiveControl::SetRarOptions(const TRarOptions *options) { if (options) rarOptions_->Assign(*options); }
-void TArchiveControl::SetZipOptions(const TZipOptions *options) { if (options) zipOptions_->Assign(*options); }
-void TArchiveControl::SetSevenZipOptions(const TSevenZipOptions *options) {
-    if (options) sevenZipOptions_->Assign(*options);
+void TArchiveControl::SetLhaOptions(const TLhaOptions *options)
+{
+    if (options)
+        lhaOptions_->Assign(*options);
+}
+void TArchiveControl::SetCabOptions(const TCabOptions *options)
+{
+    if (options)
+        cabOptions_->Assign(*options);
+}
+void TArchiveControl::SetTarOptions(const TTarOptions *options)
+{
+    if (options)
+        tarOptions_->Assign(*options);
+}
+void TArchiveControl::SetArjOptions(const TArjOptions *options)
+{
+    if (options)
+        arjOptions_->Assign(*options);
+}
+void TArchiveControl::SetRarOptions(const TRarOptions *options)
+{
+    if (options)
+        rarOptions_->Assign(*options);
+}
+void TArchiveControl::SetZipOptions(const TZipOptions *options)
+{
+    if (options)
+        zipOptions_->Assign(*options);
+}
+void TArchiveControl::SetSevenZipOptions(const TSevenZipOptions *options)
+{
+    if (options)
+        sevenZipOptions_->Assign(*options);
 }
 
-TArchiveOptions *TArchiveControl::OptionsFor(TArchiveType type) {
+TArchiveOptions *TArchiveControl::OptionsFor(TArchiveType type)
+{
     switch (type) {
-        case atLha: return lhaOptions_.get();
-        case atCab: return cabOptions_.get();
-        case atTar: return tarOptions_.get();
-        case atArj: return arjOptions_.get();
-        case atRar: return rarOptions_.get();
-        case atZip: return zipOptions_.get();
-        case at7z: return sevenZipOptions_.get();
-        case atNone: break;
+    case atLha:
+        return lhaOptions_.get();
+    case atCab:
+        return cabOptions_.get();
+    case atTar:
+        return tarOptions_.get();
+    case atArj:
+        return arjOptions_.get();
+    case atRar:
+        return rarOptions_.get();
+    case atZip:
+        return zipOptions_.get();
+    case at7z:
+        return sevenZipOptions_.get();
+    case atNone:
+        break;
     }
     return nullptr;
 }
 
-bool TArchiveControl::IsBusy() const {
+bool TArchiveControl::IsBusy() const
+{
     TArchiverBinding *binding = BindingFor(archiveType_);
-    if (!binding) return false;
-    if (binding->GetRunning()) return true;
+    if (!binding)
+        return false;
+    if (binding->GetRunning())
+        return true;
     return archiveType_ == atZip && ZipWriterBinding().GetRunning();
 }
 
 // ---- assigning a file
 
-void TArchiveControl::ClearLists() {
+void TArchiveControl::ClearLists()
+{
     individuals_.Clear();
     individuals_.ArcFileCount = 0;
     items_.Clear();
@@ -142,8 +207,10 @@ void TArchiveControl::ClearLists() {
     hasRootItems_ = false;
 }
 
-void TArchiveControl::SetArchiveFile(const std::string &name) {
-    if (name == archiveFile_ || IsBusy()) return;
+void TArchiveControl::SetArchiveFile(const std::string &name)
+{
+    if (name == archiveFile_ || IsBusy())
+        return;
     if (name.empty()) {
         ClearLists();
         archiveFile_.clear();
@@ -160,7 +227,8 @@ void TArchiveControl::SetArchiveFile(const std::string &name) {
         AssignNew(name);
 }
 
-void TArchiveControl::AssignExisting(const std::string &name) {
+void TArchiveControl::AssignExisting(const std::string &name)
+{
     const TArchiveType type = DetectArchiveType(name, {lhaOptions_->IgnoreBrokenHeader, supportArchives_});
     if (type == atNone) {
         DoInvalid(name);
@@ -184,60 +252,78 @@ void TArchiveControl::AssignExisting(const std::string &name) {
             PrepareCabinet(name);
     }
     archiveFile_ = name;
-    if (automatic_) ListFiles("*.*");
+    if (automatic_)
+        ListFiles("*.*");
     PointWatcherAt(archiveFile_);
 }
 
-int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType type) {
-    if (UpperExtension(name) != ".EXE") return 0;
+int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType type)
+{
+    if (UpperExtension(name) != ".EXE")
+        return 0;
     ScopedBusyCursor cursor(surface_ == TControlSurface::Window);
     int code = 0;
     switch (type) {
-        case atLha: {
-            TArchiverBinding &lha = *BindingFor(atLha);
-            const std::uint32_t mode =
-                lhaOptions_->IgnoreBrokenHeader ? arc_mode::kLhaSfxQueryBroken : arc_mode::kLhaSfxQuery;
-            ScopedArchiveHandle handle(lha, lha.OpenArchive(ApplicationWindow(), name, mode));
-            if (handle) code = lha.IsSFXFile(handle.Get());
-            break;
-        }
-        case atArj: {
-            TArchiverBinding &arj = *BindingFor(atArj);
-            ScopedArchiveHandle handle(arj, arj.OpenArchive(ApplicationWindow(), name, arc_mode::kArjSfxQuery));
-            if (handle) code = arj.IsSFXFile(handle.Get());
-            break;
-        }
-        case atCab:
-        case atRar:
-        case atZip:
-        case at7z: code = 1; break;
-        case atTar:
-        case atNone: code = 0; break;
+    case atLha: {
+        TArchiverBinding &lha = *BindingFor(atLha);
+        const std::uint32_t mode =
+            lhaOptions_->IgnoreBrokenHeader ? arc_mode::kLhaSfxQueryBroken : arc_mode::kLhaSfxQuery;
+        ScopedArchiveHandle handle(lha, lha.OpenArchive(ApplicationWindow(), name, mode));
+        if (handle)
+            code = lha.IsSFXFile(handle.Get());
+        break;
+    }
+    case atArj: {
+        TArchiverBinding &arj = *BindingFor(atArj);
+        ScopedArchiveHandle handle(arj, arj.OpenArchive(ApplicationWindow(), name, arc_mode::kArjSfxQuery));
+        if (handle)
+            code = arj.IsSFXFile(handle.Get());
+        break;
+    }
+    case atCab:
+    case atRar:
+    case atZip:
+    case at7z:
+        code = 1;
+        break;
+    case atTar:
+    case atNone:
+        code = 0;
+        break;
     }
     // An LHA archive in a ".exe" the library does not know is taken as a DOS self-extractor.
-    if (code == 0 && type == atLha) code = 9901;
+    if (code == 0 && type == atLha)
+        code = 9901;
     return code;
 }
 
-void TArchiveControl::PrepareCabinet(const std::string &name) {
+void TArchiveControl::PrepareCabinet(const std::string &name)
+{
     const std::string target = CutOutCabinetName(name, temporarydirectory_);
     cabOptions_->CutOutCabinet = target;
-    if (CutOutCabinet(name, target)) return;
+    if (CutOutCabinet(name, target))
+        return;
     // A cabinet left by an executable of the same name must not stand in for this one.
     const std::string folder = std::filesystem::path(target).parent_path().string();
     std::error_code ec;
-    if (folder == temporarydirectory_ || folder == TempFolder()) std::filesystem::remove(target, ec);
+    if (folder == temporarydirectory_ || folder == TempFolder())
+        std::filesystem::remove(target, ec);
 }
 
-std::string TArchiveControl::LibraryArchiveName() {
-    if (archiveType_ != atCab || !isSfx_ || CabReadsSfxDirectly()) return archiveFile_;
+std::string TArchiveControl::LibraryArchiveName()
+{
+    if (archiveType_ != atCab || !isSfx_ || CabReadsSfxDirectly())
+        return archiveFile_;
     std::string &target = cabOptions_->CutOutCabinet;
-    if (target.empty()) target = CutOutCabinetName(archiveFile_, temporarydirectory_);
-    if (!FileExistsQuiet(target)) CutOutCabinet(archiveFile_, target);
+    if (target.empty())
+        target = CutOutCabinetName(archiveFile_, temporarydirectory_);
+    if (!FileExistsQuiet(target))
+        CutOutCabinet(archiveFile_, target);
     return FileExistsQuiet(target) ? target : std::string();
 }
 
-void TArchiveControl::AssignNew(const std::string &name) {
+void TArchiveControl::AssignNew(const std::string &name)
+{
     std::string newName = name;
     TArchiveType type = TypeFromExtension(name);
     const std::string extension = UpperExtension(name);
@@ -260,7 +346,8 @@ void TArchiveControl::AssignNew(const std::string &name) {
 
 // ---- listing
 
-void TArchiveControl::ListFiles(const std::string &mask) {
+void TArchiveControl::ListFiles(const std::string &mask)
+{
     if (!FileExistsQuiet(archiveFile_)) {
         ClearLists();
         return;
@@ -272,32 +359,41 @@ void TArchiveControl::ListFiles(const std::string &mask) {
     ClearLists();
     if (archiveSize_ > 0) {
         const std::string archiveName = LibraryArchiveName();
-        if (!archiveName.empty()) ListEntries(archiveName, mask);
+        if (!archiveName.empty())
+            ListEntries(archiveName, mask);
     }
     RebuildFolderList();
     RebuildItemList();
     PointWatcherAt(archiveFile_);
 }
 
-void TArchiveControl::ListEntries(const std::string &archiveName, const std::string &mask) {
+void TArchiveControl::ListEntries(const std::string &archiveName, const std::string &mask)
+{
     TArchiverBinding *binding = BindingFor(archiveType_);
-    if (!binding) return;
-    const bool busyCursor = surface_ == TControlSurface::Window && archiveType_ != atLha && archiveType_ != atArj;
+    if (!binding)
+        return;
+    const bool busyCursor =
+        surface_ == TControlSurface::Window && archiveType_ != atLha && archiveType_ != atArj;
     std::unique_ptr<ScopedBusyCursor> cursor;
-    if (busyCursor) cursor = std::make_unique<ScopedBusyCursor>();
+    if (busyCursor)
+        cursor = std::make_unique<ScopedBusyCursor>();
 
     const int count = binding->GetFileCount(archiveName);
     individuals_.ArcFileCount = count;
     const bool tolerant = archiveType_ == atLha && lhaOptions_->IgnoreBrokenHeader;
-    if (count <= 0 && !tolerant) return;
+    if (count <= 0 && !tolerant)
+        return;
 
     std::uint32_t mode = arc_mode::kList;
-    if (archiveType_ == atLha) mode = tolerant ? arc_mode::kListLhaBroken : arc_mode::kListLha;
-    if (archiveType_ == atCab || archiveType_ == atTar) mode = arc_mode::kListCabTar;
+    if (archiveType_ == atLha)
+        mode = tolerant ? arc_mode::kListLhaBroken : arc_mode::kListLha;
+    if (archiveType_ == atCab || archiveType_ == atTar)
+        mode = arc_mode::kListCabTar;
     individuals_.SetCapacity(count);
 
     ScopedArchiveHandle handle(*binding, binding->OpenArchive(ApplicationWindow(), archiveName, mode));
-    if (!handle) return;
+    if (!handle)
+        return;
     TIndividualInfo info{};
     for (int result = binding->FindFirst(handle.Get(), mask, info); result == 0;
          result = binding->FindNext(handle.Get(), info)) {
@@ -306,7 +402,8 @@ void TArchiveControl::ListEntries(const std::string &archiveName, const std::str
     }
 }
 
-void TArchiveControl::RebuildFolderList() {
+void TArchiveControl::RebuildFolderList()
+{
     folderList_.clear();
     hasRootItems_ = false;
     for (int i = 0; i < individuals_.Count(); ++i) {
@@ -320,24 +417,33 @@ void TArchiveControl::RebuildFolderList() {
     folderList_.erase(std::unique(folderList_.begin(), folderList_.end()), folderList_.end());
 }
 
-void TArchiveControl::RebuildItemList() {
+void TArchiveControl::RebuildItemList()
+{
     items_.Clear();
-    for (int i = 0; i < individuals_.Count(); ++i) items_.Add(individuals_.Items(i)->Info());
-    if (sortType_ != stNoSort) items_.Sort(sortType_);
+    for (int i = 0; i < individuals_.Count(); ++i)
+        items_.Add(individuals_.Items(i)->Info());
+    if (sortType_ != stNoSort)
+        items_.Sort(sortType_);
 }
 
 // ---- dispatch methods
 
-void TArchiveControl::DoInvalid(const std::string &fileName) {
-    if (OnInvalid) OnInvalid(this, fileName);
+void TArchiveControl::DoInvalid(const std::string &fileName)
+{
+    if (OnInvalid)
+        OnInvalid(this, fileName);
 }
 
-void TArchiveControl::DoChange() {
-    if (OnChange) OnChange(this);
+void TArchiveControl::DoChange()
+{
+    if (OnChange)
+        OnChange(this);
 }
 
-void TArchiveControl::DoNotification() {
-    if (OnNotification) OnNotification(this);
+void TArchiveControl::DoNotification()
+{
+    if (OnNotification)
+        OnNotification(this);
 }
 
 }  // namespace zr::archive

@@ -28,13 +28,13 @@ class TArchiveWatcher;
 using TArcStartEvent = std::function<void(TArchiveControl *sender, int operation)>;
 using TArcEndEvent = std::function<void(TArchiveControl *sender, int operation, int resultCode)>;
 using TArcInvalidEvent = std::function<void(TArchiveControl *sender, const std::string &fileName)>;
-using TArcProgressEvent =
-    std::function<void(TArchiveControl *sender, const std::string &fileName, std::uint32_t counter,
-                       std::uint32_t total, std::uint32_t writeSize, std::uint32_t totalSize,
-                       std::uint8_t fileDone, bool &cancel)>;
+using TArcProgressEvent = std::function<void(
+    TArchiveControl *sender, const std::string &fileName, std::uint32_t counter, std::uint32_t total,
+    std::uint32_t writeSize, std::uint32_t totalSize, std::uint8_t fileDone, bool &cancel)>;
 // log: the whole log buffer (BufferSize bytes); its start holds the text.
 using TArcLogEvent = std::function<void(TArchiveControl *sender, std::string_view log, int resultCode)>;
-using TCmdLogEvent = std::function<void(TArchiveControl *sender, const std::string &dllName, std::string_view log)>;
+using TCmdLogEvent =
+    std::function<void(TArchiveControl *sender, const std::string &dllName, std::string_view log)>;
 using TNotifyEvent = std::function<void(TArchiveControl *sender)>;
 
 // The text at the start of a log buffer (up to its first NUL).
@@ -150,7 +150,8 @@ public:
 
 protected:
     // Dispatch methods: each raises its event when a handler is assigned.
-    virtual void DoStart(int operation, const TArchiveStrings *files, const std::vector<std::string> *plainNames);
+    virtual void DoStart(int operation, const TArchiveStrings *files,
+                         const std::vector<std::string> *plainNames);
     virtual void DoEnd(int operation, int resultCode);
     virtual void DoInvalid(const std::string &fileName);
     virtual void DoLog(int resultCode);

@@ -18,33 +18,45 @@ constexpr std::size_t kTypeSlots = 8;
 
 // One current control per library type: the callback has no other way to
 // find the control whose command is running.
-std::array<TArchiveControl *, kTypeSlots> &CurrentControls() {
+std::array<TArchiveControl *, kTypeSlots> &CurrentControls()
+{
     static std::array<TArchiveControl *, kTypeSlots> controls{};
     return controls;
 }
 
 // Return values of the callback: the Zip library reads 0 as "go on", the
 // others read a true value as "go on".
-int CallbackResult(TArchiveType type, bool cancel) {
-    if (type == atZip) return cancel ? -1 : 0;
+int CallbackResult(TArchiveType type, bool cancel)
+{
+    if (type == atZip)
+        return cancel ? -1 : 0;
     return cancel ? 0 : -1;
 }
 
-template <TArchiveType Type>
-int ArchiverCallback(void *, unsigned int, unsigned int state, void *info) {
+template <TArchiveType Type> int ArchiverCallback(void *, unsigned int, unsigned int state, void *info)
+{
     return TArchiveControl::ProgressCallback(Type, state, info);
 }
 
-ArchiverProc CallbackFor(TArchiveType type) {
+ArchiverProc CallbackFor(TArchiveType type)
+{
     switch (type) {
-        case atLha: return &ArchiverCallback<atLha>;
-        case atCab: return &ArchiverCallback<atCab>;
-        case atTar: return &ArchiverCallback<atTar>;
-        case atArj: return &ArchiverCallback<atArj>;
-        case atRar: return &ArchiverCallback<atRar>;
-        case atZip: return &ArchiverCallback<atZip>;
-        case at7z: return &ArchiverCallback<at7z>;
-        case atNone: break;
+    case atLha:
+        return &ArchiverCallback<atLha>;
+    case atCab:
+        return &ArchiverCallback<atCab>;
+    case atTar:
+        return &ArchiverCallback<atTar>;
+    case atArj:
+        return &ArchiverCallback<atArj>;
+    case atRar:
+        return &ArchiverCallback<atRar>;
+    case atZip:
+        return &ArchiverCallback<atZip>;
+    case at7z:
+        return &ArchiverCallback<at7z>;
+    case atNone:
+        break;
     }
     return nullptr;
 }
@@ -53,21 +65,28 @@ bool HasWildcard(const std::string &name) { return name.find_first_of("*?") != s
 
 }  // namespace
 
-int TArchiveControl::Extract(const std::string &destDir, TArchiveStrings &files) {
-    if (IsBusy()) return 1;
+int TArchiveControl::Extract(const std::string &destDir, TArchiveStrings &files)
+{
+    if (IsBusy())
+        return 1;
     TArchiveOptions *options = OptionsFor(archiveType_);
-    if (!options) return 3;
+    if (!options)
+        return 3;
     (void)destDir;  // a prepared list carries its own destination
     return RunExtraction(&files, nullptr, [&](int &libraryResult) {
-        if (typeid(files.Options()) != typeid(*options)) throw EInvalidOperation(kParameterError);
+        if (typeid(files.Options()) != typeid(*options))
+            throw EInvalidOperation(kParameterError);
         ExtractList(files, *options, libraryResult);
     });
 }
 
-int TArchiveControl::Extract(const std::string &destDir, const std::vector<std::string> &names) {
-    if (IsBusy()) return 1;
+int TArchiveControl::Extract(const std::string &destDir, const std::vector<std::string> &names)
+{
+    if (IsBusy())
+        return 1;
     TArchiveOptions *options = OptionsFor(archiveType_);
-    if (!options) return 3;
+    if (!options)
+        return 3;
     return RunExtraction(nullptr, &names, [&](int &libraryResult) {
         TArchiveStrings list(options, responseFile_);
         list.AssignNames(names);
@@ -77,7 +96,8 @@ int TArchiveControl::Extract(const std::string &destDir, const std::vector<std::
 }
 
 int TArchiveControl::RunExtraction(const TArchiveStrings *files, const std::vector<std::string> *plainNames,
-                                   const std::function<void(int &)> &body) {
+                                   const std::function<void(int &)> &body)
+{
     int libraryResult = kArcNotCalled;
     try {
         DoStart(aoExtract, files, plainNames);
@@ -91,7 +111,8 @@ int TArchiveControl::RunExtraction(const TArchiveStrings *files, const std::vect
     return libraryResult == 0 ? 0 : 2;
 }
 
-void TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options, int &libraryResult) {
+void TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &options, int &libraryResult)
+{
     const std::string archiveName = LibraryArchiveName();
     if (archiveName.empty()) {
         PrepareLogBuffer();
@@ -129,21 +150,27 @@ void TArchiveControl::PrepareLogBuffer() { logBuffer_.assign(bufferSize_, '\0');
 // ---- start and end
 
 void TArchiveControl::DoStart(int operation, const TArchiveStrings *files,
-                              const std::vector<std::string> *plainNames) {
+                              const std::vector<std::string> *plainNames)
+{
     StopWatcher();
     if (silentMode_) {
         // The Tar library reports no progress: it runs with its own dialog.
         const bool compressNonLha = operation == aoCompress && archiveType_ != atLha;
         const bool extractTar = operation == aoExtract && archiveType_ == atTar;
-        if (compressNonLha || extractTar) silentMode_ = false;
+        if (compressNonLha || extractTar)
+            silentMode_ = false;
     }
-    if (OnStart) OnStart(this, operation);
-    if (silentMode_ && operation == aoExtract && OnExtract) InstallProgress(files, plainNames);
+    if (OnStart)
+        OnStart(this, operation);
+    if (silentMode_ && operation == aoExtract && OnExtract)
+        InstallProgress(files, plainNames);
 }
 
-void TArchiveControl::DoEnd(int operation, int resultCode) {
+void TArchiveControl::DoEnd(int operation, int resultCode)
+{
     try {
-        if (OnEnd) OnEnd(this, operation, resultCode);
+        if (OnEnd)
+            OnEnd(this, operation, resultCode);
     } catch (...) {
         // A failing handler must not leave the callback installed or the archive unwatched.
         FinishOperation();
@@ -152,22 +179,30 @@ void TArchiveControl::DoEnd(int operation, int resultCode) {
     FinishOperation();
 }
 
-void TArchiveControl::FinishOperation() {
-    if (progressInstalled_) RemoveProgress();
+void TArchiveControl::FinishOperation()
+{
+    if (progressInstalled_)
+        RemoveProgress();
     PointWatcherAt(archiveFile_);
 }
 
-void TArchiveControl::DoLog(int resultCode) {
-    if (OnLog) OnLog(this, LogView(), resultCode);
+void TArchiveControl::DoLog(int resultCode)
+{
+    if (OnLog)
+        OnLog(this, LogView(), resultCode);
 }
 
-void TArchiveControl::DoCmdLog(const std::string &dllName) {
-    if (OnCmdLog) OnCmdLog(this, dllName, LogView());
+void TArchiveControl::DoCmdLog(const std::string &dllName)
+{
+    if (OnCmdLog)
+        OnCmdLog(this, dllName, LogView());
 }
 
 // ---- progress
 
-void TArchiveControl::InstallProgress(const TArchiveStrings *files, const std::vector<std::string> *plainNames) {
+void TArchiveControl::InstallProgress(const TArchiveStrings *files,
+                                      const std::vector<std::string> *plainNames)
+{
     progress_ = ProgressState{};
     if (files) {
         progress_.totalFiles = files->TotalCount;
@@ -175,20 +210,25 @@ void TArchiveControl::InstallProgress(const TArchiveStrings *files, const std::v
     } else if (plainNames) {
         progress_.totalFiles = CountPlainNames(*plainNames);
     }
-    if (progress_.totalFiles == 0) return;
+    if (progress_.totalFiles == 0)
+        return;
     CurrentControls()[archiveType_] = this;
     progressInstalled_ = true;
     BindingFor(archiveType_)->SetOwnerWindowEx(ApplicationWindow(), CallbackFor(archiveType_));
 }
 
-void TArchiveControl::RemoveProgress() {
+void TArchiveControl::RemoveProgress()
+{
     progressInstalled_ = false;
     for (TArchiveControl *&current : CurrentControls())
-        if (current == this) current = nullptr;
-    if (TArchiverBinding *binding = BindingFor(archiveType_)) binding->KillOwnerWindowEx(ApplicationWindow());
+        if (current == this)
+            current = nullptr;
+    if (TArchiverBinding *binding = BindingFor(archiveType_))
+        binding->KillOwnerWindowEx(ApplicationWindow());
 }
 
-std::uint32_t TArchiveControl::CountPlainNames(const std::vector<std::string> &names) {
+std::uint32_t TArchiveControl::CountPlainNames(const std::vector<std::string> &names)
+{
     TArchiverBinding *binding = BindingFor(archiveType_);
     std::uint32_t count = 0;
     const std::string archiveName = LibraryArchiveName();
@@ -197,16 +237,20 @@ std::uint32_t TArchiveControl::CountPlainNames(const std::vector<std::string> &n
             ++count;
             continue;
         }
-        ScopedArchiveHandle handle(*binding, binding->OpenArchive(ApplicationWindow(), archiveName, arc_mode::kList));
-        if (!handle) continue;
+        ScopedArchiveHandle handle(*binding,
+                                   binding->OpenArchive(ApplicationWindow(), archiveName, arc_mode::kList));
+        if (!handle)
+            continue;
         TIndividualInfo info{};
-        for (int r = binding->FindFirst(handle.Get(), name, info); r == 0; r = binding->FindNext(handle.Get(), info))
+        for (int r = binding->FindFirst(handle.Get(), name, info); r == 0;
+             r = binding->FindNext(handle.Get(), info))
             ++count;
     }
     return count;
 }
 
-int TArchiveControl::ProgressCallback(TArchiveType type, unsigned int state, const void *info) {
+int TArchiveControl::ProgressCallback(TArchiveType type, unsigned int state, const void *info)
+{
     TArchiveControl *control = type < kTypeSlots ? CurrentControls()[type] : nullptr;
     bool cancel = false;
     if (control && control->OnExtract) {
@@ -220,12 +264,15 @@ int TArchiveControl::ProgressCallback(TArchiveType type, unsigned int state, con
     return CallbackResult(type, cancel);
 }
 
-void TArchiveControl::HandleProgress(TArchiveType type, unsigned int state, const void *info, bool &cancel) {
+void TArchiveControl::HandleProgress(TArchiveType type, unsigned int state, const void *info, bool &cancel)
+{
     const ExtractingProgress p = ReadExtractingInfo(info);
     ProgressState &s = progress_;
     if (state == 0) {
-        if (type == atLha && p.sourceName.empty()) return;
-        if (type == atArj && p.destName.empty()) return;
+        if (type == atLha && p.sourceName.empty())
+            return;
+        if (type == atArj && p.destName.empty())
+            return;
         ++s.filesBegun;
         s.bytesBeforeFile = s.bytesWritten;
         OnExtract(this, p.sourceName, s.filesBegun, s.totalFiles, s.bytesWritten, s.totalBytes, 0, cancel);
@@ -233,7 +280,8 @@ void TArchiveControl::HandleProgress(TArchiveType type, unsigned int state, cons
         s.bytesWritten = s.bytesBeforeFile + p.writeSize;
         std::uint64_t done = p.fileSize ? (100ull * p.writeSize) / p.fileSize : 0;
         const auto fileDone = static_cast<std::uint8_t>(std::min<std::uint64_t>(done, 100));
-        OnExtract(this, p.sourceName, s.filesBegun, s.totalFiles, s.bytesWritten, s.totalBytes, fileDone, cancel);
+        OnExtract(this, p.sourceName, s.filesBegun, s.totalFiles, s.bytesWritten, s.totalBytes, fileDone,
+                  cancel);
     }
 }
 

@@ -6,108 +6,153 @@
 namespace zr::archive {
 namespace {
 
-template <typename T>
-const T *SameClass(const TArchiveOptions &source) {
+template <typename T> const T *SameClass(const TArchiveOptions &source)
+{
     return dynamic_cast<const T *>(&source);
 }
 
-const char *LhaPolicySwitch(TOverExtract policy) {
+const char *LhaPolicySwitch(TOverExtract policy)
+{
     switch (policy) {
-        case oeConf: return "-m0c";
-        case oeNew: return "-m1c0";
-        case oeWrite: return "-m1c";
-        case oeRename: return "-m2c";
-        case oeSkip: return "-c0jn";
+    case oeConf:
+        return "-m0c";
+    case oeNew:
+        return "-m1c0";
+    case oeWrite:
+        return "-m1c";
+    case oeRename:
+        return "-m2c";
+    case oeSkip:
+        return "-c0jn";
     }
     return "";
 }
 
-const char *CabPolicySwitch(TOverExtract policy) {
-    if (policy == oeNew) return "-n";
-    if (policy == oeWrite) return "-o";
+const char *CabPolicySwitch(TOverExtract policy)
+{
+    if (policy == oeNew)
+        return "-n";
+    if (policy == oeWrite)
+        return "-o";
     return "";
 }
 
-const char *ArjPolicySwitch(TOverExtract policy) {
-    if (policy == oeNew) return "-jyo -u";
-    if (policy == oeWrite) return "-jyo";
-    if (policy == oeSkip) return "-jyo -n";
+const char *ArjPolicySwitch(TOverExtract policy)
+{
+    if (policy == oeNew)
+        return "-jyo -u";
+    if (policy == oeWrite)
+        return "-jyo";
+    if (policy == oeSkip)
+        return "-jyo -n";
     return "";
 }
 
-const char *RarPolicySwitch(TOverExtract policy) {
-    if (policy == oeNew) return "-u";
-    if (policy == oeWrite) return "-o";
-    if (policy == oeSkip) return "-o-";
+const char *RarPolicySwitch(TOverExtract policy)
+{
+    if (policy == oeNew)
+        return "-u";
+    if (policy == oeWrite)
+        return "-o";
+    if (policy == oeSkip)
+        return "-o-";
     return "";
 }
 
-const char *ZipPolicySwitch(TOverExtract policy) {
-    if (policy == oeWrite) return "-o";
-    if (policy == oeSkip) return "-n";
+const char *ZipPolicySwitch(TOverExtract policy)
+{
+    if (policy == oeWrite)
+        return "-o";
+    if (policy == oeSkip)
+        return "-n";
     return "";
 }
 
 // "-aon" (overwrite only with a newer stored file) is the library's own
 // addition to 7-Zip's switches; asking and renaming keep the existing file.
-const char *SevenZipPolicySwitch(TOverExtract policy) {
-    if (policy == oeNew) return "-aon";
-    if (policy == oeWrite) return "-aoa";
-    if (policy == oeSkip) return "-aos";
+const char *SevenZipPolicySwitch(TOverExtract policy)
+{
+    if (policy == oeNew)
+        return "-aon";
+    if (policy == oeWrite)
+        return "-aoa";
+    if (policy == oeSkip)
+        return "-aos";
     return "";
 }
 
 }  // namespace
 
-TArchiveOptions::TArchiveOptions(TArchiveOptionsOwner *owner) : owner_(owner) {
-    if (!owner) throw EInvalidOperation(kOwnerParameterError);
+TArchiveOptions::TArchiveOptions(TArchiveOptionsOwner *owner) : owner_(owner)
+{
+    if (!owner)
+        throw EInvalidOperation(kOwnerParameterError);
 }
 
-TCompressType CompressTypeForTarType(int tarType) {
+TCompressType CompressTypeForTarType(int tarType)
+{
     switch (tarType) {
-        case tttTARGZ:
-        case tttGZ: return ctGZip;
-        case tttTARZ:
-        case tttZ: return ctZ;
-        case tttTARBZ2:
-        case tttBZ2: return ctBZip2;
-        case tttTARXZ:
-        case tttXZ: return ctXz;
-        case tttTARZSTD:
-        case tttZSTD: return ctZstd;
-        case tttTARLZ4:
-        case tttLZ4: return ctLz4;
-        case tttTARLZIP:
-        case tttLZIP: return ctLzip;
-        case tttTARLZMA:
-        case tttLZMA: return ctLzma;
-        default: return ctTar;
+    case tttTARGZ:
+    case tttGZ:
+        return ctGZip;
+    case tttTARZ:
+    case tttZ:
+        return ctZ;
+    case tttTARBZ2:
+    case tttBZ2:
+        return ctBZip2;
+    case tttTARXZ:
+    case tttXZ:
+        return ctXz;
+    case tttTARZSTD:
+    case tttZSTD:
+        return ctZstd;
+    case tttTARLZ4:
+    case tttLZ4:
+        return ctLz4;
+    case tttTARLZIP:
+    case tttLZIP:
+        return ctLzip;
+    case tttTARLZMA:
+    case tttLZMA:
+        return ctLzma;
+    default:
+        return ctTar;
     }
 }
 
 // ---- Lha
 
-TLhaOptions::TLhaOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) {
+TLhaOptions::TLhaOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
     ExtractOptions = {eoIncludeDir, eoIncludeHidden};
 }
 
-std::string TLhaOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TLhaOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     if (ExtractOptions.Has(eoIncludeDir))
         cmd.Add("x").Add("-+jf-").Add("-d");
     else
         cmd.Add("e");
-    if (ExtractOptions.Has(eoIncludeHidden)) cmd.Add("-a1");
+    if (ExtractOptions.Has(eoIncludeHidden))
+        cmd.Add("-a1");
     cmd.Add(LhaPolicySwitch(Owner().OverExtract()));
     cmd.Add(DetailReport ? "-l1" : "-l0");
-    if (IgnoreBrokenHeader) cmd.Add("-jc1");
-    if (ShowSkipFile) cmd.Add("-s");
-    if (DelRootDir) cmd.Add("-jf0");
+    if (IgnoreBrokenHeader)
+        cmd.Add("-jc1");
+    if (ShowSkipFile)
+        cmd.Add("-s");
+    if (DelRootDir)
+        cmd.Add("-jf0");
     cmd.Add(EtcOptions);
-    if (Owner().SilentMode()) cmd.Add("-n");
+    if (Owner().SilentMode())
+        cmd.Add("-n");
     cmd.Add("-gp0");
-    if (ErrorMessage) cmd.Add("-gm");
+    if (ErrorMessage)
+        cmd.Add("-gm");
     const std::string work = Owner().Temporarydirectory();
     if (FolderExists(work)) {
         const std::string piece = "-w" + work;
@@ -117,9 +162,11 @@ std::string TLhaOptions::GetCommand(int operation) const {
     return cmd.Text();
 }
 
-bool TLhaOptions::Assign(const TArchiveOptions &source) {
+bool TLhaOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TLhaOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     DetailReport = s->DetailReport;
@@ -133,23 +180,33 @@ bool TLhaOptions::Assign(const TArchiveOptions &source) {
 
 // ---- Cab
 
-TCabOptions::TCabOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) { ExtractOptions = {eoIncludeDir}; }
+TCabOptions::TCabOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
+    ExtractOptions = {eoIncludeDir};
+}
 
-std::string TCabOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TCabOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     cmd.Add("-x");
-    if (!ExtractOptions.Has(eoIncludeDir)) cmd.Add("-j");
+    if (!ExtractOptions.Has(eoIncludeDir))
+        cmd.Add("-j");
     cmd.Add(CabPolicySwitch(Owner().OverExtract()));
-    if (MultiVolume) cmd.Add("-k");
+    if (MultiVolume)
+        cmd.Add("-k");
     cmd.Add(EtcOptions);
-    if (Owner().SilentMode()) cmd.Add("-i");
+    if (Owner().SilentMode())
+        cmd.Add("-i");
     return cmd.Text();
 }
 
-bool TCabOptions::Assign(const TArchiveOptions &source) {
+bool TCabOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TCabOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     MultiVolume = s->MultiVolume;
@@ -158,25 +215,33 @@ bool TCabOptions::Assign(const TArchiveOptions &source) {
 
 // ---- Tar
 
-TTarOptions::TTarOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) {
+TTarOptions::TTarOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
     ExtractOptions = {eoIncludeDir, eoOverWrite};
 }
 
-std::string TTarOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TTarOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     cmd.Add(ExtractOptions.Has(eoIncludeDir) ? "--use-directory=1" : "--use-directory=0");
-    if (Owner().SilentMode()) cmd.Add("--display-dialog=0");
-    if (Owner().CheckAllPath()) cmd.Add("--check-all-path=1");
-    if (Owner().OverExtract() != oeWrite) cmd.Add("-q");
+    if (Owner().SilentMode())
+        cmd.Add("--display-dialog=0");
+    if (Owner().CheckAllPath())
+        cmd.Add("--check-all-path=1");
+    if (Owner().OverExtract() != oeWrite)
+        cmd.Add("-q");
     cmd.Add("-x -v -f");
     cmd.Add(EtcOptions);
     return cmd.Text();
 }
 
-bool TTarOptions::Assign(const TArchiveOptions &source) {
+bool TTarOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TTarOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     CompressType = s->CompressType;
@@ -185,25 +250,31 @@ bool TTarOptions::Assign(const TArchiveOptions &source) {
 
 // ---- Arj
 
-TArjOptions::TArjOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) {
+TArjOptions::TArjOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
     ExtractOptions = {eoIncludeDir, eoIncludeHidden};
 }
 
-std::string TArjOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TArjOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     cmd.Add(ExtractOptions.Has(eoIncludeDir) ? "x -p1" : "e -p");
     cmd.Add("-jyc");
     cmd.Add(ArjPolicySwitch(Owner().OverExtract()));
     cmd.Add("-hk");
-    if (Owner().SilentMode()) cmd.Add("-i");
+    if (Owner().SilentMode())
+        cmd.Add("-i");
     cmd.Add(EtcOptions);
     return cmd.Text();
 }
 
-bool TArjOptions::Assign(const TArchiveOptions &source) {
+bool TArjOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TArjOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     DetailReport = s->DetailReport;
@@ -212,10 +283,15 @@ bool TArjOptions::Assign(const TArchiveOptions &source) {
 
 // ---- Rar
 
-TRarOptions::TRarOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) { ExtractOptions = {eoIncludeDir}; }
+TRarOptions::TRarOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
+    ExtractOptions = {eoIncludeDir};
+}
 
-std::string TRarOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TRarOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     cmd.Add(ExtractOptions.Has(eoIncludeDir) ? "-x" : "-e");
     cmd.Add(RarPolicySwitch(Owner().OverExtract()));
@@ -223,9 +299,11 @@ std::string TRarOptions::GetCommand(int operation) const {
     return cmd.Text();
 }
 
-bool TRarOptions::Assign(const TArchiveOptions &source) {
+bool TRarOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TRarOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     DetailReport = s->DetailReport;
@@ -234,24 +312,33 @@ bool TRarOptions::Assign(const TArchiveOptions &source) {
 
 // ---- Zip
 
-TZipOptions::TZipOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) { ExtractOptions = {eoIncludeDir}; }
+TZipOptions::TZipOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
+    ExtractOptions = {eoIncludeDir};
+}
 
-std::string TZipOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TZipOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     const TOverExtract policy = Owner().OverExtract();
     cmd.Add(policy == oeNew ? "-u -o" : "-x");
-    if (!ExtractOptions.Has(eoIncludeDir)) cmd.Add("-j");
+    if (!ExtractOptions.Has(eoIncludeDir))
+        cmd.Add("-j");
     cmd.Add(ZipPolicySwitch(policy));
     cmd.Add("-C -s");
-    if (Owner().SilentMode()) cmd.Add("--i");
+    if (Owner().SilentMode())
+        cmd.Add("--i");
     cmd.Add(EtcOptions);
     return cmd.Text();
 }
 
-bool TZipOptions::Assign(const TArchiveOptions &source) {
+bool TZipOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TZipOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     DetailReport = s->DetailReport;
@@ -260,23 +347,29 @@ bool TZipOptions::Assign(const TArchiveOptions &source) {
 
 // ---- 7z
 
-TSevenZipOptions::TSevenZipOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner) {
+TSevenZipOptions::TSevenZipOptions(TArchiveOptionsOwner *owner) : TArchiveOptions(owner)
+{
     ExtractOptions = {eoIncludeDir};
 }
 
-std::string TSevenZipOptions::GetCommand(int operation) const {
-    if (operation != aoExtract) return {};
+std::string TSevenZipOptions::GetCommand(int operation) const
+{
+    if (operation != aoExtract)
+        return {};
     TCommandLine cmd;
     cmd.Add(ExtractOptions.Has(eoIncludeDir) ? "x" : "e");
     cmd.Add(SevenZipPolicySwitch(Owner().OverExtract()));
-    if (Owner().SilentMode()) cmd.Add("-hide");
+    if (Owner().SilentMode())
+        cmd.Add("-hide");
     cmd.Add(EtcOptions);
     return cmd.Text();
 }
 
-bool TSevenZipOptions::Assign(const TArchiveOptions &source) {
+bool TSevenZipOptions::Assign(const TArchiveOptions &source)
+{
     const auto *s = SameClass<TSevenZipOptions>(source);
-    if (!s) return false;
+    if (!s)
+        return false;
     ExtractOptions = s->ExtractOptions;
     EtcOptions = s->EtcOptions;
     DetailReport = s->DetailReport;

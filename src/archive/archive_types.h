@@ -10,15 +10,37 @@ namespace zr::archive {
 
 // at7z comes after the designed types, which keep their numbers.
 enum TArchiveType : std::uint8_t {
-    atNone = 0, atLha = 1, atCab = 2, atTar = 3, atArj = 4, atRar = 5, atZip = 6, at7z = 7
+    atNone = 0,
+    atLha = 1,
+    atCab = 2,
+    atTar = 3,
+    atArj = 4,
+    atRar = 5,
+    atZip = 6,
+    at7z = 7
 };
 
 // Tar sub-type as the Tar library's GetArchiveType reports it.
 // Codes from 8 on are the compressions beyond the designed ones.
 enum TTarType : int {
-    tttNONE = 0, tttTAR = 1, tttTARGZ = 2, tttTARZ = 3, tttGZ = 4, tttZ = 5, tttTARBZ2 = 6, tttBZ2 = 7,
-    tttTARXZ = 8, tttXZ = 9, tttTARZSTD = 10, tttZSTD = 11, tttTARLZ4 = 12, tttLZ4 = 13, tttTARLZIP = 14,
-    tttLZIP = 15, tttTARLZMA = 16, tttLZMA = 17
+    tttNONE = 0,
+    tttTAR = 1,
+    tttTARGZ = 2,
+    tttTARZ = 3,
+    tttGZ = 4,
+    tttZ = 5,
+    tttTARBZ2 = 6,
+    tttBZ2 = 7,
+    tttTARXZ = 8,
+    tttXZ = 9,
+    tttTARZSTD = 10,
+    tttZSTD = 11,
+    tttTARLZ4 = 12,
+    tttLZ4 = 13,
+    tttTARLZIP = 14,
+    tttLZIP = 15,
+    tttTARLZMA = 16,
+    tttLZMA = 17
 };
 
 enum TOverExtract : int { oeConf = 0, oeNew = 1, oeWrite = 2, oeRename = 3, oeSkip = 4 };
@@ -26,7 +48,15 @@ enum TOverExtract : int { oeConf = 0, oeNew = 1, oeWrite = 2, oeRename = 3, oeSk
 enum TExtractOption : int { eoIncludeDir = 0, eoOverWrite = 1, eoIncludeHidden = 2 };
 
 enum TArcSortType : int {
-    stName = 0, stType = 1, stTime = 2, stSize = 3, stRate = 4, stCompSize = 5, stMode = 6, stAttr = 7, stPath = 8,
+    stName = 0,
+    stType = 1,
+    stTime = 2,
+    stSize = 3,
+    stRate = 4,
+    stCompSize = 5,
+    stMode = 6,
+    stAttr = 7,
+    stPath = 8,
     stNoSort = 9
 };
 constexpr int kSortKeyCount = 9;
@@ -42,8 +72,10 @@ enum TArcOperation : int { aoCompress = 0, aoExtract = 1 };
 class TExtractOptions {
 public:
     constexpr TExtractOptions() = default;
-    constexpr TExtractOptions(std::initializer_list<TExtractOption> options) {
-        for (TExtractOption o : options) Include(o);
+    constexpr TExtractOptions(std::initializer_list<TExtractOption> options)
+    {
+        for (TExtractOption o : options)
+            Include(o);
     }
     constexpr bool Has(TExtractOption o) const { return (bits_ >> o) & 1u; }
     constexpr void Include(TExtractOption o) { bits_ = static_cast<std::uint8_t>(bits_ | (1u << o)); }

@@ -8,14 +8,19 @@
 namespace zr::archive {
 
 TArchiveWatcher::TArchiveWatcher(std::function<void()> onNotification, QObject *parent)
-    : QObject(parent), onNotification_(std::move(onNotification)) {}
+    : QObject(parent), onNotification_(std::move(onNotification))
+{
+}
 
 TArchiveWatcher::~TArchiveWatcher() = default;
 
-bool TArchiveWatcher::EnsureWatcher() {
-    if (watcher_) return true;
+bool TArchiveWatcher::EnsureWatcher()
+{
+    if (watcher_)
+        return true;
     // File-system notifications need the owner thread's event loop.
-    if (!QCoreApplication::instance()) return false;
+    if (!QCoreApplication::instance())
+        return false;
     watcher_ = new QFileSystemWatcher(this);
     quietTimer_ = new QTimer(this);
     quietTimer_->setSingleShot(true);
@@ -26,56 +31,74 @@ bool TArchiveWatcher::EnsureWatcher() {
     return true;
 }
 
-void TArchiveWatcher::SetQuietInterval(int ms) {
+void TArchiveWatcher::SetQuietInterval(int ms)
+{
     quietMs_ = ms;
-    if (quietTimer_) quietTimer_->setInterval(ms);
+    if (quietTimer_)
+        quietTimer_->setInterval(ms);
 }
 
-void TArchiveWatcher::RecordState() {
+void TArchiveWatcher::RecordState()
+{
     const QFileInfo info(file_);
     exists_ = info.exists();
     size_ = exists_ ? info.size() : -1;
     lastWrite_ = exists_ ? info.lastModified() : QDateTime();
 }
 
-void TArchiveWatcher::Stop() {
-    if (quietTimer_) quietTimer_->stop();
+void TArchiveWatcher::Stop()
+{
+    if (quietTimer_)
+        quietTimer_->stop();
     if (watcher_) {
-        if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
-        if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
+        if (!watcher_->directories().isEmpty())
+            watcher_->removePaths(watcher_->directories());
+        if (!watcher_->files().isEmpty())
+            watcher_->removePaths(watcher_->files());
     }
     file_.clear();
     folder_.clear();
 }
 
-void TArchiveWatcher::PointAt(const std::string &file) {
+void TArchiveWatcher::PointAt(const std::string &file)
+{
     Stop();
-    if (file.empty() || !EnsureWatcher()) return;
+    if (file.empty() || !EnsureWatcher())
+        return;
     file_ = QString::fromStdString(file);
     folder_ = QFileInfo(file_).absolutePath();
     RecordState();
     watcher_->addPath(folder_);
-    if (exists_) watcher_->addPath(file_);
+    if (exists_)
+        watcher_->addPath(file_);
 }
 
-void TArchiveWatcher::OnFolderOrFileChanged() {
-    if (file_.isEmpty()) return;
+void TArchiveWatcher::OnFolderOrFileChanged()
+{
+    if (file_.isEmpty())
+        return;
     // Writers often replace a file by renaming: keep following the name.
-    if (QFileInfo::exists(file_) && !watcher_->files().contains(file_)) watcher_->addPath(file_);
+    if (QFileInfo::exists(file_) && !watcher_->files().contains(file_))
+        watcher_->addPath(file_);
     quietTimer_->start();
 }
 
-void TArchiveWatcher::OnQuiet() {
-    if (file_.isEmpty()) return;
+void TArchiveWatcher::OnQuiet()
+{
+    if (file_.isEmpty())
+        return;
     const QFileInfo info(file_);
     if (!info.exists()) {
         Stop();
-        if (onNotification_) onNotification_();
+        if (onNotification_)
+            onNotification_();
         return;
     }
-    if (info.size() == size_ && info.lastModified() == lastWrite_) return;
+    if (info.size() == size_ && info.lastModified() == lastWrite_)
+        return;
     RecordState();
-    if (onNotification_) onNotification_();
+    if (onNotification_)
+        onNotification_();
 }
 
 }  // namespace zr::archive

@@ -32,10 +32,7 @@ static_assert(offsetof(::TIndividualInfo, szMode) == info_offset::kMethod);
 static_assert(offsetof(::TExtractingInfoEx, szSourceFileName) == progress_offset::kSourceName);
 static_assert(offsetof(::TExtractingInfoEx, szDestFileName) == progress_offset::kDestName);
 
-template <typename Fn>
-Fn As(void *symbol) {
-    return reinterpret_cast<Fn>(symbol);
-}
+template <typename Fn> Fn As(void *symbol) { return reinterpret_cast<Fn>(symbol); }
 
 // The library table lives for the whole run; its slots free their modules
 // when the program ends.
@@ -58,62 +55,80 @@ struct LibraryTable {
     TArchiverBinding zipBinding{atZip, zip, "Zip"};
     TArchiverBinding sevenZipBinding{at7z, sevenZip, "SevenZip"};
 
-    void FreeAll() {
-        for (TArchiverLibrary *library : {&lha, &cab, &tar, &arj, &rar, &unzip, &zip, &sevenZip}) library->Free();
+    void FreeAll()
+    {
+        for (TArchiverLibrary *library : {&lha, &cab, &tar, &arj, &rar, &unzip, &zip, &sevenZip})
+            library->Free();
     }
 };
 
-LibraryTable &Table() {
+LibraryTable &Table()
+{
     static LibraryTable table;
     return table;
 }
 
-bool FreesLibraryOnCommandException(TArchiveType type) { return type == atLha || type == atTar || type == atArj; }
+bool FreesLibraryOnCommandException(TArchiveType type)
+{
+    return type == atLha || type == atTar || type == atArj;
+}
 
 }  // namespace
 
 TArchiverBinding::TArchiverBinding(TArchiveType type, TArchiverLibrary &library, std::string prefix)
-    : type_(type), library_(library), prefix_(std::move(prefix)) {}
+    : type_(type), library_(library), prefix_(std::move(prefix))
+{
+}
 
 void *TArchiverBinding::Export(const char *suffix) { return library_.Export(prefix_ + suffix); }
 
 int TArchiverBinding::Command(WindowHandle window, const std::string &commandLine, char *output,
-                              std::uint32_t outputSize) {
+                              std::uint32_t outputSize)
+{
     auto fn = As<CommandFn>(Export(""));
-    if (!fn) return kArcNotCalled;
+    if (!fn)
+        return kArcNotCalled;
     try {
         return fn(window, commandLine.c_str(), output, outputSize);
     } catch (...) {
         // A library that failed this way may be in any state: load it afresh next time.
-        if (FreesLibraryOnCommandException(type_)) library_.Free();
+        if (FreesLibraryOnCommandException(type_))
+            library_.Free();
         return kArcNotCalled;
     }
 }
 
-bool TArchiverBinding::GetRunning() {
+bool TArchiverBinding::GetRunning()
+{
     auto fn = As<NoArgIntFn>(Export("GetRunning"));
     return fn ? fn() != 0 : false;
 }
 
-int TArchiverBinding::GetVersion() {
+int TArchiverBinding::GetVersion()
+{
     auto fn = As<GetVersionFn>(Export("GetVersion"));
     return fn ? fn() : 0;
 }
 
-int TArchiverBinding::GetCursorMode() {
+int TArchiverBinding::GetCursorMode()
+{
     auto fn = As<NoArgIntFn>(Export("GetCursorMode"));
     return fn ? fn() : 0;
 }
 
-int TArchiverBinding::SetCursorMode(int mode) {
+int TArchiverBinding::SetCursorMode(int mode)
+{
     auto fn = As<IntArgIntFn>(Export("SetCursorMode"));
     return fn ? fn(mode) : 0;
 }
 
-bool TArchiverBinding::CheckArchive(const std::string &fileName, int mode) {
+bool TArchiverBinding::CheckArchive(const std::string &fileName, int mode)
+{
     auto fn = As<CheckArchiveFn>(Export("CheckArchive"));
-    if (!fn) return false;
-    if (type_ != atTar) return fn(fileName.c_str(), mode) != 0;
+    if (!fn)
+        return false;
+    if (type_ != atTar)
+        return fn(fileName.c_str(), mode) != 0;
     try {
         return fn(fileName.c_str(), mode) != 0;
     } catch (...) {
@@ -121,7 +136,8 @@ bool TArchiverBinding::CheckArchive(const std::string &fileName, int mode) {
     }
 }
 
-bool TArchiverBinding::CheckArchiveQuietCursor(const std::string &fileName, int mode) {
+bool TArchiverBinding::CheckArchiveQuietCursor(const std::string &fileName, int mode)
+{
     struct CursorModeRestorer {
         TArchiverBinding &binding;
         int saved;
@@ -131,77 +147,98 @@ bool TArchiverBinding::CheckArchiveQuietCursor(const std::string &fileName, int 
     return CheckArchive(fileName, mode);
 }
 
-int TArchiverBinding::GetFileCount(const std::string &fileName) {
+int TArchiverBinding::GetFileCount(const std::string &fileName)
+{
     auto fn = As<FileNameIntFn>(Export("GetFileCount"));
     return fn ? fn(fileName.c_str()) : -1;
 }
 
-bool TArchiverBinding::SetOwnerWindowEx(WindowHandle window, ArchiverProc callback) {
+bool TArchiverBinding::SetOwnerWindowEx(WindowHandle window, ArchiverProc callback)
+{
     auto fn = As<SetOwnerWindowExFn>(Export("SetOwnerWindowEx"));
     return fn ? fn(window, callback) != 0 : false;
 }
 
-bool TArchiverBinding::KillOwnerWindowEx(WindowHandle window) {
+bool TArchiverBinding::KillOwnerWindowEx(WindowHandle window)
+{
     auto fn = As<KillOwnerWindowExFn>(Export("KillOwnerWindowEx"));
     return fn ? fn(window) != 0 : false;
 }
 
-ArcHandle TArchiverBinding::OpenArchive(WindowHandle window, const std::string &fileName, std::uint32_t mode) {
+ArcHandle TArchiverBinding::OpenArchive(WindowHandle window, const std::string &fileName, std::uint32_t mode)
+{
     auto fn = As<OpenArchiveFn>(Export("OpenArchive"));
     return fn ? fn(window, fileName.c_str(), mode) : nullptr;
 }
 
-int TArchiverBinding::FindFirst(ArcHandle archive, const std::string &mask, TIndividualInfo &info) {
+int TArchiverBinding::FindFirst(ArcHandle archive, const std::string &mask, TIndividualInfo &info)
+{
     auto fn = As<FindFirstFn>(Export("FindFirst"));
     return fn ? fn(archive, mask.c_str(), info.data()) : -1;
 }
 
-int TArchiverBinding::FindNext(ArcHandle archive, TIndividualInfo &info) {
+int TArchiverBinding::FindNext(ArcHandle archive, TIndividualInfo &info)
+{
     auto fn = As<FindNextFn>(Export("FindNext"));
     return fn ? fn(archive, info.data()) : -1;
 }
 
-int TArchiverBinding::CloseArchive(ArcHandle archive) {
+int TArchiverBinding::CloseArchive(ArcHandle archive)
+{
     auto fn = As<HandleIntFn>(Export("CloseArchive"));
-    if (fn) return fn(archive);
+    if (fn)
+        return fn(archive);
     return type_ == atLha ? -1 : kArcNotCalled;
 }
 
-int TArchiverBinding::IsSFXFile(ArcHandle archive) {
+int TArchiverBinding::IsSFXFile(ArcHandle archive)
+{
     auto fn = As<HandleIntFn>(Export("IsSFXFile"));
     return fn ? fn(archive) : -1;
 }
 
-int TArchiverBinding::GetArchiveType(const std::string &fileName) {
+int TArchiverBinding::GetArchiveType(const std::string &fileName)
+{
     auto fn = As<FileNameIntFn>(Export("GetArchiveType"));
     return fn ? fn(fileName.c_str()) : 0;
 }
 
-TArchiverBinding *BindingFor(TArchiveType type) {
+TArchiverBinding *BindingFor(TArchiveType type)
+{
     LibraryTable &t = Table();
     switch (type) {
-        case atLha: return &t.lhaBinding;
-        case atCab: return &t.cabBinding;
-        case atTar: return &t.tarBinding;
-        case atArj: return &t.arjBinding;
-        case atRar: return &t.rarBinding;
-        case atZip: return &t.unzipBinding;
-        case at7z: return &t.sevenZipBinding;
-        case atNone: break;
+    case atLha:
+        return &t.lhaBinding;
+    case atCab:
+        return &t.cabBinding;
+    case atTar:
+        return &t.tarBinding;
+    case atArj:
+        return &t.arjBinding;
+    case atRar:
+        return &t.rarBinding;
+    case atZip:
+        return &t.unzipBinding;
+    case at7z:
+        return &t.sevenZipBinding;
+    case atNone:
+        break;
     }
     return nullptr;
 }
 
 TArchiverBinding &ZipWriterBinding() { return Table().zipBinding; }
 
-std::string LibraryFileNameFor(TArchiveType type) {
+std::string LibraryFileNameFor(TArchiveType type)
+{
     TArchiverBinding *binding = BindingFor(type);
     return binding ? binding->Library().FileName() : std::string();
 }
 
 void FreeAllArchiverLibraries() { Table().FreeAll(); }
 
-std::string CabVersionText(int version) {
+std::string CabVersionText(int version)
+{
     const int major = version / 100;
     const int minor = version % 100;
     return std::to_string(major) + "." + (minor < 10 ? "0" : "") + std::to_string(minor);
@@ -209,7 +246,8 @@ std::string CabVersionText(int version) {
 
 std::string CabLibraryVersionText() { return CabVersionText(BindingFor(atCab)->GetVersion()); }
 
-bool CabReadsSfxDirectly() {
+bool CabReadsSfxDirectly()
+{
     // Compared as plain text, as the version has always been reported.
     return CabLibraryVersionText() >= std::string("0.90");
 }

@@ -73,8 +73,10 @@ private:
 class ScopedArchiveHandle {
 public:
     ScopedArchiveHandle(TArchiverBinding &binding, ArcHandle handle) : binding_(binding), handle_(handle) {}
-    ~ScopedArchiveHandle() {
-        if (handle_) binding_.CloseArchive(handle_);
+    ~ScopedArchiveHandle()
+    {
+        if (handle_)
+            binding_.CloseArchive(handle_);
     }
     ScopedArchiveHandle(const ScopedArchiveHandle &) = delete;
     ScopedArchiveHandle &operator=(const ScopedArchiveHandle &) = delete;

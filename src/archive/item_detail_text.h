@@ -11,7 +11,16 @@
 namespace zr::archive {
 
 enum TDetailColumn : int {
-    dcName, dcType, dcTime, dcSize, dcRatio, dcCompressedSize, dcMode, dcAttribute, dcPath, dcColumnCount
+    dcName,
+    dcType,
+    dcTime,
+    dcSize,
+    dcRatio,
+    dcCompressedSize,
+    dcMode,
+    dcAttribute,
+    dcPath,
+    dcColumnCount
 };
 
 // Column titles in display order.

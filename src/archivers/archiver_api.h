@@ -36,19 +36,19 @@ typedef int (*ARC_CALLBACK)(HWND wnd, unsigned msg, unsigned state, void *extrac
 
 /* Entry record filled by FindFirst / FindNext into a caller-owned 560-byte buffer. */
 typedef struct TIndividualInfo {
-    uint32_t dwOriginalSize;   /* 0: uncompressed size, clamped to 0xFFFFFFFF */
-    uint32_t dwCompressedSize; /* 4: compressed size, clamped */
-    uint32_t dwCRC;            /* 8: CRC as stored (CRC-32, CRC-16 for LHA, 0 for CAB and TAR) */
-    uint32_t uFlag;            /* 12: 0, or ZR_ARC_FLAG_* bits */
-    uint32_t uOSType;          /* 16: host OS code of the archive, 0 if unknown */
-    uint16_t wRatio;           /* 20: tenths of a percent: compressed/original, for UnZip the saving */
-    uint16_t wDate;            /* 22: MS-DOS packed date, local time */
-    uint16_t wTime;            /* 24: MS-DOS packed time, local time */
+    uint32_t dwOriginalSize;          /* 0: uncompressed size, clamped to 0xFFFFFFFF */
+    uint32_t dwCompressedSize;        /* 4: compressed size, clamped */
+    uint32_t dwCRC;                   /* 8: CRC as stored (CRC-32, CRC-16 for LHA, 0 for CAB and TAR) */
+    uint32_t uFlag;                   /* 12: 0, or ZR_ARC_FLAG_* bits */
+    uint32_t uOSType;                 /* 16: host OS code of the archive, 0 if unknown */
+    uint16_t wRatio;                  /* 20: tenths of a percent: compressed/original, for UnZip the saving */
+    uint16_t wDate;                   /* 22: MS-DOS packed date, local time */
+    uint16_t wTime;                   /* 24: MS-DOS packed time, local time */
     char szFileName[ZR_ARC_NAME_MAX]; /* 26: stored name, UTF-8, "/" separated, folders end in "/" */
-    char dummy1[3];            /* 539 */
-    char szAttribute[8];       /* 542: "ASHR" positions, '-' where unset, NUL-terminated */
-    char szMode[8];            /* 550: method text, NUL-terminated ("-lh5-", "Deflate", ...) */
-    char dummy2[2];            /* 558 */
+    char dummy1[3];                   /* 539 */
+    char szAttribute[8];              /* 542: "ASHR" positions, '-' where unset, NUL-terminated */
+    char szMode[8];                   /* 550: method text, NUL-terminated ("-lh5-", "Deflate", ...) */
+    char dummy2[2];                   /* 558 */
 } TIndividualInfo;
 
 /* uFlag bits. */
@@ -58,8 +58,8 @@ typedef struct TIndividualInfo {
 
 /* Progress record passed to the callback. */
 typedef struct TExtractingInfoEx {
-    uint32_t dwFileSize;  /* 0: size of the current file, clamped */
-    uint32_t dwWriteSize; /* 4: bytes of it written so far, clamped */
+    uint32_t dwFileSize;                    /* 0: size of the current file, clamped */
+    uint32_t dwWriteSize;                   /* 4: bytes of it written so far, clamped */
     char szSourceFileName[ZR_ARC_NAME_MAX]; /* 8: stored name, UTF-8 */
     char dummy1[3];                         /* 521 */
     char szDestFileName[ZR_ARC_NAME_MAX];   /* 524: full destination path, UTF-8 (cut if longer) */
@@ -88,10 +88,10 @@ typedef struct TExtractingInfoEx {
 #define ZR_TAR_TYPE_LZMA 17
 
 /* IsSFXFile results: what can be told from the executable's stub. */
-#define ZR_SFX_NONE 0      /* a plain archive */
-#define ZR_SFX_DOS 1       /* MZ stub only: a DOS self-extractor */
-#define ZR_SFX_WIN16 1001  /* NE executable */
-#define ZR_SFX_WIN32 2001  /* PE executable */
+#define ZR_SFX_NONE 0     /* a plain archive */
+#define ZR_SFX_DOS 1      /* MZ stub only: a DOS self-extractor */
+#define ZR_SFX_WIN16 1001 /* NE executable */
+#define ZR_SFX_WIN32 2001 /* PE executable */
 
 /* CheckArchive mode bits. */
 #define ZR_ARC_CHECK_RAPID 0x0          /* first header only */
@@ -114,22 +114,24 @@ typedef struct TExtractingInfoEx {
  * CANCELLED, DISK_FULL and a fatal read error stop it at once.  Partly
  * written files are always removed. */
 #define ZR_ARC_OK 0
-#define ZR_ARC_E_BUSY 0x8001          /* another command of this library is running */
-#define ZR_ARC_E_COMMAND 0x8002       /* command line malformed: no archive name or an unknown command word */
-#define ZR_ARC_E_OPEN 0x8003          /* archive missing or unreadable */
-#define ZR_ARC_E_NOT_ARCHIVE 0x8004   /* not an archive of this library's format */
-#define ZR_ARC_E_DATA 0x8005          /* CRC mismatch, decompression error or truncated archive */
-#define ZR_ARC_E_UNSAFE_NAME 0x8006   /* an entry was refused: "..", absolute name, drive prefix or device name */
-#define ZR_ARC_E_WRITE 0x8007         /* a destination file or folder could not be created or written */
-#define ZR_ARC_E_DISK_FULL 0x8008     /* stopped: the destination would fall below the free-space reserve */
-#define ZR_ARC_E_CANCELLED 0x8009     /* stopped by the callback */
+#define ZR_ARC_E_BUSY 0x8001        /* another command of this library is running */
+#define ZR_ARC_E_COMMAND 0x8002     /* command line malformed: no archive name or an unknown command word */
+#define ZR_ARC_E_OPEN 0x8003        /* archive missing or unreadable */
+#define ZR_ARC_E_NOT_ARCHIVE 0x8004 /* not an archive of this library's format */
+#define ZR_ARC_E_DATA 0x8005        /* CRC mismatch, decompression error or truncated archive */
+#define ZR_ARC_E_UNSAFE_NAME                                                                                 \
+    0x8006                        /* an entry was refused: "..", absolute name, drive prefix or device name */
+#define ZR_ARC_E_WRITE 0x8007     /* a destination file or folder could not be created or written */
+#define ZR_ARC_E_DISK_FULL 0x8008 /* stopped: the destination would fall below the free-space reserve */
+#define ZR_ARC_E_CANCELLED 0x8009 /* stopped by the callback */
 #define ZR_ARC_E_RESPONSE_FILE 0x800A /* the response file cannot be read */
 #define ZR_ARC_E_UNSUPPORTED 0x800B   /* encrypted, multi-volume or unknown-method entry (skipped) */
 #define ZR_ARC_E_NO_MATCH 0x800C      /* names were given but none matched an entry */
 #define ZR_ARC_E_DEST 0x800D          /* the destination folder does not exist and cannot be created */
 #define ZR_ARC_E_HANDLE 0x800E        /* unknown or closed archive handle */
 #define ZR_ARC_E_INTERNAL 0x800F      /* out of memory or an unexpected failure */
-#define ZR_ARC_E_TOO_LARGE 0x8010     /* an entry outgrew the process's file-size limit: it was skipped, the rest extracted */
+#define ZR_ARC_E_TOO_LARGE                                                                                   \
+    0x8010 /* an entry outgrew the process's file-size limit: it was skipped, the rest extracted */
 /* Links, devices and FIFOs are never created; they are logged as skipped
  * and do not make a command fail. */
 
@@ -154,31 +156,31 @@ typedef int (*ZrArcIsSFXFileFn)(HARC arc);
 typedef int (*ZrArcGetArchiveTypeFn)(const char *file);
 
 /* The exports of one reading library, named <prefix><suffix>. */
-#define ZR_ARC_DECLARE_READER(P)                                                   \
-    int P(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize);       \
-    int P##GetRunning(void);                                                       \
-    uint16_t P##GetVersion(void);                                                  \
-    int P##GetCursorMode(void);                                                    \
-    int P##SetCursorMode(int mode);                                                \
-    int P##CheckArchive(const char *file, int mode);                               \
-    int P##GetFileCount(const char *file);                                         \
-    int P##SetOwnerWindowEx(HWND wnd, ARC_CALLBACK cb);                            \
-    int P##KillOwnerWindowEx(HWND wnd);                                            \
-    HARC P##OpenArchive(HWND wnd, const char *file, uint32_t mode);                \
-    int P##CloseArchive(HARC arc);                                                 \
-    int P##FindFirst(HARC arc, const char *wildcards, void *individualInfo);       \
-    int P##FindNext(HARC arc, void *individualInfo);                               \
+#define ZR_ARC_DECLARE_READER(P)                                                                             \
+    int P(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize);                                 \
+    int P##GetRunning(void);                                                                                 \
+    uint16_t P##GetVersion(void);                                                                            \
+    int P##GetCursorMode(void);                                                                              \
+    int P##SetCursorMode(int mode);                                                                          \
+    int P##CheckArchive(const char *file, int mode);                                                         \
+    int P##GetFileCount(const char *file);                                                                   \
+    int P##SetOwnerWindowEx(HWND wnd, ARC_CALLBACK cb);                                                      \
+    int P##KillOwnerWindowEx(HWND wnd);                                                                      \
+    HARC P##OpenArchive(HWND wnd, const char *file, uint32_t mode);                                          \
+    int P##CloseArchive(HARC arc);                                                                           \
+    int P##FindFirst(HARC arc, const char *wildcards, void *individualInfo);                                 \
+    int P##FindNext(HARC arc, void *individualInfo);                                                         \
     int P##IsSFXFile(HARC arc);
 
-ZR_ARC_DECLARE_READER(Unlha)  /* libUnlha32.so */
-ZR_ARC_DECLARE_READER(Cab)    /* libcab32.so */
-ZR_ARC_DECLARE_READER(Tar)    /* libTar32.so */
-ZR_ARC_DECLARE_READER(Unarj)  /* libUnarj32j.so */
-ZR_ARC_DECLARE_READER(Unrar)  /* libunrar32.so (needs libunrar.so loadable) */
-ZR_ARC_DECLARE_READER(UnZip)  /* libUnzip32.so */
+ZR_ARC_DECLARE_READER(Unlha)    /* libUnlha32.so */
+ZR_ARC_DECLARE_READER(Cab)      /* libcab32.so */
+ZR_ARC_DECLARE_READER(Tar)      /* libTar32.so */
+ZR_ARC_DECLARE_READER(Unarj)    /* libUnarj32j.so */
+ZR_ARC_DECLARE_READER(Unrar)    /* libunrar32.so (needs libunrar.so loadable) */
+ZR_ARC_DECLARE_READER(UnZip)    /* libUnzip32.so */
 ZR_ARC_DECLARE_READER(SevenZip) /* lib7z32.so */
 int TarGetArchiveType(const char *file);
-int ZipGetRunning(void);      /* libZip32j.so: writes nothing, so never busy */
+int ZipGetRunning(void); /* libZip32j.so: writes nothing, so never busy */
 
 #ifdef __cplusplus
 } /* extern "C" */
@@ -204,9 +206,9 @@ static_assert(offsetof(TExtractingInfoEx, szDestFileName) == 524);
 static_assert(sizeof(TExtractingInfoEx) == 1040);
 
 namespace zr {
-using ::TIndividualInfo;
 using ::TExtractingInfoEx;
-} // namespace zr
+using ::TIndividualInfo;
+}  // namespace zr
 #else
 _Static_assert(sizeof(TIndividualInfo) == 560, "TIndividualInfo is 560 bytes");
 _Static_assert(offsetof(TIndividualInfo, szFileName) == 26, "name offset");

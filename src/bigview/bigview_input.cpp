@@ -21,15 +21,32 @@ namespace {
 bool ToCaretKey(int key, TBvKey &out)
 {
     switch (key) {
-    case Qt::Key_Up: out = TBvKey::Up; return true;
-    case Qt::Key_Down: out = TBvKey::Down; return true;
-    case Qt::Key_Left: out = TBvKey::Left; return true;
-    case Qt::Key_Right: out = TBvKey::Right; return true;
-    case Qt::Key_PageUp: out = TBvKey::PageUp; return true;
-    case Qt::Key_PageDown: out = TBvKey::PageDown; return true;
-    case Qt::Key_Home: out = TBvKey::Home; return true;
-    case Qt::Key_End: out = TBvKey::End; return true;
-    default: return false;
+    case Qt::Key_Up:
+        out = TBvKey::Up;
+        return true;
+    case Qt::Key_Down:
+        out = TBvKey::Down;
+        return true;
+    case Qt::Key_Left:
+        out = TBvKey::Left;
+        return true;
+    case Qt::Key_Right:
+        out = TBvKey::Right;
+        return true;
+    case Qt::Key_PageUp:
+        out = TBvKey::PageUp;
+        return true;
+    case Qt::Key_PageDown:
+        out = TBvKey::PageDown;
+        return true;
+    case Qt::Key_Home:
+        out = TBvKey::Home;
+        return true;
+    case Qt::Key_End:
+        out = TBvKey::End;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -37,12 +54,16 @@ Qt::CursorShape CursorForEdges(int edges)
 {
     switch (edges) {
     case EdgeLeft:
-    case EdgeRight: return Qt::SizeHorCursor;
+    case EdgeRight:
+        return Qt::SizeHorCursor;
     case EdgeTop:
-    case EdgeBottom: return Qt::SizeVerCursor;
+    case EdgeBottom:
+        return Qt::SizeVerCursor;
     case EdgeLeft | EdgeTop:
-    case EdgeRight | EdgeBottom: return Qt::SizeFDiagCursor;
-    default: return Qt::SizeBDiagCursor;
+    case EdgeRight | EdgeBottom:
+        return Qt::SizeFDiagCursor;
+    default:
+        return Qt::SizeBDiagCursor;
     }
 }
 
@@ -61,7 +82,8 @@ void TBigView::mousePressEvent(QMouseEvent *event)
     if (!select_)
         return;
     const QRect area = TextArea();
-    anchor_ = end_ = TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
+    anchor_ = end_ =
+        TBvGeometry(doc_, measurer_).HitTest(pos.x() - area.left(), pos.y() - area.top(), Viewport());
     selecting_ = true;
     lastMouse_ = pos;
     RedrawPage();
@@ -106,8 +128,8 @@ void TBigView::AutoScrollTick()
         ScrollColumns(-1, TBvScrollAccel::KeyIntervalMs);
     else if (lastMouse_.x() > area.right())
         ScrollColumns(1, TBvScrollAccel::KeyIntervalMs);
-    end_ = TBvGeometry(doc_, measurer_).HitTest(lastMouse_.x() - area.left(), lastMouse_.y() - area.top(),
-                                                Viewport());
+    end_ = TBvGeometry(doc_, measurer_)
+               .HitTest(lastMouse_.x() - area.left(), lastMouse_.y() - area.top(), Viewport());
     RedrawPage();
 }
 
@@ -253,29 +275,57 @@ bool TBigView::ScrollByKey(int qtKey, Qt::KeyboardModifiers modifiers)
     TBvKey key;
     if (!ToCaretKey(qtKey, key))
         return false;
-    const TBvScrollKeyAction action = ScrollKeyAction(key, modifiers.testFlag(Qt::ControlModifier), scrollBars_);
+    const TBvScrollKeyAction action =
+        ScrollKeyAction(key, modifiers.testFlag(Qt::ControlModifier), scrollBars_);
     const int vmax = TBvScrollModel::VerticalMax(LineCount(), visibleLines_, scOver_);
     const int columns = TextArea().width() / measurer_.CharWidth();
     const int hmax = TBvScrollModel::HorizontalMax(maxChar_, TextArea().width(), measurer_.CharWidth());
-    const auto page = [&](TBvScrollCmd cmd) { SetTopLine(TBvScrollModel::Position(cmd, top_, 1, visibleLines_, vmax)); };
+    const auto page = [&](TBvScrollCmd cmd) {
+        SetTopLine(TBvScrollModel::Position(cmd, top_, 1, visibleLines_, vmax));
+    };
     const auto hpage = [&](TBvScrollCmd cmd) {
         SetHorizontalOffset(TBvScrollModel::Position(cmd, hOffset_, 1, columns, hmax));
     };
     using A = TBvScrollKeyAction;
     switch (action) {
-    case A::None: return false;
-    case A::LineUp: ScrollLines(-1, TBvScrollAccel::KeyIntervalMs); break;
-    case A::LineDown: ScrollLines(1, TBvScrollAccel::KeyIntervalMs); break;
-    case A::PageUp: page(TBvScrollCmd::PageUp); break;
-    case A::PageDown: page(TBvScrollCmd::PageDown); break;
-    case A::Top: SetTopLine(0); break;
-    case A::Bottom: SetTopLine(vmax); break;
-    case A::ColumnLeft: ScrollColumns(-1, TBvScrollAccel::KeyIntervalMs); break;
-    case A::ColumnRight: ScrollColumns(1, TBvScrollAccel::KeyIntervalMs); break;
-    case A::PageLeft: hpage(TBvScrollCmd::PageUp); break;
-    case A::PageRight: hpage(TBvScrollCmd::PageDown); break;
-    case A::Leftmost: SetHorizontalOffset(0); break;
-    case A::Rightmost: SetHorizontalOffset(hmax); break;
+    case A::None:
+        return false;
+    case A::LineUp:
+        ScrollLines(-1, TBvScrollAccel::KeyIntervalMs);
+        break;
+    case A::LineDown:
+        ScrollLines(1, TBvScrollAccel::KeyIntervalMs);
+        break;
+    case A::PageUp:
+        page(TBvScrollCmd::PageUp);
+        break;
+    case A::PageDown:
+        page(TBvScrollCmd::PageDown);
+        break;
+    case A::Top:
+        SetTopLine(0);
+        break;
+    case A::Bottom:
+        SetTopLine(vmax);
+        break;
+    case A::ColumnLeft:
+        ScrollColumns(-1, TBvScrollAccel::KeyIntervalMs);
+        break;
+    case A::ColumnRight:
+        ScrollColumns(1, TBvScrollAccel::KeyIntervalMs);
+        break;
+    case A::PageLeft:
+        hpage(TBvScrollCmd::PageUp);
+        break;
+    case A::PageRight:
+        hpage(TBvScrollCmd::PageDown);
+        break;
+    case A::Leftmost:
+        SetHorizontalOffset(0);
+        break;
+    case A::Rightmost:
+        SetHorizontalOffset(hmax);
+        break;
     }
     return true;
 }

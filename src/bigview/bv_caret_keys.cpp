@@ -45,10 +45,14 @@ TBvCaretMove MoveCaret(const TBvDocument &doc, TBvPos pos, TBvKey key, bool ctrl
     const int endColumn = static_cast<int>(text.size()) + 1;
     const int page = std::max(visibleLines, 1);
     switch (key) {
-    case TBvKey::Up: return {VerticalMove(doc, pos, -1), 0};
-    case TBvKey::Down: return {VerticalMove(doc, pos, 1), 0};
-    case TBvKey::Left: return {{SnapColumn(text, std::max(pos.X - 1, 1), false), pos.Y}, 0};
-    case TBvKey::Right: return {{SnapColumn(text, std::min(pos.X + 1, endColumn), true), pos.Y}, 0};
+    case TBvKey::Up:
+        return {VerticalMove(doc, pos, -1), 0};
+    case TBvKey::Down:
+        return {VerticalMove(doc, pos, 1), 0};
+    case TBvKey::Left:
+        return {{SnapColumn(text, std::max(pos.X - 1, 1), false), pos.Y}, 0};
+    case TBvKey::Right:
+        return {{SnapColumn(text, std::min(pos.X + 1, endColumn), true), pos.Y}, 0};
     case TBvKey::PageUp: {
         const TBvPos moved = VerticalMove(doc, pos, -page);
         return {moved, moved.Y - pos.Y};
@@ -57,7 +61,8 @@ TBvCaretMove MoveCaret(const TBvDocument &doc, TBvPos pos, TBvKey key, bool ctrl
         const TBvPos moved = VerticalMove(doc, pos, page);
         return {moved, moved.Y - pos.Y};
     }
-    case TBvKey::Home: return {ctrl ? TBvPos{1, 0} : TBvPos{1, pos.Y}, 0};
+    case TBvKey::Home:
+        return {ctrl ? TBvPos{1, 0} : TBvPos{1, pos.Y}, 0};
     case TBvKey::End:
         if (ctrl)
             return {{doc.Row(lastRow).length + 1, lastRow}, 0};

@@ -50,7 +50,8 @@ std::string_view TBvDocument::RowText(int index) const
     const TBvDisplayLine &row = Row(index);
     if (row.length == 0)
         return {};
-    return LogicalText(row.line).substr(static_cast<std::size_t>(row.start - 1), static_cast<std::size_t>(row.length));
+    return LogicalText(row.line).substr(static_cast<std::size_t>(row.start - 1),
+                                        static_cast<std::size_t>(row.length));
 }
 
 int TBvDocument::LongestRowBytes(int fromRow) const
@@ -107,7 +108,8 @@ void TBvDocument::PutLine(int row, std::string_view text)
     const int logical = LogicalOfRow(row);
     const TBvDisplayLine &piece = Row(row);
     std::string line = store_.Get(logical);
-    line.replace(static_cast<std::size_t>(std::max(piece.start, 1) - 1), static_cast<std::size_t>(piece.length), text);
+    line.replace(static_cast<std::size_t>(std::max(piece.start, 1) - 1),
+                 static_cast<std::size_t>(piece.length), text);
     store_.Put(logical, line);
     Rewrap(logical);
 }

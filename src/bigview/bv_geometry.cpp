@@ -7,7 +7,10 @@
 
 namespace zr {
 
-TBvGeometry::TBvGeometry(const TBvDocument &doc, const TBvTextMeasurer &measurer) : doc_(doc), measurer_(measurer) {}
+TBvGeometry::TBvGeometry(const TBvDocument &doc, const TBvTextMeasurer &measurer)
+    : doc_(doc), measurer_(measurer)
+{
+}
 
 int TBvGeometry::WidthBeforeColumn(int row, int column) const
 {
@@ -16,7 +19,10 @@ int TBvGeometry::WidthBeforeColumn(int row, int column) const
     return TBvTabbedText(measurer_, doc_.TabChars()).Width(text.substr(0, bytes));
 }
 
-int TBvGeometry::RowWidth(int row) const { return TBvTabbedText(measurer_, doc_.TabChars()).Width(doc_.RowText(row)); }
+int TBvGeometry::RowWidth(int row) const
+{
+    return TBvTabbedText(measurer_, doc_.TabChars()).Width(doc_.RowText(row));
+}
 
 int TBvGeometry::ColumnAtPixel(int row, int target) const
 {

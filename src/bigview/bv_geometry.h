@@ -7,8 +7,8 @@
 namespace zr {
 
 struct TBvViewport {
-    int top = 0;          // first visible display row
-    int hOffset = 0;      // horizontal offset in characters
+    int top = 0;      // first visible display row
+    int hOffset = 0;  // horizontal offset in characters
     int visibleLines = 0;
     int clientWidth = 0;  // pixels of the text area
 };

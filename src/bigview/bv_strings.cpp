@@ -21,7 +21,8 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 
 int CapacityGuessFor(std::size_t bytes)
 {
-    return static_cast<int>(std::min<std::size_t>(bytes / TBvStrings::BytesPerLineGuess, TBvStrings::MaxListSize));
+    return static_cast<int>(
+        std::min<std::size_t>(bytes / TBvStrings::BytesPerLineGuess, TBvStrings::MaxListSize));
 }
 
 // The remaining bytes of a stream; a read error (a folder opened as a file,
@@ -42,8 +43,7 @@ bool NeedsQuotes(std::string_view line) { return line.find_first_of(" ,") != std
 
 // Calls add(line) for every line of text, cut at CR, LF or CR LF; a break at
 // the very end adds no empty line. With stopAtZero a zero byte ends the text.
-template <typename AddLine>
-void SplitLines(std::string_view text, bool stopAtZero, AddLine add)
+template <typename AddLine> void SplitLines(std::string_view text, bool stopAtZero, AddLine add)
 {
     std::size_t start = 0;
     std::size_t pos = 0;
@@ -258,7 +258,8 @@ void TBvStrings::SetCommaText(std::string_view text)
     while (pos < text.size()) {
         const bool quoted = text[pos] == '"';
         const std::size_t begin = quoted ? pos + 1 : pos;
-        const std::size_t end = text.find_first_of(quoted ? std::string_view("\"\r") : std::string_view(",\"\r"), begin);
+        const std::size_t end =
+            text.find_first_of(quoted ? std::string_view("\"\r") : std::string_view(",\"\r"), begin);
         const std::size_t stop = end == std::string_view::npos ? text.size() : end;
         Add(text.substr(begin, stop - begin));
         // A closing quote and a separator right after it are both passed

@@ -20,7 +20,10 @@ public:
     constexpr TBvStyle(TBvStyleFlag flag) : bits_(static_cast<std::uint8_t>(flag)) {}
     constexpr bool Has(TBvStyleFlag flag) const { return (bits_ & static_cast<std::uint8_t>(flag)) != 0; }
     constexpr TBvStyle operator|(TBvStyle other) const { return FromBits(bits_ | other.bits_); }
-    constexpr TBvStyle Without(TBvStyleFlag flag) const { return FromBits(bits_ & ~static_cast<std::uint8_t>(flag)); }
+    constexpr TBvStyle Without(TBvStyleFlag flag) const
+    {
+        return FromBits(bits_ & ~static_cast<std::uint8_t>(flag));
+    }
     constexpr bool operator==(const TBvStyle &) const = default;
     constexpr bool Empty() const { return bits_ == 0; }
 
@@ -50,7 +53,10 @@ struct TBvFrameRules {
     static bool Resizable(TBvStyle style);
     // Frame thickness outside the client area.
     static int FrameWidth(TBvStyle style);
-    static int CaptionHeightOf(TBvStyle style) { return style.Has(TBvStyleFlag::bvCaption) ? CaptionHeight : 0; }
+    static int CaptionHeightOf(TBvStyle style)
+    {
+        return style.Has(TBvStyleFlag::bvCaption) ? CaptionHeight : 0;
+    }
     // Sizing edges under a point of a widget of the given size; edges the
     // style does not allow are inert (left out).
     static int EdgesAt(TBvStyle style, int x, int y, int width, int height);

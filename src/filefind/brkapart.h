@@ -8,8 +8,8 @@ namespace zr {
 
 class TBrkApart {
 public:
-    std::string BaseString;      // the joined form
-    std::string BreakString;     // the separator; may be longer than one byte
+    std::string BaseString;         // the joined form
+    std::string BreakString;        // the separator; may be longer than one byte
     bool AllowEmptyString = false;  // keep empty pieces
 
     std::vector<std::string> &StringList() { return list_; }

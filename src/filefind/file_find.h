@@ -24,8 +24,8 @@ class TFileFind;
 
 // Called for each hit before it is added; dirName ends with "/". Setting done
 // ends the whole run and the entry is not added.
-using TFileFindEvent =
-    std::function<void(TFileFind &sender, const std::string &dirName, const std::string &fileName, bool &done)>;
+using TFileFindEvent = std::function<void(TFileFind &sender, const std::string &dirName,
+                                          const std::string &fileName, bool &done)>;
 using TNotifyEvent = std::function<void(TFileFind &sender)>;
 
 // A folder or file the walk had to leave out, with the errno value.

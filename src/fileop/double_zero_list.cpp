@@ -18,8 +18,10 @@ std::vector<std::string> DoubleZeroToPaths(std::string_view list)
     std::size_t start = 0;
     while (start < list.size()) {
         std::size_t end = list.find('\0', start);
-        if (end == std::string_view::npos) end = list.size();
-        if (end == start) break;  // the empty entry ends the list
+        if (end == std::string_view::npos)
+            end = list.size();
+        if (end == start)
+            break;  // the empty entry ends the list
         paths.emplace_back(list.substr(start, end - start));
         start = end + 1;
     }

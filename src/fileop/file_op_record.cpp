@@ -10,13 +10,15 @@ constexpr std::size_t kAbortedOffset = 18;
 
 void PutLittleEndian(TFileOpRecordBytes &bytes, std::size_t offset, std::uint32_t value, int size)
 {
-    for (int i = 0; i < size; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < size; ++i)
+        bytes[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::uint32_t GetLittleEndian(std::span<const std::uint8_t> bytes, std::size_t offset, int size)
 {
     std::uint32_t value = 0;
-    for (int i = 0; i < size; ++i) value |= std::uint32_t{bytes[offset + static_cast<std::size_t>(i)]} << (8 * i);
+    for (int i = 0; i < size; ++i)
+        value |= std::uint32_t{bytes[offset + static_cast<std::size_t>(i)]} << (8 * i);
     return value;
 }
 
@@ -33,7 +35,8 @@ TFileOpRecordBytes TFileOpRecord::Encode() const
 
 std::optional<TFileOpRecord> TFileOpRecord::Decode(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() != kFileOpRecordSize) return std::nullopt;
+    if (bytes.size() != kFileOpRecordSize)
+        return std::nullopt;
     TFileOpRecord record;
     record.operation = GetLittleEndian(bytes, kOperationOffset, 4);
     record.flags = static_cast<TFileOpFlags>(GetLittleEndian(bytes, kFlagsOffset, 2));

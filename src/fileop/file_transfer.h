@@ -24,7 +24,8 @@ private:
     enum class Step { Continue, Stop };
 
     Step IntoFolder(const std::vector<std::string> &sources, const std::string &destination, bool move);
-    Step PairWise(const std::vector<std::string> &sources, const std::vector<std::string> &targets, bool move);
+    Step PairWise(const std::vector<std::string> &sources, const std::vector<std::string> &targets,
+                  bool move);
     Step DeleteAll(const std::vector<std::string> &sources);
     bool PrepareFolder(const std::string &folder);
     Step Transfer(const std::string &source, std::string target, bool move);

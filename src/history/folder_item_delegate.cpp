@@ -22,7 +22,8 @@ QIcon IconOf(const std::string &path)
 
 }  // namespace
 
-void TFolderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void TFolderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                const QModelIndex &index) const
 {
     const bool enabled = option.state & QStyle::State_Enabled;
     const bool selected = option.state & QStyle::State_Selected;
@@ -37,7 +38,8 @@ void TFolderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->drawPixmap(option.rect.left() + 3, option.rect.top() + 1, icon);
 
     QColor color = selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
-    if (!enabled) color = palette.color(QPalette::Disabled, QPalette::Text);
+    if (!enabled)
+        color = palette.color(QPalette::Disabled, QPalette::Text);
     painter->setPen(color);
     const QRect textRect = option.rect.adjusted(iconSize + 8, 0, 0, 0);
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(look.text));

@@ -18,7 +18,8 @@ THistoryComboBox::THistoryComboBox(QWidget *parent) : QComboBox(parent)
 
 void THistoryComboBox::SetStyle(TComboBoxStyle style)
 {
-    if (style == style_) return;
+    if (style == style_)
+        return;
     style_ = style;
     if (style == TComboBoxStyle::csOwnerDrawFixed)
         setItemDelegate(new TFolderItemDelegate(this));
@@ -29,7 +30,8 @@ void THistoryComboBox::SetStyle(TComboBoxStyle style)
 std::vector<std::string> THistoryComboBox::Entries() const
 {
     std::vector<std::string> entries;
-    for (int i = 0; i < count(); ++i) entries.push_back(itemText(i).toStdString());
+    for (int i = 0; i < count(); ++i)
+        entries.push_back(itemText(i).toStdString());
     return entries;
 }
 
@@ -37,25 +39,30 @@ void THistoryComboBox::SetEntries(const std::vector<std::string> &entries)
 {
     const QString text = currentText();
     clear();
-    for (const std::string &entry : entries) addItem(QString::fromStdString(entry));
+    for (const std::string &entry : entries)
+        addItem(QString::fromStdString(entry));
     setEditText(text);
 }
 
 void THistoryComboBox::SelectFirst(bool selectFirst)
 {
-    if (selectFirst && count() > 0) setCurrentIndex(0);
+    if (selectFirst && count() > 0)
+        setCurrentIndex(0);
 }
 
 void THistoryComboBox::LoadHistory(bool selectFirst)
 {
-    if (key_.empty()) return;
-    SetEntries(ReadComboHistory(rootKey_, key_, maxHistoryLength_, style_ == TComboBoxStyle::csOwnerDrawFixed));
+    if (key_.empty())
+        return;
+    SetEntries(
+        ReadComboHistory(rootKey_, key_, maxHistoryLength_, style_ == TComboBoxStyle::csOwnerDrawFixed));
     SelectFirst(selectFirst);
 }
 
 void THistoryComboBox::PushText(const std::string &s)
 {
-    if (s.empty()) return;
+    if (s.empty())
+        return;
     std::vector<std::string> entries = Entries();
     PushHistoryText(entries, s, maxHistoryLength_);
     SetEntries(entries);
@@ -64,7 +71,8 @@ void THistoryComboBox::PushText(const std::string &s)
 
 void THistoryComboBox::SaveHistory(bool selectFirst)
 {
-    if (key_.empty()) return;
+    if (key_.empty())
+        return;
     PushText(Text());
     WriteComboHistory(rootKey_, key_, Entries());
     SelectFirst(selectFirst);

@@ -22,15 +22,19 @@ bool IsMountRoot(const std::string &path, QStorageInfo &storage)
 TFolderEntryLook FolderEntryLook(const std::string &entry, const std::string &programFolder)
 {
     TFolderEntryLook look{programFolder, NormalizeFolderPath(entry)};
-    if (look.text.empty()) return look;
+    if (look.text.empty())
+        return look;
     QStorageInfo storage;
     const bool exists = FolderExists(look.text) || FileExistsQuiet(look.text);
     const bool mountRoot = exists && IsMountRoot(look.text, storage);
-    if (IsRemovableDrive(look.text) && !mountRoot) return look;
-    if (exists) look.iconSource = look.text;
+    if (IsRemovableDrive(look.text) && !mountRoot)
+        return look;
+    if (exists)
+        look.iconSource = look.text;
     if (mountRoot) {
         const std::string name = storage.displayName().toStdString();
-        if (!name.empty()) look.text = name;
+        if (!name.empty())
+            look.text = name;
     }
     return look;
 }

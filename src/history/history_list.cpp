@@ -7,7 +7,8 @@ namespace zr {
 int THistoryList::IndexOf(std::string_view s) const
 {
     for (std::size_t i = 0; i < items_.size(); ++i)
-        if (platform::SameTextLocale(items_[i], s)) return static_cast<int>(i);
+        if (platform::SameTextLocale(items_[i], s))
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -21,13 +22,15 @@ int THistoryList::Add(std::string_view s)
         return 0;
     }
     items_.insert(items_.begin(), std::string(s));
-    if (items_.size() > static_cast<std::size_t>(kMaxCount)) items_.resize(kMaxCount);
+    if (items_.size() > static_cast<std::size_t>(kMaxCount))
+        items_.resize(kMaxCount);
     return 0;
 }
 
 void THistoryList::Delete(int index)
 {
-    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+    if (index >= 0 && index < Count())
+        items_.erase(items_.begin() + index);
 }
 
 }  // namespace zr

@@ -13,7 +13,8 @@ constexpr std::size_t kMaxShownPath = 260;
 int Digits(int value)
 {
     int digits = 1;
-    for (; value >= 10; value /= 10) ++digits;
+    for (; value >= 10; value /= 10)
+        ++digits;
     return digits;
 }
 
@@ -23,7 +24,8 @@ std::string EscapeAmpersands(std::string_view text)
 {
     std::string escaped;
     for (const char c : text) {
-        if (c == '&') escaped += '&';
+        if (c == '&')
+            escaped += '&';
         escaped += c;
     }
     return escaped;
@@ -57,7 +59,8 @@ THistoryMenuItem Separator()
 std::string FormatHistoryCaption(int width, std::string_view prefix, std::string_view text)
 {
     std::string caption;
-    if (width > static_cast<int>(prefix.size())) caption.assign(static_cast<std::size_t>(width) - prefix.size(), ' ');
+    if (width > static_cast<int>(prefix.size()))
+        caption.assign(static_cast<std::size_t>(width) - prefix.size(), ' ');
     caption += prefix;
     caption += text;
     return caption;
@@ -78,7 +81,8 @@ THistoryMenuLayout BuildHistoryMenuLayout(const THistoryList &files, const THist
 {
     THistoryMenuLayout layout;
     const bool noFolders = !folders || folders->Count() == 0;
-    if (options.historyNum <= 0 || (files.Count() == 0 && noFolders)) return layout;
+    if (options.historyNum <= 0 || (files.Count() == 0 && noFolders))
+        return layout;
     layout.enabled = true;
 
     const int shownFiles = std::min(files.Count(), options.historyNum);
@@ -86,7 +90,8 @@ THistoryMenuLayout BuildHistoryMenuLayout(const THistoryList &files, const THist
     layout.items = NumberedEntries(files, shownFiles, 0, options.basePath);
 
     if (!noFolders) {
-        if (shownFiles > 0) layout.items.push_back(Separator());
+        if (shownFiles > 0)
+            layout.items.push_back(Separator());
         THistoryMenuItem folderMenu;
         folderMenu.kind = THistoryMenuItemKind::FolderMenu;
         folderMenu.caption = FormatHistoryCaption(width, "", kOpenFolderCaption);

@@ -20,7 +20,7 @@ enum class THistoryMenuItemKind { Entry, Separator, FolderMenu, ClearCommand };
 struct THistoryMenuItem {
     THistoryMenuItemKind kind = THistoryMenuItemKind::Entry;
     std::string caption;
-    int tag = 0;              // entries: the list index, folders 100 + index
+    int tag = 0;  // entries: the list index, folders 100 + index
     int imageIndex = -1;
     std::vector<THistoryMenuItem> children;  // the folder sub-menu's entries
 };

@@ -13,22 +13,26 @@ constexpr int kMaxStoredCount = 4096;
 
 int StoredCount(const platform::TRegistry &registry)
 {
-    if (registry.GetDataType("Count") != platform::RegDataType::DWord) return 0;
+    if (registry.GetDataType("Count") != platform::RegDataType::DWord)
+        return 0;
     return std::clamp(registry.ReadInteger("Count"), 0, kMaxStoredCount);
 }
 
 void WriteEntries(platform::TRegistry &registry, const std::vector<std::string> &entries)
 {
     registry.WriteInteger("Count", static_cast<int>(entries.size()));
-    for (std::size_t i = 0; i < entries.size(); ++i) registry.WriteString(std::to_string(i), entries[i]);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        registry.WriteString(std::to_string(i), entries[i]);
 }
 
 // "Count" or one of "0" .. count - 1.
 bool IsEntryName(const std::string &name, std::size_t count)
 {
-    if (CompareNoCaseAscii(name, "Count") == 0) return true;
+    if (CompareNoCaseAscii(name, "Count") == 0)
+        return true;
     for (std::size_t i = 0; i < count; ++i)
-        if (name == std::to_string(i)) return true;
+        if (name == std::to_string(i))
+            return true;
     return false;
 }
 
@@ -39,34 +43,43 @@ bool SameAscii(std::string_view a, std::string_view b) { return CompareNoCaseAsc
 void LoadHistoryList(TRootKey root, std::string_view key, THistoryList &list)
 {
     list.Clear();
-    if (key.empty()) return;
+    if (key.empty())
+        return;
     platform::TRegistry registry;
-    if (!OpenRootedKey(registry, root, key, false)) return;
+    if (!OpenRootedKey(registry, root, key, false))
+        return;
     for (int i = StoredCount(registry) - 1; i >= 0; --i) {
         const std::string name = std::to_string(i);
-        if (registry.GetDataType(name) != platform::RegDataType::String) continue;
+        if (registry.GetDataType(name) != platform::RegDataType::String)
+            continue;
         const std::string entry = registry.ReadString(name);
-        if (!entry.empty()) list.Add(entry);
+        if (!entry.empty())
+            list.Add(entry);
     }
 }
 
 void SaveHistoryList(TRootKey root, std::string_view key, const THistoryList &list)
 {
-    if (key.empty()) return;
+    if (key.empty())
+        return;
     platform::TRegistry registry;
-    if (!OpenRootedKey(registry, root, key, true)) return;
+    if (!OpenRootedKey(registry, root, key, true))
+        return;
     WriteEntries(registry, list.Items());
 }
 
-std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, int maximum, bool mergeDuplicates)
+std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, int maximum,
+                                          bool mergeDuplicates)
 {
     std::vector<std::string> entries;
     platform::TRegistry registry;
-    if (!OpenRootedKey(registry, root, key, false)) return entries;
+    if (!OpenRootedKey(registry, root, key, false))
+        return entries;
     const int count = std::min(registry.ReadInteger("Count"), maximum);
     for (int i = 0; i < count; ++i) {
         std::string entry = registry.ReadString(std::to_string(i));
-        if (entry.empty()) break;
+        if (entry.empty())
+            break;
         if (mergeDuplicates)
             std::erase_if(entries, [&](const std::string &e) { return SameAscii(e, entry); });
         entries.push_back(std::move(entry));
@@ -77,21 +90,25 @@ std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, i
 void WriteComboHistory(TRootKey root, std::string_view key, const std::vector<std::string> &entries)
 {
     platform::TRegistry registry;
-    if (!OpenRootedKey(registry, root, key, true)) return;
+    if (!OpenRootedKey(registry, root, key, true))
+        return;
     // The new list is written before the old values go, so a failed write
     // never leaves the history empty.
     WriteEntries(registry, entries);
     for (const std::string &name : registry.GetValueNames())
-        if (!IsEntryName(name, entries.size())) registry.DeleteValue(name);
+        if (!IsEntryName(name, entries.size()))
+            registry.DeleteValue(name);
 }
 
 void PushHistoryText(std::vector<std::string> &entries, std::string_view s, int maximum)
 {
-    if (s.empty()) return;
+    if (s.empty())
+        return;
     std::erase_if(entries, [&](const std::string &e) { return SameAscii(e, s); });
     entries.insert(entries.begin(), std::string(s));
     const std::size_t limit = static_cast<std::size_t>(std::max(maximum, 0));
-    if (entries.size() > limit) entries.resize(limit);
+    if (entries.size() > limit)
+        entries.resize(limit);
 }
 
 }  // namespace zr

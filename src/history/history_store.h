@@ -21,7 +21,8 @@ void SaveHistoryList(TRootKey root, std::string_view key, const THistoryList &li
 // first empty one; with mergeDuplicates an entry replaces an earlier equal one
 // (ASCII case ignored). A missing key reads as empty; a key without a
 // readable "Count" throws ERegistryException with the registry's read error.
-std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, int maximum, bool mergeDuplicates);
+std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, int maximum,
+                                          bool mergeDuplicates);
 // Leaves the key holding exactly "Count" and these entries.
 void WriteComboHistory(TRootKey root, std::string_view key, const std::vector<std::string> &entries);
 

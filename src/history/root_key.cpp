@@ -18,13 +18,18 @@ struct RootPlace {
 std::optional<RootPlace> PlaceOf(TRootKey root)
 {
     switch (root) {
-    case TRootKey::hkCurrentUser: return RootPlace{platform::RootKey::CurrentUser, ""};
-    case TRootKey::hkLocalMachine: return RootPlace{platform::RootKey::LocalMachine, ""};
-    case TRootKey::hkClassesRoot: return RootPlace{platform::RootKey::CurrentUser, "Software\\Classes"};
+    case TRootKey::hkCurrentUser:
+        return RootPlace{platform::RootKey::CurrentUser, ""};
+    case TRootKey::hkLocalMachine:
+        return RootPlace{platform::RootKey::LocalMachine, ""};
+    case TRootKey::hkClassesRoot:
+        return RootPlace{platform::RootKey::CurrentUser, "Software\\Classes"};
     case TRootKey::hkCurrentConfig:
-        return RootPlace{platform::RootKey::LocalMachine, "System\\CurrentControlSet\\Hardware Profiles\\Current"};
+        return RootPlace{platform::RootKey::LocalMachine,
+                         "System\\CurrentControlSet\\Hardware Profiles\\Current"};
     case TRootKey::hkDynData:
-    case TRootKey::hkUsers: break;
+    case TRootKey::hkUsers:
+        break;
     }
     return std::nullopt;
 }
@@ -32,10 +37,12 @@ std::optional<RootPlace> PlaceOf(TRootKey root)
 std::optional<std::string> AbsoluteKey(platform::TRegistry &registry, TRootKey root, std::string_view key)
 {
     const std::optional<RootPlace> place = PlaceOf(root);
-    if (!place) return std::nullopt;
+    if (!place)
+        return std::nullopt;
     registry.SetRootKey(place->root);
     std::string_view relative = key;
-    while (!relative.empty() && relative.front() == '\\') relative.remove_prefix(1);
+    while (!relative.empty() && relative.front() == '\\')
+        relative.remove_prefix(1);
     return "\\" + platform::JoinKeyPath(place->prefix, relative);
 }
 

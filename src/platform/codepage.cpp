@@ -92,19 +92,32 @@ bool IsValidUtf8(std::string_view text)
         const auto c = static_cast<unsigned char>(text[i]);
         std::size_t len = 0;
         char32_t min = 0;
-        if (c < 0x80) { ++i; continue; }
-        if (c >= 0xC2 && c <= 0xDF) { len = 2; min = 0x80; }
-        else if (c >= 0xE0 && c <= 0xEF) { len = 3; min = 0x800; }
-        else if (c >= 0xF0 && c <= 0xF4) { len = 4; min = 0x10000; }
-        else return false;
-        if (i + len > text.size()) return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            min = 0x10000;
+        } else
+            return false;
+        if (i + len > text.size())
+            return false;
         char32_t cp = c & (0x7F >> len);
         for (std::size_t k = 1; k < len; ++k) {
             const auto cc = static_cast<unsigned char>(text[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
+            if ((cc & 0xC0) != 0x80)
+                return false;
             cp = (cp << 6) | (cc & 0x3F);
         }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
         i += len;
     }
     return true;

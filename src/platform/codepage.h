@@ -10,8 +10,8 @@ namespace zr::platform {
 
 struct ConversionResult {
     bool ok = false;
-    std::string text;            // converted text (the part before the failure when !ok)
-    std::size_t errorOffset = 0; // byte offset in the input where conversion failed
+    std::string text;             // converted text (the part before the failure when !ok)
+    std::size_t errorOffset = 0;  // byte offset in the input where conversion failed
 };
 
 ConversionResult Cp932ToUtf8(std::string_view cp932);

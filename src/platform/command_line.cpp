@@ -8,7 +8,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 void SkipBlanks(std::string_view line, std::size_t &pos)
 {
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
 }
 
 std::string ProgramName(std::string_view line, std::size_t &pos)
@@ -35,7 +36,8 @@ std::string Argument(std::string_view line, std::size_t &pos)
         const char c = line[pos];
         if (c == '\\') {
             std::size_t slashes = 0;
-            while (pos < line.size() && line[pos] == '\\') ++slashes, ++pos;
+            while (pos < line.size() && line[pos] == '\\')
+                ++slashes, ++pos;
             if (pos < line.size() && line[pos] == '"') {
                 arg.append(slashes / 2, '\\');
                 if (slashes % 2 == 1) {
@@ -57,7 +59,8 @@ std::string Argument(std::string_view line, std::size_t &pos)
             ++pos;
             continue;
         }
-        if (!quoted && IsBlank(c)) break;
+        if (!quoted && IsBlank(c))
+            break;
         arg += c;
         ++pos;
     }
@@ -71,9 +74,11 @@ std::vector<std::string> SplitCommandLine(std::string_view line)
     std::vector<std::string> args;
     std::size_t pos = 0;
     SkipBlanks(line, pos);
-    if (pos >= line.size()) return args;
+    if (pos >= line.size())
+        return args;
     args.push_back(ProgramName(line, pos));
-    for (SkipBlanks(line, pos); pos < line.size(); SkipBlanks(line, pos)) args.push_back(Argument(line, pos));
+    for (SkipBlanks(line, pos); pos < line.size(); SkipBlanks(line, pos))
+        args.push_back(Argument(line, pos));
     return args;
 }
 

@@ -21,7 +21,8 @@ namespace {
 bool ReadWholeFile(const std::string &path, std::string &bytes)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     bytes.assign(std::istreambuf_iterator<char>(in), {});
     return true;
 }
@@ -31,7 +32,8 @@ bool ReadWholeFile(const std::string &path, std::string &bytes)
 std::string WriteTarget(const std::string &path)
 {
     char *resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
+    if (!resolved)
+        return path;
     std::string target(resolved);
     std::free(resolved);
     return target;
@@ -41,8 +43,10 @@ bool WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
@@ -54,7 +58,8 @@ mode_t NewFileMode()
 {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
-        if (line.starts_with("Umask:")) return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        if (line.starts_with("Umask:"))
+            return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
     return 0600;
 }
 
@@ -63,7 +68,8 @@ void ReplaceFile(const std::string &path, std::string_view bytes)
     const std::string target = WriteTarget(path);
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw EIniFileException(path + " に書き込めません: " + std::strerror(errno));
+    if (fd < 0)
+        throw EIniFileException(path + " に書き込めません: " + std::strerror(errno));
     struct stat old {};
     const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
     const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
@@ -80,8 +86,10 @@ void ReplaceFile(const std::string &path, std::string_view bytes)
 
 std::string DecodeProfileText(std::string_view bytes)
 {
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    if (IsValidUtf8(bytes)) return std::string(bytes);
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
     ConversionResult converted = Cp932ToUtf8(bytes);
     return converted.ok ? converted.text : Cp932ToUtf8Lossy(bytes);
 }
@@ -102,13 +110,18 @@ int ProfileInteger(std::string_view text, int defaultValue)
         text.remove_prefix(2);
     }
     // from_chars takes a sign of its own: "--5" or "$-5" are not numbers.
-    if (text.empty() || text.front() == '-') return defaultValue;
+    if (text.empty() || text.front() == '-')
+        return defaultValue;
     long long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size()) return defaultValue;
-    if (negative) value = -value;
-    if (base == 16 && !negative && value > INT_MAX && value <= UINT_MAX) value -= 0x100000000LL;  // "$FFFFFFFF" is -1
-    if (value < INT_MIN || value > INT_MAX) return defaultValue;
+    if (error != std::errc() || end != text.data() + text.size())
+        return defaultValue;
+    if (negative)
+        value = -value;
+    if (base == 16 && !negative && value > INT_MAX && value <= UINT_MAX)
+        value -= 0x100000000LL;  // "$FFFFFFFF" is -1
+    if (value < INT_MIN || value > INT_MAX)
+        return defaultValue;
     return static_cast<int>(value);
 }
 
@@ -117,7 +130,8 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
 ProfileDocument TIniFile::Load() const
 {
     std::string bytes;
-    if (!ReadWholeFile(fileName_, bytes)) return ProfileDocument();
+    if (!ReadWholeFile(fileName_, bytes))
+        return ProfileDocument();
     return ProfileDocument(DecodeProfileText(bytes));
 }
 
@@ -132,7 +146,8 @@ ProfileDocument TIniFile::LoadForChange() const
         return ProfileDocument();
     }
     std::string_view text(bytes);
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     if (!IsValidUtf8(text) && !Cp932ToUtf8(text).ok)
         throw EIniFileException(fileName_ + " は UTF-8 でも CP932 でもないため書き込めません");
     return ProfileDocument(DecodeProfileText(bytes));
@@ -140,7 +155,8 @@ ProfileDocument TIniFile::LoadForChange() const
 
 void TIniFile::Save(const ProfileDocument &document) const { ReplaceFile(fileName_, document.Text()); }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const
+std::string TIniFile::ReadString(std::string_view section, std::string_view ident,
+                                 std::string_view defaultValue) const
 {
     std::optional<std::string> value = Load().Read(section, ident);
     return value ? std::move(*value) : std::string(defaultValue);
@@ -164,7 +180,10 @@ bool TIniFile::ValueExists(std::string_view section, std::string_view ident) con
     return Load().Read(section, ident).has_value();
 }
 
-std::vector<std::string> TIniFile::ReadSection(std::string_view section) const { return Load().KeyNames(section); }
+std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
+{
+    return Load().KeyNames(section);
+}
 
 std::vector<std::string> TIniFile::ReadSections() const { return Load().SectionNames(); }
 
@@ -188,13 +207,15 @@ void TIniFile::WriteBool(std::string_view section, std::string_view ident, bool 
 void TIniFile::DeleteKey(std::string_view section, std::string_view ident)
 {
     ProfileDocument document = LoadForChange();
-    if (document.DeleteKey(section, ident)) Save(document);
+    if (document.DeleteKey(section, ident))
+        Save(document);
 }
 
 void TIniFile::EraseSection(std::string_view section)
 {
     ProfileDocument document = LoadForChange();
-    if (document.EraseSection(section)) Save(document);
+    if (document.EraseSection(section))
+        Save(document);
 }
 
 }  // namespace zr::platform

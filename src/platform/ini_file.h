@@ -24,7 +24,8 @@ public:
     explicit TIniFile(std::string fileName);
     const std::string &FileName() const { return fileName_; }
 
-    std::string ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view ident,
+                           std::string_view defaultValue) const;
     int ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const;
     bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const;
     bool SectionExists(std::string_view section) const;

@@ -16,7 +16,10 @@ void SetSystemCodePageMode(CodePageMode mode);
 // Scoped switch for tests.
 class ScopedCodePageMode {
 public:
-    explicit ScopedCodePageMode(CodePageMode mode) : saved_(SystemCodePageMode()) { SetSystemCodePageMode(mode); }
+    explicit ScopedCodePageMode(CodePageMode mode) : saved_(SystemCodePageMode())
+    {
+        SetSystemCodePageMode(mode);
+    }
     ~ScopedCodePageMode() { SetSystemCodePageMode(saved_); }
     ScopedCodePageMode(const ScopedCodePageMode &) = delete;
     ScopedCodePageMode &operator=(const ScopedCodePageMode &) = delete;
@@ -26,15 +29,21 @@ private:
 };
 
 // CP932 lead-byte ranges (0x81-0x9F, 0xE0-0xFC), whatever the system mode.
-constexpr bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool IsCp932LeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Length a UTF-8 lead byte announces (2-4); 1 for ASCII and bytes that cannot
 // start a sequence.
 constexpr std::size_t Utf8SequenceLength(unsigned char c)
 {
-    if (c >= 0xC2 && c <= 0xDF) return 2;
-    if (c >= 0xE0 && c <= 0xEF) return 3;
-    if (c >= 0xF0 && c <= 0xF4) return 4;
+    if (c >= 0xC2 && c <= 0xDF)
+        return 2;
+    if (c >= 0xE0 && c <= 0xEF)
+        return 3;
+    if (c >= 0xF0 && c <= 0xF4)
+        return 4;
     return 1;
 }
 

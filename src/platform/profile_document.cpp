@@ -9,15 +9,18 @@ namespace {
 std::string_view Trim(std::string_view s)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 std::optional<std::string_view> SectionName(std::string_view line)
 {
     line = Trim(line);
-    if (line.empty() || line.front() != '[') return std::nullopt;
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
     line.remove_prefix(1);
     const std::size_t close = line.find(']');
     return Trim(close == std::string_view::npos ? line : line.substr(0, close));
@@ -27,15 +30,18 @@ std::optional<std::string_view> SectionName(std::string_view line)
 std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::string_view line)
 {
     const std::string_view trimmed = Trim(line);
-    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') return std::nullopt;
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[')
+        return std::nullopt;
     const std::size_t equals = trimmed.find('=');
-    if (equals == std::string_view::npos) return std::nullopt;
+    if (equals == std::string_view::npos)
+        return std::nullopt;
     return std::make_pair(Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1)));
 }
 
 std::string Unquote(std::string_view value)
 {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
     return std::string(value);
 }
 
@@ -45,11 +51,13 @@ void CheckWritable(std::string_view section, std::string_view key, std::string_v
 {
     const std::string_view k = Trim(key);
     if (HasLineBreak(section) || section.find(']') != std::string_view::npos || Trim(section).empty())
-        throw EIniFileException("INI ファイルのセクション名に使えない文字があります: " + std::string(section));
+        throw EIniFileException("INI ファイルのセクション名に使えない文字があります: " +
+                                std::string(section));
     if (HasLineBreak(key) || key.find('=') != std::string_view::npos || k.empty() || k.front() == ';' ||
         k.front() == '[')
         throw EIniFileException("INI ファイルのキー名に使えない文字があります: " + std::string(key));
-    if (HasLineBreak(value)) throw EIniFileException("INI ファイルの値に改行は書けません: " + std::string(key));
+    if (HasLineBreak(value))
+        throw EIniFileException("INI ファイルの値に改行は書けません: " + std::string(key));
 }
 
 }  // namespace
@@ -60,7 +68,8 @@ ProfileDocument::ProfileDocument(std::string_view text)
     bool sawCrLf = false;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
@@ -69,13 +78,15 @@ ProfileDocument::ProfileDocument(std::string_view text)
         lines_.emplace_back(line);
         start = end + 1;
     }
-    if (sawCrLf) lineEnd_ = "\r\n";
+    if (sawCrLf)
+        lineEnd_ = "\r\n";
 }
 
 std::string ProfileDocument::Text() const
 {
     std::string text;
-    for (const std::string &line : lines_) text += line + lineEnd_;
+    for (const std::string &line : lines_)
+        text += line + lineEnd_;
     return text;
 }
 
@@ -84,9 +95,11 @@ std::optional<ProfileDocument::Span> ProfileDocument::FindSection(std::string_vi
     const std::string_view wanted = Trim(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const std::optional<std::string_view> name = SectionName(lines_[i]);
-        if (!name || !SameTextLocale(*name, wanted)) continue;
+        if (!name || !SameTextLocale(*name, wanted))
+            continue;
         std::size_t end = i + 1;
-        while (end < lines_.size() && !SectionName(lines_[end])) ++end;
+        while (end < lines_.size() && !SectionName(lines_[end]))
+            ++end;
         return Span{i, end};
     }
     return std::nullopt;
@@ -97,7 +110,8 @@ std::optional<std::size_t> ProfileDocument::FindKey(const Span &span, std::strin
     const std::string_view wanted = Trim(key);
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         const auto pair = KeyValue(lines_[i]);
-        if (pair && SameTextLocale(pair->first, wanted)) return i;
+        if (pair && SameTextLocale(pair->first, wanted))
+            return i;
     }
     return std::nullopt;
 }
@@ -105,19 +119,25 @@ std::optional<std::size_t> ProfileDocument::FindKey(const Span &span, std::strin
 std::optional<std::string> ProfileDocument::Read(std::string_view section, std::string_view key) const
 {
     const std::optional<Span> span = FindSection(section);
-    if (!span) return std::nullopt;
+    if (!span)
+        return std::nullopt;
     const std::optional<std::size_t> line = FindKey(*span, key);
-    if (!line) return std::nullopt;
+    if (!line)
+        return std::nullopt;
     return Unquote(KeyValue(lines_[*line])->second);
 }
 
-bool ProfileDocument::SectionExists(std::string_view section) const { return FindSection(section).has_value(); }
+bool ProfileDocument::SectionExists(std::string_view section) const
+{
+    return FindSection(section).has_value();
+}
 
 std::vector<std::string> ProfileDocument::SectionNames() const
 {
     std::vector<std::string> names;
     for (const std::string &line : lines_)
-        if (const auto name = SectionName(line)) names.emplace_back(*name);
+        if (const auto name = SectionName(line))
+            names.emplace_back(*name);
     return names;
 }
 
@@ -125,9 +145,11 @@ std::vector<std::string> ProfileDocument::KeyNames(std::string_view section) con
 {
     std::vector<std::string> names;
     const std::optional<Span> span = FindSection(section);
-    if (!span) return names;
+    if (!span)
+        return names;
     for (std::size_t i = span->header + 1; i < span->end; ++i)
-        if (const auto pair = KeyValue(lines_[i])) names.emplace_back(pair->first);
+        if (const auto pair = KeyValue(lines_[i]))
+            names.emplace_back(pair->first);
     return names;
 }
 
@@ -147,16 +169,19 @@ void ProfileDocument::Write(std::string_view section, std::string_view key, std:
     }
     // After the section's last non-blank line, so blank separators stay below it.
     std::size_t insertAt = span->end;
-    while (insertAt > span->header + 1 && Trim(lines_[insertAt - 1]).empty()) --insertAt;
+    while (insertAt > span->header + 1 && Trim(lines_[insertAt - 1]).empty())
+        --insertAt;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
 }
 
 bool ProfileDocument::DeleteKey(std::string_view section, std::string_view key)
 {
     const std::optional<Span> span = FindSection(section);
-    if (!span) return false;
+    if (!span)
+        return false;
     const std::optional<std::size_t> line = FindKey(*span, key);
-    if (!line) return false;
+    if (!line)
+        return false;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*line));
     return true;
 }
@@ -164,7 +189,8 @@ bool ProfileDocument::DeleteKey(std::string_view section, std::string_view key)
 bool ProfileDocument::EraseSection(std::string_view section)
 {
     const std::optional<Span> span = FindSection(section);
-    if (!span) return false;
+    if (!span)
+        return false;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(span->header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(span->end));
     return true;

@@ -15,7 +15,8 @@ std::string ProgramFolder()
 {
     const std::string exe = ProgramPath();
     const std::size_t cut = exe.rfind('/');
-    if (cut == std::string::npos) return {};
+    if (cut == std::string::npos)
+        return {};
     return cut == 0 ? std::string("/") : exe.substr(0, cut);
 }
 

@@ -41,7 +41,8 @@ std::optional<std::string> TRegistry::Resolve(std::string_view key) const
 {
     const bool absolute = !key.empty() && key.front() == '\\';
     const std::optional<std::string> relative = CanonicalKeyPath(key);
-    if (!relative) return std::nullopt;
+    if (!relative)
+        return std::nullopt;
     const std::string base = (absolute || !open_) ? RootKeyName(root_) : CurrentFullPath();
     return JoinKeyPath(base, *relative);
 }
@@ -49,9 +50,11 @@ std::optional<std::string> TRegistry::Resolve(std::string_view key) const
 bool TRegistry::OpenKey(std::string_view key, bool canCreate)
 {
     const std::optional<std::string> full = Resolve(key);
-    if (!full) return false;
+    if (!full)
+        return false;
     const bool exists = db_->KeyExists(*full) || (canCreate && db_->CreateKey(*full));
-    if (!exists) return false;
+    if (!exists)
+        return false;
     CloseKey();
     const std::string root = RootKeyName(root_);
     currentPath_ = full->size() > root.size() ? full->substr(root.size() + 1) : std::string();
@@ -62,7 +65,8 @@ bool TRegistry::OpenKey(std::string_view key, bool canCreate)
 
 bool TRegistry::OpenKeyReadOnly(std::string_view key)
 {
-    if (!OpenKey(key, false)) return false;
+    if (!OpenKey(key, false))
+        return false;
     readOnly_ = true;
     return true;
 }
@@ -89,10 +93,12 @@ bool TRegistry::CreateKey(std::string_view key)
 bool TRegistry::DeleteKey(std::string_view key)
 {
     const std::optional<std::string> full = Resolve(key);
-    if (!full || *full == RootKeyName(root_)) return false;
+    if (!full || *full == RootKeyName(root_))
+        return false;
     const bool deleted = db_->DeleteKey(*full);
     // The current key may have gone with it.
-    if (deleted && open_ && !db_->KeyExists(CurrentFullPath())) CloseKey();
+    if (deleted && open_ && !db_->KeyExists(CurrentFullPath()))
+        CloseKey();
     return deleted;
 }
 
@@ -108,7 +114,8 @@ bool TRegistry::ValueExists(std::string_view name) const
 
 RegDataType TRegistry::GetDataType(std::string_view name) const
 {
-    if (!open_) return RegDataType::None;
+    if (!open_)
+        return RegDataType::None;
     const std::optional<RegValue> value = db_->ReadValue(CurrentFullPath(), name);
     return value ? value->type : RegDataType::None;
 }
@@ -126,14 +133,17 @@ bool TRegistry::DeleteValue(std::string_view name)
 RegValue TRegistry::ReadChecked(std::string_view name, RegDataType wanted, std::size_t bufferSize) const
 {
     const std::optional<RegValue> value = open_ ? db_->ReadValue(CurrentFullPath(), name) : std::nullopt;
-    if (!value || value->DataSize() > bufferSize) throw ERegistryException(Quoted(kGetDataFailed, name));
-    if (value->type != wanted) throw ERegistryException(Quoted(kInvalidType, name));
+    if (!value || value->DataSize() > bufferSize)
+        throw ERegistryException(Quoted(kGetDataFailed, name));
+    if (value->type != wanted)
+        throw ERegistryException(Quoted(kInvalidType, name));
     return *value;
 }
 
 std::string TRegistry::ReadString(std::string_view name) const
 {
-    if (!ValueExists(name)) return {};
+    if (!ValueExists(name))
+        return {};
     return ReadChecked(name, RegDataType::String, std::string::npos).text;
 }
 

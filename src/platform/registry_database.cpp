@@ -63,7 +63,8 @@ class Statement {
 public:
     Statement(sqlite3 *db, const char *sql)
     {
-        if (db) sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+        if (db)
+            sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
     }
     ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement &) = delete;
@@ -72,17 +73,20 @@ public:
     bool Valid() const { return stmt_ != nullptr; }
     Statement &Bind(int index, std::string_view text)
     {
-        if (stmt_) sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        if (stmt_)
+            sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
     Statement &BindBlob(int index, std::string_view bytes)
     {
-        if (stmt_) sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        if (stmt_)
+            sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return *this;
     }
     Statement &Bind(int index, sqlite3_int64 value)
     {
-        if (stmt_) sqlite3_bind_int64(stmt_, index, value);
+        if (stmt_)
+            sqlite3_bind_int64(stmt_, index, value);
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -92,7 +96,8 @@ public:
     {
         const void *data = sqlite3_column_blob(stmt_, column);
         const int size = sqlite3_column_bytes(stmt_, column);
-        return data ? std::string(static_cast<const char *>(data), static_cast<std::size_t>(size)) : std::string();
+        return data ? std::string(static_cast<const char *>(data), static_cast<std::size_t>(size))
+                    : std::string();
     }
     sqlite3_int64 Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
@@ -110,7 +115,8 @@ public:
     }
     ~WriteTransaction()
     {
-        if (active_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (active_)
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     WriteTransaction(const WriteTransaction &) = delete;
     WriteTransaction &operator=(const WriteTransaction &) = delete;
@@ -118,7 +124,8 @@ public:
     bool Active() const { return active_; }
     bool Commit()
     {
-        if (!active_) return false;
+        if (!active_)
+            return false;
         active_ = false;
         return sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
@@ -128,17 +135,16 @@ private:
     bool active_ = false;
 };
 
-const char *const kSchema =
-    "CREATE TABLE IF NOT EXISTS reg_keys("
-    " fold TEXT PRIMARY KEY NOT NULL,"
-    " path TEXT NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS reg_values("
-    " key_fold TEXT NOT NULL,"
-    " name_fold TEXT NOT NULL,"
-    " name TEXT NOT NULL,"
-    " type INTEGER NOT NULL,"
-    " data BLOB,"
-    " PRIMARY KEY(key_fold, name_fold));";
+const char *const kSchema = "CREATE TABLE IF NOT EXISTS reg_keys("
+                            " fold TEXT PRIMARY KEY NOT NULL,"
+                            " path TEXT NOT NULL);"
+                            "CREATE TABLE IF NOT EXISTS reg_values("
+                            " key_fold TEXT NOT NULL,"
+                            " name_fold TEXT NOT NULL,"
+                            " name TEXT NOT NULL,"
+                            " type INTEGER NOT NULL,"
+                            " data BLOB,"
+                            " PRIMARY KEY(key_fold, name_fold));";
 
 // Folded sub-keys of a folded key lie in [fold + "\", fold + "]"): ']' follows
 // '\' in byte order.
@@ -154,8 +160,10 @@ bool FileIsUnusable(int code)
     case SQLITE_CORRUPT:
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
-    case SQLITE_READONLY: return true;
-    default: return false;
+    case SQLITE_READONLY:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -168,9 +176,11 @@ std::string ParentKey(std::string_view key)
 void MakeParentFolder(const std::string &path)
 {
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    if (parent.empty()) return;
+    if (parent.empty())
+        return;
     std::error_code ec;
-    if (std::filesystem::exists(parent, ec)) return;
+    if (std::filesystem::exists(parent, ec))
+        return;
     std::filesystem::create_directories(parent, ec);
     ::chmod(parent.c_str(), 0700);  // settings are private to the user
 }
@@ -200,7 +210,8 @@ std::string MoveDatabaseAside(const std::string &path)
     std::string target = base;
     for (int n = 2; ::access(target.c_str(), F_OK) == 0 && n < 1000; ++n)
         target = base + "-" + std::to_string(n);
-    if (std::rename(path.c_str(), target.c_str()) != 0) return {};
+    if (std::rename(path.c_str(), target.c_str()) != 0)
+        return {};
     for (const char *suffix : {"-wal", "-shm"}) {
         const std::string companion = path + suffix;
         if (::access(companion.c_str(), F_OK) == 0)
@@ -239,7 +250,8 @@ std::shared_ptr<RegistryDatabase> RegistryDatabase::ForCurrentUser()
         }
         database = current;
     }
-    for (const std::string &message : notices) Notice(message);
+    for (const std::string &message : notices)
+        Notice(message);
     return database;
 }
 
@@ -249,11 +261,15 @@ RegistryDatabase::~RegistryDatabase() { CloseHandle(); }
 
 void RegistryDatabase::CloseHandle()
 {
-    if (db_) sqlite3_close_v2(db_);
+    if (db_)
+        sqlite3_close_v2(db_);
     db_ = nullptr;
 }
 
-bool RegistryDatabase::Exec(const char *sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool RegistryDatabase::Exec(const char *sql)
+{
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 void RegistryDatabase::Open()
 {
@@ -265,7 +281,8 @@ void RegistryDatabase::Open()
     MakeParentFolder(path_);
     std::string reason;
     bool unusable = false;
-    if (TryOpenFile(reason, unusable)) return;
+    if (TryOpenFile(reason, unusable))
+        return;
     const bool fileExists = ::access(path_.c_str(), F_OK) == 0;
     if (!unusable || !fileExists) {
         Notice("設定データベース " + path_ + " を使えません（" + reason + "）。設定は保存されません。");
@@ -274,7 +291,8 @@ void RegistryDatabase::Open()
     }
     const std::string aside = MoveDatabaseAside(path_);
     if (aside.empty()) {
-        Notice("設定データベース " + path_ + " を使えず（" + reason + "）、別名に移すこともできません。設定は保存されません。");
+        Notice("設定データベース " + path_ + " を使えず（" + reason +
+               "）、別名に移すこともできません。設定は保存されません。");
         OpenInMemory();
         return;
     }
@@ -305,22 +323,27 @@ bool RegistryDatabase::TryOpenFile(std::string &reason, bool &unusable)
         sqlite3_busy_timeout(db_, kBusyTimeoutMs);
         // In WAL mode NORMAL still never corrupts the file; it only skips the
         // sync per commit that made every settings write cost milliseconds.
-        rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
+                          nullptr);
     }
     if (rc == SQLITE_OK) {
         Statement check(db_, "PRAGMA quick_check");
         rc = check.Step();
-        if (rc == SQLITE_ROW) rc = check.Text(0) == "ok" ? SQLITE_OK : SQLITE_CORRUPT;
-        else if (rc == SQLITE_DONE) rc = SQLITE_OK;
+        if (rc == SQLITE_ROW)
+            rc = check.Text(0) == "ok" ? SQLITE_OK : SQLITE_CORRUPT;
+        else if (rc == SQLITE_DONE)
+            rc = SQLITE_OK;
     }
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         persistent_ = true;
         return true;
     }
     unusable = FileIsUnusable(rc);
     reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-    if (rc == SQLITE_CORRUPT) reason = "データベースが壊れています";
+    if (rc == SQLITE_CORRUPT)
+        reason = "データベースが壊れています";
     CloseHandle();
     return false;
 }
@@ -329,7 +352,8 @@ void RegistryDatabase::OpenInMemory()
 {
     CloseHandle();
     persistent_ = false;
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) == SQLITE_OK)
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) ==
+        SQLITE_OK)
         Exec(kSchema);
 }
 
@@ -341,13 +365,17 @@ bool RegistryDatabase::KeyExists(std::string_view key)
 
 bool RegistryDatabase::CreateKey(std::string_view key)
 {
-    if (key.empty()) return false;
-    if (KeyExists(key)) return true;  // the common case needs no write lock
+    if (key.empty())
+        return false;
+    if (KeyExists(key))
+        return true;  // the common case needs no write lock
     WriteTransaction transaction(db_);
-    if (!transaction.Active()) return false;
+    if (!transaction.Active())
+        return false;
     for (std::string path(key); !path.empty(); path = ParentKey(path)) {
         Statement insert(db_, "INSERT OR IGNORE INTO reg_keys(fold, path) VALUES(?1, ?2)");
-        if (!insert.Bind(1, FoldKeyName(path)).Bind(2, path).Run()) return false;
+        if (!insert.Bind(1, FoldKeyName(path)).Bind(2, path).Run())
+            return false;
     }
     return transaction.Commit();
 }
@@ -356,13 +384,16 @@ bool RegistryDatabase::DeleteKey(std::string_view key)
 {
     const std::string fold = FoldKeyName(key);
     WriteTransaction transaction(db_);
-    if (!transaction.Active()) return false;
+    if (!transaction.Active())
+        return false;
     Statement exists(db_, "SELECT 1 FROM reg_keys WHERE fold = ?1");
-    if (exists.Bind(1, fold).Step() != SQLITE_ROW) return false;
+    if (exists.Bind(1, fold).Step() != SQLITE_ROW)
+        return false;
     Statement keys(db_, "DELETE FROM reg_keys WHERE fold = ?1 OR (fold >= ?2 AND fold < ?3)");
     Statement values(db_, "DELETE FROM reg_values WHERE key_fold = ?1 OR (key_fold >= ?2 AND key_fold < ?3)");
     for (Statement *statement : {&keys, &values})
-        if (!statement->Bind(1, fold).Bind(2, SubKeyLow(fold)).Bind(3, SubKeyHigh(fold)).Run()) return false;
+        if (!statement->Bind(1, fold).Bind(2, SubKeyLow(fold)).Bind(3, SubKeyHigh(fold)).Run())
+            return false;
     return transaction.Commit();
 }
 
@@ -380,7 +411,8 @@ std::vector<std::string> RegistryDatabase::SubKeyNames(std::string_view key)
         std::size_t start = 0;
         for (std::size_t i = 0; i < depth && start != std::string::npos; ++i) {
             start = path.find('\\', start);
-            if (start != std::string::npos) ++start;
+            if (start != std::string::npos)
+                ++start;
         }
         if (start != std::string::npos && start < path.size() && path.find('\\', start) == std::string::npos)
             names.push_back(path.substr(start));
@@ -393,7 +425,8 @@ std::vector<std::string> RegistryDatabase::ValueNames(std::string_view key)
     Statement query(db_, "SELECT name FROM reg_values WHERE key_fold = ?1 ORDER BY rowid");
     query.Bind(1, FoldKeyName(key));
     std::vector<std::string> names;
-    while (query.Step() == SQLITE_ROW) names.push_back(query.Text(0));
+    while (query.Step() == SQLITE_ROW)
+        names.push_back(query.Text(0));
     return names;
 }
 
@@ -401,7 +434,8 @@ std::optional<RegValue> RegistryDatabase::ReadValue(std::string_view key, std::s
 {
     Statement query(db_, "SELECT type, data FROM reg_values WHERE key_fold = ?1 AND name_fold = ?2");
     query.Bind(1, FoldKeyName(key)).Bind(2, FoldKeyName(name));
-    if (query.Step() != SQLITE_ROW) return std::nullopt;
+    if (query.Step() != SQLITE_ROW)
+        return std::nullopt;
     RegValue value;
     value.type = static_cast<RegDataType>(query.Int(0));
     if (value.type == RegDataType::DWord)
@@ -415,26 +449,33 @@ bool RegistryDatabase::WriteValue(std::string_view key, std::string_view name, c
 {
     const std::string keyFold = FoldKeyName(key);
     WriteTransaction transaction(db_);
-    if (!transaction.Active()) return false;
+    if (!transaction.Active())
+        return false;
     Statement exists(db_, "SELECT 1 FROM reg_keys WHERE fold = ?1");
-    if (exists.Bind(1, keyFold).Step() != SQLITE_ROW) return false;
+    if (exists.Bind(1, keyFold).Step() != SQLITE_ROW)
+        return false;
     // An existing value keeps the spelling of its name, as the registry does.
-    Statement write(db_,
-                    "INSERT INTO reg_values(key_fold, name_fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-                    "ON CONFLICT(key_fold, name_fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-    write.Bind(1, keyFold).Bind(2, FoldKeyName(name)).Bind(3, name).Bind(4, static_cast<sqlite3_int64>(value.type));
+    Statement write(
+        db_, "INSERT INTO reg_values(key_fold, name_fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+             "ON CONFLICT(key_fold, name_fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    write.Bind(1, keyFold)
+        .Bind(2, FoldKeyName(name))
+        .Bind(3, name)
+        .Bind(4, static_cast<sqlite3_int64>(value.type));
     if (value.type == RegDataType::DWord)
         write.Bind(5, static_cast<sqlite3_int64>(value.dword));
     else
         write.BindBlob(5, value.text);
-    if (!write.Run()) return false;
+    if (!write.Run())
+        return false;
     return transaction.Commit();
 }
 
 bool RegistryDatabase::DeleteValue(std::string_view key, std::string_view name)
 {
     Statement erase(db_, "DELETE FROM reg_values WHERE key_fold = ?1 AND name_fold = ?2");
-    if (!erase.Bind(1, FoldKeyName(key)).Bind(2, FoldKeyName(name)).Run()) return false;
+    if (!erase.Bind(1, FoldKeyName(key)).Bind(2, FoldKeyName(name)).Run())
+        return false;
     return sqlite3_changes(db_) > 0;
 }
 

@@ -10,8 +10,10 @@ constexpr std::size_t kMaxKeyComponent = 255;
 
 std::string JoinKeyPath(std::string_view base, std::string_view relative)
 {
-    if (base.empty()) return std::string(relative);
-    if (relative.empty()) return std::string(base);
+    if (base.empty())
+        return std::string(relative);
+    if (relative.empty())
+        return std::string(base);
     std::string out(base);
     out += '\\';
     out += relative;
@@ -20,14 +22,18 @@ std::string JoinKeyPath(std::string_view base, std::string_view relative)
 
 std::optional<std::string> CanonicalKeyPath(std::string_view path)
 {
-    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    while (!path.empty() && path.front() == '\\')
+        path.remove_prefix(1);
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
     std::size_t start = 0;
     while (start <= path.size() && !path.empty()) {
         std::size_t end = path.find('\\', start);
-        if (end == std::string_view::npos) end = path.size();
+        if (end == std::string_view::npos)
+            end = path.size();
         const std::size_t length = end - start;
-        if (length == 0 || length > kMaxKeyComponent) return std::nullopt;
+        if (length == 0 || length > kMaxKeyComponent)
+            return std::nullopt;
         start = end + 1;
     }
     return std::string(path);

@@ -16,7 +16,8 @@ bool IsExecutableFile(const std::string &path)
 
 std::string FindExecutableIn(std::string_view name, std::string_view searchPath)
 {
-    if (name.empty()) return {};
+    if (name.empty())
+        return {};
     if (name.find('/') != std::string_view::npos) {
         const std::string path(name);
         return IsExecutableFile(path) ? path : std::string();
@@ -25,11 +26,14 @@ std::string FindExecutableIn(std::string_view name, std::string_view searchPath)
         const std::size_t colon = searchPath.find(':');
         const std::string_view folder = searchPath.substr(0, colon);
         searchPath = colon == std::string_view::npos ? std::string_view() : searchPath.substr(colon + 1);
-        if (folder.empty()) continue;
+        if (folder.empty())
+            continue;
         std::string candidate(folder);
-        if (candidate.back() != '/') candidate += '/';
+        if (candidate.back() != '/')
+            candidate += '/';
         candidate += name;
-        if (IsExecutableFile(candidate)) return candidate;
+        if (IsExecutableFile(candidate))
+            return candidate;
     }
     return {};
 }

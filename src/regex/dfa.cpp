@@ -12,8 +12,10 @@ namespace {
 
 // True when the code's bytes read back as this one code: a literal text made
 // of other codes would match characters the automaton never matches.
-bool RoundTrips(CharCode code) {
-    if (code == 0) return false;  // stands for the end of the text, never a character of it
+bool RoundTrips(CharCode code)
+{
+    if (code == 0)
+        return false;  // stands for the end of the text, never a character of it
     std::string bytes = CharToStr(code);
     std::size_t index = 1;
     try {
@@ -26,16 +28,21 @@ bool RoundTrips(CharCode code) {
 // Closes a set under empty transitions, counting the steps taken.
 class Closer {
 public:
-    Closer(const TRE_NFA &nfa, std::size_t &work, std::size_t maxWork) : nfa_(nfa), work_(work), maxWork_(maxWork) {}
+    Closer(const TRE_NFA &nfa, std::size_t &work, std::size_t maxWork)
+        : nfa_(nfa), work_(work), maxWork_(maxWork)
+    {
+    }
 
-    void Close(TRE_NFAStateSet &set, std::vector<int> &members) {
+    void Close(TRE_NFAStateSet &set, std::vector<int> &members)
+    {
         std::vector<int> pending = members;
         while (!pending.empty()) {
             const int n = pending.back();
             pending.pop_back();
             for (const NfaTransition &t : nfa_.Transitions(n)) {
                 Count();
-                if (!t.empty || set.Has(t.target)) continue;
+                if (!t.empty || set.Has(t.target))
+                    continue;
                 set.Include(t.target);
                 members.push_back(t.target);
                 pending.push_back(t.target);
@@ -44,8 +51,10 @@ public:
         std::sort(members.begin(), members.end());
     }
 
-    void Count() {
-        if (++work_ > maxWork_) ThrowTooComplex();
+    void Count()
+    {
+        if (++work_ > maxWork_)
+            ThrowTooComplex();
     }
 
 private:
@@ -64,8 +73,10 @@ struct Move {
 
 TRE_DFA::TRE_DFA(const TRE_NFA &nfa, AutomatonLimits limits) : nfa_(&nfa), limits_(limits) {}
 
-void TRE_DFA::Build() {
-    if (!nfa_) return;
+void TRE_DFA::Build()
+{
+    if (!nfa_)
+        return;
     Construct();
     SortTransitions();
     BuildTable();
@@ -73,7 +84,8 @@ void TRE_DFA::Build() {
     nfa_ = nullptr;
 }
 
-void TRE_DFA::Construct() {
+void TRE_DFA::Construct()
+{
     states_.clear();
     const TRE_NFA &nfa = *nfa_;
     const std::size_t nfaStates = nfa.StateCount();
@@ -87,9 +99,11 @@ void TRE_DFA::Construct() {
     // Sets are identified by their sorted member lists.
     auto findOrAdd = [&](const TRE_NFAStateSet &set, std::vector<int> &&list) {
         std::string key(reinterpret_cast<const char *>(list.data()), list.size() * sizeof(int));
-        if (auto it = stateBySet.find(key); it != stateBySet.end()) return it->second;
+        if (auto it = stateBySet.find(key); it != stateBySet.end())
+            return it->second;
         setMembers += list.size();
-        if (states_.size() >= limits_.maxDfaStates || setMembers > limits_.maxDfaSetMembers) ThrowTooComplex();
+        if (states_.size() >= limits_.maxDfaStates || setMembers > limits_.maxDfaSetMembers)
+            ThrowTooComplex();
         const int id = static_cast<int>(states_.size());
         states_.push_back({set.Has(nfa.Final()), {}});
         members.push_back(std::move(list));
@@ -112,10 +126,12 @@ void TRE_DFA::Construct() {
         for (const int n : members[current]) {
             for (const NfaTransition &t : nfa.Transitions(n)) {
                 closer.Count();
-                if (t.empty) continue;
+                if (t.empty)
+                    continue;
                 const std::uint32_t key = std::uint32_t(t.low) << 16 | t.high;
                 auto [it, isNew] = moveByRange.try_emplace(key, moves.size());
-                if (isNew) moves.push_back({t.low, t.high, TRE_NFAStateSet(nfaStates), {}});
+                if (isNew)
+                    moves.push_back({t.low, t.high, TRE_NFAStateSet(nfaStates), {}});
                 Move &m = moves[it->second];
                 if (!m.set.Has(t.target)) {
                     m.set.Include(t.target);
@@ -135,16 +151,20 @@ void TRE_DFA::Construct() {
     }
 }
 
-void TRE_DFA::SortTransitions() {
+void TRE_DFA::SortTransitions()
+{
     for (DfaState &s : states_)
         std::stable_sort(s.transitions.begin(), s.transitions.end(),
                          [](const DfaTransition &x, const DfaTransition &y) { return x.low < y.low; });
 }
 
-int TRE_DFA::Transition(int s, CharCode code) const {
+int TRE_DFA::Transition(int s, CharCode code) const
+{
     for (const DfaTransition &t : states_[s].transitions) {
-        if (code < t.low) return kNoState;
-        if (code <= t.high) return t.target;
+        if (code < t.low)
+            return kNoState;
+        if (code <= t.high)
+            return t.target;
     }
     return kNoState;
 }
@@ -152,7 +172,8 @@ int TRE_DFA::Transition(int s, CharCode code) const {
 // Cuts the code space at every range end, so all codes of one class take the
 // same transition from every state; each state's row is then painted from its
 // last transition to its first, so the first range holding a code wins.
-void TRE_DFA::BuildTable() {
+void TRE_DFA::BuildTable()
+{
     std::vector<std::uint32_t> cuts{0};
     for (const DfaState &s : states_)
         for (const DfaTransition &t : s.transitions) {
@@ -161,10 +182,12 @@ void TRE_DFA::BuildTable() {
         }
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    if (cuts.back() == 0x10000) cuts.pop_back();
+    if (cuts.back() == 0x10000)
+        cuts.pop_back();
 
     classCount_ = cuts.size();
-    if (classCount_ * std::max<std::size_t>(states_.size(), 1) > limits_.maxDfaTableCells) ThrowTooComplex();
+    if (classCount_ * std::max<std::size_t>(states_.size(), 1) > limits_.maxDfaTableCells)
+        ThrowTooComplex();
     classOf_.assign(0x10000, 0);
     for (std::size_t c = 0; c < cuts.size(); ++c) {
         const std::uint32_t end = (c + 1 < cuts.size()) ? cuts[c + 1] : 0x10000;
@@ -179,7 +202,8 @@ void TRE_DFA::BuildTable() {
     }
 }
 
-void TRE_DFA::DetectLiteral() {
+void TRE_DFA::DetectLiteral()
+{
     literal_ = false;
     literalText_.clear();
     std::string text;
@@ -193,7 +217,8 @@ void TRE_DFA::DetectLiteral() {
             return;
         }
         const DfaTransition &t = state.transitions.front();
-        if (state.transitions.size() > 1 || t.low != t.high || state.accepting || !RoundTrips(t.low)) return;
+        if (state.transitions.size() > 1 || t.low != t.high || state.accepting || !RoundTrips(t.low))
+            return;
         text += CharToStr(t.low);
         s = t.target;
     }

@@ -63,7 +63,7 @@ private:
     std::string literalText_;
     std::vector<std::uint16_t> classOf_;  // code -> character class
     std::size_t classCount_ = 1;
-    std::vector<int> table_;              // state * classCount_ + class -> target
+    std::vector<int> table_;  // state * classCount_ + class -> target
 };
 
 }  // namespace zr::regex

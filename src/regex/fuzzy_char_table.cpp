@@ -167,7 +167,8 @@ TREDictionaryRow ConvertRow(const char *utf8Row, std::size_t index)
     for (const std::string &entry : SplitCommaText(utf8Row)) {
         platform::ConversionResult converted = platform::Utf8ToCp932(entry);
         if (!converted.ok)
-            throw std::logic_error("fuzzy-character row " + std::to_string(index) + " has no CP932 form: " + entry);
+            throw std::logic_error("fuzzy-character row " + std::to_string(index) +
+                                   " has no CP932 form: " + entry);
         row.push_back(std::move(converted.text));
     }
     return row;

@@ -8,12 +8,14 @@
 
 namespace zr::regex {
 
-TGrep::TGrep() {
+TGrep::TGrep()
+{
     PreProcessor().FuzzyCharDics().push_back(&FuzzyCharTable());
     ChooseScan();
 }
 
-void TGrep::SetRegExp(const std::string &value) {
+void TGrep::SetRegExp(const std::string &value)
+{
     TRegularExpression::SetRegExp(value);
     ChooseScan();
 }
@@ -65,34 +67,41 @@ void TGrep::FastScan(const std::string &fileName)
     lastEncoding_ = source.Encoding();
 }
 
-void TGrep::SetUseFuzzyCharDic(bool on) {
+void TGrep::SetUseFuzzyCharDic(bool on)
+{
     PreProcessor().SetUseFuzzyCharDic(on);
     SetRegExp(RegExp());
 }
 
-void TGrep::SetUseSynonymDic(bool on) {
+void TGrep::SetUseSynonymDic(bool on)
+{
     PreProcessor().SetUseSynonymDic(on);
     SetRegExp(RegExp());
 }
 
-void TGrep::SetCancel(bool cancel) {
+void TGrep::SetCancel(bool cancel)
+{
     if (cancel)
         cancel_.request_stop();
     else if (cancel_.stop_requested())
         cancel_ = std::stop_source();
 }
 
-std::stop_callback<std::function<void()>> TGrep::StartScan() {
+std::stop_callback<std::function<void()>> TGrep::StartScan()
+{
     SetCancel(false);
-    return std::stop_callback<std::function<void()>>(stop_, [source = cancel_]() mutable { source.request_stop(); });
+    return std::stop_callback<std::function<void()>>(stop_,
+                                                     [source = cancel_]() mutable { source.request_stop(); });
 }
 
-std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
+std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName)
+{
     lastEncoding_ = TTextEncoding::teAscii;
     auto source = std::make_unique<TFileTextSource>(fileName, encodingChoice_);
     const TFileTextSource &detected = *source;
     try {
-        auto file = std::make_unique<TTxtFile>(std::move(source), fileName, cancel_.get_token(), messageLoop_);
+        auto file =
+            std::make_unique<TTxtFile>(std::move(source), fileName, cancel_.get_token(), messageLoop_);
         lastEncoding_ = detected.Encoding();
         return file;
     } catch (const EEndOfFile &) {
@@ -100,7 +109,8 @@ std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName) {
     }
 }
 
-void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler) {
+void TGrep::Report(TTxtFile &file, const TGrepOnMatch &handler)
+{
     // The owner's stop flag is set before its callbacks run on the stopping
     // thread; look at it directly so no line is reported after the stop.
     if (stop_.stop_requested())
@@ -115,15 +125,18 @@ void TGrep::NoteEncoding(TTxtFile &file) { lastEncoding_ = file.Source().Encodin
 
 // Tries a match at every character of the file. The probe reads 0 once the
 // text is used up; that ends the attempt, so no pattern can loop at the end.
-void TGrep::DfaScan(const std::string &fileName) {
-    if (!onMatch_) return;
+void TGrep::DfaScan(const std::string &fileName)
+{
+    if (!onMatch_)
+        return;
     const auto linkedStop = StartScan();
     // Held for the whole scan: the handler may assign a new pattern or handler.
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
     const int start = dfa->Start();
     const std::unique_ptr<TTxtFile> file = OpenReader(fileName);
-    if (!file) return;
+    if (!file)
+        return;
     try {
         for (;;) {
             int s = dfa->Next(start, file->NextStart());
@@ -133,7 +146,8 @@ void TGrep::DfaScan(const std::string &fileName) {
                     break;
                 }
                 const CharCode c = file->NextProbe();
-                if (c == 0) break;
+                if (c == 0)
+                    break;
                 s = dfa->Next(s, c);
             }
         }
@@ -142,16 +156,20 @@ void TGrep::DfaScan(const std::string &fileName) {
     }
 }
 
-void TGrep::LiteralScan(const std::string &fileName) {
+void TGrep::LiteralScan(const std::string &fileName)
+{
     const auto linkedStop = StartScan();
     const std::shared_ptr<const TRE_DFA> dfa = CurrentDfa();
-    if (!onMatch_) return;
+    if (!onMatch_)
+        return;
     const TGrepOnMatch handler = onMatch_;
     const std::string &literal = dfa->LiteralText();
     std::vector<CharCode> codes;
-    for (std::size_t i = 1; i <= literal.size();) codes.push_back(ReadChar(literal, i));
+    for (std::size_t i = 1; i <= literal.size();)
+        codes.push_back(ReadChar(literal, i));
     const std::unique_ptr<TTxtFile> file = OpenReader(fileName);
-    if (!file || codes.empty()) return;  // the empty pattern reports nothing
+    if (!file || codes.empty())
+        return;  // the empty pattern reports nothing
     try {
         for (;;) {
             CharCode c = file->NextStart();

@@ -5,21 +5,29 @@
 
 namespace zr::regex {
 
-TRE_NFA::TRE_NFA(const TREParseTree &tree, CharCode lineHeadCode, CharCode lineTailCode, AutomatonLimits limits)
-    : tree_(tree), lineHeadCode_(lineHeadCode), lineTailCode_(lineTailCode), limits_(limits) {}
+TRE_NFA::TRE_NFA(const TREParseTree &tree, CharCode lineHeadCode, CharCode lineTailCode,
+                 AutomatonLimits limits)
+    : tree_(tree), lineHeadCode_(lineHeadCode), lineTailCode_(lineTailCode), limits_(limits)
+{
+}
 
-int TRE_NFA::NewState() {
-    if (states_.size() >= limits_.maxNfaStates) ThrowTooComplex();
+int TRE_NFA::NewState()
+{
+    if (states_.size() >= limits_.maxNfaStates)
+        ThrowTooComplex();
     states_.emplace_back();
     return static_cast<int>(states_.size() - 1);
 }
 
-void TRE_NFA::AddTransition(int from, const NfaTransition &t) {
-    if (++transitionCount_ > limits_.maxNfaTransitions) ThrowTooComplex();
+void TRE_NFA::AddTransition(int from, const NfaTransition &t)
+{
+    if (++transitionCount_ > limits_.maxNfaTransitions)
+        ThrowTooComplex();
     states_[from].push_back(t);
 }
 
-void TRE_NFA::AddRange(int from, int to, CharCode low, CharCode high) {
+void TRE_NFA::AddRange(int from, int to, CharCode low, CharCode high)
+{
     AddTransition(from, {low, high, false, to});
 }
 
@@ -28,7 +36,8 @@ void TRE_NFA::AddEmpty(int from, int to) { AddTransition(from, {0, 0, true, to})
 // Generates the paths each node matches between two states. An explicit task
 // stack replaces recursion (trees may be as deep as the pattern is long); tasks
 // run in the same order recursion would, so transitions keep their order.
-void TRE_NFA::Build() {
+void TRE_NFA::Build()
+{
     states_.clear();
     transitionCount_ = 0;
     start_ = NewState();
@@ -39,7 +48,8 @@ void TRE_NFA::Build() {
         int a, b;
     };
     std::vector<Task> tasks;
-    if (tree_.Root()) tasks.push_back({tree_.Root(), start_, final_});
+    if (tree_.Root())
+        tasks.push_back({tree_.Root(), start_, final_});
     while (!tasks.empty()) {
         const Task task = tasks.back();
         tasks.pop_back();
@@ -50,14 +60,20 @@ void TRE_NFA::Build() {
             continue;
         }
         switch (n->op) {
-        case opLeaf: AddRange(a, b, n->low, n->high); break;
+        case opLeaf:
+            AddRange(a, b, n->low, n->high);
+            break;
         case opLineHead:
-            if (a == start_) AddRange(a, b, lineHeadCode_, lineHeadCode_);
-            else AddRange(a, b, n->low, n->high);
+            if (a == start_)
+                AddRange(a, b, lineHeadCode_, lineHeadCode_);
+            else
+                AddRange(a, b, n->low, n->high);
             break;
         case opLineTail:
-            if (b == final_) AddRange(a, b, lineTailCode_, lineTailCode_);
-            else AddRange(a, b, n->low, n->high);
+            if (b == final_)
+                AddRange(a, b, lineTailCode_, lineTailCode_);
+            else
+                AddRange(a, b, n->low, n->high);
             break;
         case opConcat: {
             const int c = NewState();
@@ -79,13 +95,18 @@ void TRE_NFA::Build() {
             tasks.push_back({n->left, c, d});
             break;
         }
-        case opEmpty: AddEmpty(a, b); break;
-        case opNever: break;
-        default: throw std::logic_error("This cannot happen in TRE_NFA.GenerateStateList");
+        case opEmpty:
+            AddEmpty(a, b);
+            break;
+        case opNever:
+            break;
+        default:
+            throw std::logic_error("This cannot happen in TRE_NFA.GenerateStateList");
         }
     }
     // Transitions were appended; the automaton reads them newest first.
-    for (auto &list : states_) std::reverse(list.begin(), list.end());
+    for (auto &list : states_)
+        std::reverse(list.begin(), list.end());
 }
 
 }  // namespace zr::regex

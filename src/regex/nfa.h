@@ -19,7 +19,8 @@ struct NfaTransition {
 
 class TRE_NFA {
 public:
-    TRE_NFA(const TREParseTree &tree, CharCode lineHeadCode, CharCode lineTailCode, AutomatonLimits limits = {});
+    TRE_NFA(const TREParseTree &tree, CharCode lineHeadCode, CharCode lineTailCode,
+            AutomatonLimits limits = {});
 
     // Start is state 0, final state 1. Throws ERegExpParser when over the limits.
     void Build();

@@ -17,7 +17,8 @@ public:
     bool operator==(const TRE_NFAStateSet &other) const = default;
 
     // The raw bits, for hashing and as a map key.
-    std::string_view Bytes() const {
+    std::string_view Bytes() const
+    {
         return {reinterpret_cast<const char *>(words_.data()), words_.size() * sizeof(std::uint64_t)};
     }
 

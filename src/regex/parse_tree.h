@@ -19,9 +19,9 @@ enum NodeOp : std::uint8_t {
     opLineTail = 2,  // low = high = the code of "$" as written
     opConcat = 3,
     opUnion = 4,
-    opStar = 5,      // left repeated zero or more times
-    opEmpty = 6,     // the empty string
-    opNever = 7,     // matches nothing (a negated class that excludes every character)
+    opStar = 5,   // left repeated zero or more times
+    opEmpty = 6,  // the empty string
+    opNever = 7,  // matches nothing (a negated class that excludes every character)
 };
 
 struct TREParseNode {

@@ -80,7 +80,8 @@ std::string TREPreProcessor::Apply(const DictionaryList &dictionaries)
 
 // The first row, in dictionary and row order, with an entry matching at token
 // i wins; that entry decides how many tokens the group replaces.
-std::optional<std::size_t> TREPreProcessor::Lookup(const DictionaryList &dictionaries, std::size_t i, std::size_t j)
+std::optional<std::size_t> TREPreProcessor::Lookup(const DictionaryList &dictionaries, std::size_t i,
+                                                   std::size_t j)
 {
     for (const TREDictionary *dictionary : dictionaries) {
         for (const TREDictionaryRow &row : *dictionary) {
@@ -95,7 +96,8 @@ std::optional<std::size_t> TREPreProcessor::Lookup(const DictionaryList &diction
     return std::nullopt;
 }
 
-std::optional<std::size_t> TREPreProcessor::MatchEntry(const std::string &entry, std::size_t i, std::size_t j) const
+std::optional<std::size_t> TREPreProcessor::MatchEntry(const std::string &entry, std::size_t i,
+                                                       std::size_t j) const
 {
     if (entry.empty())
         return std::nullopt;

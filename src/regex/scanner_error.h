@@ -11,7 +11,9 @@ namespace zr::regex {
 class ERegExpParser : public std::runtime_error {
 public:
     ERegExpParser(const std::string &message, std::size_t position)
-        : std::runtime_error(message), position_(position) {}
+        : std::runtime_error(message), position_(position)
+    {
+    }
 
     // Scanner position when the error was found; 0 when the error concerns the
     // pattern as a whole (for example a pattern too complex to compile).

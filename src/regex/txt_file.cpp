@@ -7,8 +7,8 @@
 namespace zr::regex {
 
 TTxtFile::TTxtFile(const std::string &fileName, std::stop_token stop, MessageLoopHook runMessageLoop)
-    : TTxtFile(std::make_unique<TFileTextSource>(fileName, TEncodingChoice::ecCp932), fileName, std::move(stop),
-               std::move(runMessageLoop))
+    : TTxtFile(std::make_unique<TFileTextSource>(fileName, TEncodingChoice::ecCp932), fileName,
+               std::move(stop), std::move(runMessageLoop))
 {
 }
 

@@ -34,8 +34,10 @@ std::string DisplayLineText(std::string_view cp932Text)
 {
     // Plain ASCII reads the same in both code pages; most lines are.
     bool ascii = true;
-    for (const char c : cp932Text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return std::string(cp932Text);
+    for (const char c : cp932Text)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return std::string(cp932Text);
     if (EndsInHalfCharacter(cp932Text))
         cp932Text.remove_suffix(1);
     return platform::Cp932ToUtf8Lossy(cp932Text);

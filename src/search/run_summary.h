@@ -11,15 +11,15 @@ namespace zr::search {
 enum TRunState { rsIdle, rsSearching, rsFinished };
 
 struct RunSummary {
-    std::string resultLabel;               // the result label's final text (UTF-8)
-    std::vector<std::string> viewLines;    // the result view at the end (UTF-8)
-    int hitCount = 0;                      // records (lines, or stored files in list-only mode)
-    int archiveCount = 0;                  // archives with hits
-    int fileCount = 0;                     // stored files with hits
-    int candidateCount = 0;                // archives the finder returned
-    bool noArchiveFound = false;           // the finder returned nothing
-    bool stopped = false;                  // the stop token ended the run early
-    bool beep = false;                     // an exclamation beep is due (no archive or no hit)
+    std::string resultLabel;             // the result label's final text (UTF-8)
+    std::vector<std::string> viewLines;  // the result view at the end (UTF-8)
+    int hitCount = 0;                    // records (lines, or stored files in list-only mode)
+    int archiveCount = 0;                // archives with hits
+    int fileCount = 0;                   // stored files with hits
+    int candidateCount = 0;              // archives the finder returned
+    bool noArchiveFound = false;         // the finder returned nothing
+    bool stopped = false;                // the stop token ended the run early
+    bool beep = false;                   // an exclamation beep is due (no archive or no hit)
     // "path: reason" of each archive whose worker failed (it was skipped).
     std::vector<std::string> failedArchives;
     std::string errorMessage;              // set when an error ended the run (the text to show)

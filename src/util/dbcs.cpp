@@ -8,10 +8,7 @@ namespace zr {
 
 namespace {
 // Length of the character starting at pos under the system lead-byte test.
-std::size_t CharLength(std::string_view text, std::size_t pos)
-{
-    return platform::CharLengthAt(text, pos);
-}
+std::size_t CharLength(std::string_view text, std::size_t pos) { return platform::CharLengthAt(text, pos); }
 }  // namespace
 
 bool IsLeadByte(unsigned char c) { return platform::IsSystemLeadByte(c); }
@@ -29,7 +26,8 @@ ByteKind ByteKindAt(std::string_view text, std::size_t pos)
             if (pos != i)
                 return ByteKind::Trail;
             // A lead byte cut off by the end of the text is still a lead byte.
-            const bool lead = len > 1 || (i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i])));
+            const bool lead =
+                len > 1 || (i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i])));
             return lead ? ByteKind::Lead : ByteKind::Single;
         }
         i += len;
@@ -87,7 +85,8 @@ std::string CutOnCharBoundary(std::string_view text, std::size_t maxBytes)
     std::size_t end = 0;
     while (end < text.size()) {
         const std::size_t next = end + CharLength(text, end);
-        if (next > maxBytes) break;
+        if (next > maxBytes)
+            break;
         end = next;
     }
     return std::string(text.substr(0, end));

@@ -11,7 +11,10 @@
 namespace zr {
 
 namespace {
-bool StatPath(const std::string &path, struct stat &st) { return !path.empty() && ::stat(path.c_str(), &st) == 0; }
+bool StatPath(const std::string &path, struct stat &st)
+{
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
 }  // namespace
 
 bool FolderExists(const std::string &path)

@@ -61,8 +61,8 @@ QIcon FileTypeIcon(const std::string &nameOrExtension, std::string *typeName)
         icon = QFileIconProvider().icon(QFileIconProvider::Folder);
         shellType = mimes.mimeTypeForName(QStringLiteral("inode/directory")).comment().toStdString();
     } else {
-        const QMimeType mime =
-            mimes.mimeTypeForFile(QString::fromStdString(FileNamePart(nameOrExtension)), QMimeDatabase::MatchExtension);
+        const QMimeType mime = mimes.mimeTypeForFile(QString::fromStdString(FileNamePart(nameOrExtension)),
+                                                     QMimeDatabase::MatchExtension);
         icon = ThemeIconFor(mime);
         if (!mime.isDefault())  // an unregistered type gets the fall-back label
             shellType = mime.comment().toStdString();

@@ -49,7 +49,8 @@ MessageBoxRequest MakeRequest(QWidget *owner, std::string_view text, TMsgDlgType
 
 void BeepIfRuleSaysSo(MessageBoxPresenter &presenter, TMsgDlgType type)
 {
-    if (type == mtError && MessageBoxShouldBeep(type, BeepSoundSetting())) presenter.Beep();
+    if (type == mtError && MessageBoxShouldBeep(type, BeepSoundSetting()))
+        presenter.Beep();
 }
 
 }  // namespace
@@ -63,7 +64,8 @@ void SetMessageBoxPresenter(std::shared_ptr<MessageBoxPresenter> presenter)
 std::shared_ptr<MessageBoxPresenter> CurrentMessageBoxPresenter()
 {
     std::lock_guard lock(g_presenterMutex);
-    if (!g_presenter) g_presenter = MakeQtMessageBoxPresenter();
+    if (!g_presenter)
+        g_presenter = MakeQtMessageBoxPresenter();
     return g_presenter;
 }
 
@@ -75,9 +77,13 @@ ScopedMessageBoxPresenter::ScopedMessageBoxPresenter(std::shared_ptr<MessageBoxP
 
 ScopedMessageBoxPresenter::~ScopedMessageBoxPresenter() { SetMessageBoxPresenter(std::move(saved_)); }
 
-bool MessageBoxShouldBeep(TMsgDlgType type, bool beepSoundSetting) { return type == mtError && !beepSoundSetting; }
+bool MessageBoxShouldBeep(TMsgDlgType type, bool beepSoundSetting)
+{
+    return type == mtError && !beepSoundSetting;
+}
 
-int ShowMessageBox(QWidget *owner, std::string_view text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
+int ShowMessageBox(QWidget *owner, std::string_view text, TMsgDlgType type, TMsgDlgButtons buttons,
+                   int helpContext)
 {
     BeepIfRuleSaysSo(*CurrentMessageBoxPresenter(), type);
     return ShowMessageBoxAt(owner, text, type, buttons, helpContext, -1, -1);
@@ -128,7 +134,8 @@ int ShowSystemError(QWidget *owner, int errorCode, std::string_view extraText, T
 void ShowNetworkError(QWidget *owner, int errorCode)
 {
     const std::string text = NetworkErrorText(errorCode);
-    if (!text.empty()) ShowPlainMessage(owner, text);
+    if (!text.empty())
+        ShowPlainMessage(owner, text);
 }
 
 }  // namespace zr

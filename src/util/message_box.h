@@ -33,7 +33,7 @@ struct MessageBoxRequest {
 class MessageBoxPresenter {
 public:
     virtual ~MessageBoxPresenter() = default;
-    virtual void Beep() = 0;                                  // the exclamation sound
+    virtual void Beep() = 0;                                 // the exclamation sound
     virtual int Show(const MessageBoxRequest &request) = 0;  // the modal result
 };
 

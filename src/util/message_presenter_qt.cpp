@@ -20,11 +20,16 @@ namespace {
 QMessageBox::Icon IconFor(TMsgDlgType type)
 {
     switch (type) {
-    case mtWarning: return QMessageBox::Warning;
-    case mtError: return QMessageBox::Critical;
-    case mtInformation: return QMessageBox::Information;
-    case mtConfirmation: return QMessageBox::Question;
-    case mtCustom: break;
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    case mtCustom:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -34,14 +39,20 @@ QMessageBox::ButtonRole RoleFor(TMsgDlgBtn button)
     switch (button) {
     case mbYes:
     case mbYesToAll:
-    case mbAll: return QMessageBox::YesRole;
+    case mbAll:
+        return QMessageBox::YesRole;
     case mbNo:
-    case mbNoToAll: return QMessageBox::NoRole;
-    case mbOK: return QMessageBox::AcceptRole;
+    case mbNoToAll:
+        return QMessageBox::NoRole;
+    case mbOK:
+        return QMessageBox::AcceptRole;
     case mbCancel:
-    case mbAbort: return QMessageBox::RejectRole;
-    case mbHelp: return QMessageBox::HelpRole;
-    default: return QMessageBox::ActionRole;
+    case mbAbort:
+        return QMessageBox::RejectRole;
+    case mbHelp:
+        return QMessageBox::HelpRole;
+    default:
+        return QMessageBox::ActionRole;
     }
 }
 
@@ -54,12 +65,14 @@ class QtMessageBoxPresenter : public MessageBoxPresenter {
 public:
     void Beep() override
     {
-        if (HasWidgets()) QApplication::beep();
+        if (HasWidgets())
+            QApplication::beep();
     }
 
     int Show(const MessageBoxRequest &request) override
     {
-        if (!HasWidgets()) return ReportMessageWithoutWindow(request);
+        if (!HasWidgets())
+            return ReportMessageWithoutWindow(request);
         QMessageBox box(IconFor(request.type), DisplayText(request.caption), DisplayText(request.text),
                         QMessageBox::NoButton, request.owner);
         // Texts carry file names and search strings: "<b>" must show as typed.
@@ -76,22 +89,26 @@ public:
 private:
     static bool HasWidgets() { return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr; }
 
-    static void AddButtons(QMessageBox &box, TMsgDlgButtons buttons, std::map<QAbstractButton *, int> &results)
+    static void AddButtons(QMessageBox &box, TMsgDlgButtons buttons,
+                           std::map<QAbstractButton *, int> &results)
     {
         const TMsgDlgBtn defaultButton = DefaultButton(buttons);
         const int escapeResult = EscapeResult(buttons);
         for (TMsgDlgBtn b : ButtonsInOrder(buttons)) {
             QPushButton *button = box.addButton(QString::fromUtf8(ButtonCaption(b)), RoleFor(b));
             results[button] = ButtonModalResult(b);
-            if (b == defaultButton) box.setDefaultButton(button);
-            if (ButtonModalResult(b) == escapeResult) box.setEscapeButton(button);
+            if (b == defaultButton)
+                box.setDefaultButton(button);
+            if (ButtonModalResult(b) == escapeResult)
+                box.setEscapeButton(button);
         }
     }
 
     static void Place(QMessageBox &box, const MessageBoxRequest &request)
     {
         QScreen *screen = request.owner ? request.owner->screen() : QGuiApplication::primaryScreen();
-        if (!screen) return;
+        if (!screen)
+            return;
         box.adjustSize();
         const Rect rect = MessageBoxRect(request, {box.width(), box.height()}, ToRect(screen->geometry()),
                                          ToRect(screen->availableGeometry()));
@@ -107,6 +124,9 @@ int ReportMessageWithoutWindow(const MessageBoxRequest &request)
     return EscapeResult(request.buttons);
 }
 
-std::shared_ptr<MessageBoxPresenter> MakeQtMessageBoxPresenter() { return std::make_shared<QtMessageBoxPresenter>(); }
+std::shared_ptr<MessageBoxPresenter> MakeQtMessageBoxPresenter()
+{
+    return std::make_shared<QtMessageBoxPresenter>();
+}
 
 }  // namespace zr

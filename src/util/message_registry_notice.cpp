@@ -9,8 +9,9 @@ void ShowRegistryNoticesInMessageBoxes()
 {
     // No beep here: the warning box itself does not read the settings again
     // while the database is being opened.
-    platform::SetRegistryNoticeHandler(
-        [](const std::string &message) { ShowMessageBoxAt(nullptr, message, mtWarning, mbOKOnly, 0, -1, -1); });
+    platform::SetRegistryNoticeHandler([](const std::string &message) {
+        ShowMessageBoxAt(nullptr, message, mtWarning, mbOKOnly, 0, -1, -1);
+    });
 }
 
 }  // namespace zr

@@ -13,13 +13,31 @@ namespace zr {
 enum TMsgDlgType { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3, mtCustom = 4 };
 
 enum TMsgDlgBtn {
-    mbYes = 0, mbNo = 1, mbOK = 2, mbCancel = 3, mbAbort = 4, mbRetry = 5,
-    mbIgnore = 6, mbAll = 7, mbNoToAll = 8, mbYesToAll = 9, mbHelp = 10,
+    mbYes = 0,
+    mbNo = 1,
+    mbOK = 2,
+    mbCancel = 3,
+    mbAbort = 4,
+    mbRetry = 5,
+    mbIgnore = 6,
+    mbAll = 7,
+    mbNoToAll = 8,
+    mbYesToAll = 9,
+    mbHelp = 10,
 };
 
 enum TModalResult {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-    mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+    mrNoToAll = 9,
+    mrYesToAll = 10,
 };
 
 // A set of buttons (bit n = button n).
@@ -28,7 +46,8 @@ public:
     constexpr TMsgDlgButtons() = default;
     constexpr TMsgDlgButtons(std::initializer_list<TMsgDlgBtn> buttons)
     {
-        for (TMsgDlgBtn b : buttons) bits_ |= Bit(b);
+        for (TMsgDlgBtn b : buttons)
+            bits_ |= Bit(b);
     }
     constexpr bool Contains(TMsgDlgBtn b) const { return (bits_ & Bit(b)) != 0; }
     constexpr bool Empty() const { return bits_ == 0; }

@@ -65,7 +65,8 @@ bool CheckFileNameChars(QWidget *owner, const std::string &name, PathCheckUi &ui
 {
     if (!HasForbiddenChar(name))
         return true;
-    ui.ShowError(owner, "ファイル：" + name + "\n" + "ファイル名には次の文字は使えません。" + "\n" + ForbiddenCharsLine());
+    ui.ShowError(owner, "ファイル：" + name + "\n" + "ファイル名には次の文字は使えません。" + "\n" +
+                            ForbiddenCharsLine());
     return false;
 }
 
@@ -82,7 +83,8 @@ bool CheckFolderPath(bool show, QWidget *owner, const std::string &path, PathChe
             continue;
         }
         if (element.empty()) {
-            out.ShowError(owner, "フォルダ：" + path + "\n" + "一部のフォルダが省略されています。(例えば//等)");
+            out.ShowError(owner,
+                          "フォルダ：" + path + "\n" + "一部のフォルダが省略されています。(例えば//等)");
             return false;
         }
         if (!CheckFileNameChars(owner, element, out))

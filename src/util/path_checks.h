@@ -17,7 +17,8 @@ bool CheckFileNameChars(QWidget *owner, const std::string &name, PathCheckUi &ui
 
 // True when every separator-terminated element of path names an existing
 // folder with a valid name; with show, a failure is explained to the user.
-bool CheckFolderPath(bool show, QWidget *owner, const std::string &path, PathCheckUi &ui = MessageBoxPathCheckUi());
+bool CheckFolderPath(bool show, QWidget *owner, const std::string &path,
+                     PathCheckUi &ui = MessageBoxPathCheckUi());
 
 // True when a file can be created in the folder (the path itself when it is a
 // folder, else its folder part). With show, a failure offers Retry.

@@ -12,7 +12,8 @@ Rect ToRect(const QRect &r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
 std::optional<Rect> FrameRect(const QWidget *widget)
 {
-    if (!widget) return std::nullopt;
+    if (!widget)
+        return std::nullopt;
     return ToRect(widget->frameGeometry());
 }
 
@@ -27,7 +28,8 @@ QScreen *ScreenOf(const QWidget *widget)
 void PlaceNear(int kind, const QWidget *owner, const QWidget *dialog, int &x, int &y)
 {
     QScreen *screen = ScreenOf(owner);
-    if (!owner || !dialog || !screen) return;
+    if (!owner || !dialog || !screen)
+        return;
     Point position{x, y};
     PlaceNear(kind, FrameRect(owner), FrameRect(dialog)->GetSize(), ToRect(screen->geometry()), position);
     x = position.x;
@@ -37,19 +39,24 @@ void PlaceNear(int kind, const QWidget *owner, const QWidget *dialog, int &x, in
 void KeepClearOfTaskbar(QWidget *form)
 {
     QScreen *screen = ScreenOf(form);
-    if (!form || !screen) return;
+    if (!form || !screen)
+        return;
     const Rect desktop = ToRect(screen->geometry());
-    const Rect placed = KeepClearOfTaskbar(*FrameRect(form), desktop, PanelRect(desktop, ToRect(screen->availableGeometry())));
+    const Rect placed = KeepClearOfTaskbar(*FrameRect(form), desktop,
+                                           PanelRect(desktop, ToRect(screen->availableGeometry())));
     form->move(placed.left, placed.top);
 }
 
 void PlaceFormNear(int kind, const QWidget *owner, QWidget *form)
 {
     QScreen *screen = ScreenOf(owner ? owner : form);
-    if (!form || !screen) return;
-    const Point p = PlaceFormNear(kind, FrameRect(owner), FrameRect(form)->GetSize(), ToRect(screen->geometry()));
+    if (!form || !screen)
+        return;
+    const Point p =
+        PlaceFormNear(kind, FrameRect(owner), FrameRect(form)->GetSize(), ToRect(screen->geometry()));
     form->move(p.x, p.y);
-    if (owner) KeepClearOfTaskbar(form);
+    if (owner)
+        KeepClearOfTaskbar(form);
     form->showNormal();
 }
 

@@ -15,7 +15,8 @@ public:
     ~SectionScope()
     {
         registry_.CloseKey();
-        if (!hadKey_) return;
+        if (!hadKey_)
+            return;
         const std::string absolute = "\\" + savedPath_;
         if (wasReadOnly_)
             registry_.OpenKeyReadOnly(absolute);
@@ -52,17 +53,20 @@ TWinRegistry::TWinRegistry(RootKey root, std::string_view keyPath)
     OpenKeyReadOnly(keyPath);
 }
 
-std::string TWinRegistry::ReadString(std::string_view section, std::string_view name, std::string_view defaultValue)
+std::string TWinRegistry::ReadString(std::string_view section, std::string_view name,
+                                     std::string_view defaultValue)
 {
     SectionScope scope(*this, section, false);
-    if (!scope.Opened() || !ValueExists(name)) return std::string(defaultValue);
+    if (!scope.Opened() || !ValueExists(name))
+        return std::string(defaultValue);
     return TRegistry::ReadString(name);
 }
 
 int TWinRegistry::ReadInteger(std::string_view section, std::string_view name, int defaultValue)
 {
     SectionScope scope(*this, section, false);
-    if (!scope.Opened() || !ValueExists(name)) return defaultValue;
+    if (!scope.Opened() || !ValueExists(name))
+        return defaultValue;
     return TRegistry::ReadInteger(name);
 }
 
@@ -74,13 +78,15 @@ bool TWinRegistry::ReadBool(std::string_view section, std::string_view name, boo
 void TWinRegistry::WriteString(std::string_view section, std::string_view name, std::string_view value)
 {
     SectionScope scope(*this, section, true);
-    if (scope.Opened()) TRegistry::WriteString(name, value);
+    if (scope.Opened())
+        TRegistry::WriteString(name, value);
 }
 
 void TWinRegistry::WriteInteger(std::string_view section, std::string_view name, int value)
 {
     SectionScope scope(*this, section, true);
-    if (scope.Opened()) TRegistry::WriteInteger(name, value);
+    if (scope.Opened())
+        TRegistry::WriteInteger(name, value);
 }
 
 }  // namespace zr

@@ -23,7 +23,8 @@ void FloodFill(QImage &image, QPoint start, QRgb from, QRgb to)
         if (!image.valid(p) || image.pixel(p) != from)
             continue;
         image.setPixel(p, to);
-        pending.insert(pending.end(), {{p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1}, {p.x(), p.y() - 1}});
+        pending.insert(pending.end(),
+                       {{p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1}, {p.x(), p.y() - 1}});
     }
 }
 }  // namespace

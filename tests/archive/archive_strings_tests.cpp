@@ -11,16 +11,19 @@ namespace {
 
 class ArchiveStringsTest : public ::testing::Test {
 protected:
-    TArchiveStrings ListOf(TArchiveOptions &options, int count) {
+    TArchiveStrings ListOf(TArchiveOptions &options, int count)
+    {
         TArchiveStrings list(&options, dir_.File("resp.txt"));
-        for (int i = 0; i < count; ++i) list.Add("dir/name" + std::to_string(i) + ".txt");
+        for (int i = 0; i < count; ++i)
+            list.Add("dir/name" + std::to_string(i) + ".txt");
         return list;
     }
     TempDir dir_;
     TArchiveControl control_;
 };
 
-TEST_F(ArchiveStringsTest, RequiresOptions) {
+TEST_F(ArchiveStringsTest, RequiresOptions)
+{
     try {
         TArchiveStrings list(nullptr);
         FAIL();
@@ -29,7 +32,8 @@ TEST_F(ArchiveStringsTest, RequiresOptions) {
     }
 }
 
-TEST_F(ArchiveStringsTest, QuotingFlagQuotesAndDoublesOnlyWhileOn) {
+TEST_F(ArchiveStringsTest, QuotingFlagQuotesAndDoublesOnlyWhileOn)
+{
     TArchiveStrings list(&control_.ZipOptions());
     list.Add("say \"hi\".txt");
     EXPECT_EQ(list.Get(0), "say \"hi\".txt");
@@ -40,7 +44,8 @@ TEST_F(ArchiveStringsTest, QuotingFlagQuotesAndDoublesOnlyWhileOn) {
     EXPECT_EQ(list.Get(0), "say \"hi\".txt");
 }
 
-TEST_F(ArchiveStringsTest, TenNamesGoInline) {
+TEST_F(ArchiveStringsTest, TenNamesGoInline)
+{
     TArchiveStrings list = ListOf(control_.LhaOptions(), 10);
     const std::string part = list.FilePart();
     EXPECT_EQ(part.rfind("\"dir/name0.txt\" \"dir/name1.txt\" ", 0), 0u);
@@ -49,7 +54,8 @@ TEST_F(ArchiveStringsTest, TenNamesGoInline) {
     EXPECT_FALSE(list.Quoting());
 }
 
-TEST_F(ArchiveStringsTest, ElevenNamesGoThroughTheResponseFile) {
+TEST_F(ArchiveStringsTest, ElevenNamesGoThroughTheResponseFile)
+{
     TArchiveStrings list = ListOf(control_.LhaOptions(), 11);
     list.Add("q\"uote.txt");
     EXPECT_EQ(list.FilePart(), "\"@" + dir_.File("resp.txt") + "\" ");
@@ -59,12 +65,14 @@ TEST_F(ArchiveStringsTest, ElevenNamesGoThroughTheResponseFile) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
 }
 
-TEST_F(ArchiveStringsTest, ArjMarksTheResponseFileWithExclamation) {
+TEST_F(ArchiveStringsTest, ArjMarksTheResponseFileWithExclamation)
+{
     TArchiveStrings list = ListOf(control_.ArjOptions(), 11);
     EXPECT_EQ(list.FilePart(), "\"!" + dir_.File("resp.txt") + "\" ");
 }
 
-TEST_F(ArchiveStringsTest, ANameStartingWithTheMarkerAlwaysGoesThroughTheResponseFile) {
+TEST_F(ArchiveStringsTest, ANameStartingWithTheMarkerAlwaysGoesThroughTheResponseFile)
+{
     TArchiveStrings lha(&control_.LhaOptions(), dir_.File("resp.txt"));
     lha.Add("@notes.txt");
     EXPECT_EQ(lha.FilePart(), "\"@" + dir_.File("resp.txt") + "\" ");
@@ -76,13 +84,15 @@ TEST_F(ArchiveStringsTest, ANameStartingWithTheMarkerAlwaysGoesThroughTheRespons
     EXPECT_EQ(arj.FilePart(), "\"!" + dir_.File("resp.txt") + "\" ");
 }
 
-TEST_F(ArchiveStringsTest, UnwritableResponseFileIsAnError) {
+TEST_F(ArchiveStringsTest, UnwritableResponseFileIsAnError)
+{
     TArchiveStrings list = ListOf(control_.ZipOptions(), 11);
     list.ResponseFileName = dir_.File("no/such/folder/resp.txt");
     EXPECT_THROW(list.FilePart(), std::runtime_error);
 }
 
-TEST_F(ArchiveStringsTest, DefaultResponseFileIsInAWritableProgramOrTempFolder) {
+TEST_F(ArchiveStringsTest, DefaultResponseFileIsInAWritableProgramOrTempFolder)
+{
     TArchiveStrings list(&control_.ZipOptions());
     const std::string name = list.EffectiveResponseFileName();
     ASSERT_FALSE(name.empty());
@@ -90,7 +100,8 @@ TEST_F(ArchiveStringsTest, DefaultResponseFileIsInAWritableProgramOrTempFolder) 
     EXPECT_EQ(access(std::filesystem::path(name).parent_path().c_str(), W_OK), 0);
 }
 
-TEST_F(ArchiveStringsTest, DestinationMustBeAnExistingFolder) {
+TEST_F(ArchiveStringsTest, DestinationMustBeAnExistingFolder)
+{
     TArchiveStrings list(&control_.ZipOptions());
     list.SetDestDirectory(dir_.Path());
     EXPECT_EQ(list.DestDirectory(), dir_.Path() + "/");
@@ -100,7 +111,8 @@ TEST_F(ArchiveStringsTest, DestinationMustBeAnExistingFolder) {
     EXPECT_EQ(list.DestDirectory(), "");
 }
 
-TEST_F(ArchiveStringsTest, AssignCopiesNamesDestinationAndResponseFile) {
+TEST_F(ArchiveStringsTest, AssignCopiesNamesDestinationAndResponseFile)
+{
     TArchiveStrings a(&control_.ZipOptions(), "r.txt");
     a.Add("x");
     a.SetDestDirectory(dir_.Path());

@@ -9,7 +9,8 @@
 namespace zr::archive::test {
 namespace {
 
-TEST(SharedObjectNameTest, MapsLibraryFileNames) {
+TEST(SharedObjectNameTest, MapsLibraryFileNames)
+{
     EXPECT_EQ(SharedObjectName("Unlha32.dll"), "libUnlha32.so");
     EXPECT_EQ(SharedObjectName("unrar.dll"), "libunrar.so");
     EXPECT_EQ(SharedObjectName("cab32.DLL"), "libcab32.so");
@@ -21,7 +22,8 @@ TEST(SharedObjectNameTest, MapsLibraryFileNames) {
     EXPECT_EQ(LibraryFileNameFor(atNone), "");
 }
 
-TEST(CabVersionTextTest, QuotientPointTwoDigitRemainder) {
+TEST(CabVersionTextTest, QuotientPointTwoDigitRemainder)
+{
     EXPECT_EQ(CabVersionText(100), "1.00");
     EXPECT_EQ(CabVersionText(98), "0.98");
     EXPECT_EQ(CabVersionText(89), "0.89");
@@ -31,7 +33,8 @@ TEST(CabVersionTextTest, QuotientPointTwoDigitRemainder) {
 
 using BindingTest = StubLibraryTest;
 
-TEST_F(BindingTest, LoadsOnFirstUseAndFreesAtTheEnd) {
+TEST_F(BindingTest, LoadsOnFirstUseAndFreesAtTheEnd)
+{
     FreeAllArchiverLibraries();
     TArchiverBinding &lha = *BindingFor(atLha);
     EXPECT_FALSE(lha.Library().IsLoaded());
@@ -42,7 +45,8 @@ TEST_F(BindingTest, LoadsOnFirstUseAndFreesAtTheEnd) {
     EXPECT_FALSE(lha.Library().IsLoaded());
 }
 
-TEST_F(BindingTest, MissingLibraryGivesEveryFallback) {
+TEST_F(BindingTest, MissingLibraryGivesEveryFallback)
+{
     UseLibraryFolder(dir_.Path());  // an empty folder: nothing to load
     for (TArchiveType type : {atLha, atCab, atTar, atArj, atRar, atZip}) {
         TArchiverBinding &b = *BindingFor(type);
@@ -67,7 +71,8 @@ TEST_F(BindingTest, MissingLibraryGivesEveryFallback) {
     EXPECT_EQ(CabLibraryVersionText(), "0.00");
 }
 
-TEST_F(BindingTest, MissingExportGivesItsFallback) {
+TEST_F(BindingTest, MissingExportGivesItsFallback)
+{
     TArchiverLibrary library("Unlha32.dll");
     TArchiverBinding binding(atLha, library, "NoSuchPrefix");
     TIndividualInfo info{};
@@ -78,7 +83,8 @@ TEST_F(BindingTest, MissingExportGivesItsFallback) {
     EXPECT_TRUE(library.IsLoaded());
 }
 
-TEST_F(BindingTest, RarNeedsItsCompanionLibrary) {
+TEST_F(BindingTest, RarNeedsItsCompanionLibrary)
+{
     WriteFile(dir_.File("a.rar"), "STUB:Unrar");
     EXPECT_TRUE(BindingFor(atRar)->CheckArchive(dir_.File("a.rar"), 1));
     UseLibraryFolder(StubFolderWithout({"libunrar.so"}));
@@ -86,7 +92,8 @@ TEST_F(BindingTest, RarNeedsItsCompanionLibrary) {
     EXPECT_FALSE(BindingFor(atRar)->Library().IsLoaded());
 }
 
-TEST_F(BindingTest, CommandExceptionFreesLhaTarAndArjOnly) {
+TEST_F(BindingTest, CommandExceptionFreesLhaTarAndArjOnly)
+{
     for (TArchiveType type : {atLha, atTar, atArj, atCab, atRar, atZip}) {
         StubState *s = Stub(type);
         ASSERT_NE(s, nullptr);
@@ -98,13 +105,15 @@ TEST_F(BindingTest, CommandExceptionFreesLhaTarAndArjOnly) {
     }
 }
 
-TEST_F(BindingTest, TarCheckExceptionMeansNotAnArchive) {
+TEST_F(BindingTest, TarCheckExceptionMeansNotAnArchive)
+{
     WriteFile(dir_.File("a.tar"), "STUB:Tar");
     Stub(atTar)->throwInCheck = 1;
     EXPECT_FALSE(BindingFor(atTar)->CheckArchive(dir_.File("a.tar"), 1));
 }
 
-TEST_F(BindingTest, QuietCursorCheckRestoresTheCursorMode) {
+TEST_F(BindingTest, QuietCursorCheckRestoresTheCursorMode)
+{
     WriteFile(dir_.File("a.lzh"), "STUB:Unlha");
     StubState *s = Stub(atLha);
     s->cursorMode = 7;
@@ -113,7 +122,8 @@ TEST_F(BindingTest, QuietCursorCheckRestoresTheCursorMode) {
     EXPECT_EQ(s->cursorMode, 7);
 }
 
-TEST_F(BindingTest, ProgramFolderIsSearchedWhenNoFolderIsSet) {
+TEST_F(BindingTest, ProgramFolderIsSearchedWhenNoFolderIsSet)
+{
     SetLibraryFolder({});
     EXPECT_EQ(LibraryFolder(), platform::ProgramFolder());
 }

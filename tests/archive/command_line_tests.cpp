@@ -9,20 +9,23 @@
 namespace zr::archive::test {
 namespace {
 
-TEST(CommandLineTest, PiecesAreSeparatedByOneBlankAndEmptyPiecesAddNothing) {
+TEST(CommandLineTest, PiecesAreSeparatedByOneBlankAndEmptyPiecesAddNothing)
+{
     TCommandLine cmd;
     cmd.Add("x").Add("").Add("-a ").Add("-b");
     EXPECT_EQ(cmd.Text(), "x -a -b ");
 }
 
-TEST(CommandLineTest, QuotingDoublesInnerQuotes) {
+TEST(CommandLineTest, QuotingDoublesInnerQuotes)
+{
     EXPECT_EQ(QuoteForCommand("a\"b c"), "\"a\"\"b c\"");
     TCommandLine cmd;
     cmd.AddQuoted("").AddQuoted("my file");
     EXPECT_EQ(cmd.Text(), "\"my file\" ");
 }
 
-TEST(OptionsTest, InitialValues) {
+TEST(OptionsTest, InitialValues)
+{
     TArchiveControl control;
     EXPECT_EQ(control.LhaOptions().ExtractOptions, (TExtractOptions{eoIncludeDir, eoIncludeHidden}));
     EXPECT_FALSE(control.LhaOptions().DetailReport);
@@ -44,7 +47,8 @@ TEST(OptionsTest, InitialValues) {
     EXPECT_EQ(control.ArchiveType(), atNone);
 }
 
-TEST(OptionsTest, OptionsWithoutOwnerAreRefused) {
+TEST(OptionsTest, OptionsWithoutOwnerAreRefused)
+{
     try {
         TLhaOptions options(nullptr);
         FAIL();
@@ -53,7 +57,8 @@ TEST(OptionsTest, OptionsWithoutOwnerAreRefused) {
     }
 }
 
-TEST(OptionsTest, SettersCopyValuesAndIgnoreNull) {
+TEST(OptionsTest, SettersCopyValuesAndIgnoreNull)
+{
     TArchiveControl a, b;
     a.LhaOptions().EtcOptions = "-xyz";
     a.LhaOptions().ErrorMessage = true;
@@ -64,7 +69,8 @@ TEST(OptionsTest, SettersCopyValuesAndIgnoreNull) {
     EXPECT_FALSE(b.LhaOptions().Assign(a.ZipOptions()));
 }
 
-TEST(GetCommandTest, LhaWithTheSearchSettings) {
+TEST(GetCommandTest, LhaWithTheSearchSettings)
+{
     TempDir work;
     TArchiveControl control;
     control.SetTemporarydirectory(work.Path());
@@ -77,7 +83,8 @@ TEST(GetCommandTest, LhaWithTheSearchSettings) {
               "x -+jf- -d -a1 -m1c -l0 -jc1 -jf0 -n -gp0 -gm -w" + work.Path() + " ");
 }
 
-TEST(GetCommandTest, LhaDefaultsPoliciesAndQuotedWorkFolder) {
+TEST(GetCommandTest, LhaDefaultsPoliciesAndQuotedWorkFolder)
+{
     TempDir work;
     const std::string spaced = work.File("with blank");
     std::filesystem::create_directory(spaced);
@@ -98,10 +105,12 @@ TEST(GetCommandTest, LhaDefaultsPoliciesAndQuotedWorkFolder) {
     const std::string quote = work.File("q\"uote");
     std::filesystem::create_directory(quote);
     control.SetTemporarydirectory(quote);
-    EXPECT_EQ(lha.GetCommand(aoExtract), "e -c0jn -l1 -s -jf0 -z9 -gp0 \"-w" + work.File("q\"\"uote") + "\" ");
+    EXPECT_EQ(lha.GetCommand(aoExtract),
+              "e -c0jn -l1 -s -jf0 -z9 -gp0 \"-w" + work.File("q\"\"uote") + "\" ");
 }
 
-TEST(GetCommandTest, Cab) {
+TEST(GetCommandTest, Cab)
+{
     TArchiveControl control;
     TCabOptions &cab = control.CabOptions();
     EXPECT_EQ(cab.GetCommand(aoExtract), "-x -n ");
@@ -115,7 +124,8 @@ TEST(GetCommandTest, Cab) {
     EXPECT_EQ(cab.GetCommand(aoExtract), "-x -j -k -v -i ");
 }
 
-TEST(GetCommandTest, Tar) {
+TEST(GetCommandTest, Tar)
+{
     TArchiveControl control;
     TTarOptions &tar = control.TarOptions();
     EXPECT_EQ(tar.GetCommand(aoExtract), "--use-directory=1 -q -x -v -f ");
@@ -124,10 +134,12 @@ TEST(GetCommandTest, Tar) {
     control.SetCheckAllPath(true);
     tar.ExtractOptions = {};
     tar.EtcOptions = "--x=1";
-    EXPECT_EQ(tar.GetCommand(aoExtract), "--use-directory=0 --display-dialog=0 --check-all-path=1 -x -v -f --x=1 ");
+    EXPECT_EQ(tar.GetCommand(aoExtract),
+              "--use-directory=0 --display-dialog=0 --check-all-path=1 -x -v -f --x=1 ");
 }
 
-TEST(GetCommandTest, Arj) {
+TEST(GetCommandTest, Arj)
+{
     TArchiveControl control;
     TArjOptions &arj = control.ArjOptions();
     EXPECT_EQ(arj.GetCommand(aoExtract), "x -p1 -jyc -jyo -u -hk ");
@@ -142,7 +154,8 @@ TEST(GetCommandTest, Arj) {
     EXPECT_EQ(arj.GetCommand(aoExtract), "e -p -jyc -hk -i -y ");
 }
 
-TEST(GetCommandTest, Rar) {
+TEST(GetCommandTest, Rar)
+{
     TArchiveControl control;
     TRarOptions &rar = control.RarOptions();
     EXPECT_EQ(rar.GetCommand(aoExtract), "-x -u ");
@@ -156,7 +169,8 @@ TEST(GetCommandTest, Rar) {
     EXPECT_EQ(rar.GetCommand(aoExtract), "-e ");
 }
 
-TEST(GetCommandTest, Zip) {
+TEST(GetCommandTest, Zip)
+{
     TArchiveControl control;
     TZipOptions &zip = control.ZipOptions();
     EXPECT_EQ(zip.GetCommand(aoExtract), "-u -o -C -s ");
@@ -169,7 +183,8 @@ TEST(GetCommandTest, Zip) {
     EXPECT_EQ(zip.GetCommand(aoExtract), "-x -j -n -C -s --i -q ");
 }
 
-TEST(GetCommandTest, SevenZip) {
+TEST(GetCommandTest, SevenZip)
+{
     TArchiveControl control;
     TSevenZipOptions &seven = control.SevenZipOptions();
     EXPECT_TRUE(seven.ExtractOptions.Has(eoIncludeDir));
@@ -191,7 +206,8 @@ TEST(GetCommandTest, SevenZip) {
     EXPECT_FALSE(other.SevenZipOptions().Assign(other.ZipOptions()));
 }
 
-TEST(PropertiesTest, TemporaryDirectoryKeepsOnlyExistingFoldersWithoutTrailingSeparator) {
+TEST(PropertiesTest, TemporaryDirectoryKeepsOnlyExistingFoldersWithoutTrailingSeparator)
+{
     TempDir work;
     TArchiveControl control;
     control.SetTemporarydirectory(work.Path() + "/");

@@ -12,7 +12,8 @@ namespace {
 
 class DetectionTest : public StubLibraryTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StubLibraryTest::SetUp();
         control_.SetAutomatic(false);
         control_.OnInvalid = [this](TArchiveControl *sender, const std::string &name) {
@@ -21,17 +22,21 @@ protected:
         };
         control_.OnChange = [this](TArchiveControl *) { ++changes_; };
     }
-    std::string Make(const std::string &name, const std::string &content) {
+    std::string Make(const std::string &name, const std::string &content)
+    {
         WriteFile(dir_.File(name), content);
         return dir_.File(name);
     }
-    TArchiveType Assign(const std::string &path) {
+    TArchiveType Assign(const std::string &path)
+    {
         control_.SetArchiveFile(path);
         return control_.ArchiveType();
     }
-    int TotalChecks() {
+    int TotalChecks()
+    {
         int calls = 0;
-        for (TArchiveType t : {atLha, atCab, atTar, atArj, atRar, atZip, at7z}) calls += Stub(t)->checkCalls;
+        for (TArchiveType t : {atLha, atCab, atTar, atArj, atRar, atZip, at7z})
+            calls += Stub(t)->checkCalls;
         return calls;
     }
 
@@ -40,7 +45,8 @@ protected:
     int changes_ = 0;
 };
 
-TEST_F(DetectionTest, ExtensionTable) {
+TEST_F(DetectionTest, ExtensionTable)
+{
     EXPECT_EQ(TypeFromExtension("a.lzh"), atLha);
     EXPECT_EQ(TypeFromExtension("A.LZH"), atLha);
     EXPECT_EQ(TypeFromExtension("x.Cab"), atCab);
@@ -51,8 +57,8 @@ TEST_F(DetectionTest, ExtensionTable) {
     EXPECT_EQ(TypeFromExtension("a.zip"), atZip);
     EXPECT_EQ(TypeFromExtension("a.7z"), at7z);
     EXPECT_EQ(TypeFromExtension("A.7Z"), at7z);
-    for (const char *name : {"a.tar.xz", "a.TXZ", "a.tar.zst", "a.tzst", "a.tar.lz4", "a.tar.lz", "a.tlz", "b.xz",
-                             "b.zst", "b.lzma"})
+    for (const char *name : {"a.tar.xz", "a.TXZ", "a.tar.zst", "a.tzst", "a.tar.lz4", "a.tar.lz", "a.tlz",
+                             "b.xz", "b.zst", "b.lzma"})
         EXPECT_EQ(TypeFromExtension(name), atTar) << name;
     EXPECT_EQ(TypeFromExtension("a.7zip"), atNone);
     EXPECT_EQ(TypeFromExtension("a.exe"), atNone);
@@ -60,7 +66,8 @@ TEST_F(DetectionTest, ExtensionTable) {
     EXPECT_EQ(UpperExtension("a.tar.gz"), ".GZ");
 }
 
-TEST_F(DetectionTest, ExtensionIsConfirmedByItsLibraryInAnyCase) {
+TEST_F(DetectionTest, ExtensionIsConfirmedByItsLibraryInAnyCase)
+{
     EXPECT_EQ(Assign(Make("upper.LZH", "STUB:Unlha")), atLha);
     EXPECT_EQ(Assign(Make("lower.lzh", "STUB:Unlha")), atLha);
     EXPECT_EQ(Assign(Make("a.tar.gz", "STUB:Tar")), atTar);
@@ -68,7 +75,8 @@ TEST_F(DetectionTest, ExtensionIsConfirmedByItsLibraryInAnyCase) {
     EXPECT_TRUE(invalid_.empty());
 }
 
-TEST_F(DetectionTest, FailedConfirmationIsInvalidAndChangesNothing) {
+TEST_F(DetectionTest, FailedConfirmationIsInvalidAndChangesNothing)
+{
     ASSERT_EQ(Assign(Make("good.zip", "STUB:UnZip")), atZip);
     const std::string wrong = Make("wrong.zip", "STUB:Unlha");
     EXPECT_EQ(Assign(wrong), atZip);
@@ -76,7 +84,8 @@ TEST_F(DetectionTest, FailedConfirmationIsInvalidAndChangesNothing) {
     EXPECT_EQ(invalid_, std::vector<std::string>{wrong});
 }
 
-TEST_F(DetectionTest, ExecutablesAreProbedInOrder) {
+TEST_F(DetectionTest, ExecutablesAreProbedInOrder)
+{
     EXPECT_EQ(Assign(Make("any.EXE", "STUB:ANY")), atCab);
     EXPECT_EQ(Assign(Make("zip.exe", "STUB:UnZip")), atZip);
     EXPECT_EQ(Assign(Make("lha.exe", "STUB:Unlha")), atLha);
@@ -89,7 +98,8 @@ TEST_F(DetectionTest, ExecutablesAreProbedInOrder) {
     EXPECT_EQ(invalid_.size(), 1u);
 }
 
-TEST_F(DetectionTest, SevenZipIsProbedOnlyAfterTheDesignedLibraries) {
+TEST_F(DetectionTest, SevenZipIsProbedOnlyAfterTheDesignedLibraries)
+{
     EXPECT_EQ(Assign(Make("rar.exe", "STUB:Unrar")), atRar);
     EXPECT_EQ(Stub(at7z)->checkCalls, 0);
     EXPECT_EQ(Assign(Make("seven.exe", "STUB:SevenZip")), at7z);
@@ -106,7 +116,8 @@ TEST_F(DetectionTest, SevenZipIsProbedOnlyAfterTheDesignedLibraries) {
     EXPECT_EQ(invalid_.size(), 1u);
 }
 
-TEST_F(DetectionTest, MissingSevenZipLibraryDisablesOnlyItsType) {
+TEST_F(DetectionTest, MissingSevenZipLibraryDisablesOnlyItsType)
+{
     UseLibraryFolder(StubFolderWithout({"lib7z32.so"}));
     EXPECT_EQ(Assign(Make("a.7z", "STUB:SevenZip")), atNone);
     EXPECT_EQ(Assign(Make("a.exe", "STUB:SevenZip")), atNone);
@@ -118,13 +129,15 @@ TEST_F(DetectionTest, MissingSevenZipLibraryDisablesOnlyItsType) {
     EXPECT_TRUE(types.Has(atZip));
 }
 
-TEST_F(DetectionTest, UnknownExtensionIsRejectedWithoutAskingALibrary) {
+TEST_F(DetectionTest, UnknownExtensionIsRejectedWithoutAskingALibrary)
+{
     EXPECT_EQ(Assign(Make("zip.dat", "STUB:ANY")), atNone);
     EXPECT_EQ(TotalChecks(), 0);
     EXPECT_EQ(invalid_.size(), 1u);
 }
 
-TEST_F(DetectionTest, BrokenLhaHeaderIsAcceptedOnlyWithTheOption) {
+TEST_F(DetectionTest, BrokenLhaHeaderIsAcceptedOnlyWithTheOption)
+{
     const std::string broken = Make("broken.lzh", "STUB-BROKEN:Unlha");
     EXPECT_EQ(Assign(broken), atNone);
     control_.LhaOptions().IgnoreBrokenHeader = true;
@@ -133,7 +146,8 @@ TEST_F(DetectionTest, BrokenLhaHeaderIsAcceptedOnlyWithTheOption) {
     EXPECT_EQ(Stub(atLha)->cursorMode, 1);  // restored after the quiet check
 }
 
-TEST_F(DetectionTest, TypesOutsideSupportArchivesAreRefused) {
+TEST_F(DetectionTest, TypesOutsideSupportArchivesAreRefused)
+{
     TSupportArchives types;
     types.Exclude(atZip);
     control_.SetSupportArchives(types);
@@ -141,14 +155,16 @@ TEST_F(DetectionTest, TypesOutsideSupportArchivesAreRefused) {
     EXPECT_EQ(Assign(Make("a.lzh", "STUB:Unlha")), atLha);
 }
 
-TEST_F(DetectionTest, MissingLibraryDisablesItsType) {
+TEST_F(DetectionTest, MissingLibraryDisablesItsType)
+{
     UseLibraryFolder(StubFolderWithout({"libUnzip32.so"}));
     EXPECT_EQ(Assign(Make("a.zip", "STUB:UnZip")), atNone);
     EXPECT_EQ(Assign(Make("a.exe", "STUB:UnZip")), atNone);
     EXPECT_EQ(Assign(Make("a.lzh", "STUB:Unlha")), atLha);
 }
 
-TEST_F(DetectionTest, LhaSelfExtractorKinds) {
+TEST_F(DetectionTest, LhaSelfExtractorKinds)
+{
     EXPECT_EQ(LhaSfxTypeForCode(2), stDosSfx);
     EXPECT_EQ(LhaSfxTypeForCode(351), stDosSfx);
     EXPECT_EQ(LhaSfxTypeForCode(9901), stDosSfx);
@@ -168,7 +184,8 @@ TEST_F(DetectionTest, LhaSelfExtractorKinds) {
     EXPECT_EQ(Stub(atLha)->openCalls, Stub(atLha)->closeCalls);
 }
 
-TEST_F(DetectionTest, UnrecognisedLhaExecutableIsADosSelfExtractor) {
+TEST_F(DetectionTest, UnrecognisedLhaExecutableIsADosSelfExtractor)
+{
     control_.LhaOptions().IgnoreBrokenHeader = true;
     control_.LhaOptions().SfxType = stLasa;
     EXPECT_EQ(Assign(Make("plain.exe", "STUB:Unlha")), atLha);
@@ -177,7 +194,8 @@ TEST_F(DetectionTest, UnrecognisedLhaExecutableIsADosSelfExtractor) {
     EXPECT_EQ(Stub(atLha)->lastOpenMode, 0x2205u);
 }
 
-TEST_F(DetectionTest, SelfExtractorCodesOfOtherTypes) {
+TEST_F(DetectionTest, SelfExtractorCodesOfOtherTypes)
+{
     Stub(atArj)->sfxCode = 0;
     EXPECT_EQ(Assign(Make("a.exe", "STUB:Unarj")), atArj);
     EXPECT_FALSE(control_.IsSfx());
@@ -190,7 +208,8 @@ TEST_F(DetectionTest, SelfExtractorCodesOfOtherTypes) {
     EXPECT_FALSE(control_.IsSfx());
 }
 
-TEST_F(DetectionTest, TarSubTypeSetsTheCompression) {
+TEST_F(DetectionTest, TarSubTypeSetsTheCompression)
+{
     Stub(atTar)->tarType = tttTARBZ2;
     EXPECT_EQ(Assign(Make("a.tar.bz2", "STUB:Tar")), atTar);
     EXPECT_EQ(control_.TarType(), tttTARBZ2);
@@ -198,9 +217,9 @@ TEST_F(DetectionTest, TarSubTypeSetsTheCompression) {
     Stub(atTar)->tarType = tttGZ;
     Assign(Make("b.gz", "STUB:Tar"));
     EXPECT_EQ(control_.TarOptions().CompressType, ctGZip);
-    const std::pair<TTarType, TCompressType> modern[] = {{tttTARXZ, ctXz},    {tttXZ, ctXz},    {tttTARZSTD, ctZstd},
-                                                         {tttZSTD, ctZstd},   {tttTARLZ4, ctLz4}, {tttTARLZIP, ctLzip},
-                                                         {tttTARLZMA, ctLzma}};
+    const std::pair<TTarType, TCompressType> modern[] = {
+        {tttTARXZ, ctXz},   {tttXZ, ctXz},        {tttTARZSTD, ctZstd}, {tttZSTD, ctZstd},
+        {tttTARLZ4, ctLz4}, {tttTARLZIP, ctLzip}, {tttTARLZMA, ctLzma}};
     int n = 0;
     for (const auto &[tarType, compress] : modern) {
         Stub(atTar)->tarType = tarType;
@@ -210,7 +229,8 @@ TEST_F(DetectionTest, TarSubTypeSetsTheCompression) {
     }
 }
 
-TEST_F(DetectionTest, ZeroByteArchiveIsTypedByExtensionAndListsEmptyWithoutALibrary) {
+TEST_F(DetectionTest, ZeroByteArchiveIsTypedByExtensionAndListsEmptyWithoutALibrary)
+{
     const std::string empty = Make("empty.lzh", "");
     EXPECT_EQ(Assign(empty), atLha);
     EXPECT_EQ(changes_, 1);
@@ -222,7 +242,8 @@ TEST_F(DetectionTest, ZeroByteArchiveIsTypedByExtensionAndListsEmptyWithoutALibr
     EXPECT_EQ(Stub(atLha)->openCalls, 0);
 }
 
-TEST_F(DetectionTest, NewArchiveNames) {
+TEST_F(DetectionTest, NewArchiveNames)
+{
     control_.SetArchiveFile(dir_.File("new.dat"));
     EXPECT_EQ(control_.ArchiveFile(), dir_.File("new.dat.lzh"));
     EXPECT_EQ(control_.ArchiveType(), atLha);
@@ -232,11 +253,13 @@ TEST_F(DetectionTest, NewArchiveNames) {
     control_.SetArchiveFile(dir_.File("x.rar"));
     control_.SetArchiveFile(dir_.File("x.ARJ"));
     control_.SetArchiveFile(dir_.File("x.7z"));
-    EXPECT_EQ(invalid_, (std::vector<std::string>{dir_.File("x.rar"), dir_.File("x.ARJ"), dir_.File("x.7z")}));
+    EXPECT_EQ(invalid_,
+              (std::vector<std::string>{dir_.File("x.rar"), dir_.File("x.ARJ"), dir_.File("x.7z")}));
     EXPECT_EQ(control_.ArchiveFile(), dir_.File("other.zip"));
 }
 
-TEST_F(DetectionTest, ClearingTheFileResetsEverything) {
+TEST_F(DetectionTest, ClearingTheFileResetsEverything)
+{
     SetEntries(atLha, "a.txt\n");
     Assign(Make("a.lzh", "STUB:Unlha"));
     control_.ListFiles("*.*");
@@ -250,7 +273,8 @@ TEST_F(DetectionTest, ClearingTheFileResetsEverything) {
     EXPECT_EQ(changes_, 1);
 }
 
-TEST_F(DetectionTest, SameFileTwiceListsOnce) {
+TEST_F(DetectionTest, SameFileTwiceListsOnce)
+{
     SetEntries(atLha, "a.txt\n");
     control_.SetAutomatic(true);
     const std::string path = Make("twice.lzh", "STUB:Unlha");
@@ -260,7 +284,8 @@ TEST_F(DetectionTest, SameFileTwiceListsOnce) {
     EXPECT_EQ(control_.Count(), 1);
 }
 
-TEST_F(DetectionTest, BusyLibraryIgnoresAssignment) {
+TEST_F(DetectionTest, BusyLibraryIgnoresAssignment)
+{
     Assign(Make("a.lzh", "STUB:Unlha"));
     Stub(atLha)->running = 1;
     EXPECT_TRUE(control_.IsBusy());
@@ -270,7 +295,8 @@ TEST_F(DetectionTest, BusyLibraryIgnoresAssignment) {
 
 class ListingTest : public DetectionTest {};
 
-TEST_F(ListingTest, EntriesFoldersAndItems) {
+TEST_F(ListingTest, EntriesFoldersAndItems)
+{
     SetEntries(atZip, "b/x.txt\na/y.txt\ntop.txt\na/z.doc\nb/w.bin\n");
     Assign(Make("a.zip", "STUB:UnZip"));
     control_.ListFiles("*.txt *.doc");
@@ -290,7 +316,8 @@ TEST_F(ListingTest, EntriesFoldersAndItems) {
     EXPECT_TRUE(control_.ArchiveDate().isValid());
 }
 
-TEST_F(ListingTest, SortTypeOrdersTheItemList) {
+TEST_F(ListingTest, SortTypeOrdersTheItemList)
+{
     SetEntries(atZip, "bb\na\nccc\n");
     Assign(Make("a.zip", "STUB:UnZip"));
     control_.SetSortType(stSize);  // stand-in sizes grow with the name
@@ -303,7 +330,8 @@ TEST_F(ListingTest, SortTypeOrdersTheItemList) {
     EXPECT_EQ(control_.Items(0)->FileName(), "a");
 }
 
-TEST_F(ListingTest, OpenModesPerType) {
+TEST_F(ListingTest, OpenModesPerType)
+{
     struct Case {
         TArchiveType type;
         const char *file;
@@ -321,7 +349,8 @@ TEST_F(ListingTest, OpenModesPerType) {
     }
 }
 
-TEST_F(ListingTest, EmptyCountSkipsOpeningUnlessBrokenLhaHeadersAreTolerated) {
+TEST_F(ListingTest, EmptyCountSkipsOpeningUnlessBrokenLhaHeadersAreTolerated)
+{
     Assign(Make("a.lzh", "STUB:Unlha"));
     Stub(atLha)->fileCount = 0;
     control_.ListFiles("*");
@@ -333,7 +362,8 @@ TEST_F(ListingTest, EmptyCountSkipsOpeningUnlessBrokenLhaHeadersAreTolerated) {
     EXPECT_EQ(control_.IndividualCount(), 1);
 }
 
-TEST_F(ListingTest, AutomaticListsEverythingWhenSwitchedOn) {
+TEST_F(ListingTest, AutomaticListsEverythingWhenSwitchedOn)
+{
     SetEntries(atLha, "a.txt\nb.doc\n");
     Assign(Make("a.lzh", "STUB:Unlha"));
     EXPECT_EQ(control_.Count(), 0);

@@ -17,7 +17,8 @@ struct ProgressEvent {
 
 class ExtractTest : public StubLibraryTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StubLibraryTest::SetUp();
         control_.SetAutomatic(false);
         control_.OnStart = [this](TArchiveControl *sender, int op) {
@@ -29,18 +30,22 @@ protected:
         };
         dest_ = dest_dir_.Path();
     }
-    std::string Open(const std::string &name, const std::string &content, TArchiveType type) {
+    std::string Open(const std::string &name, const std::string &content, TArchiveType type)
+    {
         WriteFile(dir_.File(name), content);
         control_.SetArchiveFile(dir_.File(name));
         EXPECT_EQ(control_.ArchiveType(), type);
         return dir_.File(name);
     }
-    void RecordProgress(bool cancelAtFirst = false) {
-        control_.OnExtract = [this, cancelAtFirst](TArchiveControl *, const std::string &name, std::uint32_t counter,
-                                                   std::uint32_t total, std::uint32_t written,
-                                                   std::uint32_t totalSize, std::uint8_t done, bool &cancel) {
+    void RecordProgress(bool cancelAtFirst = false)
+    {
+        control_.OnExtract = [this, cancelAtFirst](TArchiveControl *, const std::string &name,
+                                                   std::uint32_t counter, std::uint32_t total,
+                                                   std::uint32_t written, std::uint32_t totalSize,
+                                                   std::uint8_t done, bool &cancel) {
             progress_.push_back({name, counter, total, written, totalSize, done});
-            if (cancelAtFirst) cancel = true;
+            if (cancelAtFirst)
+                cancel = true;
         };
     }
 
@@ -51,7 +56,8 @@ protected:
     std::string dest_;
 };
 
-TEST_F(ExtractTest, LhaCommandLineWithTheSearchSettings) {
+TEST_F(ExtractTest, LhaCommandLineWithTheSearchSettings)
+{
     TempDir work;
     const std::string archive = Open("a.lzh", "STUB:Unlha", atLha);
     control_.SetTemporarydirectory(work.Path());
@@ -65,25 +71,29 @@ TEST_F(ExtractTest, LhaCommandLineWithTheSearchSettings) {
     list.Add("b \"q\".doc");
     list.SetDestDirectory(dest_);
     EXPECT_EQ(control_.Extract("ignored", list), 0);
-    EXPECT_EQ(std::string(Stub(atLha)->lastCommand),
-              "x -+jf- -d -a1 -m1c -l0 -jc1 -jf0 -n -gp0 -gm -w" + work.Path() + " \"" + archive + "\" \"" + dest_ +
-                  "/\" \"dir/a.txt\" \"b \"\"q\"\".doc\" ");
+    EXPECT_EQ(std::string(Stub(atLha)->lastCommand), "x -+jf- -d -a1 -m1c -l0 -jc1 -jf0 -n -gp0 -gm -w" +
+                                                         work.Path() + " \"" + archive + "\" \"" + dest_ +
+                                                         "/\" \"dir/a.txt\" \"b \"\"q\"\".doc\" ");
     EXPECT_EQ(events_, (std::vector<std::string>{"start 1", "end 1 0"}));
 }
 
-TEST_F(ExtractTest, PlainListUsesDestDirAndDropsAMissingOne) {
+TEST_F(ExtractTest, PlainListUsesDestDirAndDropsAMissingOne)
+{
     const std::string archive = Open("a.zip", "STUB:UnZip", atZip);
     EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"a.txt"}), 0);
-    EXPECT_EQ(std::string(Stub(atZip)->lastCommand), "-u -o -C -s \"" + archive + "\" \"" + dest_ + "/\" \"a.txt\" ");
+    EXPECT_EQ(std::string(Stub(atZip)->lastCommand),
+              "-u -o -C -s \"" + archive + "\" \"" + dest_ + "/\" \"a.txt\" ");
     EXPECT_EQ(control_.Extract(dest_ + "/missing", std::vector<std::string>{"a.txt"}), 0);
     EXPECT_EQ(std::string(Stub(atZip)->lastCommand), "-u -o -C -s \"" + archive + "\" \"a.txt\" ");
 }
 
-TEST_F(ExtractTest, ElevenNamesGoThroughTheControlsResponseFile) {
+TEST_F(ExtractTest, ElevenNamesGoThroughTheControlsResponseFile)
+{
     Open("a.arj", "STUB:Unarj", atArj);
     control_.SetResponseFile(dir_.File("names.rsp"));
     std::vector<std::string> names;
-    for (int i = 0; i < 11; ++i) names.push_back("n" + std::to_string(i));
+    for (int i = 0; i < 11; ++i)
+        names.push_back("n" + std::to_string(i));
     EXPECT_EQ(control_.Extract(dest_, names), 0);
     const std::string command = Stub(atArj)->lastCommand;
     EXPECT_NE(command.find("\"!" + dir_.File("names.rsp") + "\" "), std::string::npos);
@@ -91,7 +101,8 @@ TEST_F(ExtractTest, ElevenNamesGoThroughTheControlsResponseFile) {
     EXPECT_TRUE(std::filesystem::exists(dir_.File("names.rsp")));  // the caller removes it
 }
 
-TEST_F(ExtractTest, ResultCodes) {
+TEST_F(ExtractTest, ResultCodes)
+{
     Open("a.rar", "STUB:Unrar", atRar);
     Stub(atRar)->commandResult = 0x801C;
     EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"a"}), 2);
@@ -109,14 +120,16 @@ TEST_F(ExtractTest, ResultCodes) {
     EXPECT_FALSE(raised);
 }
 
-TEST_F(ExtractTest, MissingLibraryEndsWithTwo) {
+TEST_F(ExtractTest, MissingLibraryEndsWithTwo)
+{
     Open("a.lzh", "STUB:Unlha", atLha);
     UseLibraryFolder(dir_.Path());
     EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"a"}), 2);
     EXPECT_EQ(events_.back(), "end 1 32768");
 }
 
-TEST_F(ExtractTest, ListOfAnotherTypeRaisesAfterStartAndStillEnds) {
+TEST_F(ExtractTest, ListOfAnotherTypeRaisesAfterStartAndStillEnds)
+{
     Open("a.lzh", "STUB:Unlha", atLha);
     TArchiveStrings zipList(&control_.ZipOptions());
     zipList.Add("a");
@@ -130,7 +143,8 @@ TEST_F(ExtractTest, ListOfAnotherTypeRaisesAfterStartAndStillEnds) {
     EXPECT_EQ(Stub(atLha)->commandCalls, 0);
 }
 
-TEST_F(ExtractTest, FailingHandlersReachTheCallerAndOnEndStillFires) {
+TEST_F(ExtractTest, FailingHandlersReachTheCallerAndOnEndStillFires)
+{
     Open("a.lzh", "STUB:Unlha", atLha);
     control_.OnStart = [](TArchiveControl *, int) { throw std::runtime_error("start handler"); };
     EXPECT_THROW(control_.Extract(dest_, std::vector<std::string>{"a"}), std::runtime_error);
@@ -141,12 +155,15 @@ TEST_F(ExtractTest, FailingHandlersReachTheCallerAndOnEndStillFires) {
     EXPECT_THROW(control_.Extract(dest_, zipList), std::runtime_error);
 }
 
-TEST_F(ExtractTest, AfterTheCallFailingHandlersKeepTheLibraryResultAndTheCleanUp) {
+TEST_F(ExtractTest, AfterTheCallFailingHandlersKeepTheLibraryResultAndTheCleanUp)
+{
     Open("a.zip", "STUB:UnZip", atZip);
     Stub(atZip)->commandResult = 7;
     control_.SetSilentMode(true);
     RecordProgress();
-    control_.OnLog = [](TArchiveControl *, std::string_view, int) { throw std::runtime_error("log handler"); };
+    control_.OnLog = [](TArchiveControl *, std::string_view, int) {
+        throw std::runtime_error("log handler");
+    };
     EXPECT_THROW(control_.Extract(dest_, std::vector<std::string>{"a"}), std::runtime_error);
     EXPECT_EQ(events_.back(), "end 1 7");  // the library answered: its result, not 0x8000
     EXPECT_EQ(Stub(atZip)->killOwnerCalls, 1);
@@ -162,7 +179,8 @@ TEST_F(ExtractTest, AfterTheCallFailingHandlersKeepTheLibraryResultAndTheCleanUp
     EXPECT_TRUE(progress_.empty());  // the callback no longer reaches the control
 }
 
-TEST_F(ExtractTest, CommandExceptionEndsWithTwoAndReloadsTheLibrary) {
+TEST_F(ExtractTest, CommandExceptionEndsWithTwoAndReloadsTheLibrary)
+{
     Open("a.tar", "STUB:Tar", atTar);
     Stub(atTar)->throwInCommand = 1;
     EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"a"}), 2);
@@ -171,14 +189,16 @@ TEST_F(ExtractTest, CommandExceptionEndsWithTwoAndReloadsTheLibrary) {
     EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"a"}), 0);
 }
 
-TEST_F(ExtractTest, WithoutOnLogTheLibraryGetsNoBuffer) {
+TEST_F(ExtractTest, WithoutOnLogTheLibraryGetsNoBuffer)
+{
     Open("a.cab", "STUB:Cab", atCab);
     EXPECT_EQ(control_.Extract(dest_, std::vector<std::string>{"a"}), 0);
     EXPECT_EQ(Stub(atCab)->lastOutputWasNull, 1);
     EXPECT_EQ(Stub(atCab)->lastOutputSize, 0u);
 }
 
-TEST_F(ExtractTest, OnLogGetsTheBufferOfBufferSizeSetInOnStart) {
+TEST_F(ExtractTest, OnLogGetsTheBufferOfBufferSizeSetInOnStart)
+{
     Open("a.cab", "STUB:Cab", atCab);
     std::snprintf(Stub(atCab)->outputText, sizeof Stub(atCab)->outputText, "extracted 1 file");
     Stub(atCab)->commandResult = 5;
@@ -198,7 +218,8 @@ TEST_F(ExtractTest, OnLogGetsTheBufferOfBufferSizeSetInOnStart) {
     EXPECT_EQ(logResult, 5);
 }
 
-TEST_F(ExtractTest, OnCmdLogGetsTheLibraryNameAndTheCommandCutToTheBuffer) {
+TEST_F(ExtractTest, OnCmdLogGetsTheLibraryNameAndTheCommandCutToTheBuffer)
+{
     const std::string archive = Open("a.zip", "STUB:UnZip", atZip);
     std::string dll, text;
     control_.OnCmdLog = [&](TArchiveControl *, const std::string &name, std::string_view log) {
@@ -213,7 +234,8 @@ TEST_F(ExtractTest, OnCmdLogGetsTheLibraryNameAndTheCommandCutToTheBuffer) {
     EXPECT_EQ(text, "-u -o");
 }
 
-TEST_F(ExtractTest, TarSwitchesSilentModeOffAndReportsNoProgress) {
+TEST_F(ExtractTest, TarSwitchesSilentModeOffAndReportsNoProgress)
+{
     Open("a.tar", "STUB:Tar", atTar);
     SetEntries(atTar, "a\n");
     control_.SetSilentMode(true);
@@ -228,7 +250,8 @@ TEST_F(ExtractTest, TarSwitchesSilentModeOffAndReportsNoProgress) {
     EXPECT_EQ(std::string(Stub(atTar)->lastCommand).find("--display-dialog=0"), std::string::npos);
 }
 
-TEST_F(ExtractTest, ProgressEventsCountFilesAndBytes) {
+TEST_F(ExtractTest, ProgressEventsCountFilesAndBytes)
+{
     Open("a.zip", "STUB:UnZip", atZip);
     SetEntries(atZip, "ab\nxyz\n");  // stand-in sizes: 200 and 300 bytes
     control_.SetSilentMode(true);
@@ -251,7 +274,8 @@ TEST_F(ExtractTest, ProgressEventsCountFilesAndBytes) {
     EXPECT_EQ(progress_[3].written, 200u);
     EXPECT_EQ(progress_[5].written, 500u);
     EXPECT_EQ(progress_[5].totalSize, 500u);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(Stub(atZip)->callbackResults[i], 0);  // Zip: 0 goes on
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Stub(atZip)->callbackResults[i], 0);  // Zip: 0 goes on
     EXPECT_EQ(Stub(atZip)->setOwnerCalls, 1);
     EXPECT_EQ(Stub(atZip)->killOwnerCalls, 1);
     // After the command the callback reaches no control.
@@ -261,7 +285,8 @@ TEST_F(ExtractTest, ProgressEventsCountFilesAndBytes) {
     EXPECT_TRUE(progress_.empty());
 }
 
-TEST_F(ExtractTest, CancelStopsTheLibraryWithEachTypesSense) {
+TEST_F(ExtractTest, CancelStopsTheLibraryWithEachTypesSense)
+{
     struct Case {
         TArchiveType type;
         const char *file, *content;
@@ -282,12 +307,13 @@ TEST_F(ExtractTest, CancelStopsTheLibraryWithEachTypesSense) {
     }
 }
 
-TEST_F(ExtractTest, HandlerExceptionIsSwallowedAndTheLibraryGoesOn) {
+TEST_F(ExtractTest, HandlerExceptionIsSwallowedAndTheLibraryGoesOn)
+{
     Open("a.lzh", "STUB:Unlha", atLha);
     SetEntries(atLha, "one\n");
     control_.SetSilentMode(true);
-    control_.OnExtract = [](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t, std::uint32_t,
-                            std::uint32_t, std::uint8_t, bool &cancel) {
+    control_.OnExtract = [](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t,
+                            std::uint32_t, std::uint32_t, std::uint8_t, bool &cancel) {
         cancel = true;
         throw std::runtime_error("handler failed");
     };
@@ -296,7 +322,8 @@ TEST_F(ExtractTest, HandlerExceptionIsSwallowedAndTheLibraryGoesOn) {
     EXPECT_EQ(Stub(atLha)->callbackResults[2], -1);
 }
 
-TEST_F(ExtractTest, WildcardNamesAreCountedAgainstTheArchive) {
+TEST_F(ExtractTest, WildcardNamesAreCountedAgainstTheArchive)
+{
     Open("a.zip", "STUB:UnZip", atZip);
     SetEntries(atZip, "a.txt\nb.txt\nc.doc\n");
     control_.SetSilentMode(true);
@@ -306,7 +333,8 @@ TEST_F(ExtractTest, WildcardNamesAreCountedAgainstTheArchive) {
     EXPECT_EQ(progress_[0].total, 3u);
 }
 
-TEST_F(ExtractTest, NoProgressIsInstalledForAnEmptyTotal) {
+TEST_F(ExtractTest, NoProgressIsInstalledForAnEmptyTotal)
+{
     Open("a.zip", "STUB:UnZip", atZip);
     control_.SetSilentMode(true);
     RecordProgress();
@@ -320,7 +348,8 @@ TEST_F(ExtractTest, NoProgressIsInstalledForAnEmptyTotal) {
 class CabinetCutOutTest : public ExtractTest {
 protected:
     // An executable stub followed by a cabinet at offset 1000.
-    std::string MakeSelfExtractingCabinet(const std::string &name) {
+    std::string MakeSelfExtractingCabinet(const std::string &name)
+    {
         std::string content(1000, 'M');
         content += std::string("MSCF\0\0\0\0", 8) + "cabinet body";
         WriteFile(dir_.File(name), content);
@@ -328,7 +357,8 @@ protected:
     }
 };
 
-TEST_F(CabinetCutOutTest, OldCabLibraryGetsTheCutOutCabinet) {
+TEST_F(CabinetCutOutTest, OldCabLibraryGetsTheCutOutCabinet)
+{
     TempDir work;
     Stub(atCab)->version = 89;
     EXPECT_EQ(CabLibraryVersionText(), "0.89");
@@ -351,7 +381,8 @@ TEST_F(CabinetCutOutTest, OldCabLibraryGetsTheCutOutCabinet) {
     EXPECT_NE(std::string(Stub(atCab)->lastCommand).find("\"" + cut + "\""), std::string::npos);
 }
 
-TEST_F(CabinetCutOutTest, StaleCabinetOfAnotherExecutableIsNotUsed) {
+TEST_F(CabinetCutOutTest, StaleCabinetOfAnotherExecutableIsNotUsed)
+{
     TempDir work, other;
     Stub(atCab)->version = 89;
     control_.SetTemporarydirectory(work.Path());
@@ -365,7 +396,8 @@ TEST_F(CabinetCutOutTest, StaleCabinetOfAnotherExecutableIsNotUsed) {
     EXPECT_EQ(Stub(atCab)->commandCalls, 0);
 }
 
-TEST_F(CabinetCutOutTest, CurrentCabLibraryReadsTheExecutableItself) {
+TEST_F(CabinetCutOutTest, CurrentCabLibraryReadsTheExecutableItself)
+{
     TempDir work;
     control_.SetTemporarydirectory(work.Path());
     const std::string exe = MakeSelfExtractingCabinet("setup.exe");
@@ -377,7 +409,8 @@ TEST_F(CabinetCutOutTest, CurrentCabLibraryReadsTheExecutableItself) {
     EXPECT_NE(std::string(Stub(atCab)->lastCommand).find("\"" + exe + "\""), std::string::npos);
 }
 
-TEST_F(CabinetCutOutTest, UnpreparableCabinetEndsWithTwoAndLogsMinusOne) {
+TEST_F(CabinetCutOutTest, UnpreparableCabinetEndsWithTwoAndLogsMinusOne)
+{
     TempDir work;
     Stub(atCab)->version = 89;
     control_.SetTemporarydirectory(work.Path());

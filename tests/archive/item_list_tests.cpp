@@ -15,7 +15,8 @@ namespace {
 
 TIndividualInfo Record(const std::string &name, std::uint32_t size = 0, std::uint16_t ratio = 0,
                        const std::string &attribute = "", const std::string &method = "",
-                       std::uint16_t date = 0, std::uint16_t time = 0, std::uint32_t packed = 0) {
+                       std::uint16_t date = 0, std::uint16_t time = 0, std::uint32_t packed = 0)
+{
     IndividualInfoFields f;
     f.fileName = name;
     f.originalSize = size;
@@ -28,10 +29,17 @@ TIndividualInfo Record(const std::string &name, std::uint32_t size = 0, std::uin
     return MakeIndividualInfo(f);
 }
 
-constexpr std::uint16_t DosDate(int y, int m, int d) { return static_cast<std::uint16_t>(((y - 1980) << 9) | (m << 5) | d); }
-constexpr std::uint16_t DosTime(int h, int mi, int s) { return static_cast<std::uint16_t>((h << 11) | (mi << 5) | (s / 2)); }
+constexpr std::uint16_t DosDate(int y, int m, int d)
+{
+    return static_cast<std::uint16_t>(((y - 1980) << 9) | (m << 5) | d);
+}
+constexpr std::uint16_t DosTime(int h, int mi, int s)
+{
+    return static_cast<std::uint16_t>((h << 11) | (mi << 5) | (s / 2));
+}
 
-TEST(IndividualListTest, NameAndFolderParts) {
+TEST(IndividualListTest, NameAndFolderParts)
+{
     TIndividualList list;
     const TIndividualItem &nested = list.Add(Record("dir/sub/file.txt", 42));
     EXPECT_EQ(nested.FileName(), "dir/sub/file.txt");
@@ -46,7 +54,8 @@ TEST(IndividualListTest, NameAndFolderParts) {
     EXPECT_EQ(plain.Path(), "");
 }
 
-TEST(IndividualListTest, DoubleByteTrailByteIsNoSeparator) {
+TEST(IndividualListTest, DoubleByteTrailByteIsNoSeparator)
+{
     platform::ScopedCodePageMode cp932(platform::CodePageMode::Cp932);
     // "dir\" then the CP932 character 0x95 0x5C ("表") ending the name.
     const std::string name = std::string("dir\\") + "\x95\x5C";
@@ -56,7 +65,8 @@ TEST(IndividualListTest, DoubleByteTrailByteIsNoSeparator) {
     EXPECT_EQ(item.Path(), "dir\\");
 }
 
-TEST(IndividualListTest, OutOfRangeGivesNullAndOwnerIsRequired) {
+TEST(IndividualListTest, OutOfRangeGivesNullAndOwnerIsRequired)
+{
     TIndividualList list;
     list.Add(Record("a"));
     EXPECT_NE(list.Items(0), nullptr);
@@ -66,21 +76,24 @@ TEST(IndividualListTest, OutOfRangeGivesNullAndOwnerIsRequired) {
     EXPECT_THROW(TArchiveItem(nullptr, Record("a")), EInvalidOperation);
 }
 
-TEST(IndividualListTest, RecordNameStopsAtNulAndAt513Bytes) {
+TEST(IndividualListTest, RecordNameStopsAtNulAndAt513Bytes)
+{
     TIndividualInfo info = Record("abc");
     EXPECT_EQ(InfoFileName(info), "abc");
     info.fill('x');
     EXPECT_EQ(InfoFileName(info).size(), kStoredNameSize);
 }
 
-TEST(ArchiveItemTest, AttributeBits) {
+TEST(ArchiveItemTest, AttributeBits)
+{
     TArchiveList2 list;
     EXPECT_EQ(list.Add(Record("a", 0, 0, "AxyR")).Attributes(), 0x21u);
     EXPECT_EQ(list.Add(Record("b", 0, 0, "ASHR")).Attributes(), 0x27u);
     EXPECT_EQ(list.Add(Record("c", 0, 0, "----")).Attributes(), 0u);
 }
 
-TEST(ArchiveItemTest, DosTimeWithoutTimeZone) {
+TEST(ArchiveItemTest, DosTimeWithoutTimeZone)
+{
     TArchiveList2 list;
     const TArchiveItem &item = list.Add(Record("a", 0, 0, "", "", DosDate(2001, 2, 3), DosTime(4, 5, 6)));
     EXPECT_EQ(item.DateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString(), "2001-02-03 04:05:06");
@@ -91,7 +104,8 @@ TEST(ArchiveItemTest, DosTimeWithoutTimeZone) {
     EXPECT_EQ(DosDateTimeToFileTime(0, 0), 0);
 }
 
-TEST(ArchiveItemTest, UpdateReplacesRecordAndDropsCaches) {
+TEST(ArchiveItemTest, UpdateReplacesRecordAndDropsCaches)
+{
     TArchiveList2 list;
     TArchiveItem &item = list.Add(Record("a/old.txt", 1, 0, "A"));
     EXPECT_EQ(item.Name(), "old.txt");
@@ -105,7 +119,8 @@ TEST(ArchiveItemTest, UpdateReplacesRecordAndDropsCaches) {
     EXPECT_EQ(item.Index(), 0);
 }
 
-TEST(ArchiveItemTest, ParentFolderEntryIsNamedDotDot) {
+TEST(ArchiveItemTest, ParentFolderEntryIsNamedDotDot)
+{
     TArchiveList2 list;
     TArchiveItem &item = list.Add(Record("x/"));
     item.IsParentFolder = true;
@@ -117,7 +132,8 @@ TEST(ArchiveItemTest, ParentFolderEntryIsNamedDotDot) {
     EXPECT_EQ(DetailText(item, atLha, dcType), "仮想フォルダ");
 }
 
-TEST(ArchiveListTest, TotalSizeIsCachedUntilTheListChanges) {
+TEST(ArchiveListTest, TotalSizeIsCachedUntilTheListChanges)
+{
     TArchiveList2 list;
     list.Add(Record("a", 10));
     list.Add(Record("b", 32));
@@ -129,13 +145,16 @@ TEST(ArchiveListTest, TotalSizeIsCachedUntilTheListChanges) {
     EXPECT_EQ(list.Items(0), nullptr);
 }
 
-std::vector<std::string> Names(const TArchiveList &list) {
+std::vector<std::string> Names(const TArchiveList &list)
+{
     std::vector<std::string> names;
-    for (int i = 0; i < list.Count(); ++i) names.push_back(list.Items(i)->FileName());
+    for (int i = 0; i < list.Count(); ++i)
+        names.push_back(list.Items(i)->FileName());
     return names;
 }
 
-TEST(ArchiveListTest, SortKeysAndDirections) {
+TEST(ArchiveListTest, SortKeysAndDirections)
+{
     TArchiveList2 list;
     list.Add(Record("b/one.txt", 300, 100, "A", "-lh5-", DosDate(2000, 1, 1), 0, 30));
     list.Add(Record("a/two.txt", 100, 300, "---R", "-lh0-", DosDate(2002, 1, 1), 0, 20));
@@ -168,7 +187,8 @@ TEST(ArchiveListTest, SortKeysAndDirections) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"b/one.txt", "c/three.txt", "a/two.txt"}));
 }
 
-TEST(ArchiveListTest, NameSortPutsParentAndVirtualFoldersFirst) {
+TEST(ArchiveListTest, NameSortPutsParentAndVirtualFoldersFirst)
+{
     TArchiveList2 list;
     list.Add(Record("a.txt"));
     list.Add(Record("zz/")).IsVirtualFolder = true;
@@ -177,7 +197,8 @@ TEST(ArchiveListTest, NameSortPutsParentAndVirtualFoldersFirst) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"up/", "zz/", "a.txt"}));
 }
 
-TEST(DetailTextTest, NumberAndRatioFormats) {
+TEST(DetailTextTest, NumberAndRatioFormats)
+{
     EXPECT_EQ(FormatGroupedNumber(0), "0");
     EXPECT_EQ(FormatGroupedNumber(999), "999");
     EXPECT_EQ(FormatGroupedNumber(1000), "1,000");
@@ -192,10 +213,11 @@ TEST(DetailTextTest, NumberAndRatioFormats) {
     EXPECT_EQ(RatioText(450, atTar), "");
 }
 
-TEST(DetailTextTest, ColumnsOfAnItem) {
+TEST(DetailTextTest, ColumnsOfAnItem)
+{
     TArchiveList2 list;
-    const TArchiveItem &item =
-        list.Add(Record("docs/read.me", 12345, 400, "A--R\0\0\0\0", "-lh5-", DosDate(1999, 12, 31), DosTime(23, 59, 58), 6789));
+    const TArchiveItem &item = list.Add(Record("docs/read.me", 12345, 400, "A--R\0\0\0\0", "-lh5-",
+                                               DosDate(1999, 12, 31), DosTime(23, 59, 58), 6789));
     EXPECT_EQ(DetailColumnTitles()[dcName], "格納ファイル");
     EXPECT_EQ(DetailColumnTitles()[dcPath], "フォルダ");
     EXPECT_EQ(DetailText(item, atLha, dcName), "read.me");
@@ -209,7 +231,8 @@ TEST(DetailTextTest, ColumnsOfAnItem) {
     EXPECT_EQ(DetailText(item, atLha, dcPath), "docs/");
 }
 
-TEST(TypeNameTest, FallBacksWhenTheDesktopKnowsNoName) {
+TEST(TypeNameTest, FallBacksWhenTheDesktopKnowsNoName)
+{
     EXPECT_EQ(FallbackTypeName("dir/file.zzq"), "ZZQ ファイル");
     EXPECT_EQ(FallbackTypeName("dir/README"), "ファイル");
     EXPECT_EQ(TypeNameForStoredName("x/unknown.zzqq9", false), "ZZQQ9 ファイル");

@@ -12,7 +12,8 @@
 namespace zr::archive::test {
 namespace {
 
-QCoreApplication &App() {
+QCoreApplication &App()
+{
     static int argc = 1;
     static char name[] = "archive_tests";
     static char *argv[] = {name, nullptr};
@@ -21,8 +22,8 @@ QCoreApplication &App() {
 }
 
 // Processes events until the condition holds; false after a generous limit.
-template <typename Condition>
-bool ProcessEventsUntil(Condition condition) {
+template <typename Condition> bool ProcessEventsUntil(Condition condition)
+{
     for (int i = 0; i < 1000 && !condition(); ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
@@ -31,7 +32,8 @@ bool ProcessEventsUntil(Condition condition) {
 }
 
 // Lets several quiet periods of the tests' 50 ms watcher pass.
-void ProcessEventsBriefly() {
+void ProcessEventsBriefly()
+{
     for (int i = 0; i < 40; ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
@@ -40,7 +42,8 @@ void ProcessEventsBriefly() {
 
 class WatcherTest : public StubLibraryTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         App();
         StubLibraryTest::SetUp();
         archive_ = dir_.File("watched.lzh");
@@ -60,12 +63,14 @@ protected:
     int notifications_ = 0;
 };
 
-TEST_F(WatcherTest, DefaultQuietIntervalIsThreeSeconds) {
+TEST_F(WatcherTest, DefaultQuietIntervalIsThreeSeconds)
+{
     TArchiveControl fresh;
     EXPECT_EQ(fresh.Watcher().QuietInterval(), 3000);
 }
 
-TEST_F(WatcherTest, ReportsAChangedArchiveOnce) {
+TEST_F(WatcherTest, ReportsAChangedArchiveOnce)
+{
     EXPECT_EQ(control_.Watcher().WatchedFile().toStdString(), archive_);
     WriteFile(archive_, "STUB:Unlha and more bytes");
     EXPECT_TRUE(ProcessEventsUntil([&] { return notifications_ > 0; }));
@@ -73,7 +78,8 @@ TEST_F(WatcherTest, ReportsAChangedArchiveOnce) {
     EXPECT_EQ(notifications_, 1);
 }
 
-TEST_F(WatcherTest, UnrelatedFilesInTheFolderAreNotReported) {
+TEST_F(WatcherTest, UnrelatedFilesInTheFolderAreNotReported)
+{
     WriteFile(dir_.File("other.txt"), "x");
     WriteFile(archive_, "STUB:Unlha changed");
     EXPECT_TRUE(ProcessEventsUntil([&] { return notifications_ > 0; }));
@@ -83,13 +89,15 @@ TEST_F(WatcherTest, UnrelatedFilesInTheFolderAreNotReported) {
     EXPECT_EQ(notifications_, seen);
 }
 
-TEST_F(WatcherTest, ReportsAVanishedArchiveAndForgetsIt) {
+TEST_F(WatcherTest, ReportsAVanishedArchiveAndForgetsIt)
+{
     std::filesystem::remove(archive_);
     EXPECT_TRUE(ProcessEventsUntil([&] { return notifications_ > 0; }));
     EXPECT_TRUE(control_.Watcher().WatchedFile().isEmpty());
 }
 
-TEST_F(WatcherTest, OperationsStopWatchingAndPointItAgainAtTheEnd) {
+TEST_F(WatcherTest, OperationsStopWatchingAndPointItAgainAtTheEnd)
+{
     TempDir dest;
     std::string watchedDuringStart = "unset";
     control_.OnStart = [&](TArchiveControl *sender, int) {

@@ -111,10 +111,7 @@ void WriteFile(const fs::path &path, const std::string &bytes)
     out << bytes;
 }
 
-std::string HelloText()
-{
-    return "Hello, ZuRivo!\r\n";
-}
+std::string HelloText() { return "Hello, ZuRivo!\r\n"; }
 
 std::string NumbersText()
 {
@@ -156,7 +153,8 @@ std::string ExecutableStub(std::size_t size, bool pe)
     return stub;
 }
 
-std::string MakeSelfExtractor(const fs::path &folder, const std::string &archive, std::size_t stubSize, bool pe)
+std::string MakeSelfExtractor(const fs::path &folder, const std::string &archive, std::size_t stubSize,
+                              bool pe)
 {
     const fs::path target = folder / (fs::path(archive).stem().string() + "-sfx.exe");
     WriteFile(target, ExecutableStub(stubSize, pe) + ReadFile(archive));

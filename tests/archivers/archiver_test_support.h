@@ -24,8 +24,7 @@ public:
     bool loaded() const { return handle_ != nullptr; }
     void *symbol(const std::string &suffix) const;
 
-    template <typename Fn>
-    Fn fn(const std::string &suffix) const
+    template <typename Fn> Fn fn(const std::string &suffix) const
     {
         return reinterpret_cast<Fn>(symbol(suffix));
     }

@@ -43,7 +43,8 @@ protected:
         g_stopAtCall = stopAt;
         g_runningSeen = 0;
         g_getRunning = lib.fn<ZrArcGetRunningFn>("GetRunning");
-        ASSERT_NE(lib.fn<ZrArcSetOwnerWindowExFn>("SetOwnerWindowEx")(reinterpret_cast<HWND>(0x1234), &Record), 0);
+        ASSERT_NE(
+            lib.fn<ZrArcSetOwnerWindowExFn>("SetOwnerWindowEx")(reinterpret_cast<HWND>(0x1234), &Record), 0);
     }
     void TearDown() override { g_getRunning = nullptr; }
 };
@@ -75,13 +76,15 @@ TEST_F(CallbackTest, ReportsBeginAndProgressEvery256KiBWithNames)
     // Removed: no further calls.
     g_calls.clear();
     TempDir again;
-    ASSERT_EQ(lha.command("x -m1c -n " + Quote(FixturePath("sample-h2.lzh")) + " " + Quote(again.str() + "/")), 0);
+    ASSERT_EQ(
+        lha.command("x -m1c -n " + Quote(FixturePath("sample-h2.lzh")) + " " + Quote(again.str() + "/")), 0);
     EXPECT_TRUE(g_calls.empty());
 }
 
 TEST_F(CallbackTest, ZeroStopsMostLibrariesAtOnceWithoutAHalfFile)
 {
-    for (const auto &[file, prefix, archive, switches] : std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+    for (const auto &[file, prefix, archive, switches] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
              {"libUnlha32.so", "Unlha", "sample-h2.lzh", "x -m1c -n"},
              {"libTar32.so", "Tar", "sample.tgz", "-x -f"},
              {"libUnarj32j.so", "Unarj", "sample.arj", "x -jyo -i"}}) {
@@ -103,7 +106,8 @@ TEST_F(CallbackTest, UnzipGoesOnWithZeroAndStopsWithMinusOne)
     ArchiverLibrary zip("libUnzip32.so", "UnZip");
     install(zip, 0, -1);
     TempDir dest;
-    EXPECT_EQ(zip.command("-x -o --i " + Quote(FixturePath("sample.zip")) + " " + Quote(dest.str() + "/")), 0);
+    EXPECT_EQ(zip.command("-x -o --i " + Quote(FixturePath("sample.zip")) + " " + Quote(dest.str() + "/")),
+              0);
     EXPECT_EQ(FilesBelow(dest.path()).size(), 6u);
 
     install(zip, 0, -1, 0);

@@ -89,9 +89,10 @@ TEST(ResponseFileTest, ReadsQuotedNamesOnCrLfLinesAndSkipsBlankLines)
 TEST(DialectTest, LhaCommandOfTheSearchKeepsFoldersOverwritesAndToleratesBrokenHeaders)
 {
     test::TempDir dest;
-    const auto parsed = ParseExtractCommand(
-        "x -+jf- -d -a1 -m1c -l0 -jc1 -jf0 -n -gp0 -gm -w/tmp/work \"arc.lzh\" \"" + dest.str() + "/\" \"a.txt\"",
-        LhaDialect());
+    const auto parsed =
+        ParseExtractCommand("x -+jf- -d -a1 -m1c -l0 -jc1 -jf0 -n -gp0 -gm -w/tmp/work \"arc.lzh\" \"" +
+                                dest.str() + "/\" \"a.txt\"",
+                            LhaDialect());
     ASSERT_EQ(parsed.error, 0) << parsed.message;
     EXPECT_TRUE(parsed.request.keepFolders);
     EXPECT_EQ(parsed.request.overwrite, OverwritePolicy::kAlways);
@@ -104,7 +105,8 @@ TEST(DialectTest, LhaCommandOfTheSearchKeepsFoldersOverwritesAndToleratesBrokenH
 
 TEST(DialectTest, QuotedWorkFolderSwitchWithBlanksIsASwitch)
 {
-    const auto parsed = ParseExtractCommand("e \"-w/tmp/my work\" -m1c0 \"arc.lzh\" \"name.txt\"", LhaDialect());
+    const auto parsed =
+        ParseExtractCommand("e \"-w/tmp/my work\" -m1c0 \"arc.lzh\" \"name.txt\"", LhaDialect());
     ASSERT_EQ(parsed.error, 0);
     EXPECT_FALSE(parsed.request.keepFolders);
     EXPECT_EQ(parsed.request.overwrite, OverwritePolicy::kIfNewer);
@@ -116,7 +118,8 @@ TEST(DialectTest, EachLibraryReadsItsOverwriteAndFolderSwitches)
 {
     EXPECT_EQ(ParseExtractCommand("-u -o -C -s --i \"a.zip\"", UnzipDialect()).request.overwrite,
               OverwritePolicy::kIfNewer);
-    EXPECT_EQ(ParseExtractCommand("-x -j -n \"a.zip\"", UnzipDialect()).request.overwrite, OverwritePolicy::kNever);
+    EXPECT_EQ(ParseExtractCommand("-x -j -n \"a.zip\"", UnzipDialect()).request.overwrite,
+              OverwritePolicy::kNever);
     EXPECT_FALSE(ParseExtractCommand("-x -j \"a.zip\"", UnzipDialect()).request.keepFolders);
     EXPECT_EQ(ParseExtractCommand("--use-directory=1 -x -v -f \"a.tar\"", TarDialect()).request.overwrite,
               OverwritePolicy::kAlways);
@@ -125,9 +128,11 @@ TEST(DialectTest, EachLibraryReadsItsOverwriteAndFolderSwitches)
     EXPECT_FALSE(ParseExtractCommand("--use-directory=0 -x -f \"a.tar\"", TarDialect()).request.keepFolders);
     EXPECT_EQ(ParseExtractCommand("x -p1 -jyc -jyo -n -hk -i \"a.arj\"", ArjDialect()).request.overwrite,
               OverwritePolicy::kNever);
-    EXPECT_EQ(ParseExtractCommand("-e -o- \"a.rar\"", RarDialect()).request.overwrite, OverwritePolicy::kNever);
+    EXPECT_EQ(ParseExtractCommand("-e -o- \"a.rar\"", RarDialect()).request.overwrite,
+              OverwritePolicy::kNever);
     EXPECT_FALSE(ParseExtractCommand("-e \"a.rar\"", RarDialect()).request.keepFolders);
-    EXPECT_EQ(ParseExtractCommand("-x -o -k -i \"a.cab\"", CabDialect()).request.overwrite, OverwritePolicy::kAlways);
+    EXPECT_EQ(ParseExtractCommand("-x -o -k -i \"a.cab\"", CabDialect()).request.overwrite,
+              OverwritePolicy::kAlways);
     EXPECT_EQ(ParseExtractCommand("-x \"a.cab\"", CabDialect()).request.overwrite, OverwritePolicy::kAsk);
 }
 
@@ -145,22 +150,23 @@ TEST(DialectTest, ArjReadsResponseFilesAfterAnExclamationMark)
     test::TempDir dir;
     const auto list = dir.path() / "list.txt";
     test::WriteFile(list, "\"one.txt\"\r\n\"two.txt\"\r\n");
-    const auto parsed = ParseExtractCommand("x -p1 \"a.arj\" \"" + dir.str() + "/\" \"!" + list.string() + "\"",
-                                            ArjDialect());
+    const auto parsed = ParseExtractCommand(
+        "x -p1 \"a.arj\" \"" + dir.str() + "/\" \"!" + list.string() + "\"", ArjDialect());
     ASSERT_EQ(parsed.error, 0);
     EXPECT_EQ(parsed.request.names, (std::vector<std::string>{"one.txt", "two.txt"}));
 }
 
 TEST(SafePathTest, RefusesEscapesAbsoluteNamesDrivesAndDevices)
 {
-    for (const char *bad : {"../x", "a/../../x", "..\\x", "/etc/passwd", "\\x", "C:/x", "c:x", "NUL", "con.txt",
-                            "sub/LPT1", "", ".."})
+    for (const char *bad : {"../x", "a/../../x", "..\\x", "/etc/passwd", "\\x", "C:/x", "c:x", "NUL",
+                            "con.txt", "sub/LPT1", "", ".."})
         EXPECT_FALSE(MakeSafeRelativePath(bad, true).ok) << bad;
 }
 
 TEST(SafePathTest, KeepsOrDropsFoldersAndSkipsDotElements)
 {
-    EXPECT_EQ(MakeSafeRelativePath("./a//b\\c.txt", true).components, (std::vector<std::string>{"a", "b", "c.txt"}));
+    EXPECT_EQ(MakeSafeRelativePath("./a//b\\c.txt", true).components,
+              (std::vector<std::string>{"a", "b", "c.txt"}));
     EXPECT_EQ(MakeSafeRelativePath("a/b/c.txt", false).components, std::vector<std::string>{"c.txt"});
     EXPECT_TRUE(MakeSafeRelativePath("console.txt", true).ok);
     EXPECT_TRUE(MakeSafeRelativePath("COM10", true).ok);

@@ -47,9 +47,8 @@ struct Sandbox {
         const fs::path archive = root.path() / (std::string("hostile.") + f.label);
         WriteFile(archive, f.write(members));
         ArchiverLibrary lib(f.library, f.prefix);
-        return lib.command(std::string(f.switches) + " " + Quote(archive.string()) + " " +
-                               Quote(dest.string() + "/"),
-                           log);
+        return lib.command(
+            std::string(f.switches) + " " + Quote(archive.string()) + " " + Quote(dest.string() + "/"), log);
     }
     // Every file below the root except the archives, relative to the destination.
     std::map<std::string, std::string> written() const
@@ -67,9 +66,14 @@ const std::string kAbsolute = "/tmp/zr-hostile-absolute-" + std::to_string(::get
 TEST(HostileNameTest, EscapesAreRefusedInEveryFormatAndTheRestArrives)
 {
     const std::vector<Member> members = {
-        {"../evil1.txt", "evil"},         {"..\\evil2.txt", "evil"}, {"sub\\..\\..\\evil3.txt", "evil"},
-        {kAbsolute, "evil"},              {"\\evil4.txt", "evil"},   {"C:\\evil5.txt", "evil"},
-        {"sub/./../../evil6.txt", "evil"}, {"ok.txt", "fine"},
+        {"../evil1.txt", "evil"},
+        {"..\\evil2.txt", "evil"},
+        {"sub\\..\\..\\evil3.txt", "evil"},
+        {kAbsolute, "evil"},
+        {"\\evil4.txt", "evil"},
+        {"C:\\evil5.txt", "evil"},
+        {"sub/./../../evil6.txt", "evil"},
+        {"ok.txt", "fine"},
     };
     for (const Format &f : Formats()) {
         Sandbox box;
@@ -85,15 +89,16 @@ TEST(HostileNameTest, Cp932TrailByte5CIsPartOfTheCharacterNotASeparator)
     // 表 is 95 5C: a reader that splits bytes at 0x5C makes "\x95" a folder,
     // and one that sees ".." in "表..\" refuses an innocent name.
     const std::vector<Member> members = {
-        {"\x95\x5c\x8e\xa6.txt", "hyouji"},                   // 表示.txt
-        {"\x95\x5c..\\in.txt", "inside"},                      // 表..\in.txt
-        {"\x95\x5c\\..\\..\\..\\evil.txt", "evil"},            // 表\..\..\..\evil.txt
+        {"\x95\x5c\x8e\xa6.txt", "hyouji"},          // 表示.txt
+        {"\x95\x5c..\\in.txt", "inside"},            // 表..\in.txt
+        {"\x95\x5c\\..\\..\\..\\evil.txt", "evil"},  // 表\..\..\..\evil.txt
     };
     for (const Format &f : Formats()) {
         Sandbox box;
         std::string log;
         EXPECT_EQ(box.extract(f, members, &log), ZR_ARC_E_UNSAFE_NAME) << f.label << "\n" << log;
-        EXPECT_EQ(box.written(), (std::map<std::string, std::string>{{"表示.txt", "hyouji"}, {"表../in.txt", "inside"}}))
+        EXPECT_EQ(box.written(),
+                  (std::map<std::string, std::string>{{"表示.txt", "hyouji"}, {"表../in.txt", "inside"}}))
             << f.label;
     }
 }
@@ -101,17 +106,20 @@ TEST(HostileNameTest, Cp932TrailByte5CIsPartOfTheCharacterNotASeparator)
 TEST(HostileNameTest, ClashingNamesNeverReplaceAFolderOrGoThroughAFile)
 {
     const std::vector<Member> members = {
-        {"Dup.txt", "upper"}, {"dup.txt", "lower"},   // only the case differs: two files here
-        {"x", "file x"},      {"x/y.txt", "inner"},   // a file, then a folder of the same name
-        {"y/z.txt", "in y"},  {"y", "file y"},        // a folder, then a file of the same name
+        {"Dup.txt", "upper"}, {"dup.txt", "lower"},  // only the case differs: two files here
+        {"x", "file x"},      {"x/y.txt", "inner"},  // a file, then a folder of the same name
+        {"y/z.txt", "in y"},  {"y", "file y"},       // a folder, then a file of the same name
         {"ok.txt", "fine"},
     };
     for (const Format &f : Formats()) {
         Sandbox box;
         std::string log;
         EXPECT_EQ(box.extract(f, members, &log), ZR_ARC_E_WRITE) << f.label << "\n" << log;
-        EXPECT_EQ(box.written(), (std::map<std::string, std::string>{
-                                     {"Dup.txt", "upper"}, {"dup.txt", "lower"}, {"x", "file x"}, {"y/z.txt", "in y"}, {"ok.txt", "fine"}}))
+        EXPECT_EQ(box.written(), (std::map<std::string, std::string>{{"Dup.txt", "upper"},
+                                                                     {"dup.txt", "lower"},
+                                                                     {"x", "file x"},
+                                                                     {"y/z.txt", "in y"},
+                                                                     {"ok.txt", "fine"}}))
             << f.label;
         EXPECT_TRUE(fs::is_directory(box.dest / "y")) << f.label;
     }
@@ -143,9 +151,9 @@ TEST(HostileLinkTest, LinksAreNotMadeNorFollowedWhereverTheyCome)
     WriteFile(outside, "outside");
     fs::create_symlink(outside, box.dest / "planted.txt");
     const std::vector<Member> members = {
-        {"up", "", false, ".."},       {"up/evil.txt", "in a folder"},  // a link, then a file through it
-        {"self", "", false, "/tmp"},   {"self", "a file"},              // a link, then a file of its name
-        {"planted.txt", "evil"},                                        // over a link planted beforehand
+        {"up", "", false, ".."},     {"up/evil.txt", "in a folder"},  // a link, then a file through it
+        {"self", "", false, "/tmp"}, {"self", "a file"},              // a link, then a file of its name
+        {"planted.txt", "evil"},                                      // over a link planted beforehand
         {"ok.txt", "fine"},
     };
     std::string log;
@@ -222,7 +230,8 @@ TEST(BombTest, AHugeSparseHoleIsCheckedAtOnceAndNeverWritten)
     const fs::path archive = box.root.path() / "hostile.tar";
     WriteFile(archive, SparseTarWithHugeHole());
     EXPECT_NE(tar.check(archive.string(), ZR_ARC_CHECK_HEADERS | ZR_ARC_CHECK_FULLCRC), 0);
-    EXPECT_EQ(tar.command("-x -f " + Quote(archive.string()) + " " + Quote(box.dest.string() + "/")), ZR_ARC_E_DISK_FULL);
+    EXPECT_EQ(tar.command("-x -f " + Quote(archive.string()) + " " + Quote(box.dest.string() + "/")),
+              ZR_ARC_E_DISK_FULL);
     EXPECT_TRUE(box.written().empty());
 }
 
@@ -263,7 +272,8 @@ TEST(BombTest, DataBeyondTheDeclaredSizeStopsAtTheFreeSpaceReserve)
     // Leave the extraction 64 MiB above the reserve: far less than the bomb.
     setenv("ZR_ARCHIVER_FREE_RESERVE", std::to_string(available - (64u << 20)).c_str(), 1);
     std::string log;
-    const int result = tar.command("-x -f " + Quote(archive.string()) + " " + Quote(box.dest.string() + "/"), &log);
+    const int result =
+        tar.command("-x -f " + Quote(archive.string()) + " " + Quote(box.dest.string() + "/"), &log);
     unsetenv("ZR_ARCHIVER_FREE_RESERVE");
     EXPECT_EQ(result, ZR_ARC_E_DISK_FULL) << log;
     EXPECT_TRUE(box.written().empty());

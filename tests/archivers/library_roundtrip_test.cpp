@@ -21,10 +21,7 @@ struct RoundTrip {
 const std::string kNihongo = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt";  // 日本語.txt
 const std::string kHyouji = "\xE8\xA1\xA8\xE7\xA4\xBA.txt";               // 表示.txt
 
-Files Basic()
-{
-    return {{"hello.txt", HelloText()}, {"empty.txt", ""}, {"sub/numbers.txt", NumbersText()}};
-}
+Files Basic() { return {{"hello.txt", HelloText()}, {"empty.txt", ""}, {"sub/numbers.txt", NumbersText()}}; }
 
 Files WithRepeat(Files f)
 {
@@ -64,7 +61,12 @@ std::vector<RoundTrip> Cases()
         {"libUnlha32.so", "Unlha", "stored.lzh", kLha, small, 2},
         {"libUnlha32.so", "Unlha", "lh6.lzh", kLha, WithRepeat(Basic()), 4},
         {"libUnlha32.so", "Unlha", "lh7.lzh", kLha, WithRepeat(Basic()), 4},
-        {"libUnlha32.so", "Unlha", "japanese-h0.lzh", kLha, {{kNihongo, "nihongo\n"}, {kHyouji, "hyouji\n"}}, 2},
+        {"libUnlha32.so",
+         "Unlha",
+         "japanese-h0.lzh",
+         kLha,
+         {{kNihongo, "nihongo\n"}, {kHyouji, "hyouji\n"}},
+         2},
         {"libcab32.so", "Cab", "stored.cab", kCab, small, 2},
         {"libcab32.so", "Cab", "mszip.cab", kCab, WithNihongo(WithRepeat(Basic())), 5},
         {"libTar32.so", "Tar", "sample.tar", kTar, WithJapanese(Basic()), 6},
@@ -118,7 +120,8 @@ TEST_P(RoundTripTest, ChecksCountsListsAndExtractsByteExact)
 
     TempDir dest;
     std::string log;
-    const int result = lib.command(std::string(c.switches) + " " + Quote(archive) + " " + Quote(dest.str() + "/"), &log);
+    const int result =
+        lib.command(std::string(c.switches) + " " + Quote(archive) + " " + Quote(dest.str() + "/"), &log);
     EXPECT_EQ(result, 0) << log;
     EXPECT_EQ(FilesBelow(dest.path()), c.expected) << log;
 }

@@ -26,7 +26,8 @@ struct LibraryModes {
 // The library for an archive file by its name; null for anything else.
 const LibraryModes *LibraryFor(const fs::path &file)
 {
-    static const LibraryModes lha{"libUnlha32.so", "Unlha", {kListMode, kLhaTolerantListMode, 0x2201, 0x2205}};
+    static const LibraryModes lha{
+        "libUnlha32.so", "Unlha", {kListMode, kLhaTolerantListMode, 0x2201, 0x2205}};
     static const LibraryModes cab{"libcab32.so", "Cab", {0, kListMode}};
     static const LibraryModes tar{"libTar32.so", "Tar", {0, kListMode}};
     static const LibraryModes arj{"libUnarj32j.so", "Unarj", {kListMode, 0x20002201}};
@@ -55,7 +56,8 @@ std::vector<fs::path> ArchivesIn(const std::string &folder)
     if (folder.empty() || !fs::is_directory(folder))
         return files;
     for (const auto &e : fs::directory_iterator(folder))
-        if (e.is_regular_file() && LibraryFor(e.path()) && e.path().filename().string().find("fuzz") == std::string::npos)
+        if (e.is_regular_file() && LibraryFor(e.path()) &&
+            e.path().filename().string().find("fuzz") == std::string::npos)
             files.push_back(e.path());
     return files;
 }
@@ -100,7 +102,8 @@ TEST(ListingModesTest, EveryModeOfTheArchiveControlListsSharedSamplesAlike)
 
 TEST(ListingModesTest, HeaderLevelThreeListsAndExtractsWithBrokenHeadersTolerated)
 {
-    const std::vector<Member> members = {{"docs", "", true}, {"docs/\x95\x5c.txt", "level three"}, {"top.bin", std::string(3000, 'x')}};
+    const std::vector<Member> members = {
+        {"docs", "", true}, {"docs/\x95\x5c.txt", "level three"}, {"top.bin", std::string(3000, 'x')}};
     const std::vector<std::string> names = {"docs/", "docs/表.txt", "top.bin"};
     ArchiverLibrary lha("libUnlha32.so", "Unlha");
     TempDir dir;
@@ -148,7 +151,8 @@ TEST(ListingModesTest, TolerantLhaKeepsTheEntriesBeforeABrokenHeader)
     EXPECT_LT(lha.count(path), 0);
 
     // Plainly the listing stops with an error; tolerated it simply ends.
-    for (const auto &[mode, lastResult] : {std::pair{kListMode, ZR_ARC_E_DATA}, std::pair{kLhaTolerantListMode, ZR_ARC_FIND_END}}) {
+    for (const auto &[mode, lastResult] :
+         {std::pair{kListMode, ZR_ARC_E_DATA}, std::pair{kLhaTolerantListMode, ZR_ARC_FIND_END}}) {
         SCOPED_TRACE(mode);
         HARC arc = lha.fn<ZrArcOpenArchiveFn>("OpenArchive")(nullptr, path.c_str(), mode);
         ASSERT_NE(arc, nullptr);

@@ -70,7 +70,8 @@ TEST(ListingTest, WildcardsSelectByNameWithoutFolderOrByWholeName)
     ArchiverLibrary zip("libUnzip32.so", "UnZip");
     const std::string archive = FixturePath("sample.zip");
     EXPECT_EQ(Names(zip.list(archive, "NUMBERS.TXT")), std::vector<std::string>{"sub/numbers.txt"});
-    EXPECT_EQ(Names(zip.list(archive, "sub/*.txt")), (std::vector<std::string>{"sub/repeat.txt", "sub/numbers.txt"}));
+    EXPECT_EQ(Names(zip.list(archive, "sub/*.txt")),
+              (std::vector<std::string>{"sub/repeat.txt", "sub/numbers.txt"}));
     EXPECT_EQ(Names(zip.list(archive, "h?llo.txt \"no such.txt\" empty.*")),
               (std::vector<std::string>{"hello.txt", "empty.txt"}));
     EXPECT_EQ(zip.list(archive, "*.*").size(), 8u);
@@ -212,7 +213,9 @@ TEST(NameCharsetTest, Utf8NamesOfLhaAndCabStayAndCp932OnesAreConverted)
             EXPECT_NE(lib.check(path.string()), 0);
             EXPECT_EQ(Names(lib.list(path.string())), names);
             const fs::path dest = dir.path() / "dest";
-            EXPECT_EQ(lib.command(std::string(c.switches) + " " + Quote(path.string()) + " " + Quote(dest.string() + "/")), 0);
+            EXPECT_EQ(lib.command(std::string(c.switches) + " " + Quote(path.string()) + " " +
+                                  Quote(dest.string() + "/")),
+                      0);
             EXPECT_EQ(ReadFile(dest / names[0]), members[0].data);
             EXPECT_EQ(ReadFile(dest / names[1]), members[1].data);
         }

@@ -53,7 +53,8 @@ void AddFixtures(const fs::path &folder, std::vector<Target> &targets)
     for (const auto &file : files)
         for (const LibraryOf &l : kLibraries)
             if (file.extension() == l.extension)
-                targets.push_back({file.filename().string(), l.library, l.prefix, l.switches, ReadFile(file)});
+                targets.push_back(
+                    {file.filename().string(), l.library, l.prefix, l.switches, ReadFile(file)});
 }
 
 std::vector<Target> Targets()
@@ -67,10 +68,12 @@ std::vector<Target> Targets()
     targets.push_back({"rar5", "libunrar32.so", "Unrar", "-x -o", MakeRar5(members)});
     // Self-extracting forms: the archive is found by scanning behind the stub.
     const std::string stub = ExecutableStub(4096, true);
-    targets.push_back({"sfx.lzh", "libUnlha32.so", "Unlha", "x -m1c", stub + ReadFile(FixturePath("sample-h1.lzh"))});
+    targets.push_back(
+        {"sfx.lzh", "libUnlha32.so", "Unlha", "x -m1c", stub + ReadFile(FixturePath("sample-h1.lzh"))});
     targets.push_back({"sfx.cab", "libcab32.so", "Cab", "-x -o", stub + ReadFile(FixturePath("mszip.cab"))});
     targets.push_back({"sfx.rar", "libunrar32.so", "Unrar", "-x -o", stub + MakeRar4(members)});
-    targets.push_back({"sfx.arj", "libUnarj32j.so", "Unarj", "x -jyo", stub + ReadFile(FixturePath("method3.arj"))});
+    targets.push_back(
+        {"sfx.arj", "libUnarj32j.so", "Unarj", "x -jyo", stub + ReadFile(FixturePath("method3.arj"))});
     return targets;
 }
 
@@ -207,12 +210,15 @@ TEST(MutationTest, DamagedArchivesFailCleanly)
             Exercise(lib, t.prefix, archive.string());
             g_calls = 0;
             g_stopAt = round % 4 == 3 ? 2 : -1;
-            lib.command(std::string(t.switches) + " " + Quote(archive.string()) + " " + Quote(dest.string() + "/"));
+            lib.command(std::string(t.switches) + " " + Quote(archive.string()) + " " +
+                        Quote(dest.string() + "/"));
             for (const auto &e : fs::recursive_directory_iterator(dir.path())) {
                 const std::string rel = fs::relative(e.path(), dir.path()).string();
-                EXPECT_TRUE(rel == "damaged.bin" || rel == "x" || rel == "x/y" || rel.rfind("x/y/dest", 0) == 0)
+                EXPECT_TRUE(rel == "damaged.bin" || rel == "x" || rel == "x/y" ||
+                            rel.rfind("x/y/dest", 0) == 0)
                     << label << ": " << rel;
-                EXPECT_EQ(e.path().filename().string().find(".zr-"), std::string::npos) << label << ": " << rel;
+                EXPECT_EQ(e.path().filename().string().find(".zr-"), std::string::npos)
+                    << label << ": " << rel;
                 EXPECT_FALSE(e.is_symlink()) << label << ": " << rel;
             }
         }

@@ -21,7 +21,8 @@ TEST(ResponseFileTest, ElevenOfFifteenNamesThroughAResponseFile)
 {
     std::vector<Member> members;
     for (int i = 0; i < 15; ++i)
-        members.push_back({"dir/file" + std::to_string(i) + " with blank.txt", "content " + std::to_string(i)});
+        members.push_back(
+            {"dir/file" + std::to_string(i) + " with blank.txt", "content " + std::to_string(i)});
     TempDir dir;
     const auto archive = dir.path() / "many.tar";
     WriteFile(archive, MakeUstar(members));
@@ -51,13 +52,13 @@ TEST(ResponseFileTest, ArjUsesAnExclamationMark)
     ArchiverLibrary arj("libUnarj32j.so", "Unarj");
     TempDir dest;
     std::string log;
-    ASSERT_EQ(arj.command("e -p -jyc -jyo -hk -i " + Quote(FixturePath("sample.arj")) + " " + Quote(dest.str() + "/") +
-                              " " + Quote("!" + response),
+    ASSERT_EQ(arj.command("e -p -jyc -jyo -hk -i " + Quote(FixturePath("sample.arj")) + " " +
+                              Quote(dest.str() + "/") + " " + Quote("!" + response),
                           &log),
               0)
         << log;
-    EXPECT_EQ(FilesBelow(dest.path()),
-              (std::map<std::string, std::string>{{"hello.txt", HelloText()}, {"numbers.txt", NumbersText()}}));
+    EXPECT_EQ(FilesBelow(dest.path()), (std::map<std::string, std::string>{{"hello.txt", HelloText()},
+                                                                           {"numbers.txt", NumbersText()}}));
 }
 
 TEST(ResponseFileTest, AMissingResponseFileIsAnErrorAndExtractsNothing)

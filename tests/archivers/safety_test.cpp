@@ -37,8 +37,10 @@ TEST(SafetyTest, HostileTarCreatesNoLinksNoDevicesAndNothingOutside)
     fs::remove("/tmp/zr-absolute-evil.txt");
     fs::remove("/tmp/zr-through-link.txt");
     std::string log;
-    EXPECT_EQ(tar.command("--use-directory=1 -x -v -f " + Quote(FixturePath("hostile.tar")) + " " + box.destArg(), &log),
-              ZR_ARC_E_UNSAFE_NAME);
+    EXPECT_EQ(
+        tar.command("--use-directory=1 -x -v -f " + Quote(FixturePath("hostile.tar")) + " " + box.destArg(),
+                    &log),
+        ZR_ARC_E_UNSAFE_NAME);
     for (const auto &e : fs::recursive_directory_iterator(box.root.path()))
         EXPECT_FALSE(e.is_symlink() || e.is_fifo()) << e.path();
     const auto files = FilesBelow(box.root.path());
@@ -55,19 +57,23 @@ TEST(SafetyTest, AFolderLinkPlantedInTheDestinationIsNotFollowed)
     const fs::path outside = box.root.path() / "outside";
     fs::create_directories(outside);
     fs::create_directory_symlink(outside, box.dest / "sub");
-    EXPECT_NE(zip.command("-x -o --i " + Quote(FixturePath("sample.zip")) + " " + box.destArg() + " \"sub/numbers.txt\""),
+    EXPECT_NE(zip.command("-x -o --i " + Quote(FixturePath("sample.zip")) + " " + box.destArg() +
+                          " \"sub/numbers.txt\""),
               0);
     EXPECT_TRUE(fs::is_empty(outside));
 }
 
 TEST(SafetyTest, CorruptedCrcIsAnErrorAndLeavesNoFileOrTemporary)
 {
-    for (const auto &[file, prefix, archive, switches] : std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
-             {"libUnzip32.so", "UnZip", "badcrc.zip", "-x -o --i"}, {"libUnlha32.so", "Unlha", "badcrc.lzh", "x -m1c -n"}}) {
+    for (const auto &[file, prefix, archive, switches] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+             {"libUnzip32.so", "UnZip", "badcrc.zip", "-x -o --i"},
+             {"libUnlha32.so", "Unlha", "badcrc.lzh", "x -m1c -n"}}) {
         ArchiverLibrary lib(file, prefix);
         Sandbox box;
         std::string log;
-        EXPECT_EQ(lib.command(switches + " " + Quote(FixturePath(archive)) + " " + box.destArg(), &log), ZR_ARC_E_DATA)
+        EXPECT_EQ(lib.command(switches + " " + Quote(FixturePath(archive)) + " " + box.destArg(), &log),
+                  ZR_ARC_E_DATA)
             << log;
         // The damaged member is hello.txt; the intact numbers.txt still arrives.
         const auto files = FilesBelow(box.dest);
@@ -79,7 +85,8 @@ TEST(SafetyTest, CorruptedCrcIsAnErrorAndLeavesNoFileOrTemporary)
 
 TEST(SafetyTest, TruncatedArchivesFailEveryCall)
 {
-    for (const auto &[file, prefix, archive, switches] : std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+    for (const auto &[file, prefix, archive, switches] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
              {"libUnzip32.so", "UnZip", "truncated.zip", "-x -o --i"},
              {"libUnlha32.so", "Unlha", "truncated.lzh", "x -m1c -n"},
              {"libTar32.so", "Tar", "truncated.tgz", "-x -f"}}) {
@@ -131,9 +138,11 @@ TEST(CommandErrorTest, MissingArchiveWrongFormatAndUnmatchedNamesAreErrors)
     ArchiverLibrary lha("libUnlha32.so", "Unlha");
     Sandbox box;
     EXPECT_EQ(lha.command("x \"/nonexistent/zr.lzh\" " + box.destArg()), ZR_ARC_E_OPEN);
-    EXPECT_EQ(lha.command("x " + Quote(FixturePath("sample.zip")) + " " + box.destArg()), ZR_ARC_E_NOT_ARCHIVE);
-    EXPECT_EQ(lha.command("x " + Quote(FixturePath("sample-h2.lzh")) + " " + box.destArg() + " \"nothing.here\""),
-              ZR_ARC_E_NO_MATCH);
+    EXPECT_EQ(lha.command("x " + Quote(FixturePath("sample.zip")) + " " + box.destArg()),
+              ZR_ARC_E_NOT_ARCHIVE);
+    EXPECT_EQ(
+        lha.command("x " + Quote(FixturePath("sample-h2.lzh")) + " " + box.destArg() + " \"nothing.here\""),
+        ZR_ARC_E_NO_MATCH);
     EXPECT_EQ(lha.command("x"), ZR_ARC_E_COMMAND);
     EXPECT_TRUE(FilesBelow(box.dest).empty());
 }
@@ -153,7 +162,8 @@ TEST(EncryptedTest, EncryptedEntriesAreListedFlaggedAndNotExtracted)
     EXPECT_NE(records[0].uFlag & ZR_ARC_FLAG_ENCRYPTED, 0u);
     TempDir dest;
     std::string log;
-    EXPECT_EQ(zip.command("-x -o --i " + Quote(archive) + " " + Quote(dest.str() + "/"), &log), ZR_ARC_E_UNSUPPORTED);
+    EXPECT_EQ(zip.command("-x -o --i " + Quote(archive) + " " + Quote(dest.str() + "/"), &log),
+              ZR_ARC_E_UNSUPPORTED);
     EXPECT_NE(log.find("Encrypted"), std::string::npos);
     EXPECT_TRUE(FilesBelow(dest.path()).empty());
 }

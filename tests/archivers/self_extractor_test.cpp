@@ -48,7 +48,8 @@ TEST_P(SelfExtractorTest, FindsListsAndExtractsTheArchiveBehindTheStub)
 
     TempDir dest;
     std::string log;
-    EXPECT_EQ(lib.command(std::string(c.switches) + " " + Quote(exe) + " " + Quote(dest.str() + "/") + " \"hello.txt\"",
+    EXPECT_EQ(lib.command(std::string(c.switches) + " " + Quote(exe) + " " + Quote(dest.str() + "/") +
+                              " \"hello.txt\"",
                           &log),
               0)
         << log;
@@ -101,9 +102,13 @@ TEST(SelfExtractorKindTest, AnExecutableWithoutAnArchiveIsRejected)
     const auto exe = dir.path() / "plain.exe";
     // The signatures appear, but no valid header follows them.
     WriteFile(exe, ExecutableStub(64 * 1024, true) + "-lh5- MSCF Rar!\x1a\x07 PK\x03\x04 junk");
-    for (const auto &[file, prefix] : std::vector<std::pair<std::string, std::string>>{
-             {"libUnlha32.so", "Unlha"}, {"libcab32.so", "Cab"}, {"libunrar32.so", "Unrar"},
-             {"libUnzip32.so", "UnZip"}, {"libUnarj32j.so", "Unarj"}, {"libTar32.so", "Tar"}}) {
+    for (const auto &[file, prefix] :
+         std::vector<std::pair<std::string, std::string>>{{"libUnlha32.so", "Unlha"},
+                                                          {"libcab32.so", "Cab"},
+                                                          {"libunrar32.so", "Unrar"},
+                                                          {"libUnzip32.so", "UnZip"},
+                                                          {"libUnarj32j.so", "Unarj"},
+                                                          {"libTar32.so", "Tar"}}) {
         ArchiverLibrary lib(file, prefix);
         EXPECT_EQ(lib.check(exe.string()), 0) << prefix;
         EXPECT_LT(lib.count(exe.string()), 0) << prefix;

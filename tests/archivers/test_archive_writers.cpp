@@ -6,7 +6,8 @@ namespace zr::archivers::test {
 
 namespace {
 
-constexpr std::uint32_t kDosTime = (40u << 25) | (2u << 21) | (3u << 16) | (4u << 11) | (5u << 5) | 3u;  // 2020-02-03 04:05:06
+constexpr std::uint32_t kDosTime =
+    (40u << 25) | (2u << 21) | (3u << 16) | (4u << 11) | (5u << 5) | 3u;  // 2020-02-03 04:05:06
 
 void Put16(std::string &out, std::uint32_t v)
 {
@@ -253,7 +254,10 @@ std::string MakeUstar(const std::vector<Member> &members)
         h.replace(148, 8, std::string(8, ' '));
         h[156] = m.folder ? '5' : m.linkTarget.empty() ? '0' : '2';
         h.replace(157, std::min<std::size_t>(m.linkTarget.size(), 100), m.linkTarget.substr(0, 100));
-        h.replace(257, 8, std::string("ustar\0" "00", 8));
+        h.replace(257, 8,
+                  std::string("ustar\0"
+                              "00",
+                              8));
         unsigned sum = 0;
         for (unsigned char c : h)
             sum += c;
@@ -309,7 +313,8 @@ std::uint16_t Crc16Of(const std::string &bytes)
     for (unsigned char c : bytes) {
         crc ^= c;
         for (int i = 0; i < 8; ++i)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
+                            : static_cast<std::uint16_t>(crc >> 1);
     }
     return crc;
 }
@@ -357,7 +362,8 @@ std::string MakeStoredLhaExtended(const std::vector<Member> &members, int level)
         const std::string name = slash == std::string::npos ? m.name : m.name.substr(slash + 1);
         std::string ext;
         // The header CRC comes first; it is filled in once the header is complete.
-        for (const auto &[type, body] : {std::pair<char, std::string>{'\x00', std::string(2, '\0')}, {'\x01', name}, {'\x02', folder}}) {
+        for (const auto &[type, body] :
+             {std::pair<char, std::string>{'\x00', std::string(2, '\0')}, {'\x01', name}, {'\x02', folder}}) {
             if (body.empty())
                 continue;
             putSize(ext, body.size() + 1 + width);
@@ -393,14 +399,8 @@ std::string MakeStoredLhaExtended(const std::vector<Member> &members, int level)
 
 }  // namespace
 
-std::string MakeStoredLha2(const std::vector<Member> &members)
-{
-    return MakeStoredLhaExtended(members, 2);
-}
+std::string MakeStoredLha2(const std::vector<Member> &members) { return MakeStoredLhaExtended(members, 2); }
 
-std::string MakeStoredLha3(const std::vector<Member> &members)
-{
-    return MakeStoredLhaExtended(members, 3);
-}
+std::string MakeStoredLha3(const std::vector<Member> &members) { return MakeStoredLhaExtended(members, 3); }
 
 }  // namespace zr::archivers::test

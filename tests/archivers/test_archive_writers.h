@@ -22,10 +22,12 @@ std::string MakeRar5(const std::vector<Member> &members);
 std::string MakeLzxCab(const std::vector<Member> &members);  // total data below 32 KiB, even size
 std::string MakeStoredCab(const std::vector<Member> &members);
 std::string MakeUstar(const std::vector<Member> &members);
-std::string MakeStoredZip(const std::vector<Member> &members);  // names as raw bytes, no UTF-8 flag
+std::string MakeStoredZip(const std::vector<Member> &members);   // names as raw bytes, no UTF-8 flag
 std::string MakeStoredLha0(const std::vector<Member> &members);  // level-0 "-lh0-", names as raw bytes
-std::string MakeStoredLha2(const std::vector<Member> &members);  // level 2: folder and name in extended headers
-std::string MakeStoredLha3(const std::vector<Member> &members);  // level 3: as level 2 with 32-bit size fields
+std::string
+MakeStoredLha2(const std::vector<Member> &members);  // level 2: folder and name in extended headers
+std::string
+MakeStoredLha3(const std::vector<Member> &members);  // level 3: as level 2 with 32-bit size fields
 
 std::uint32_t Crc32Of(const std::string &bytes);
 std::uint16_t Crc16Of(const std::string &bytes);  // the CRC-16 of LHA

@@ -8,7 +8,7 @@
 namespace zr::archivers::test {
 namespace {
 
-const std::string kHyoujiCp932 = "\x95\x5C\x8E\xA6.txt";               // 表示.txt
+const std::string kHyoujiCp932 = "\x95\x5C\x8E\xA6.txt";  // 表示.txt
 const std::string kHyoujiUtf8 = "\xE8\xA1\xA8\xE7\xA4\xBA.txt";
 
 std::vector<Member> RarMembers(bool cp932)
@@ -71,7 +71,9 @@ TEST_P(RarTest, ExtractsByteExactWithAndWithoutFolders)
     EXPECT_EQ(FilesBelow(dest.path()), ExpectedRarFiles());
 
     TempDir flat;
-    ASSERT_EQ(unrar.command("-e -o " + Quote(path.string()) + " " + Quote(flat.str() + "/") + " \"*.txt\"", &log), 0)
+    ASSERT_EQ(
+        unrar.command("-e -o " + Quote(path.string()) + " " + Quote(flat.str() + "/") + " \"*.txt\"", &log),
+        0)
         << log;
     EXPECT_EQ(FilesBelow(flat.path()).count("hello.txt"), 1u);
     EXPECT_EQ(FilesBelow(flat.path()).count("docs/hello.txt"), 0u);
@@ -88,8 +90,9 @@ TEST_P(RarTest, CorruptedDataIsAnErrorAndLeavesNoFile)
     const auto path = dir.path() / "bad.rar";
     WriteFile(path, bytes);
     TempDir dest;
-    EXPECT_EQ(unrar.command("-x -o " + Quote(path.string()) + " " + Quote(dest.str() + "/") + " \"numbers.txt\""),
-              ZR_ARC_E_DATA);
+    EXPECT_EQ(
+        unrar.command("-x -o " + Quote(path.string()) + " " + Quote(dest.str() + "/") + " \"numbers.txt\""),
+        ZR_ARC_E_DATA);
     EXPECT_TRUE(FilesBelow(dest.path()).empty());
 }
 
@@ -107,8 +110,10 @@ TEST(CabWrittenTest, LzxUncompressedBlockAndShiftJisNamesExtract)
 {
     ArchiverLibrary cab("libcab32.so", "Cab");
     ASSERT_TRUE(cab.loaded());
-    const std::vector<Member> members = {{"lzx\\hello.txt", HelloText()}, {kHyoujiCp932, "hyouji\n" + std::string(1, '!')}};
-    for (const auto &[label, bytes] : {Written{"lzx", MakeLzxCab(members)}, Written{"stored", MakeStoredCab(members)}}) {
+    const std::vector<Member> members = {{"lzx\\hello.txt", HelloText()},
+                                         {kHyoujiCp932, "hyouji\n" + std::string(1, '!')}};
+    for (const auto &[label, bytes] :
+         {Written{"lzx", MakeLzxCab(members)}, Written{"stored", MakeStoredCab(members)}}) {
         SCOPED_TRACE(label);
         TempDir dir;
         const auto path = dir.path() / "written.cab";
@@ -121,9 +126,10 @@ TEST(CabWrittenTest, LzxUncompressedBlockAndShiftJisNamesExtract)
         }
         TempDir dest;
         std::string log;
-        EXPECT_EQ(cab.command("-x -o -i " + Quote(path.string()) + " " + Quote(dest.str() + "/"), &log), 0) << log;
-        EXPECT_EQ(FilesBelow(dest.path()),
-                  (std::map<std::string, std::string>{{"lzx/hello.txt", HelloText()}, {kHyoujiUtf8, "hyouji\n!"}}));
+        EXPECT_EQ(cab.command("-x -o -i " + Quote(path.string()) + " " + Quote(dest.str() + "/"), &log), 0)
+            << log;
+        EXPECT_EQ(FilesBelow(dest.path()), (std::map<std::string, std::string>{{"lzx/hello.txt", HelloText()},
+                                                                               {kHyoujiUtf8, "hyouji\n!"}}));
     }
 }
 

@@ -225,7 +225,9 @@ TEST(BigView, ShiftKeysExtendTheSelectionWithTheCaret)
     view.resize(400, 200);
     view.show();
     view.SetCaret(true);
-    view.Assign({"ab\xe3\x81\x82" "cd", "xy"});
+    view.Assign({"ab\xe3\x81\x82"
+                 "cd",
+                 "xy"});
     view.SetSelection({1, 0}, {1, 0});
     Press(view, Qt::Key_Right, Qt::ShiftModifier);
     Press(view, Qt::Key_Right, Qt::ShiftModifier);

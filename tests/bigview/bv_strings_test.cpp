@@ -47,7 +47,7 @@ TEST(BvStrings, IndexErrorsCarryTheListMessage)
     EXPECT_THROW(s.SetCount(-1), EBvListError);
     EXPECT_THROW(s.SetCount(TBvStrings::MaxListSize + 1), EBvListError);
     EXPECT_THROW(s.SetCapacity(0), EBvListError);  // below the count
-    EXPECT_EQ(Lines(s), V{"a"});                    // nothing lost
+    EXPECT_EQ(Lines(s), V{"a"});                   // nothing lost
 }
 
 TEST(BvStrings, InsertAtCountAppendsAndPastCountFails)

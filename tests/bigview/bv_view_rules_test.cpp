@@ -62,7 +62,8 @@ TEST_F(BvViewRules, VerticalKeysMoveOffSecondBytes)
 
 TEST_F(BvViewRules, HorizontalKeysStepOverWholeCharacters)
 {
-    doc_.Assign({"a\x82\xa0" "b"});
+    doc_.Assign({"a\x82\xa0"
+                 "b"});
     EXPECT_EQ(MoveCaret(doc_, {2, 0}, TBvKey::Right, false, 5).pos.X, 4);
     EXPECT_EQ(MoveCaret(doc_, {4, 0}, TBvKey::Left, false, 5).pos.X, 2);
     EXPECT_EQ(MoveCaret(doc_, {1, 0}, TBvKey::Left, false, 5).pos.X, 1);
@@ -87,7 +88,9 @@ TEST_F(BvViewRules, PageAndDocumentKeys)
 
 TEST_F(BvViewRules, HitTestRowsColumnsAndOutsidePoints)
 {
-    doc_.Assign({"ab\x82\xa0" "c", "xy"});
+    doc_.Assign({"ab\x82\xa0"
+                 "c",
+                 "xy"});
     const TBvGeometry geometry(doc_, measurer_);
     const TBvViewport view{0, 0, 5, 200};
     // x is measured from the 4-pixel margin; a point inside a character

@@ -116,8 +116,8 @@ TEST_F(FinderTree, UnreadableSubFolderIsSkippedAndListed)
     zr::test::ScopedPermissionChecks checks;
     if (!checks.Active())
         GTEST_SKIP() << "cannot make permission bits bind for root";
-    EXPECT_EQ(Find("*.zip"), (List{At(".hidden.zip"), At("a.ZIP"), At("b.zip"), At("linkfile.zip"),
-                                   At("sub2/x.zip")}));
+    EXPECT_EQ(Find("*.zip"),
+              (List{At(".hidden.zip"), At("a.ZIP"), At("b.zip"), At("linkfile.zip"), At("sub2/x.zip")}));
     ASSERT_EQ(finder.Skipped().size(), 1u);
     EXPECT_EQ(finder.Skipped()[0].path, At("sub1"));
     EXPECT_EQ(finder.Skipped()[0].error, EACCES);
@@ -141,7 +141,9 @@ TEST(FileFindSamples, FindsRealArchivesInAReadOnlyFolder)
     const char *shared = std::getenv("ZR_SHARED_FIXTURES");
     // The finder reports normalised paths ("a/../b" as "b"), so expect the same.
     const std::string samples =
-        std::filesystem::path(std::string(shared ? shared : "") + "/libarchive-samples").lexically_normal().string();
+        std::filesystem::path(std::string(shared ? shared : "") + "/libarchive-samples")
+            .lexically_normal()
+            .string();
     if (shared == nullptr || ::access(samples.c_str(), R_OK) != 0)
         GTEST_SKIP() << "no shared samples at " << samples;
     // The sample set may grow: expect what the folder holds, not a fixed count.
@@ -149,7 +151,8 @@ TEST(FileFindSamples, FindsRealArchivesInAReadOnlyFolder)
     for (const auto &entry : std::filesystem::directory_iterator(samples)) {
         std::string name = entry.path().filename().string();
         std::string lower = name;
-        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         if (entry.is_regular_file() && lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".cab") == 0)
             cabinets.push_back(samples + "/" + name);
         if (entry.is_regular_file() && name.find("_cp932.") != std::string::npos)

@@ -27,7 +27,8 @@ std::string Read(const std::string &path)
 Paths FolderNames(const std::string &folder)
 {
     Paths names;
-    for (const fs::directory_entry &entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -63,10 +64,12 @@ protected:
         };
         op_.Hooks().reportError = [this](const std::string &message) { errors_.push_back(message); };
         op_.Hooks().rename = [this](const std::string &from, const std::string &to) {
-            if (crossDevice_) return EXDEV;
+            if (crossDevice_)
+                return EXDEV;
             return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
         };
-        op_.SetProgressFactory([this](const TFileOperator &) { return std::make_unique<Forwarder>(progress_); });
+        op_.SetProgressFactory(
+            [this](const TFileOperator &) { return std::make_unique<Forwarder>(progress_); });
     }
 
     TOverwriteAnswer Next()
@@ -79,7 +82,8 @@ protected:
     bool Run(TFileOperation operation, const Paths &sources, const std::string &destination)
     {
         std::string list;
-        for (const std::string &source : sources) list += source + ",";
+        for (const std::string &source : sources)
+            list += source + ",";
         op_.SetOperation(operation);
         op_.SetSource(list);
         op_.SetDestination(destination + ",");
@@ -135,7 +139,8 @@ TEST_F(FileTransferTest, OverwriteAnsweredYesNoAndAll)
 {
     const std::string a = scratch_.Write("src/a", "new a"), b = scratch_.Write("src/b", "new b");
     const std::string c = scratch_.Write("src/c", "new c"), d = scratch_.Write("src/d", "new d");
-    for (const char *name : {"a", "b", "c", "d"}) scratch_.Write(std::string("dst/") + name, "old");
+    for (const char *name : {"a", "b", "c", "d"})
+        scratch_.Write(std::string("dst/") + name, "old");
     answers_ = {TOverwriteAnswer::Yes, TOverwriteAnswer::No, TOverwriteAnswer::All};
     EXPECT_TRUE(Run(TFileOperation::foCopy, {a, b, c, d}, scratch_ / "dst"));
     EXPECT_EQ(asked_, (Paths{"a", "b", "c"}));  // "all" covers d without asking
@@ -163,7 +168,8 @@ TEST_F(FileTransferTest, MoveWithinAFileSystemRenames)
 {
     const std::string a = scratch_.Write("src/a.lzh", "A");
     const std::string folder = scratch_.Write("src/tree/x/y.txt", "Y");
-    ASSERT_TRUE(Run(TFileOperation::foMove, {a, fs::path(folder).parent_path().parent_path()}, scratch_ / "dst"));
+    ASSERT_TRUE(
+        Run(TFileOperation::foMove, {a, fs::path(folder).parent_path().parent_path()}, scratch_ / "dst"));
     EXPECT_FALSE(fs::exists(a));
     EXPECT_EQ(Read(scratch_ / "dst/a.lzh"), "A");
     EXPECT_EQ(Read(scratch_ / "dst/tree/x/y.txt"), "Y");

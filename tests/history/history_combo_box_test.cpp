@@ -38,7 +38,8 @@ TEST_F(HistoryComboTest, PushingTheFifthEntryMovesItToTheTop)
 TEST_F(HistoryComboTest, PushingCutsToTheMaximumLength)
 {
     combo_.SetMaxHistoryLength(3);
-    for (const char *text : {"1", "2", "3", "4"}) combo_.PushText(text);
+    for (const char *text : {"1", "2", "3", "4"})
+        combo_.PushText(text);
     EXPECT_EQ(combo_.Entries(), (Entries{"4", "3", "2"}));
 }
 

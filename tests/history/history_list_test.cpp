@@ -16,14 +16,16 @@ THistoryMenuOptions Shown(int historyNum)
 THistoryList ListOf(int count, const std::string &stem = "/arc/f")
 {
     THistoryList list;
-    for (int i = count - 1; i >= 0; --i) list.Add(stem + std::to_string(i));
+    for (int i = count - 1; i >= 0; --i)
+        list.Add(stem + std::to_string(i));
     return list;
 }
 
 std::vector<std::string> Captions(const std::vector<THistoryMenuItem> &items)
 {
     std::vector<std::string> captions;
-    for (const THistoryMenuItem &item : items) captions.push_back(item.caption);
+    for (const THistoryMenuItem &item : items)
+        captions.push_back(item.caption);
     return captions;
 }
 
@@ -79,7 +81,8 @@ TEST(HistoryMenuLayout, FolderSubMenuHasItsOwnWidthAndTags)
     THistoryList folders = ListOf(11, "/dir");
     const THistoryMenuLayout layout = BuildHistoryMenuLayout(ListOf(2), &folders, Shown(20));
     ASSERT_EQ(Captions(layout.items),
-              (std::vector<std::string>{"&0 /arc/f0", "&1 /arc/f1", "-", "   フォルダで開く(&P)", "-", "&D 履歴を削除"}));
+              (std::vector<std::string>{"&0 /arc/f0", "&1 /arc/f1", "-", "   フォルダで開く(&P)", "-",
+                                        "&D 履歴を削除"}));
     const THistoryMenuItem &folderMenu = layout.items[3];
     ASSERT_EQ(folderMenu.children.size(), 11u);
     EXPECT_EQ(folderMenu.children[0].caption, " &0 /dir0");

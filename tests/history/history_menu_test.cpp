@@ -16,7 +16,8 @@ protected:
     {
         menu_.SetKeyName(kKey);
         menu_.SetTargetMenuItem(&target_);
-        menu_.OnHistorySelected = [this](THistoryMenu *, bool isPath, const std::string &name, bool &holdAuto) {
+        menu_.OnHistorySelected = [this](THistoryMenu *, bool isPath, const std::string &name,
+                                         bool &holdAuto) {
             chosen_.push_back((isPath ? "path:" : "file:") + name);
             holdAuto = holdAuto_;
         };
@@ -25,7 +26,8 @@ protected:
     QStringList Captions() const
     {
         QStringList captions;
-        for (QAction *action : target_.actions()) captions << action->text();
+        for (QAction *action : target_.actions())
+            captions << action->text();
         return captions;
     }
 

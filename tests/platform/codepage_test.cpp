@@ -15,7 +15,8 @@ TEST(CodePage, RoundTripsJapaneseAndReportsUnconvertible)
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.text, utf8);
 
-    ConversionResult emoji = Utf8ToCp932("ab\xF0\x9F\x98\x80" "cd");
+    ConversionResult emoji = Utf8ToCp932("ab\xF0\x9F\x98\x80"
+                                         "cd");
     EXPECT_FALSE(emoji.ok);
     EXPECT_EQ(emoji.errorOffset, 2u);
     EXPECT_EQ(emoji.text, "ab");
@@ -25,8 +26,13 @@ TEST(CodePage, LossyDisplayConversionSurvivesHalfCharacters)
 {
     // A cut inside a double-byte character must not lose the rest of the line.
     EXPECT_EQ(Cp932ToUtf8Lossy("A\x95"), "A\xEF\xBF\xBD");
-    EXPECT_EQ(Cp932ToUtf8Lossy("\x5C" "B"), "\\B");
-    EXPECT_EQ(Cp932ToUtf8Lossy("\x95\x5C\xFF" "C"), "表\xEF\xBF\xBD" "C");
+    EXPECT_EQ(Cp932ToUtf8Lossy("\x5C"
+                               "B"),
+              "\\B");
+    EXPECT_EQ(Cp932ToUtf8Lossy("\x95\x5C\xFF"
+                               "C"),
+              "表\xEF\xBF\xBD"
+              "C");
 
     // Long input, bad bytes throughout, more output than one conversion buffer.
     std::string mixed, expected;
@@ -38,7 +44,8 @@ TEST(CodePage, LossyDisplayConversionSurvivesHalfCharacters)
     expected += "A\xEF\xBF\xBD";
     EXPECT_EQ(Cp932ToUtf8Lossy(mixed), expected);
     std::string clean, cleanUtf8;
-    for (int i = 0; i < 3000; ++i) clean += "\x95\x5C", cleanUtf8 += "表";
+    for (int i = 0; i < 3000; ++i)
+        clean += "\x95\x5C", cleanUtf8 += "表";
     EXPECT_EQ(Cp932ToUtf8Lossy(clean), cleanUtf8);
 }
 
@@ -46,14 +53,15 @@ TEST(CodePage, Utf8Validation)
 {
     EXPECT_TRUE(IsValidUtf8("plain 表"));
     EXPECT_FALSE(IsValidUtf8("\x95\x5C"));
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // truncated
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));      // truncated
 }
 
 TEST(MbChar, LengthsInBothModes)
 {
-    const std::string sjis = "a\x95\x5C" "b";
+    const std::string sjis = "a\x95\x5C"
+                             "b";
     {
         ScopedCodePageMode mode(CodePageMode::Cp932);
         EXPECT_EQ(CharLengthAt(sjis, 0), 1u);

@@ -20,7 +20,8 @@ TEST(SplitCommandLine, BackslashAndQuoteRulesOfLaterArguments)
     EXPECT_EQ(SplitCommandLine(R"(p a\\\b d"e f"g h)"), (Args{"p", R"(a\\\b)", "de fg", "h"}));
     EXPECT_EQ(SplitCommandLine(R"(p a\\\"b c d)"), (Args{"p", R"(a\"b)", "c", "d"}));
     EXPECT_EQ(SplitCommandLine(R"(p a\\\\"b c" d e)"), (Args{"p", R"(a\\b c)", "d", "e"}));
-    EXPECT_EQ(SplitCommandLine(R"(p a"b"" c d)"), (Args{"p", R"(ab" c d)"})) << "\"\" inside quotes is a quote";
+    EXPECT_EQ(SplitCommandLine(R"(p a"b"" c d)"), (Args{"p", R"(ab" c d)"}))
+        << "\"\" inside quotes is a quote";
     EXPECT_EQ(SplitCommandLine(R"(p "" "x")"), (Args{"p", "", "x"})) << "an empty quoted argument counts";
     EXPECT_EQ(SplitCommandLine("p \"unterminated arg"), (Args{"p", "unterminated arg"}));
     EXPECT_EQ(SplitCommandLine("p /f:\"日本 語.txt\" +12"), (Args{"p", "/f:日本 語.txt", "+12"}));
@@ -28,9 +29,11 @@ TEST(SplitCommandLine, BackslashAndQuoteRulesOfLaterArguments)
 
 TEST(QuoteCommandLineArgument, RoundTripsThroughSplit)
 {
-    const Args tricky{"plain", "", "two words", R"(ends\)", R"(with "quote")", R"(slash\"quote)", R"(x\\ y\\)"};
+    const Args tricky{"plain",           "",          "two words", R"(ends\)", R"(with "quote")",
+                      R"(slash\"quote)", R"(x\\ y\\)"};
     std::string line = "prog";
-    for (const std::string &arg : tricky) line += " " + QuoteCommandLineArgument(arg);
+    for (const std::string &arg : tricky)
+        line += " " + QuoteCommandLineArgument(arg);
     Args expected{"prog"};
     expected.insert(expected.end(), tricky.begin(), tricky.end());
     EXPECT_EQ(SplitCommandLine(line), expected);

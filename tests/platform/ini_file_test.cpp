@@ -13,17 +13,16 @@ using zr::testing::WriteFileBytes;
 
 TEST(ProfileDocument, ReadingRules)
 {
-    const ProfileDocument doc(
-        "top=ignored\r\n"
-        "  [ Condition ]  \r\n"
-        "; Char=comment\r\n"
-        "  Char =  \"  spaced  \"  \r\n"
-        "Char=second\r\n"
-        "File=\"a\"b\"\r\n"
-        "Empty=\r\n"
-        "junk line\r\n"
-        "[condition]\r\n"
-        "Path=from the second section\r\n");
+    const ProfileDocument doc("top=ignored\r\n"
+                              "  [ Condition ]  \r\n"
+                              "; Char=comment\r\n"
+                              "  Char =  \"  spaced  \"  \r\n"
+                              "Char=second\r\n"
+                              "File=\"a\"b\"\r\n"
+                              "Empty=\r\n"
+                              "junk line\r\n"
+                              "[condition]\r\n"
+                              "Path=from the second section\r\n");
     EXPECT_EQ(doc.Read("CONDITION", "char"), "  spaced  ") << "trimmed, one pair of quotes removed";
     EXPECT_EQ(doc.Read("Condition", "File"), "a\"b");
     EXPECT_EQ(doc.Read("Condition", "Empty"), "");
@@ -39,13 +38,13 @@ TEST(ProfileDocument, EditsKeepOtherLinesAndLineEnds)
     doc.Write("condition", "CHAR", " b ");
     doc.Write("Condition", "File", "*.lzh;*.zip");
     doc.Write("Extra", "Key", "v");
-    EXPECT_EQ(doc.Text(),
-              "; saved conditions\r\n[Condition]\r\nChar= b \r\nFile=*.lzh;*.zip\r\n\r\n"
-              "[Option]\r\nRecurse=1\r\n[Extra]\r\nKey=v\r\n");
+    EXPECT_EQ(doc.Text(), "; saved conditions\r\n[Condition]\r\nChar= b \r\nFile=*.lzh;*.zip\r\n\r\n"
+                          "[Option]\r\nRecurse=1\r\n[Extra]\r\nKey=v\r\n");
     EXPECT_TRUE(doc.DeleteKey("Option", "recurse"));
     EXPECT_TRUE(doc.EraseSection("EXTRA"));
     EXPECT_FALSE(doc.EraseSection("Extra"));
-    EXPECT_EQ(doc.Text(), "; saved conditions\r\n[Condition]\r\nChar= b \r\nFile=*.lzh;*.zip\r\n\r\n[Option]\r\n");
+    EXPECT_EQ(doc.Text(),
+              "; saved conditions\r\n[Condition]\r\nChar= b \r\nFile=*.lzh;*.zip\r\n\r\n[Option]\r\n");
 
     EXPECT_THROW(doc.Write("Condition", "Char", "two\nlines"), EIniFileException);
     EXPECT_THROW(doc.Write("Condition", "a=b", "v"), EIniFileException);
@@ -62,7 +61,8 @@ TEST(ProfileInteger, WholeNumbersOnly)
     EXPECT_EQ(ProfileInteger("12abc", 5), 5);
     EXPECT_EQ(ProfileInteger("", 5), 5);
     EXPECT_EQ(ProfileInteger("99999999999", 5), 5);
-    for (const char *doubleSign : {"--5", "+-5", "$-5", "-0x-5"}) EXPECT_EQ(ProfileInteger(doubleSign, 5), 5) << doubleSign;
+    for (const char *doubleSign : {"--5", "+-5", "$-5", "-0x-5"})
+        EXPECT_EQ(ProfileInteger(doubleSign, 5), 5) << doubleSign;
 }
 
 TEST(TIniFile, WritesAndReadsConditionFiles)
@@ -76,7 +76,8 @@ TEST(TIniFile, WritesAndReadsConditionFiles)
     ini.WriteInteger("Option", "Count", 3);
     ini.WriteString("Option", "Word", "yes");
 
-    EXPECT_EQ(ReadFileBytes(ini.FileName()), "[Condition]\nChar=\"検索\"\n[Option]\nRecurse=0\nCount=3\nWord=yes\n");
+    EXPECT_EQ(ReadFileBytes(ini.FileName()),
+              "[Condition]\nChar=\"検索\"\n[Option]\nRecurse=0\nCount=3\nWord=yes\n");
     EXPECT_EQ(ini.ReadString("condition", "char", "d"), "検索");
     EXPECT_FALSE(ini.ReadBool("Option", "Recurse", true));
     EXPECT_TRUE(ini.ReadBool("Option", "Word", true)) << "text that is not a number gives the default";
@@ -134,5 +135,6 @@ TEST(TIniFile, FailedWritesRaiseAndLoseNothing)
     TIniFile(folder.File("link.ini")).WriteString("S", "k", "v");
     EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.ini")));
     EXPECT_EQ(ReadFileBytes(folder.File("real.ini")), "[S]\nk=v\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3) << "no temporary left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3)
+        << "no temporary left";
 }

@@ -57,7 +57,7 @@ TEST(Registry, KeysIgnoreCaseKeepTheirSpellingAndNestRelativeToTheCurrentKey)
     EXPECT_EQ(reg.CurrentPath(), "Software\\Quib\\ZiZiv\\history\\Grep");
 
     ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\quib", false));  // absolute, other case
-    EXPECT_EQ(reg.CurrentPath(), "SOFTWARE\\quib");  // as the caller spelled it
+    EXPECT_EQ(reg.CurrentPath(), "SOFTWARE\\quib");       // as the caller spelled it
     EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string>{"ZiZiv"});
     EXPECT_TRUE(reg.KeyExists("zIzIv\\HISTORY\\grep"));
     EXPECT_FALSE(reg.OpenKey("a\\\\b", true)) << "an empty key name is refused";
@@ -176,16 +176,19 @@ TEST(RegistryDatabase, TwoProcessesWritingAtOnceBothSucceed)
         RegistryDatabase writer(temp.Path());
         bool ok = true;
         for (int i = 0; i < kWrites; ++i)
-            ok = writer.WriteValue("HKEY_CURRENT_USER\\Race", "c" + std::to_string(i), RegValue::DWord(i)) && ok;
+            ok = writer.WriteValue("HKEY_CURRENT_USER\\Race", "c" + std::to_string(i), RegValue::DWord(i)) &&
+                 ok;
         ::_exit(ok ? 0 : 1);
     }
     bool ok = true;
     for (int i = 0; i < kWrites; ++i)
-        ok = parent.WriteValue("HKEY_CURRENT_USER\\Race", "p" + std::to_string(i), RegValue::String("v")) && ok;
+        ok = parent.WriteValue("HKEY_CURRENT_USER\\Race", "p" + std::to_string(i), RegValue::String("v")) &&
+             ok;
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the busy timeout lets writers wait their turn";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the busy timeout lets writers wait their turn";
     EXPECT_EQ(parent.ValueNames("HKEY_CURRENT_USER\\Race").size(), 2u * kWrites);
 }
 
@@ -203,7 +206,8 @@ TEST(RegistryDatabase, CorruptFileIsMovedAsideKeptAndReplaced)
 
     std::vector<std::string> kept;
     for (const auto &entry : std::filesystem::directory_iterator(temp.Folder().Path()))
-        if (entry.path().filename().string().starts_with("registry.sqlite3.broken-")) kept.push_back(entry.path());
+        if (entry.path().filename().string().starts_with("registry.sqlite3.broken-"))
+            kept.push_back(entry.path());
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(ReadFileBytes(kept[0]), garbage) << "the damaged file is kept unchanged";
     EXPECT_NE(notices.messages[0].find(kept[0]), std::string::npos) << "the message names the kept file";
@@ -217,11 +221,13 @@ TEST(RegistryDatabase, DamagedPagesOfARealDatabaseAreDetected)
         RegistryDatabase db(temp.Path());
         ASSERT_TRUE(db.CreateKey("HKEY_CURRENT_USER\\Big"));
         for (int i = 0; i < 300; ++i)
-            db.WriteValue("HKEY_CURRENT_USER\\Big", std::to_string(i), RegValue::String(std::string(100, 'v')));
+            db.WriteValue("HKEY_CURRENT_USER\\Big", std::to_string(i),
+                          RegValue::String(std::string(100, 'v')));
     }  // the last connection folds the WAL back into the file
     std::string bytes = ReadFileBytes(temp.Path());
     ASSERT_GT(bytes.size(), 4u * 4096);
-    for (std::size_t i = 4096; i < 3 * 4096; ++i) bytes[i] = static_cast<char>(i * 7);
+    for (std::size_t i = 4096; i < 3 * 4096; ++i)
+        bytes[i] = static_cast<char>(i * 7);
     WriteFileBytes(temp.Path(), bytes);
 
     RegistryDatabase reopened(temp.Path());
@@ -236,8 +242,8 @@ TEST(RegistryDatabase, NoticeHandlerMayUseTheSettingsAgain)
     WriteFileBytes(temp.Path(), std::string(4096, '\x5A'));
     std::vector<std::shared_ptr<RegistryDatabase>> seen;
     // A handler that shows a box runs an event loop in which a setting may be read.
-    const RegistryNoticeHandler previous =
-        SetRegistryNoticeHandler([&](const std::string &) { seen.push_back(RegistryDatabase::ForCurrentUser()); });
+    const RegistryNoticeHandler previous = SetRegistryNoticeHandler(
+        [&](const std::string &) { seen.push_back(RegistryDatabase::ForCurrentUser()); });
     const std::shared_ptr<RegistryDatabase> database = RegistryDatabase::ForCurrentUser();
     SetRegistryNoticeHandler(previous);
     ASSERT_EQ(seen.size(), 1u);

@@ -63,5 +63,8 @@ TEST(PrivateTempFolder, BaseComesFromAnAbsoluteTmpdir)
     EXPECT_EQ(SystemTempBase(), "/var/tmp");
     ::setenv("TMPDIR", "relative", 1);
     EXPECT_EQ(SystemTempBase(), "/tmp");
-    if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
+    if (old)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
 }

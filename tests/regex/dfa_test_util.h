@@ -18,7 +18,8 @@ struct Compiled {
 };
 
 inline Compiled CompileForTest(const std::string &pattern, CharCode head = 10, CharCode tail = 10,
-                               AutomatonLimits limits = {}) {
+                               AutomatonLimits limits = {})
+{
     Compiled c;
     c.parser = std::make_unique<TREParser>(pattern);
     c.parser->Parse();
@@ -30,16 +31,19 @@ inline Compiled CompileForTest(const std::string &pattern, CharCode head = 10, C
 }
 
 // True when the whole code sequence leads from the start state to an accepting state.
-inline bool Accepts(const TRE_DFA &dfa, const std::vector<CharCode> &codes) {
+inline bool Accepts(const TRE_DFA &dfa, const std::vector<CharCode> &codes)
+{
     int s = dfa.Start();
     for (CharCode c : codes) {
         s = dfa.Next(s, c);
-        if (s == kNoState) return false;
+        if (s == kNoState)
+            return false;
     }
     return dfa.Accepting(s);
 }
 
-inline bool AcceptsPattern(const std::string &pattern, const std::vector<CharCode> &codes) {
+inline bool AcceptsPattern(const std::string &pattern, const std::vector<CharCode> &codes)
+{
     return Accepts(*CompileForTest(pattern).dfa, codes);
 }
 

@@ -34,10 +34,10 @@ std::string Bytes(CharCode code)
 
 struct Node {
     enum Kind { Char, Any, Class, Cat, Alt, Star, Plus, Opt } kind = Char;
-    CharCode code = 0;                                // Char
-    bool negated = false;                             // Class
-    std::vector<std::pair<CharCode, CharCode>> ranges; // Class
-    std::vector<std::unique_ptr<Node>> children;      // Cat, Alt, Star, Plus, Opt
+    CharCode code = 0;                                  // Char
+    bool negated = false;                               // Class
+    std::vector<std::pair<CharCode, CharCode>> ranges;  // Class
+    std::vector<std::unique_ptr<Node>> children;        // Cat, Alt, Star, Plus, Opt
 };
 
 using NodePtr = std::unique_ptr<Node>;
@@ -309,7 +309,8 @@ TEST_P(Differential, EngineAgreesWithReferenceMatcher)
         const bool crlf = generator.Below(3) == 0;
         // An empty last line exists only when a break ends it.
         const bool finalBreak = generator.Below(2) == 0 || texts.back().back().empty();
-        paths.push_back(folder.Write("t" + std::to_string(t) + ".txt", FileText(texts.back(), crlf, finalBreak)));
+        paths.push_back(
+            folder.Write("t" + std::to_string(t) + ".txt", FileText(texts.back(), crlf, finalBreak)));
     }
     TGrep grep;
     int compared = 0;

@@ -95,7 +95,8 @@ TEST(FuzzyCharTable, RowFamiliesFollowTheirCharacterSets)
         EXPECT_EQ(Entry(26 + d, 4), std::u32string(1, 0x2160 + d - 1)) << "digit " << d;  // roman
     }
     // ASCII punctuation and its full-width form.
-    for (std::size_t row : {37, 39, 40, 41, 42, 44, 45, 46, 47, 51, 52, 53, 54, 55, 56, 57, 58, 59, 61, 62, 63, 64, 65, 66}) {
+    for (std::size_t row :
+         {37, 39, 40, 41, 42, 44, 45, 46, 47, 51, 52, 53, 54, 55, 56, 57, 58, 59, 61, 62, 63, 64, 65, 66}) {
         const std::u32string ascii = Entry(row, 0);
         ASSERT_EQ(ascii.size(), 1u) << "row " << row;
         EXPECT_EQ(Entry(row, 1), std::u32string(1, ascii[0] + 0xFEE0)) << "row " << row;

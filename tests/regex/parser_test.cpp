@@ -15,12 +15,14 @@ namespace {
 using testing::AcceptsPattern;
 using testing::CompileForTest;
 
-TREParseNode *ParseRoot(TREParser &parser) {
+TREParseNode *ParseRoot(TREParser &parser)
+{
     parser.Parse();
     return parser.Tree().Root();
 }
 
-std::pair<std::string, std::size_t> ParseError(const std::string &pattern) {
+std::pair<std::string, std::size_t> ParseError(const std::string &pattern)
+{
     try {
         TREParser(pattern).Parse();
     } catch (const ERegExpParser &e) {
@@ -29,13 +31,16 @@ std::pair<std::string, std::size_t> ParseError(const std::string &pattern) {
     return {"no error", 0};
 }
 
-std::set<std::pair<int, int>> LeafRanges(const TREParseTree &tree) {
+std::set<std::pair<int, int>> LeafRanges(const TREParseTree &tree)
+{
     std::set<std::pair<int, int>> out;
-    for (const TREParseNode *leaf : tree.Leaves()) out.emplace(leaf->low, leaf->high);
+    for (const TREParseNode *leaf : tree.Leaves())
+        out.emplace(leaf->low, leaf->high);
     return out;
 }
 
-TEST(ParserTest, EmptyAlternativesAndGroups) {
+TEST(ParserTest, EmptyAlternativesAndGroups)
+{
     TREParser empty("");
     EXPECT_EQ(ParseRoot(empty)->op, opEmpty);
     TREParser group("()");
@@ -48,7 +53,8 @@ TEST(ParserTest, EmptyAlternativesAndGroups) {
     EXPECT_EQ(root->right->low, 'a');
 }
 
-TEST(ParserTest, PlusSharesOneLeafForBothOccurrences) {
+TEST(ParserTest, PlusSharesOneLeafForBothOccurrences)
+{
     TREParser parser("a+");
     const TREParseNode *root = ParseRoot(parser);
     ASSERT_EQ(root->op, opConcat);
@@ -61,7 +67,8 @@ TEST(ParserTest, PlusSharesOneLeafForBothOccurrences) {
     EXPECT_EQ(repeated.Tree().Leaves().size(), 2u);
 }
 
-TEST(ParserTest, SyntaxErrorsWithPositions) {
+TEST(ParserTest, SyntaxErrorsWithPositions)
+{
     using E = std::pair<std::string, std::size_t>;
     EXPECT_EQ(ParseError("a**"), E(msg::kNeedCharOrLParen, 4));
     EXPECT_EQ(ParseError("*a"), E(msg::kNeedCharOrLParen, 2));
@@ -76,7 +83,8 @@ TEST(ParserTest, SyntaxErrorsWithPositions) {
     EXPECT_EQ(ParseError("ab\\"), E(msg::kBackslashNeedsChar, 4));
 }
 
-TEST(ParserTest, DeepNestingIsRefusedNotOverflowed) {
+TEST(ParserTest, DeepNestingIsRefusedNotOverflowed)
+{
     const int depth = kMaxGroupNesting + 1;
     const std::string deep = std::string(depth, '(') + "a" + std::string(depth, ')');
     EXPECT_EQ(ParseError(deep).first, msg::kNestedTooDeep);
@@ -86,15 +94,18 @@ TEST(ParserTest, DeepNestingIsRefusedNotOverflowed) {
     EXPECT_TRUE(AcceptsPattern(std::string(20000, 'a'), std::vector<CharCode>(20000, 'a')));
 }
 
-TEST(MakeDisjointTest, StaggeredRangesBecomeThreePieces) {
+TEST(MakeDisjointTest, StaggeredRangesBecomeThreePieces)
+{
     TREParser parser("[a-cb-d]");
     parser.Parse();
     EXPECT_EQ(LeafRanges(parser.Tree()), (std::set<std::pair<int, int>>{{'a', 'a'}, {'b', 'c'}, {'d', 'd'}}));
-    for (CharCode c : {'a', 'b', 'c', 'd'}) EXPECT_TRUE(AcceptsPattern("[a-cb-d]", {c})) << char(c);
+    for (CharCode c : {'a', 'b', 'c', 'd'})
+        EXPECT_TRUE(AcceptsPattern("[a-cb-d]", {c})) << char(c);
     EXPECT_FALSE(AcceptsPattern("[a-cb-d]", {'e'}));
 }
 
-TEST(MakeDisjointTest, NestedAndSharedEndsKeepEveryReference) {
+TEST(MakeDisjointTest, NestedAndSharedEndsKeepEveryReference)
+{
     // "c" inside a-e, and "a-b" sharing the low end with a-e.
     TREParser parser("[a-ec]x|a[a-b]");
     parser.Parse();
@@ -106,7 +117,8 @@ TEST(MakeDisjointTest, NestedAndSharedEndsKeepEveryReference) {
     EXPECT_FALSE(AcceptsPattern("[a-ec]x|a[a-b]", {'a', 'c'}));
 }
 
-TEST(MakeDisjointTest, RangesMixingSingleAndDoubleBytes) {
+TEST(MakeDisjointTest, RangesMixingSingleAndDoubleBytes)
+{
     // 0x41..0x82A0 overlaps 0x8260..0x829F (full-width letters) and the hiragana range.
     const std::string pattern = "[A-\x82\xa0][\x82\x60-\x82\xa2]";
     EXPECT_TRUE(AcceptsPattern(pattern, {'Z', 0x8260}));
@@ -117,7 +129,8 @@ TEST(MakeDisjointTest, RangesMixingSingleAndDoubleBytes) {
 
 // Random classes: after make-disjoint the leaves never partly overlap, and the
 // class still accepts exactly the union of its ranges.
-TEST(MakeDisjointTest, RandomClassesKeepTheirMeaning) {
+TEST(MakeDisjointTest, RandomClassesKeepTheirMeaning)
+{
     std::mt19937 rng(7);
     for (int round = 0; round < 200; ++round) {
         std::vector<std::pair<int, int>> ranges;
@@ -146,7 +159,8 @@ TEST(MakeDisjointTest, RandomClassesKeepTheirMeaning) {
     }
 }
 
-TEST(NegatedClassTest, NeverMatchesLineBreaksOrCodeZero) {
+TEST(NegatedClassTest, NeverMatchesLineBreaksOrCodeZero)
+{
     for (const std::string pattern : {"[^a]", "[^\\n]", "[^\\r\\n]", "[^\\0]", "[^\x82\xa0-\x82\xa2z]"}) {
         for (CharCode c : {CharCode(0), CharCode(10), CharCode(13)})
             EXPECT_FALSE(AcceptsPattern(pattern, {c})) << pattern << " " << c;
@@ -158,7 +172,8 @@ TEST(NegatedClassTest, NeverMatchesLineBreaksOrCodeZero) {
     EXPECT_TRUE(AcceptsPattern("[^\x82\xa0-\x82\xa2z]", {0x82A3}));
 }
 
-TEST(NegatedClassTest, RemovesWholePiecesOfTheAnyCharacterSet) {
+TEST(NegatedClassTest, RemovesWholePiecesOfTheAnyCharacterSet)
+{
     TREParser parser("[^\\x0b\\x0c]");
     parser.Parse();
     EXPECT_EQ(LeafRanges(parser.Tree()), (std::set<std::pair<int, int>>{{0x01, 0x09}, {0x0E, 0xFCFC}}));
@@ -167,7 +182,8 @@ TEST(NegatedClassTest, RemovesWholePiecesOfTheAnyCharacterSet) {
     EXPECT_EQ(LeafRanges(small.Tree()), (std::set<std::pair<int, int>>{{0x0B, 0x0C}, {0x0E, 0xFCFC}}));
     // Excluding everything leaves a class that matches nothing, yet still parses.
     const std::string all = "[^\\x01-\\x09\\x0b\\x0c\\x0e-\\xfcfc]";
-    for (CharCode c : {CharCode(1), CharCode('a'), CharCode(0xFCFC)}) EXPECT_FALSE(AcceptsPattern(all, {c}));
+    for (CharCode c : {CharCode(1), CharCode('a'), CharCode(0xFCFC)})
+        EXPECT_FALSE(AcceptsPattern(all, {c}));
     EXPECT_TRUE(AcceptsPattern(all + "|b", {'b'}));
 }
 

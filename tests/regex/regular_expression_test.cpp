@@ -10,7 +10,8 @@ namespace {
 
 using zr::test::Sjis;
 
-TEST(RegularExpressionCacheTest, SamePatternCompilesOnce) {
+TEST(RegularExpressionCacheTest, SamePatternCompilesOnce)
+{
     TRegularExpression re;
     re.SetRegExp("abc");
     const auto first = re.CurrentDfa();
@@ -22,9 +23,11 @@ TEST(RegularExpressionCacheTest, SamePatternCompilesOnce) {
     EXPECT_EQ(re.RegExp(), "abc");
 }
 
-TEST(RegularExpressionCacheTest, NewPatternsEnterAtOneAndTheOldestLeaves) {
+TEST(RegularExpressionCacheTest, NewPatternsEnterAtOneAndTheOldestLeaves)
+{
     TRegularExpression re;
-    for (int i = 0; i < 29; ++i) re.SetRegExp("p" + std::to_string(i));
+    for (int i = 0; i < 29; ++i)
+        re.SetRegExp("p" + std::to_string(i));
     ASSERT_EQ(re.CacheCount(), 30u);
     EXPECT_EQ(re.CacheText(1), "p28");
     EXPECT_EQ(re.CacheText(29), "p0");
@@ -39,7 +42,8 @@ TEST(RegularExpressionCacheTest, NewPatternsEnterAtOneAndTheOldestLeaves) {
     EXPECT_EQ(re.CacheText(29), "p1");
 }
 
-TEST(RegularExpressionCacheTest, FailedAssignmentLeavesTheEmptyPatternCurrent) {
+TEST(RegularExpressionCacheTest, FailedAssignmentLeavesTheEmptyPatternCurrent)
+{
     TRegularExpression re;
     re.SetRegExp("abc");
     try {
@@ -55,18 +59,21 @@ TEST(RegularExpressionCacheTest, FailedAssignmentLeavesTheEmptyPatternCurrent) {
     EXPECT_EQ(re.CacheText(1), "abc");
 }
 
-TEST(RegularExpressionCacheTest, PlainComponentUsesItsOwnLineCodes) {
+TEST(RegularExpressionCacheTest, PlainComponentUsesItsOwnLineCodes)
+{
     TRegularExpression re;
     re.SetRegExp("^a$");
     const auto dfa = re.CurrentDfa();
     EXPECT_FALSE(dfa->IsLiteral());
     int s = dfa->Start();
-    for (CharCode c : {CharCode(0xFFFD), CharCode('a'), CharCode(0xFFFE)}) s = dfa->Next(s, c);
+    for (CharCode c : {CharCode(0xFFFD), CharCode('a'), CharCode(0xFFFE)})
+        s = dfa->Next(s, c);
     ASSERT_NE(s, kNoState);
     EXPECT_TRUE(dfa->Accepting(s));
 }
 
-TEST(GrepPatternTest, ExpansionErrorsChangeNothing) {
+TEST(GrepPatternTest, ExpansionErrorsChangeNothing)
+{
     TGrep grep;
     grep.SetRegExp("abc");
     grep.SetUseFuzzyCharDic(true);
@@ -81,7 +88,8 @@ TEST(GrepPatternTest, ExpansionErrorsChangeNothing) {
     EXPECT_EQ(grep.CurrentIndex(), 0u);
 }
 
-TEST(GrepPatternTest, SwitchingFuzzyReexpandsAndChoosesTheScan) {
+TEST(GrepPatternTest, SwitchingFuzzyReexpandsAndChoosesTheScan)
+{
     TGrep grep;
     grep.SetRegExp("abc");
     EXPECT_TRUE(grep.UsesLiteralScan());
@@ -94,7 +102,8 @@ TEST(GrepPatternTest, SwitchingFuzzyReexpandsAndChoosesTheScan) {
 }
 
 // Every realistic fuzzy pattern of up to 40 characters must compile.
-TEST(GrepPatternTest, LongFuzzyPatternsCompile) {
+TEST(GrepPatternTest, LongFuzzyPatternsCompile)
+{
     const std::vector<std::string> patterns = {
         "がぎぐげござじずぜぞだでどばびぶべぼぱぴぷぺぽあいうえおかきくけこABCDEabcde",
         "ばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばばば",

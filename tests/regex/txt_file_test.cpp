@@ -9,7 +9,6 @@
 namespace zr::regex {
 namespace {
 
-
 using test::Sjis;
 using test::TempFolder;
 
@@ -163,7 +162,8 @@ TEST_F(TxtFileTest, EmptyMissingAndFolderFilesFailClearly)
 TEST_F(TxtFileTest, OnlyLineFeedsGiveEmptyLines)
 {
     EXPECT_EQ(StartCodes(folder.Write("lf.txt", "\n")), (std::vector<CharCode>{'\n'}));
-    EXPECT_EQ(LineNumbers(FindLiteral(folder.Write("lf3.txt", "\n\n\nz"), "z")), (std::vector<std::int32_t>{4}));
+    EXPECT_EQ(LineNumbers(FindLiteral(folder.Write("lf3.txt", "\n\n\nz"), "z")),
+              (std::vector<std::int32_t>{4}));
 }
 
 TEST_F(TxtFileTest, LinesAcrossBlockBoundariesKeepTextAndNumbers)
@@ -172,7 +172,8 @@ TEST_F(TxtFileTest, LinesAcrossBlockBoundariesKeepTextAndNumbers)
     std::string text;
     std::vector<std::string> expected;
     for (int i = 0; text.size() < 3 * TTxtFile::BlockSize + 5000; ++i) {
-        std::string line = "L" + std::to_string(i) + ":" + std::string(static_cast<std::size_t>(i * 37 % 3001), 'x') + "!";
+        std::string line =
+            "L" + std::to_string(i) + ":" + std::string(static_cast<std::size_t>(i * 37 % 3001), 'x') + "!";
         text += line + (i % 3 == 0 ? "\r\n" : "\n");
         expected.push_back(line);
     }
@@ -235,7 +236,9 @@ TEST_F(TxtFileTest, CarriageReturnAtABlockEndPairsWithTheNextBlock)
 TEST_F(TxtFileTest, TrailByteEqualToAsciiLetterIsNotAStart)
 {
     // 0x82 0x61 is a double-byte character whose trail byte is "a".
-    const std::string path = folder.Write("trail.txt", "\x82" "a\n" "a\n");
+    const std::string path = folder.Write("trail.txt", "\x82"
+                                                       "a\n"
+                                                       "a\n");
     EXPECT_EQ(LineNumbers(FindLiteral(path, "a")), (std::vector<std::int32_t>{2}));
 }
 
@@ -263,7 +266,8 @@ TEST_F(TxtFileTest, CancelFromTheHookEndsTheScan)
     std::stop_source cancel;
     int calls = 0;
     auto stopAtSecondBlock = [&] {
-        if (++calls == 2) cancel.request_stop();
+        if (++calls == 2)
+            cancel.request_stop();
     };
     EXPECT_THROW(FindLiteral(path, "z", cancel.get_token(), stopAtSecondBlock), EGrepCancel);
     EXPECT_EQ(calls, 2);
@@ -279,7 +283,8 @@ TEST_F(TxtFileTest, CancelIsCheckedWhenALineIsReported)
     int reports = 0;
     try {
         TTxtFile file(path, cancel.get_token(), [&] {
-            if (reports > 0) cancel.request_stop();
+            if (reports > 0)
+                cancel.request_stop();
         });
         for (;;) {
             if (file.NextStart() == 'h') {
@@ -297,7 +302,8 @@ TEST_F(TxtFileTest, FileOfExactlyOneBlockEndsCleanly)
 {
     std::string text(TTxtFile::BlockSize - 4, 'k');
     text += "end\n";
-    EXPECT_EQ(LineNumbers(FindLiteral(folder.Write("exact.txt", text), "end\n")), (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(LineNumbers(FindLiteral(folder.Write("exact.txt", text), "end\n")),
+              (std::vector<std::int32_t>{1}));
     text.back() = 'X';  // now ends without a break, exactly at the block end
     const auto lines = FindLiteral(folder.Write("exact2.txt", text), "X\n");
     ASSERT_EQ(lines.size(), 1u);

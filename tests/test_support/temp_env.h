@@ -18,7 +18,8 @@ public:
     {
         const char *old = std::getenv("ZURIVO_REGISTRY");
         hadOld_ = old != nullptr;
-        if (old) old_ = old;
+        if (old)
+            old_ = old;
         ::setenv("ZURIVO_REGISTRY", path_.c_str(), 1);
     }
     ~TempRegistry()

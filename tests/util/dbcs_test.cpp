@@ -24,7 +24,7 @@ TEST(DbcsCp932, TrailByteIsNeverASeparator)
     EXPECT_EQ(ByteKindAt(kSo + "a", 1), ByteKind::Trail);
     EXPECT_EQ(ByteKindAt(kSo + "a", 2), ByteKind::Single);
     EXPECT_EQ(ByteKindAt(std::string("\0", 1) + kSo, 2), ByteKind::Single);  // stops at a zero byte
-    EXPECT_EQ(ByteKindAt("ab\x83", 2), ByteKind::Lead);  // a lead byte cut off by the end
+    EXPECT_EQ(ByteKindAt("ab\x83", 2), ByteKind::Lead);                      // a lead byte cut off by the end
     EXPECT_FALSE(EndsWithChar("ab\x83", '\x83'));
 
     EXPECT_EQ(PosDBCS("\\", kSo + "\\"), 3u);
@@ -41,10 +41,17 @@ TEST(DbcsCp932, LowerAsciiKeepsDoubleBytes)
 {
     ScopedCodePageMode cp932(CodePageMode::Cp932);
     // 0x83 0x41 is one character whose trail byte looks like 'A'.
-    EXPECT_EQ(LowerAscii("AB\x83" "AC"), "ab\x83" "Ac");
+    EXPECT_EQ(LowerAscii("AB\x83"
+                         "AC"),
+              "ab\x83"
+              "Ac");
     EXPECT_EQ(LowerAscii("A\x83"), "a\x83");
     EXPECT_EQ(CompareNoCaseAscii("Arc.LZH", "arc.lzh"), 0);
-    EXPECT_NE(CompareNoCaseAscii("\x83" "A", "\x83" "a"), 0);
+    EXPECT_NE(CompareNoCaseAscii("\x83"
+                                 "A",
+                                 "\x83"
+                                 "a"),
+              0);
 }
 
 TEST(DbcsUtf8, WalksWholeCharacters)
@@ -97,7 +104,7 @@ TEST(PathNamesUtf8, SeparatorHelpers)
     EXPECT_EQ(AppendPathSeparator("/データ"), "/データ/");
     EXPECT_EQ(AppendPathSeparator("/a/"), "/a/");
     EXPECT_EQ(AppendPathSeparator("arc\\"), "arc\\");  // stored names use either separator
-    EXPECT_EQ(StripPathSeparator("/a//"), "/a/");    // one only
+    EXPECT_EQ(StripPathSeparator("/a//"), "/a/");      // one only
     EXPECT_EQ(StripPathSeparator(""), "");
     EXPECT_TRUE(EndsWithPathSeparator("dir\\"));
     EXPECT_FALSE(EndsWithPathSeparator(""));

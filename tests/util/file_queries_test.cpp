@@ -91,11 +91,10 @@ TEST(FileQueries, FindOnSearchPathWantsExecutables)
 
 TEST(SystemQueries, MountHoldingPicksLongestMountPoint)
 {
-    const std::string mountinfo =
-        "22 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
-        "40 22 8:17 / /media/user/STICK rw - vfat /dev/sdb1 rw\n"
-        "41 22 0:45 / /mnt/my\\040disk rw - ext4 /dev/sdc1 rw\n"
-        "42 22 0:46 / /media/user/STICK2 rw - vfat /dev/sdd1 rw\n";
+    const std::string mountinfo = "22 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
+                                  "40 22 8:17 / /media/user/STICK rw - vfat /dev/sdb1 rw\n"
+                                  "41 22 0:45 / /mnt/my\\040disk rw - ext4 /dev/sdc1 rw\n"
+                                  "42 22 0:46 / /media/user/STICK2 rw - vfat /dev/sdd1 rw\n";
     MountEntry stick = MountHolding(mountinfo, "/media/user/STICK/dir/a.zip");
     EXPECT_EQ(stick.mountPoint, "/media/user/STICK");
     EXPECT_EQ(stick.major, 8u);

@@ -53,7 +53,8 @@ TEST(MessageTypes, CaptionsResultsAndKeyboardButtons)
     EXPECT_EQ(ButtonCaption(mbNoToAll), "すべていいえ(&O)");
     EXPECT_EQ(ButtonCaption(mbHelp), "ヘルプ(&H)");
 
-    const int expected[] = {mrYes, mrNo, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrAll, mrNoToAll, mrYesToAll};
+    const int expected[] = {mrYes,   mrNo,     mrOk,  mrCancel,  mrAbort,
+                            mrRetry, mrIgnore, mrAll, mrNoToAll, mrYesToAll};
     const int numbers[] = {6, 7, 1, 2, 3, 4, 5, 8, 9, 10};
     for (int b = mbYes; b <= mbYesToAll; ++b) {
         EXPECT_EQ(ButtonModalResult(static_cast<TMsgDlgBtn>(b)), expected[b]);
@@ -113,8 +114,10 @@ TEST(MessageTexts, SystemTextsAndReadyMadeMessages)
     EXPECT_EQ(SystemErrorText(ENOENT, "extra"), "extra\r\n" + system);
     EXPECT_EQ(SystemErrorText(99999, ""), "");
     EXPECT_EQ(SystemErrorBoxText(99999, "extra"), "extra\r\n\r\nエラーコード=99999");
-    EXPECT_EQ(FileMissingText("/a/b"), "ファイル： /a/b\r\n指定のファイルは存在しません。削除されたか移動されました。");
-    EXPECT_EQ(FolderMissingText("/a"), "フォルダ： /a\r\n指定のフォルダは存在しません。削除されたか移動されました。");
+    EXPECT_EQ(FileMissingText("/a/b"),
+              "ファイル： /a/b\r\n指定のファイルは存在しません。削除されたか移動されました。");
+    EXPECT_EQ(FolderMissingText("/a"),
+              "フォルダ： /a\r\n指定のフォルダは存在しません。削除されたか移動されました。");
     EXPECT_EQ(NetworkErrorText(1222), "ネットワークは機能していません。");
     EXPECT_EQ(NetworkErrorText(5), "");
 }
@@ -162,7 +165,8 @@ TEST(QtMessageBoxPresenter, ReturnsTheModalResultOfTheClickedButton)
             if (auto *box = qobject_cast<QMessageBox *>(w)) {
                 format = box->textFormat();
                 for (QAbstractButton *button : box->buttons())
-                    if (button->text() == QString::fromUtf8("いいえ(&N)")) button->click();
+                    if (button->text() == QString::fromUtf8("いいえ(&N)"))
+                        button->click();
             }
     });
     MessageBoxRequest request;

@@ -67,7 +67,8 @@ TEST(CheckFolderPath, EveryElementMustExist)
 
     EXPECT_FALSE(CheckFolderPath(true, nullptr, dir / "a//b/", ui));
     ASSERT_EQ(ui.errors.size(), 2u);
-    EXPECT_EQ(ui.errors[1], "フォルダ：" + dir / "a//b/" + "\n一部のフォルダが省略されています。(例えば//等)");
+    EXPECT_EQ(ui.errors[1],
+              "フォルダ：" + dir / "a//b/" + "\n一部のフォルダが省略されています。(例えば//等)");
 
     EXPECT_FALSE(CheckFolderPath(true, nullptr, dir / "a|x/", ui));
     ASSERT_EQ(ui.errors.size(), 3u);

@@ -34,7 +34,8 @@ TEST(PlacementQt, WidgetsArePlacedNearTheirOwnerAndShown)
     QWidget alone;
     alone.resize(100, 50);
     PlaceFormNear(1, nullptr, &alone);
-    EXPECT_EQ(alone.pos(), QPoint(screen.x() + (screen.width() - 100) / 2, screen.y() + (screen.height() - 50) / 2));
+    EXPECT_EQ(alone.pos(),
+              QPoint(screen.x() + (screen.width() - 100) / 2, screen.y() + (screen.height() - 50) / 2));
 }
 
 TEST(RegistryNotices, CanBeShownAsWarningBoxes)

@@ -53,10 +53,12 @@ TEST(KeepClearOfTaskbar, MovesOffEachKindOfPanelAlongOneAxis)
 {
     EXPECT_EQ(KeepClearOfTaskbar({500, 1000, 300, 200}, kScreen, kBottomPanel), (Rect{500, 840, 300, 200}))
         << "pulled inside, then above the bar";
-    EXPECT_EQ(KeepClearOfTaskbar({500, 10, 300, 200}, kScreen, Rect{0, 0, 1920, 30}), (Rect{500, 30, 300, 200}));
+    EXPECT_EQ(KeepClearOfTaskbar({500, 10, 300, 200}, kScreen, Rect{0, 0, 1920, 30}),
+              (Rect{500, 30, 300, 200}));
     EXPECT_EQ(KeepClearOfTaskbar({1700, 10, 300, 200}, kScreen, Rect{1860, 0, 60, 1080}),
               (Rect{1560, 10, 300, 200}));
-    EXPECT_EQ(KeepClearOfTaskbar({-40, 10, 300, 200}, kScreen, Rect{0, 0, 70, 1080}), (Rect{70, 10, 300, 200}));
+    EXPECT_EQ(KeepClearOfTaskbar({-40, 10, 300, 200}, kScreen, Rect{0, 0, 70, 1080}),
+              (Rect{70, 10, 300, 200}));
     EXPECT_EQ(KeepClearOfTaskbar({500, 500, 300, 200}, kScreen, kBottomPanel), (Rect{500, 500, 300, 200}));
     EXPECT_EQ(KeepClearOfTaskbar({-50, -50, 300, 200}, kScreen, std::nullopt), (Rect{-50, -50, 300, 200}))
         << "without a panel nothing happens";

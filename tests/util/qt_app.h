@@ -7,7 +7,8 @@ namespace zr::testing {
 
 inline QApplication &EnsureQtApplication()
 {
-    if (auto *existing = qobject_cast<QApplication *>(QCoreApplication::instance())) return *existing;
+    if (auto *existing = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return *existing;
     static int argc = 1;
     static char name[] = "util_tests";
     static char *argv[] = {name, nullptr};

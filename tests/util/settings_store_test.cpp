@@ -62,7 +62,8 @@ TEST(SettingList, LoadCapsAtMaximumSkipsDuplicatesAndGaps)
     TempRegistry temp;
     WriteSettingInteger("history\\Grep\\Char", "Count", 15);
     const char *stored[] = {"a", "A", "", "b", "ｂ", "Ｂ", "c", "d", "e", "f", "g", "h"};
-    for (int i = 0; i < 12; ++i) WriteSettingString("history\\Grep\\Char", std::to_string(i), stored[i]);
+    for (int i = 0; i < 12; ++i)
+        WriteSettingString("history\\Grep\\Char", std::to_string(i), stored[i]);
 
     StringList list{"stale"};
     LoadSettingList("history\\Grep\\Char", 10, &list);

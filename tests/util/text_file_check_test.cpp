@@ -32,7 +32,8 @@ TEST(IsTextFile, RejectsEmptyMissingAndBinary)
     EXPECT_FALSE(IsTextFile(dir.Path()));
     EXPECT_FALSE(IsTextFile(dir.Write("zeros.bin", std::string(20, '\0'))));
     EXPECT_FALSE(IsTextFile(dir.Write("ctl.txt", "abc\x01")));
-    EXPECT_FALSE(IsTextFile(dir.Write("bad.txt", "\xFF\xFE" "a")));
+    EXPECT_FALSE(IsTextFile(dir.Write("bad.txt", "\xFF\xFE"
+                                                 "a")));
     EXPECT_FALSE(LooksLikeSjisText("\x82\x20"));  // 0x20 cannot be a trail byte
-    EXPECT_TRUE(LooksLikeSjisText("ab\x82"));      // a lead byte at the end is accepted
+    EXPECT_TRUE(LooksLikeSjisText("ab\x82"));     // a lead byte at the end is accepted
 }

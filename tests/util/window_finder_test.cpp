@@ -16,7 +16,8 @@ TEST(FindTitle, EveryPatternForm)
     EXPECT_EQ(FindTitle(titles, "*"), 1u) << "any title, empty titles skipped";
     EXPECT_EQ(FindTitle(titles, "*NOTES.TXT"), 1u) << "suffix, without case";
     EXPECT_EQ(FindTitle(titles, "*検索"), 2u);
-    EXPECT_FALSE(FindTitle(titles, "*notes*").has_value()) << "a second star after a leading one finds nothing";
+    EXPECT_FALSE(FindTitle(titles, "*notes*").has_value())
+        << "a second star after a leading one finds nothing";
     EXPECT_FALSE(FindTitle(titles, "*a much longer suffix than any title").has_value());
     EXPECT_FALSE(FindTitle(titles, "Viewer").has_value());
     EXPECT_FALSE(FindTitle({}, "*").has_value());

@@ -8,13 +8,13 @@ namespace zr::arj {
 
 class Crc32 {
 public:
-    void update(const void* data, std::size_t size);
+    void update(const void *data, std::size_t size);
     std::uint32_t value() const { return ~state_; }
 
 private:
     std::uint32_t state_ = 0xFFFFFFFFu;
 };
 
-std::uint32_t ComputeCrc32(const void* data, std::size_t size);
+std::uint32_t ComputeCrc32(const void *data, std::size_t size);
 
 }  // namespace zr::arj

@@ -8,9 +8,9 @@
 namespace zr::arj::detail {
 
 // Methods 1-3: LZ77 with static Huffman codes sent per block.
-void DecodeHuffmanMethod(BitReader& bits, OutputWindow& out);
+void DecodeHuffmanMethod(BitReader &bits, OutputWindow &out);
 
 // Method 4: LZ77 with variable-width bit codes and no Huffman coding.
-void DecodeFastestMethod(BitReader& bits, OutputWindow& out);
+void DecodeFastestMethod(BitReader &bits, OutputWindow &out);
 
 }  // namespace zr::arj::detail

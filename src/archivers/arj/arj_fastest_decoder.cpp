@@ -19,7 +19,8 @@ constexpr std::uint32_t kMatchBias = 2;
 // Value of a code whose unary prefix (up to stopBits - startBits one bits,
 // ended by a 0 bit unless at the maximum) raises the width from startBits;
 // each one bit also adds 2^width to the value.
-std::uint32_t ReadPrefixedValue(BitReader& bits, int startBits, int stopBits) {
+std::uint32_t ReadPrefixedValue(BitReader &bits, int startBits, int stopBits)
+{
     const int maxOnes = stopBits - startBits;
     const std::uint32_t prefix = bits.peek(maxOnes) << (32 - maxOnes);
     const int ones = std::min(std::countl_one(prefix), maxOnes);
@@ -31,7 +32,8 @@ std::uint32_t ReadPrefixedValue(BitReader& bits, int startBits, int stopBits) {
 
 }  // namespace
 
-void DecodeFastestMethod(BitReader& bits, OutputWindow& out) {
+void DecodeFastestMethod(BitReader &bits, OutputWindow &out)
+{
     while (!out.finished()) {
         const std::uint32_t lengthCode = ReadPrefixedValue(bits, kLengthStartBits, kLengthStopBits);
         if (lengthCode == 0) {

@@ -23,16 +23,16 @@ struct RawHeader {
 };
 
 // Reads the header at `offset`. Throws ArjError (kTruncated, kBadHeader, kHeaderCrc).
-RawHeader ReadRawHeader(const ArjSource& source, std::uint64_t offset);
+RawHeader ReadRawHeader(const ArjSource &source, std::uint64_t offset);
 
 // The basic header at `offset` when id, size and CRC are valid; never throws
 // for bad data (a read failure still throws kIo).
-std::optional<std::string> TryReadBasicHeader(const ArjSource& source, std::uint64_t offset);
+std::optional<std::string> TryReadBasicHeader(const ArjSource &source, std::uint64_t offset);
 
-bool IsMainHeader(const std::string& basic);
+bool IsMainHeader(const std::string &basic);
 
 // Decode the fields; throw kBadHeader when the header is malformed.
-ArjMainHeader ParseMainHeader(const RawHeader& raw);
-ArjEntry ParseEntryHeader(const RawHeader& raw);
+ArjMainHeader ParseMainHeader(const RawHeader &raw);
+ArjEntry ParseEntryHeader(const RawHeader &raw);
 
 }  // namespace zr::arj::detail

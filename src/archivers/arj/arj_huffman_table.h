@@ -18,12 +18,14 @@ public:
     // Builds the code from one length per symbol (0 = symbol unused). The
     // code must be complete; all lengths 0 gives a table that cannot decode
     // (a block may carry one it never uses). Throws kCorruptData otherwise.
-    void build(const std::uint8_t* lengths, int symbolCount);
+    void build(const std::uint8_t *lengths, int symbolCount);
     // Every lookup yields `symbol` and consumes no bits.
     void buildSingle(int symbol);
 
-    int decode(BitReader& bits) const {
-        if (single_ >= 0) return single_;
+    int decode(BitReader &bits) const
+    {
+        if (single_ >= 0)
+            return single_;
         const std::uint16_t entry = fast_[bits.peek(kFastBits)];
         if (entry != 0) {
             bits.skip(entry >> kLengthShift);
@@ -37,7 +39,7 @@ private:
     static constexpr int kLengthShift = 10;
     static constexpr std::uint16_t kSymbolMask = (1u << kLengthShift) - 1;
 
-    int decodeSlow(BitReader& bits) const;
+    int decodeSlow(BitReader &bits) const;
 
     int single_ = -1;
     // Fast entries: code length << kLengthShift | symbol; 0 = longer code.

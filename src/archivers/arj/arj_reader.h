@@ -34,8 +34,7 @@ enum class ArjErrorCode {
 
 class ArjError : public std::runtime_error {
 public:
-    ArjError(ArjErrorCode code, const std::string& message)
-        : std::runtime_error(message), code_(code) {}
+    ArjError(ArjErrorCode code, const std::string &message) : std::runtime_error(message), code_(code) {}
     ArjErrorCode code() const noexcept { return code_; }
 
 private:
@@ -82,18 +81,18 @@ enum class ArjHostOs : std::uint8_t {
 struct ArjHeaderCommon {
     std::uint8_t archiverVersion = 0;
     std::uint8_t minVersionToExtract = 0;
-    std::uint8_t hostOs = 0;  // ArjHostOs value; unknown values are kept as read
-    std::uint8_t flags = 0;   // bits of zr::arj::flags
-    std::uint8_t fileType = 0;  // ArjFileType value; unknown values are kept as read
-    std::string name;         // raw bytes as stored (often CP932), without the terminator
-    std::string comment;      // raw bytes as stored
+    std::uint8_t hostOs = 0;                   // ArjHostOs value; unknown values are kept as read
+    std::uint8_t flags = 0;                    // bits of zr::arj::flags
+    std::uint8_t fileType = 0;                 // ArjFileType value; unknown values are kept as read
+    std::string name;                          // raw bytes as stored (often CP932), without the terminator
+    std::string comment;                       // raw bytes as stored
     std::vector<std::string> extendedHeaders;  // raw bodies, CRC-checked
-    std::uint64_t headerOffset = 0;  // absolute file offset of the header's 60 EA id
+    std::uint64_t headerOffset = 0;            // absolute file offset of the header's 60 EA id
 };
 
 struct ArjMainHeader : ArjHeaderCommon {
     std::uint8_t securityVersion = 0;
-    std::uint32_t createdTime = 0;   // raw time field, see arj_timestamp.h
+    std::uint32_t createdTime = 0;  // raw time field, see arj_timestamp.h
     std::uint32_t modifiedTime = 0;
     std::uint32_t archiveSize = 0;
     std::uint32_t securityEnvelopePosition = 0;
@@ -106,18 +105,18 @@ struct ArjMainHeader : ArjHeaderCommon {
 };
 
 struct ArjEntry : ArjHeaderCommon {
-    std::uint8_t method = 0;        // 0 stored, 1-3 Huffman, 4 fastest
+    std::uint8_t method = 0;  // 0 stored, 1-3 Huffman, 4 fastest
     std::uint8_t passwordModifier = 0;
-    std::uint32_t modifiedTime = 0;     // raw time field, see arj_timestamp.h
+    std::uint32_t modifiedTime = 0;  // raw time field, see arj_timestamp.h
     std::uint32_t compressedSize = 0;
     std::uint32_t originalSize = 0;
-    std::uint32_t crc32 = 0;            // CRC-32 of the original bytes
-    std::uint16_t fileNameOffset = 0;   // where the name without folder starts in `name`
-    std::uint16_t attributes = 0;       // host file access mode (MS-DOS attributes on DOS/Windows)
+    std::uint32_t crc32 = 0;           // CRC-32 of the original bytes
+    std::uint16_t fileNameOffset = 0;  // where the name without folder starts in `name`
+    std::uint16_t attributes = 0;      // host file access mode (MS-DOS attributes on DOS/Windows)
     std::uint8_t firstChapter = 0;
     std::uint8_t lastChapter = 0;
     std::uint32_t extendedFilePosition = 0;  // for entries continued from a previous volume
-    std::uint64_t dataOffset = 0;   // absolute file offset of the compressed data
+    std::uint64_t dataOffset = 0;            // absolute file offset of the compressed data
 
     bool isGarbled() const { return (flags & flags::kGarbled) != 0; }
     bool continuesInNextVolume() const { return (flags & flags::kVolume) != 0; }
@@ -135,25 +134,25 @@ public:
     virtual std::uint64_t size() const = 0;
     // Reads up to `size` bytes at `offset`; returns the count read (short at the end).
     // Throws ArjError(kIo) on a read failure.
-    virtual std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t size) const = 0;
+    virtual std::size_t readAt(std::uint64_t offset, void *buffer, std::size_t size) const = 0;
 };
 
-std::shared_ptr<ArjSource> OpenArjFileSource(const std::string& path);  // throws kIo
+std::shared_ptr<ArjSource> OpenArjFileSource(const std::string &path);  // throws kIo
 std::shared_ptr<ArjSource> MakeArjMemorySource(std::string bytes);
 
 // Receives extracted bytes in order; returning false stops the extraction.
-using ArjSink = std::function<bool(const char* data, std::size_t size)>;
+using ArjSink = std::function<bool(const char *data, std::size_t size)>;
 
 class ArjReader {
 public:
     // Reads the main header at `archiveOffset` (0 for a plain archive, the
     // FindArjArchive result for a self-extractor) and every entry header up
     // to the end marker. Throws ArjError.
-    explicit ArjReader(const std::string& path, std::uint64_t archiveOffset = 0);
+    explicit ArjReader(const std::string &path, std::uint64_t archiveOffset = 0);
     explicit ArjReader(std::shared_ptr<ArjSource> source, std::uint64_t archiveOffset = 0);
 
-    const ArjMainHeader& mainHeader() const { return mainHeader_; }
-    const std::vector<ArjEntry>& entries() const { return entries_; }
+    const ArjMainHeader &mainHeader() const { return mainHeader_; }
+    const std::vector<ArjEntry> &entries() const { return entries_; }
     std::uint64_t archiveOffset() const { return archiveOffset_; }
 
     // Decompresses `entry` (one of entries()) into `sink`, at most
@@ -161,7 +160,7 @@ public:
     // false when the sink asked to stop. Throws ArjError (kEncrypted,
     // kMultiVolume, kNotAFile, kUnsupportedMethod, kTruncated, kCorruptData,
     // kDataCrc, kIo).
-    bool extract(const ArjEntry& entry, const ArjSink& sink) const;
+    bool extract(const ArjEntry &entry, const ArjSink &sink) const;
 
 private:
     std::uint64_t readMainHeader();  // returns the offset of the first entry header
@@ -174,16 +173,16 @@ private:
 };
 
 // True when a valid ARJ main header (id, size, CRC) starts at offset 0.
-bool IsArjArchive(const std::string& path);
-bool IsArjArchive(const ArjSource& source);
+bool IsArjArchive(const std::string &path);
+bool IsArjArchive(const ArjSource &source);
 
 // Scans for a valid ARJ main header (id, size, CRC, main-header type) from
 // `startOffset` on, as found inside a self-extracting executable. Returns
 // its offset, or nothing when there is none (or the file cannot be read).
 // Gives up after 4,096 header-like candidates fail their CRC, so a file
 // crafted full of decoys cannot stall the caller.
-std::optional<std::uint64_t> FindArjArchive(const std::string& path, std::uint64_t startOffset = 0);
-std::optional<std::uint64_t> FindArjArchive(const ArjSource& source, std::uint64_t startOffset = 0);
+std::optional<std::uint64_t> FindArjArchive(const std::string &path, std::uint64_t startOffset = 0);
+std::optional<std::uint64_t> FindArjArchive(const ArjSource &source, std::uint64_t startOffset = 0);
 
 // Method text for listings: "m0" (stored) to "m4"; other values "m<n>" as stored.
 std::string ArjMethodName(std::uint8_t method);

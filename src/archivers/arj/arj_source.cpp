@@ -13,9 +13,11 @@ namespace {
 
 class FileSource : public ArjSource {
 public:
-    explicit FileSource(const std::string& path) : path_(path) {
+    explicit FileSource(const std::string &path) : path_(path)
+    {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw ArjError(ArjErrorCode::kIo, "cannot open " + path + ": " + std::strerror(errno));
+        if (fd_ < 0)
+            throw ArjError(ArjErrorCode::kIo, "cannot open " + path + ": " + std::strerror(errno));
         struct stat st {};
         if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(fd_);
@@ -24,19 +26,23 @@ public:
         size_ = static_cast<std::uint64_t>(st.st_size);
     }
     ~FileSource() override { ::close(fd_); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
+    FileSource(const FileSource &) = delete;
+    FileSource &operator=(const FileSource &) = delete;
 
     std::uint64_t size() const override { return size_; }
 
-    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t size) const override {
+    std::size_t readAt(std::uint64_t offset, void *buffer, std::size_t size) const override
+    {
         std::size_t done = 0;
-        auto* out = static_cast<char*>(buffer);
+        auto *out = static_cast<char *>(buffer);
         while (done < size) {
             const ssize_t n = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw ArjError(ArjErrorCode::kIo, "cannot read " + path_ + ": " + std::strerror(errno));
-            if (n == 0) break;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw ArjError(ArjErrorCode::kIo, "cannot read " + path_ + ": " + std::strerror(errno));
+            if (n == 0)
+                break;
             done += static_cast<std::size_t>(n);
         }
         return done;
@@ -52,8 +58,10 @@ class MemorySource : public ArjSource {
 public:
     explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
     std::uint64_t size() const override { return bytes_.size(); }
-    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t size) const override {
-        if (offset >= bytes_.size()) return 0;
+    std::size_t readAt(std::uint64_t offset, void *buffer, std::size_t size) const override
+    {
+        if (offset >= bytes_.size())
+            return 0;
         const std::size_t n = std::min<std::uint64_t>(size, bytes_.size() - offset);
         std::memcpy(buffer, bytes_.data() + offset, n);
         return n;
@@ -65,11 +73,13 @@ private:
 
 }  // namespace
 
-std::shared_ptr<ArjSource> OpenArjFileSource(const std::string& path) {
+std::shared_ptr<ArjSource> OpenArjFileSource(const std::string &path)
+{
     return std::make_shared<FileSource>(path);
 }
 
-std::shared_ptr<ArjSource> MakeArjMemorySource(std::string bytes) {
+std::shared_ptr<ArjSource> MakeArjMemorySource(std::string bytes)
+{
     return std::make_shared<MemorySource>(std::move(bytes));
 }
 

@@ -9,7 +9,8 @@ namespace {
 
 const LibraryTraits &CabTraits()
 {
-    static const LibraryTraits traits{"cab32", &OpenLibarchiveFormat<LibarchiveFormat::kCab>, CabDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"cab32", &OpenLibarchiveFormat<LibarchiveFormat::kCab>, CabDialect(),
+                                      StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

@@ -13,10 +13,7 @@ namespace zr::archivers {
 
 namespace {
 
-std::string ErrnoText(const std::string &what)
-{
-    return what + ": " + std::strerror(errno);
-}
+std::string ErrnoText(const std::string &what) { return what + ": " + std::strerror(errno); }
 
 bool MakeFolders(const std::string &path)
 {
@@ -131,10 +128,7 @@ ExistingKind InspectExisting(int folderFd, const std::string &name, std::time_t 
     return ExistingKind::kOther;
 }
 
-OutputFile::~OutputFile()
-{
-    discard();
-}
+OutputFile::~OutputFile() { discard(); }
 
 bool OutputFile::create(int folderFd, const std::string &name, std::string &error)
 {

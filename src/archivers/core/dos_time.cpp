@@ -8,7 +8,8 @@ DosDateTime ToDosDateTime(std::time_t t)
     if (!localtime_r(&t, &tm) || tm.tm_year < 80)
         return {static_cast<std::uint16_t>((0 << 9) | (1 << 5) | 1), 0};
     if (tm.tm_year > 207)
-        return {static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31), static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29)};
+        return {static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31),
+                static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29)};
     DosDateTime d;
     d.date = static_cast<std::uint16_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
     d.time = static_cast<std::uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));

@@ -11,10 +11,7 @@ namespace zr::archivers {
 
 namespace {
 
-std::string RarMethodText(unsigned method)
-{
-    return "m" + std::to_string(method);
-}
+std::string RarMethodText(unsigned method) { return "m" + std::to_string(method); }
 
 // The extended headers of a level-1, 2 or 3 header: the bytes they take
 // and the names they carry (type 1: file name, type 2: folder, 0xFF
@@ -142,7 +139,8 @@ CabFolder ReadCabFolder(std::string_view cab, std::size_t at, unsigned dataReser
     const unsigned type = Le16At(cab, at + 6) & 0xF;
     f.method = type < 4 ? names[type] : "Unknown";
     std::optional<std::size_t> block = Le32At(cab, at);
-    for (unsigned b = Le16At(cab, at + 4); b > 0 && blocksLeft > 0 && *block + 8 <= cab.size(); --b, --blocksLeft) {
+    for (unsigned b = Le16At(cab, at + 4); b > 0 && blocksLeft > 0 && *block + 8 <= cab.size();
+         --b, --blocksLeft) {
         const unsigned packed = Le16At(cab, *block + 4);
         f.packed += packed;
         f.unpacked += Le16At(cab, *block + 6);
@@ -196,8 +194,9 @@ std::vector<EntryDetails> ReadCabDetails(std::string_view d, std::size_t base)
         const CabFolder &f = folders[std::min<std::size_t>(folder, folders.size() - 1)];
         e.method = f.method;
         // Entries share their folder's compressed bytes in proportion to their sizes.
-        e.compressedSize = f.unpacked ? static_cast<std::uint64_t>(static_cast<long double>(size) * f.packed / f.unpacked)
-                                      : size;
+        e.compressedSize =
+            f.unpacked ? static_cast<std::uint64_t>(static_cast<long double>(size) * f.packed / f.unpacked)
+                       : size;
         e.dosAttributes = Le16At(cab, at + 14) & 0x3F;
         const std::size_t nameEnd = std::min(cab.find('\0', at + 16), cab.size());
         e.rawName = std::string(cab.substr(at + 16, nameEnd - at - 16));
@@ -266,7 +265,8 @@ void ReadRar5(std::string_view d, std::size_t h, std::vector<EntryDetails> &list
             std::uint64_t fileFlags = 0, unpacked = 0, attributes = 0, compression = 0, host = 0;
             EntryDetails e;
             e.compressedSize = data;
-            if (ReadVint(header, at, fileFlags) && ReadVint(header, at, unpacked) && ReadVint(header, at, attributes)) {
+            if (ReadVint(header, at, fileFlags) && ReadVint(header, at, unpacked) &&
+                ReadVint(header, at, attributes)) {
                 if (fileFlags & 2)
                     at += 4;
                 if ((fileFlags & 4) && at + 4 <= header.size()) {
@@ -317,9 +317,9 @@ std::optional<std::size_t> FindZipEndRecord(std::string_view d)
 
 std::string ZipMethodText(unsigned method)
 {
-    static const std::pair<unsigned, const char *> methods[] = {
-        {0, "Stored"}, {8, "Deflate"}, {9, "Defl64"}, {12, "BZip2"}, {14, "LZMA"},
-        {93, "Zstd"},  {95, "XZ"},     {98, "PPMd"},  {99, "AES"}};
+    static const std::pair<unsigned, const char *> methods[] = {{0, "Stored"}, {8, "Deflate"}, {9, "Defl64"},
+                                                                {12, "BZip2"}, {14, "LZMA"},   {93, "Zstd"},
+                                                                {95, "XZ"},    {98, "PPMd"},   {99, "AES"}};
     for (const auto &[code, text] : methods)
         if (code == method)
             return text;
@@ -376,7 +376,8 @@ bool NamesAreUtf8(const std::vector<EntryDetails> &details)
     return anyNonAscii;
 }
 
-std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base, LibarchiveFormat format)
+std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base,
+                                           LibarchiveFormat format)
 {
     // Tar headers hold nothing more; libarchive reports what 7z holds.
     if (format == LibarchiveFormat::kTar || format == LibarchiveFormat::k7z)
@@ -386,12 +387,17 @@ std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_
     if (base >= d.size())
         return {};
     switch (format) {
-    case LibarchiveFormat::kLha: return ReadLhaDetails(d, static_cast<std::size_t>(base));
-    case LibarchiveFormat::kCab: return ReadCabDetails(d, static_cast<std::size_t>(base));
-    case LibarchiveFormat::kRar: return ReadRarDetails(d, static_cast<std::size_t>(base));
-    case LibarchiveFormat::kZip: return ReadZipDetails(d);
+    case LibarchiveFormat::kLha:
+        return ReadLhaDetails(d, static_cast<std::size_t>(base));
+    case LibarchiveFormat::kCab:
+        return ReadCabDetails(d, static_cast<std::size_t>(base));
+    case LibarchiveFormat::kRar:
+        return ReadRarDetails(d, static_cast<std::size_t>(base));
+    case LibarchiveFormat::kZip:
+        return ReadZipDetails(d);
     case LibarchiveFormat::kTar:
-    case LibarchiveFormat::k7z: break;
+    case LibarchiveFormat::k7z:
+        break;
     }
     return {};
 }
@@ -446,8 +452,10 @@ std::string DefaultMethodText(LibarchiveFormat format, const char *formatName, c
         const std::string filter = filterName ? filterName : "none";
         return filter == "none" ? "-----" : filter;
     }
-    case LibarchiveFormat::kRar: return name;
-    case LibarchiveFormat::k7z: return "7z";  // the coder is not reported per entry
+    case LibarchiveFormat::kRar:
+        return name;
+    case LibarchiveFormat::k7z:
+        return "7z";  // the coder is not reported per entry
     }
     return name;
 }

@@ -21,7 +21,7 @@ struct EntryDetails {
     std::uint32_t osType = 0;
     std::optional<std::uint32_t> dosAttributes;  // bits 0x01 R, 0x02 H, 0x04 S, 0x20 A
     std::string method;                          // empty = keep the reader's text
-    std::string rawName;                         // as stored ("/" for LHA's 0xFF), for names libarchive cannot convert
+    std::string rawName;  // as stored ("/" for LHA's 0xFF), for names libarchive cannot convert
 };
 
 // `data` is the whole file; the archive starts at `base`.
@@ -30,7 +30,8 @@ std::vector<EntryDetails> ReadCabDetails(std::string_view data, std::size_t base
 std::vector<EntryDetails> ReadRarDetails(std::string_view data, std::size_t base);
 std::vector<EntryDetails> ReadZipDetails(std::string_view data);
 
-std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base, LibarchiveFormat format);
+std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base,
+                                           LibarchiveFormat format);
 
 // Whether the stored names are UTF-8: some name is not plain ASCII and every
 // such name is valid UTF-8. Otherwise they are taken as CP932.

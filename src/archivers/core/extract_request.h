@@ -7,7 +7,7 @@
 namespace zr::archivers {
 
 enum class OverwritePolicy {
-    kAsk,      // no dialog here: existing files are kept and logged
+    kAsk,  // no dialog here: existing files are kept and logged
     kAlways,
     kNever,
     kIfNewer,  // only when the stored file is newer

@@ -21,8 +21,11 @@ enum class Flow { kContinue, kStop };
 
 class Extraction {
 public:
-    Extraction(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress, OutputLog &log)
-        : request_(request), reader_(reader), progress_(progress), log_(log), filter_(request.names) {}
+    Extraction(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress,
+               OutputLog &log)
+        : request_(request), reader_(reader), progress_(progress), log_(log), filter_(request.names)
+    {
+    }
 
     int run();
 
@@ -132,22 +135,26 @@ bool Extraction::keepExisting(int folderFd, const std::string &name, const Entry
 {
     std::time_t existingTime = 0;
     switch (InspectExisting(folderFd, name, &existingTime)) {
-    case ExistingKind::kNone: return false;
+    case ExistingKind::kNone:
+        return false;
     case ExistingKind::kFolder:
     case ExistingKind::kOther:
         fail(ZR_ARC_E_WRITE, "A folder or special file is in the way: " + entry.name);
         return true;
-    case ExistingKind::kFile: break;
+    case ExistingKind::kFile:
+        break;
     }
     switch (request_.overwrite) {
-    case OverwritePolicy::kAlways: return false;
+    case OverwritePolicy::kAlways:
+        return false;
     case OverwritePolicy::kIfNewer:
         if (entry.modified > existingTime)
             return false;
         log_.line("Kept (not newer): " + entry.name);
         return true;
     case OverwritePolicy::kAsk:
-    case OverwritePolicy::kNever: break;
+    case OverwritePolicy::kNever:
+        break;
     }
     log_.line("Kept (exists): " + entry.name);
     return true;
@@ -256,7 +263,8 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
 
 }  // namespace
 
-int ExtractEntries(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress, OutputLog &log)
+int ExtractEntries(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress,
+                   OutputLog &log)
 {
     return Extraction(request, reader, progress, log).run();
 }

@@ -10,6 +10,7 @@
 
 namespace zr::archivers {
 
-int ExtractEntries(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress, OutputLog &log);
+int ExtractEntries(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress,
+                   OutputLog &log);
 
 }  // namespace zr::archivers

@@ -13,7 +13,7 @@ constexpr std::size_t kBlockSize = 1 << 20;
 // Small enough that even well-compressed text yields only a few MiB between
 // two stop checks.
 constexpr std::size_t kCheckedBlockSize = 64 << 10;
-}
+}  // namespace
 
 FileStream::~FileStream()
 {
@@ -56,7 +56,8 @@ la_ssize_t FileStream::Read(struct archive *a, void *self, const void **buffer)
         return -1;
     }
     const std::size_t block = s->keepGoing_ ? kCheckedBlockSize : kBlockSize;
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(block, s->size_ - s->position_));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(block, s->size_ - s->position_));
     ssize_t got;
     do {
         got = ::pread(s->fd_, s->buffer_.data(), want, static_cast<off_t>(s->base_ + s->position_));

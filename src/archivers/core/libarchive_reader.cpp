@@ -67,11 +67,16 @@ void EnableFormat(struct archive *a, LibarchiveFormat format, bool utf8Names)
 std::optional<SignatureFormat> ScannedFormat(LibarchiveFormat format)
 {
     switch (format) {
-    case LibarchiveFormat::kLha: return SignatureFormat::kLha;
-    case LibarchiveFormat::kCab: return SignatureFormat::kCab;
-    case LibarchiveFormat::kRar: return SignatureFormat::kRar;
-    case LibarchiveFormat::k7z: return SignatureFormat::k7z;
-    default: return std::nullopt;
+    case LibarchiveFormat::kLha:
+        return SignatureFormat::kLha;
+    case LibarchiveFormat::kCab:
+        return SignatureFormat::kCab;
+    case LibarchiveFormat::kRar:
+        return SignatureFormat::kRar;
+    case LibarchiveFormat::k7z:
+        return SignatureFormat::k7z;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -265,10 +270,18 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     entry = EntryInfo{};
     entry.name = entryName(e);
     switch (archive_entry_filetype(e)) {
-    case AE_IFREG: entry.kind = EntryKind::kFile; break;
-    case AE_IFDIR: entry.kind = EntryKind::kFolder; break;
-    case AE_IFLNK: entry.kind = EntryKind::kLink; break;
-    default: entry.kind = EntryKind::kSpecial; break;
+    case AE_IFREG:
+        entry.kind = EntryKind::kFile;
+        break;
+    case AE_IFDIR:
+        entry.kind = EntryKind::kFolder;
+        break;
+    case AE_IFLNK:
+        entry.kind = EntryKind::kLink;
+        break;
+    default:
+        entry.kind = EntryKind::kSpecial;
+        break;
     }
     if (archive_entry_hardlink(e))
         entry.kind = EntryKind::kLink;
@@ -309,16 +322,26 @@ int LibarchiveReader::tarType() const
 {
     const int filter = archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
     switch (filter) {
-    case ARCHIVE_FILTER_NONE: return singleFile_ ? ZR_TAR_TYPE_NONE : ZR_TAR_TYPE_TAR;
-    case ARCHIVE_FILTER_GZIP: return singleFile_ ? ZR_TAR_TYPE_GZ : ZR_TAR_TYPE_TARGZ;
-    case ARCHIVE_FILTER_COMPRESS: return singleFile_ ? ZR_TAR_TYPE_Z : ZR_TAR_TYPE_TARZ;
-    case ARCHIVE_FILTER_BZIP2: return singleFile_ ? ZR_TAR_TYPE_BZ2 : ZR_TAR_TYPE_TARBZ2;
-    case ARCHIVE_FILTER_XZ: return singleFile_ ? ZR_TAR_TYPE_XZ : ZR_TAR_TYPE_TARXZ;
-    case ARCHIVE_FILTER_ZSTD: return singleFile_ ? ZR_TAR_TYPE_ZSTD : ZR_TAR_TYPE_TARZSTD;
-    case ARCHIVE_FILTER_LZ4: return singleFile_ ? ZR_TAR_TYPE_LZ4 : ZR_TAR_TYPE_TARLZ4;
-    case ARCHIVE_FILTER_LZIP: return singleFile_ ? ZR_TAR_TYPE_LZIP : ZR_TAR_TYPE_TARLZIP;
-    case ARCHIVE_FILTER_LZMA: return singleFile_ ? ZR_TAR_TYPE_LZMA : ZR_TAR_TYPE_TARLZMA;
-    default: return ZR_TAR_TYPE_NONE;
+    case ARCHIVE_FILTER_NONE:
+        return singleFile_ ? ZR_TAR_TYPE_NONE : ZR_TAR_TYPE_TAR;
+    case ARCHIVE_FILTER_GZIP:
+        return singleFile_ ? ZR_TAR_TYPE_GZ : ZR_TAR_TYPE_TARGZ;
+    case ARCHIVE_FILTER_COMPRESS:
+        return singleFile_ ? ZR_TAR_TYPE_Z : ZR_TAR_TYPE_TARZ;
+    case ARCHIVE_FILTER_BZIP2:
+        return singleFile_ ? ZR_TAR_TYPE_BZ2 : ZR_TAR_TYPE_TARBZ2;
+    case ARCHIVE_FILTER_XZ:
+        return singleFile_ ? ZR_TAR_TYPE_XZ : ZR_TAR_TYPE_TARXZ;
+    case ARCHIVE_FILTER_ZSTD:
+        return singleFile_ ? ZR_TAR_TYPE_ZSTD : ZR_TAR_TYPE_TARZSTD;
+    case ARCHIVE_FILTER_LZ4:
+        return singleFile_ ? ZR_TAR_TYPE_LZ4 : ZR_TAR_TYPE_TARLZ4;
+    case ARCHIVE_FILTER_LZIP:
+        return singleFile_ ? ZR_TAR_TYPE_LZIP : ZR_TAR_TYPE_TARLZIP;
+    case ARCHIVE_FILTER_LZMA:
+        return singleFile_ ? ZR_TAR_TYPE_LZMA : ZR_TAR_TYPE_TARLZMA;
+    default:
+        return ZR_TAR_TYPE_NONE;
     }
 }
 

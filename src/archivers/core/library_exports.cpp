@@ -62,10 +62,7 @@ private:
     bool busy_;
 };
 
-bool Readable(const std::string &path)
-{
-    return ::access(path.c_str(), R_OK) == 0;
-}
+bool Readable(const std::string &path) { return ::access(path.c_str(), R_OK) == 0; }
 
 int NextMatching(ArchiveHandle &handle, void *record)
 {
@@ -138,25 +135,13 @@ int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *out
     return result;
 }
 
-int GetRunning()
-{
-    return State().running.load();
-}
+int GetRunning() { return State().running.load(); }
 
-uint16_t GetVersion()
-{
-    return ZR_CAB_VERSION;
-}
+uint16_t GetVersion() { return ZR_CAB_VERSION; }
 
-int GetCursorMode()
-{
-    return State().cursorMode.load();
-}
+int GetCursorMode() { return State().cursorMode.load(); }
 
-int SetCursorMode(int mode)
-{
-    return State().cursorMode.exchange(mode);
-}
+int SetCursorMode(int mode) { return State().cursorMode.exchange(mode); }
 
 int CheckArchive(const LibraryTraits &traits, const char *file, int mode)
 {

@@ -28,20 +28,35 @@ int IsSFXFile(HARC arc);
 // Marks a function as one of the library's exports.
 #define ZR_ARC_EXPORT __attribute__((visibility("default")))
 
-#define ZR_ARC_DEFINE_READER_EXPORTS(P, TRAITS)                                                               \
-    extern "C" {                                                                                               \
-    ZR_ARC_EXPORT int P(HWND w, const char *c, char *o, uint32_t s) { return zr::archivers::RunCommand(TRAITS, w, c, o, s); } \
-    ZR_ARC_EXPORT int P##GetRunning(void) { return zr::archivers::GetRunning(); }                                           \
-    ZR_ARC_EXPORT uint16_t P##GetVersion(void) { return zr::archivers::GetVersion(); }                                      \
-    ZR_ARC_EXPORT int P##GetCursorMode(void) { return zr::archivers::GetCursorMode(); }                                     \
-    ZR_ARC_EXPORT int P##SetCursorMode(int m) { return zr::archivers::SetCursorMode(m); }                                   \
-    ZR_ARC_EXPORT int P##CheckArchive(const char *f, int m) { return zr::archivers::CheckArchive(TRAITS, f, m); }          \
-    ZR_ARC_EXPORT int P##GetFileCount(const char *f) { return zr::archivers::GetFileCount(TRAITS, f); }                    \
-    ZR_ARC_EXPORT int P##SetOwnerWindowEx(HWND w, ARC_CALLBACK cb) { return zr::archivers::SetOwnerWindowEx(w, cb); }       \
-    ZR_ARC_EXPORT int P##KillOwnerWindowEx(HWND w) { return zr::archivers::KillOwnerWindowEx(w); }                          \
-    ZR_ARC_EXPORT HARC P##OpenArchive(HWND w, const char *f, uint32_t m) { return zr::archivers::OpenArchive(TRAITS, w, f, m); } \
-    ZR_ARC_EXPORT int P##CloseArchive(HARC a) { return zr::archivers::CloseArchive(a); }                                    \
-    ZR_ARC_EXPORT int P##FindFirst(HARC a, const char *w, void *i) { return zr::archivers::FindFirst(a, w, i); }           \
-    ZR_ARC_EXPORT int P##FindNext(HARC a, void *i) { return zr::archivers::FindNext(a, i); }                                \
-    ZR_ARC_EXPORT int P##IsSFXFile(HARC a) { return zr::archivers::IsSFXFile(a); }                                          \
+#define ZR_ARC_DEFINE_READER_EXPORTS(P, TRAITS)                                                              \
+    extern "C" {                                                                                             \
+    ZR_ARC_EXPORT int P(HWND w, const char *c, char *o, uint32_t s)                                          \
+    {                                                                                                        \
+        return zr::archivers::RunCommand(TRAITS, w, c, o, s);                                                \
+    }                                                                                                        \
+    ZR_ARC_EXPORT int P##GetRunning(void) { return zr::archivers::GetRunning(); }                            \
+    ZR_ARC_EXPORT uint16_t P##GetVersion(void) { return zr::archivers::GetVersion(); }                       \
+    ZR_ARC_EXPORT int P##GetCursorMode(void) { return zr::archivers::GetCursorMode(); }                      \
+    ZR_ARC_EXPORT int P##SetCursorMode(int m) { return zr::archivers::SetCursorMode(m); }                    \
+    ZR_ARC_EXPORT int P##CheckArchive(const char *f, int m)                                                  \
+    {                                                                                                        \
+        return zr::archivers::CheckArchive(TRAITS, f, m);                                                    \
+    }                                                                                                        \
+    ZR_ARC_EXPORT int P##GetFileCount(const char *f) { return zr::archivers::GetFileCount(TRAITS, f); }      \
+    ZR_ARC_EXPORT int P##SetOwnerWindowEx(HWND w, ARC_CALLBACK cb)                                           \
+    {                                                                                                        \
+        return zr::archivers::SetOwnerWindowEx(w, cb);                                                       \
+    }                                                                                                        \
+    ZR_ARC_EXPORT int P##KillOwnerWindowEx(HWND w) { return zr::archivers::KillOwnerWindowEx(w); }           \
+    ZR_ARC_EXPORT HARC P##OpenArchive(HWND w, const char *f, uint32_t m)                                     \
+    {                                                                                                        \
+        return zr::archivers::OpenArchive(TRAITS, w, f, m);                                                  \
+    }                                                                                                        \
+    ZR_ARC_EXPORT int P##CloseArchive(HARC a) { return zr::archivers::CloseArchive(a); }                     \
+    ZR_ARC_EXPORT int P##FindFirst(HARC a, const char *w, void *i)                                           \
+    {                                                                                                        \
+        return zr::archivers::FindFirst(a, w, i);                                                            \
+    }                                                                                                        \
+    ZR_ARC_EXPORT int P##FindNext(HARC a, void *i) { return zr::archivers::FindNext(a, i); }                 \
+    ZR_ARC_EXPORT int P##IsSFXFile(HARC a) { return zr::archivers::IsSFXFile(a); }                           \
     }

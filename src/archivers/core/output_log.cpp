@@ -8,7 +8,7 @@ namespace zr::archivers {
 namespace {
 // Never let a hostile archive grow the log without bound.
 constexpr std::size_t kMaxLog = 4u << 20;
-}
+}  // namespace
 
 void OutputLog::line(std::string_view text)
 {

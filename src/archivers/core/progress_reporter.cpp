@@ -34,7 +34,8 @@ bool ProgressReporter::send(unsigned state)
 
 bool ProgressReporter::stillWanted() { return send(ZR_ARC_STATE_PROGRESS); }
 
-bool ProgressReporter::beginFile(std::string_view storedName, std::string_view destination, std::uint64_t size)
+bool ProgressReporter::beginFile(std::string_view storedName, std::string_view destination,
+                                 std::uint64_t size)
 {
     info_ = TExtractingInfoEx{};
     info_.dwFileSize = Clamp32(size);

@@ -19,7 +19,9 @@ public:
     static constexpr std::uint64_t kReportStep = 256u * 1024u;
 
     ProgressReporter(ARC_CALLBACK callback, HWND owner, StopSense sense)
-        : callback_(callback), owner_(owner), sense_(sense) {}
+        : callback_(callback), owner_(owner), sense_(sense)
+    {
+    }
 
     // Each returns false when the callback asked to stop.
     bool beginFile(std::string_view storedName, std::string_view destination, std::uint64_t size);

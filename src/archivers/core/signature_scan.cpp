@@ -54,7 +54,8 @@ bool IsCabHeader(std::string_view d, std::size_t p)
     if (p + 36 > d.size() || d.compare(p, 8, std::string_view("MSCF\0\0\0\0", 8)) != 0)
         return false;
     const std::uint32_t cabinetSize = Le32At(d, p + 8);
-    return cabinetSize >= 36 && cabinetSize <= d.size() - p && ByteAt(d, p + 24) == 3 && ByteAt(d, p + 25) == 1;
+    return cabinetSize >= 36 && cabinetSize <= d.size() - p && ByteAt(d, p + 24) == 3 &&
+           ByteAt(d, p + 25) == 1;
 }
 
 // Main headers are a few dozen bytes; a decoy claiming more is not checked.
@@ -107,30 +108,34 @@ bool Is7zHeader(std::string_view d, std::size_t p)
 std::string_view FirstSignatureBytes(SignatureFormat format)
 {
     switch (format) {
-    case SignatureFormat::kLha: return "-l";
-    case SignatureFormat::kCab: return "MSCF";
-    case SignatureFormat::kRar: return "Rar!";
-    case SignatureFormat::k7z: return std::string_view("7z\xBC\xAF\x27\x1C", 6);
+    case SignatureFormat::kLha:
+        return "-l";
+    case SignatureFormat::kCab:
+        return "MSCF";
+    case SignatureFormat::kRar:
+        return "Rar!";
+    case SignatureFormat::k7z:
+        return std::string_view("7z\xBC\xAF\x27\x1C", 6);
     }
     return {};
 }
 
 // Where the signature sits relative to the header start.
-std::size_t SignatureLead(SignatureFormat format)
-{
-    return format == SignatureFormat::kLha ? 2 : 0;
-}
-
+std::size_t SignatureLead(SignatureFormat format) { return format == SignatureFormat::kLha ? 2 : 0; }
 
 }  // namespace
 
 bool IsValidHeaderAt(std::string_view d, std::size_t p, SignatureFormat format)
 {
     switch (format) {
-    case SignatureFormat::kLha: return IsLhaHeader(d, p);
-    case SignatureFormat::kCab: return IsCabHeader(d, p);
-    case SignatureFormat::kRar: return IsRarHeader(d, p);
-    case SignatureFormat::k7z: return Is7zHeader(d, p);
+    case SignatureFormat::kLha:
+        return IsLhaHeader(d, p);
+    case SignatureFormat::kCab:
+        return IsCabHeader(d, p);
+    case SignatureFormat::kRar:
+        return IsRarHeader(d, p);
+    case SignatureFormat::k7z:
+        return Is7zHeader(d, p);
     }
     return false;
 }
@@ -141,7 +146,8 @@ std::optional<std::uint64_t> FindArchiveSignature(std::string_view data, Signatu
     const std::string_view sig = FirstSignatureBytes(format);
     const std::size_t lead = SignatureLead(format);
     int failures = 0;
-    for (std::size_t at = static_cast<std::size_t>(from) + lead; at < data.size() && failures < kMaxFailedCandidates;) {
+    for (std::size_t at = static_cast<std::size_t>(from) + lead;
+         at < data.size() && failures < kMaxFailedCandidates;) {
         at = data.find(sig, at);
         if (at == std::string_view::npos)
             break;
@@ -190,7 +196,8 @@ int ClassifyExecutable(const std::string &path)
         return ZR_SFX_NONE;
     char head[64] = {};
     int code = ZR_SFX_NONE;
-    if (::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) && head[0] == 'M' && head[1] == 'Z') {
+    if (::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) && head[0] == 'M' &&
+        head[1] == 'Z') {
         code = ZR_SFX_DOS;
         const std::uint32_t newHeader = Le32At(std::string_view(head, sizeof head), 0x3C);
         char sig[4] = {};

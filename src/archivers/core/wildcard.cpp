@@ -72,7 +72,8 @@ bool NameFilter::matches(std::string_view storedName) const
     for (const auto &pattern : patterns_) {
         const std::string_view pat = WithoutTrailingSlash(pattern);
         const bool hasFolder = pat.find('/') != std::string_view::npos;
-        if (platform::WildcardMatch(hasFolder ? name : BaseName(name), pat, platform::LetterCase::IgnoreAscii))
+        if (platform::WildcardMatch(hasFolder ? name : BaseName(name), pat,
+                                    platform::LetterCase::IgnoreAscii))
             return true;
     }
     return false;

@@ -10,7 +10,8 @@ namespace {
 
 const LibraryTraits &TarTraits()
 {
-    static const LibraryTraits traits{"Tar32", &OpenLibarchiveFormat<LibarchiveFormat::kTar>, TarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"Tar32", &OpenLibarchiveFormat<LibarchiveFormat::kTar>, TarDialect(),
+                                      StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

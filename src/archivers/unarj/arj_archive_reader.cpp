@@ -80,7 +80,8 @@ public:
             }
             return complete ? DataStatus::kComplete : DataStatus::kStopped;
         } catch (const arj::ArjError &e) {
-            const bool fatal = e.code() == arj::ArjErrorCode::kIo || e.code() == arj::ArjErrorCode::kTruncated;
+            const bool fatal =
+                e.code() == arj::ArjErrorCode::kIo || e.code() == arj::ArjErrorCode::kTruncated;
             setError(e.what(), fatal);
             return DataStatus::kError;
         }

@@ -9,7 +9,8 @@ namespace {
 
 const LibraryTraits &UnlhaTraits()
 {
-    static const LibraryTraits traits{"Unlha32", &OpenLibarchiveFormat<LibarchiveFormat::kLha>, LhaDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"Unlha32", &OpenLibarchiveFormat<LibarchiveFormat::kLha>, LhaDialect(),
+                                      StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

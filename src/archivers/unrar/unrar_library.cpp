@@ -9,7 +9,8 @@ namespace {
 
 const LibraryTraits &UnrarTraits()
 {
-    static const LibraryTraits traits{"unrar32", &OpenLibarchiveFormat<LibarchiveFormat::kRar>, RarDialect(), StopSense::kStopOnZero, RatioSense::kCompressedShare};
+    static const LibraryTraits traits{"unrar32", &OpenLibarchiveFormat<LibarchiveFormat::kRar>, RarDialect(),
+                                      StopSense::kStopOnZero, RatioSense::kCompressedShare};
     return traits;
 }
 

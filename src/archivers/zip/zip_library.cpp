@@ -2,7 +2,4 @@
 // answers whether it is busy, which it never is.
 #include "archivers/archiver_api.h"
 
-extern "C" __attribute__((visibility("default"))) int ZipGetRunning(void)
-{
-    return 0;
-}
+extern "C" __attribute__((visibility("default"))) int ZipGetRunning(void) { return 0; }

@@ -11,15 +11,15 @@ constexpr int kStubTextSize = 8192;
 
 struct StubState {
     // --- answers
-    int version;           // GetVersion
-    int running;           // GetRunning
-    int commandResult;     // command function result
-    int throwInCommand;    // the command function throws
-    int throwInCheck;      // CheckArchive throws
-    int sfxCode;           // IsSFXFile
-    int tarType;           // GetArchiveType
-    int fileCount;         // GetFileCount when >= -1000; else the entry count
-    char outputText[256];  // written to the output buffer of a command
+    int version;                  // GetVersion
+    int running;                  // GetRunning
+    int commandResult;            // command function result
+    int throwInCommand;           // the command function throws
+    int throwInCheck;             // CheckArchive throws
+    int sfxCode;                  // IsSFXFile
+    int tarType;                  // GetArchiveType
+    int fileCount;                // GetFileCount when >= -1000; else the entry count
+    char outputText[256];         // written to the output buffer of a command
     char entries[kStubTextSize];  // stored names, one per line, for listing and progress
     int stopAfterCallbacks;       // report "stop" when this many callbacks were made (0: never)
     // --- record of calls

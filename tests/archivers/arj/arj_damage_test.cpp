@@ -8,41 +8,45 @@
 namespace zr::arj::test {
 namespace {
 
-ArjErrorCode OpenError(const std::string& bytes) {
+ArjErrorCode OpenError(const std::string &bytes)
+{
     try {
         ArjReader reader(MakeArjMemorySource(bytes));
-    } catch (const ArjError& e) {
+    } catch (const ArjError &e) {
         return e.code();
     }
     ADD_FAILURE() << "archive opened";
     return ArjErrorCode::kIo;
 }
 
-ArjErrorCode ExtractError(const std::string& bytes, const std::string& name) {
+ArjErrorCode ExtractError(const std::string &bytes, const std::string &name)
+{
     const ArjReader reader(MakeArjMemorySource(bytes));
-    const ArjEntry* entry = FindEntry(reader, name);
+    const ArjEntry *entry = FindEntry(reader, name);
     if (entry == nullptr) {
         ADD_FAILURE() << name << " not listed";
         return ArjErrorCode::kIo;
     }
     try {
         ExtractToString(reader, *entry);
-    } catch (const ArjError& e) {
+    } catch (const ArjError &e) {
         return e.code();
     }
     ADD_FAILURE() << name << " extracted";
     return ArjErrorCode::kIo;
 }
 
-TEST(ArjDamage, ChangedDataIsACrcError) {
+TEST(ArjDamage, ChangedDataIsACrcError)
+{
     std::string stored = ReadBytes(Fixture("m0.arj"));
     const ArjEntry big = *FindEntry(ArjReader(MakeArjMemorySource(stored)), "src/big.txt");
     stored[big.dataOffset + 1000] ^= 0x20;
     EXPECT_EQ(ExtractError(stored, "src/big.txt"), ArjErrorCode::kDataCrc);
 }
 
-TEST(ArjDamage, ChangedCompressedDataIsDetected) {
-    for (const char* fixture : {"m1.arj", "m4.arj"}) {
+TEST(ArjDamage, ChangedCompressedDataIsDetected)
+{
+    for (const char *fixture : {"m1.arj", "m4.arj"}) {
         std::string bytes = ReadBytes(Fixture(fixture));
         const ArjEntry big = *FindEntry(ArjReader(MakeArjMemorySource(bytes)), "src/big.txt");
         bytes[big.dataOffset + big.compressedSize / 2] ^= 0x10;
@@ -51,14 +55,16 @@ TEST(ArjDamage, ChangedCompressedDataIsDetected) {
     }
 }
 
-TEST(ArjDamage, ChangedHeaderIsAHeaderCrcError) {
+TEST(ArjDamage, ChangedHeaderIsAHeaderCrcError)
+{
     std::string bytes = ReadBytes(Fixture("m1.arj"));
     const ArjEntry second = ArjReader(MakeArjMemorySource(bytes)).entries().at(1);
     bytes[second.headerOffset + 12] ^= 0x01;
     EXPECT_EQ(OpenError(bytes), ArjErrorCode::kHeaderCrc);
 }
 
-TEST(ArjDamage, TruncatedArchiveFailsToOpenWhereverItIsCut) {
+TEST(ArjDamage, TruncatedArchiveFailsToOpenWhereverItIsCut)
+{
     const std::string whole = ReadBytes(Fixture("m1.arj"));
     for (std::size_t cut = 0; cut < whole.size(); cut += 977) {
         SCOPED_TRACE(cut);
@@ -69,13 +75,15 @@ TEST(ArjDamage, TruncatedArchiveFailsToOpenWhereverItIsCut) {
     EXPECT_EQ(OpenError(whole.substr(0, whole.size() - 4)), ArjErrorCode::kTruncated);
 }
 
-TEST(ArjDamage, GarbageAfterAnEntryIsABadHeader) {
+TEST(ArjDamage, GarbageAfterAnEntryIsABadHeader)
+{
     std::string bytes = BuildArchive({StoredEntry("a.txt", "alpha")});
     bytes.replace(bytes.size() - 4, 4, "JUNK");
     EXPECT_EQ(OpenError(bytes), ArjErrorCode::kBadHeader);
 }
 
-TEST(ArjDamage, UnknownMethodAndFoldersAreRefusedOnExtraction) {
+TEST(ArjDamage, UnknownMethodAndFoldersAreRefusedOnExtraction)
+{
     BuiltEntry odd = StoredEntry("odd.bin", "payload");
     odd.method = 7;
     BuiltEntry folder{"folder", "", 0, 0, 0, static_cast<std::uint8_t>(ArjFileType::kDirectory), 0};
@@ -84,7 +92,8 @@ TEST(ArjDamage, UnknownMethodAndFoldersAreRefusedOnExtraction) {
     EXPECT_EQ(ExtractError(bytes, "folder"), ArjErrorCode::kNotAFile);
 }
 
-TEST(ArjDamage, HeaderFieldsOutOfRangeAreBadHeaders) {
+TEST(ArjDamage, HeaderFieldsOutOfRangeAreBadHeaders)
+{
     const std::string good = BuildArchive({StoredEntry("a.txt", "alpha")});
     const std::size_t entryOffset = ArjReader(MakeArjMemorySource(good)).entries()[0].headerOffset;
 
@@ -105,18 +114,20 @@ TEST(ArjDamage, HeaderFieldsOutOfRangeAreBadHeaders) {
     EXPECT_EQ(OpenError(shortFixedPart), ArjErrorCode::kBadHeader);
 }
 
-TEST(ArjDamage, StoredEntryShorterThanItsOriginalSizeIsCorrupt) {
+TEST(ArjDamage, StoredEntryShorterThanItsOriginalSizeIsCorrupt)
+{
     BuiltEntry entry = StoredEntry("a.txt", "alpha");
     entry.originalSize = 50;
     EXPECT_EQ(ExtractError(BuildArchive({entry}), "a.txt"), ArjErrorCode::kCorruptData);
 }
 
-TEST(ArjExtraction, SinkCanStopAndNothingFollows) {
+TEST(ArjExtraction, SinkCanStopAndNothingFollows)
+{
     const ArjReader reader(Fixture("m1.arj"));
-    const ArjEntry& big = *FindEntry(reader, "src/big.txt");
+    const ArjEntry &big = *FindEntry(reader, "src/big.txt");
     int calls = 0;
     std::size_t bytes = 0;
-    const bool complete = reader.extract(big, [&](const char*, std::size_t size) {
+    const bool complete = reader.extract(big, [&](const char *, std::size_t size) {
         ++calls;
         bytes += size;
         return false;
@@ -126,7 +137,8 @@ TEST(ArjExtraction, SinkCanStopAndNothingFollows) {
     EXPECT_LT(bytes, big.originalSize);
 }
 
-TEST(ArjExtraction, ExtendedHeadersAreCheckedAndKept) {
+TEST(ArjExtraction, ExtendedHeadersAreCheckedAndKept)
+{
     std::string bytes = BuildArchive({StoredEntry("a.txt", "alpha")});
     const std::size_t entryOffset = ArjReader(MakeArjMemorySource(bytes)).entries()[0].headerOffset;
     const std::size_t basicSize = static_cast<unsigned char>(bytes[entryOffset + 2]);

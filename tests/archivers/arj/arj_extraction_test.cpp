@@ -7,11 +7,13 @@ namespace {
 
 class MethodExtraction : public ::testing::TestWithParam<int> {};
 
-TEST_P(MethodExtraction, EveryFileMatchesItsSourceByteForByte) {
+TEST_P(MethodExtraction, EveryFileMatchesItsSourceByteForByte)
+{
     const ArjReader reader(Fixture("m" + std::to_string(GetParam()) + ".arj"));
     int files = 0;
-    for (const ArjEntry& entry : reader.entries()) {
-        if (!entry.hasData()) continue;
+    for (const ArjEntry &entry : reader.entries()) {
+        if (!entry.hasData())
+            continue;
         SCOPED_TRACE(entry.name);
         // arj stores files that do not shrink, whatever the method asked for.
         if (entry.originalSize > 50000) {

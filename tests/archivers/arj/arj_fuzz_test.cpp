@@ -11,44 +11,49 @@ namespace zr::arj::test {
 namespace {
 
 // Opens and extracts everything; anything but an ArjError escapes to the test.
-void ReadEverything(const std::string& bytes) {
+void ReadEverything(const std::string &bytes)
+{
     std::unique_ptr<ArjReader> reader;
     try {
         reader = std::make_unique<ArjReader>(MakeArjMemorySource(bytes));
-    } catch (const ArjError&) {
+    } catch (const ArjError &) {
         return;
     }
-    for (const ArjEntry& entry : reader->entries()) {
+    for (const ArjEntry &entry : reader->entries()) {
         std::uint64_t produced = 0;
         try {
-            reader->extract(entry, [&produced](const char*, std::size_t size) {
+            reader->extract(entry, [&produced](const char *, std::size_t size) {
                 produced += size;
                 return true;
             });
-        } catch (const ArjError&) {
+        } catch (const ArjError &) {
         }
         ASSERT_LE(produced, entry.originalSize) << entry.name;
     }
 }
 
-class ArjFuzz : public ::testing::TestWithParam<const char*> {};
+class ArjFuzz : public ::testing::TestWithParam<const char *> {};
 
-TEST_P(ArjFuzz, RandomByteDamageNeverEscapesAsAnythingButArjError) {
+TEST_P(ArjFuzz, RandomByteDamageNeverEscapesAsAnythingButArjError)
+{
     const std::string original = ReadBytes(Fixture(GetParam()));
     std::mt19937 random(20240506);
     for (int round = 0; round < 80; ++round) {
         std::string bytes = original;
         const int hits = 1 + static_cast<int>(random() % 8);
-        for (int i = 0; i < hits; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
+        for (int i = 0; i < hits; ++i)
+            bytes[random() % bytes.size()] = static_cast<char>(random());
         ASSERT_NO_FATAL_FAILURE(ReadEverything(bytes)) << "round " << round;
     }
 }
 
-TEST_P(ArjFuzz, HeaderFieldDamageWithValidCrcsIsHandled) {
+TEST_P(ArjFuzz, HeaderFieldDamageWithValidCrcsIsHandled)
+{
     const std::string original = ReadBytes(Fixture(GetParam()));
     const ArjReader intact(MakeArjMemorySource(original));
     std::vector<std::uint64_t> headers;
-    for (const ArjEntry& e : intact.entries()) headers.push_back(e.headerOffset);
+    for (const ArjEntry &e : intact.entries())
+        headers.push_back(e.headerOffset);
     std::mt19937 random(7);
     for (int round = 0; round < 100; ++round) {
         std::string bytes = original;
@@ -59,7 +64,8 @@ TEST_P(ArjFuzz, HeaderFieldDamageWithValidCrcsIsHandled) {
     }
 }
 
-TEST_P(ArjFuzz, CompressedStreamDamageIsHandled) {
+TEST_P(ArjFuzz, CompressedStreamDamageIsHandled)
+{
     const std::string original = ReadBytes(Fixture(GetParam()));
     const ArjEntry big = *FindEntry(ArjReader(MakeArjMemorySource(original)), "src/big.txt");
     std::mt19937 random(99);

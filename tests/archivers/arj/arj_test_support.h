@@ -14,37 +14,43 @@
 
 namespace zr::arj::test {
 
-inline std::filesystem::path FixtureDir() {
-    const char* root = std::getenv("ZR_SOURCE_DIR");
+inline std::filesystem::path FixtureDir()
+{
+    const char *root = std::getenv("ZR_SOURCE_DIR");
     return std::filesystem::path(root ? root : ".") / "tests/archivers/arj/fixtures";
 }
 
-inline std::string Fixture(const std::string& name) { return (FixtureDir() / name).string(); }
+inline std::string Fixture(const std::string &name) { return (FixtureDir() / name).string(); }
 
-inline std::string ReadBytes(const std::filesystem::path& path) {
+inline std::string ReadBytes(const std::filesystem::path &path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();
 }
 
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+inline void WriteBytes(const std::filesystem::path &path, const std::string &bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string ExtractToString(const ArjReader& reader, const ArjEntry& entry) {
+inline std::string ExtractToString(const ArjReader &reader, const ArjEntry &entry)
+{
     std::string out;
-    reader.extract(entry, [&out](const char* data, std::size_t size) {
+    reader.extract(entry, [&out](const char *data, std::size_t size) {
         out.append(data, size);
         return true;
     });
     return out;
 }
 
-inline const ArjEntry* FindEntry(const ArjReader& reader, const std::string& name) {
-    for (const ArjEntry& e : reader.entries()) {
-        if (e.name == name) return &e;
+inline const ArjEntry *FindEntry(const ArjReader &reader, const std::string &name)
+{
+    for (const ArjEntry &e : reader.entries()) {
+        if (e.name == name)
+            return &e;
     }
     return nullptr;
 }
@@ -52,17 +58,19 @@ inline const ArjEntry* FindEntry(const ArjReader& reader, const std::string& nam
 // A private folder removed with the object.
 class TempDir {
 public:
-    TempDir() {
+    TempDir()
+    {
         std::string pattern = (std::filesystem::temp_directory_path() / "arj_test_XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
-    ~TempDir() {
+    ~TempDir()
+    {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::filesystem::path &path() const { return path_; }
 
 private:
     std::filesystem::path path_;

@@ -7,6 +7,7 @@
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
 #include "search/condition_file.h"
+#include "util/message_box.h"
 
 #include <QTreeView>
 
@@ -14,7 +15,13 @@ namespace zr {
 
 void TGrepForm::OnNewGrep()
 {
-    if (runState_ == TRunState::rsSearching)
+    if (runState_ == TRunState::rsSearching) {
+        StopSearch();
+        if (runState_ == TRunState::rsSearching)
+            return;
+    }
+    if (runState_ == TRunState::rsFinished &&
+        ShowMessageBox(this, "現在の検索条件と結果をクリアしますか？", mtConfirmation, mbYesNo) != mrYes)
         return;
     search::SearchConditions fresh;
     fresh.folder.clear();
@@ -39,10 +46,10 @@ void TGrepForm::LoadConditionFile(const std::string &path)
 void TGrepForm::OnOpenParam() {}
 void TGrepForm::OnSaveParam() {}
 void TGrepForm::OnSaveAs() {}
-void TGrepForm::OnView() {}
-void TGrepForm::OnOpenZiZiv() {}
-void TGrepForm::OnFileCopy() {}
-void TGrepForm::OnFileMove() {}
+void TGrepForm::OnView() { ViewSelectedHit(); }
+void TGrepForm::OnOpenZiZiv() { OpenSelectedInZiZiv(); }
+void TGrepForm::OnFileCopy() { CopyOrMoveSelected(TCopyMoveKind::cmCopy); }
+void TGrepForm::OnFileMove() { CopyOrMoveSelected(TCopyMoveKind::cmMove); }
 void TGrepForm::OnAddCurrentFilter() {}
 void TGrepForm::OnEditFilters() {}
 

@@ -1,12 +1,11 @@
-// The actions on hits and on condition and archive-set files. Each action has
-// one handler here; the window calls them through its action list.
+// The actions on hits, new search, quit, help and about. Each action has one
+// handler here; the window calls them through its action list.
 
 #include "app/about_box.h"
 #include "app/grep_form.h"
 #include "app/help_window.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
-#include "search/condition_file.h"
 #include "util/message_box.h"
 
 #include <QTreeView>
@@ -35,23 +34,10 @@ void TGrepForm::OnNewGrep()
     hisChar_->setFocus();
 }
 
-void TGrepForm::LoadConditionFile(const std::string &path)
-{
-    const search::ConditionFileResult result = search::ReadConditionFile(path, Conditions());
-    if (!result.Ok())
-        return;  // not a condition file: ignored
-    SetConditions(result.conditions);
-}
-
-void TGrepForm::OnOpenParam() {}
-void TGrepForm::OnSaveParam() {}
-void TGrepForm::OnSaveAs() {}
 void TGrepForm::OnView() { ViewSelectedHit(); }
 void TGrepForm::OnOpenZiZiv() { OpenSelectedInZiZiv(); }
 void TGrepForm::OnFileCopy() { CopyOrMoveSelected(TCopyMoveKind::cmCopy); }
 void TGrepForm::OnFileMove() { CopyOrMoveSelected(TCopyMoveKind::cmMove); }
-void TGrepForm::OnAddCurrentFilter() {}
-void TGrepForm::OnEditFilters() {}
 
 void TGrepForm::OnFinish() { close(); }
 

@@ -252,6 +252,7 @@ private:
     void SetViewBusy(bool busy);
 
     // grep_form_run.cpp
+    void KeepTypedFolder(const std::string &folder);
     void EnterRun(const search::SearchConditions &conditions);
     void HandleBatch(RunBatch &batch);
     void FinishRun(const search::RunSummary &summary);

@@ -76,7 +76,8 @@ search::SearchConditions TGrepForm::Conditions() const
     search::SearchConditions c;
     c.searchText = hisChar_->currentText().toStdString();
     c.archiveName = hisName_->currentText().toStdString();
-    c.folder = hisPath_->currentIndex() >= 0 ? hisPath_->currentText().toStdString() : std::string();
+    // The box is editable: a typed folder counts as chosen.
+    c.folder = hisPath_->currentText().trimmed().toStdString();
     c.storedFiles = hisItem_->currentText().toStdString();
     c.subFolders = options_->chbSubDir->isChecked();
     c.allTypes = options_->chbAlltype->isChecked();

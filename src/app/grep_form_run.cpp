@@ -47,6 +47,7 @@ void TGrepForm::StartSearch()
         hisName_->setFocus();
         return;
     }
+    KeepTypedFolder(conditions.folder);
     EnterRun(conditions);
 
     search::RunOptions options;
@@ -67,6 +68,16 @@ void TGrepForm::StartSearch()
     run_->Start([conditions, options](std::stop_token stop, search::RunSink &sink) {
         search::SearchRun(conditions, options).Run(sink, stop);
     });
+}
+
+// A folder typed into the box joins its history as a chosen one does.
+void TGrepForm::KeepTypedFolder(const std::string &folder)
+{
+    if (hisPath_->currentIndex() >= 0 &&
+        hisPath_->itemText(hisPath_->currentIndex()) == hisPath_->currentText())
+        return;
+    hisPath_->PushText(NormalizeFolderPath(folder));
+    hisPath_->setCurrentIndex(0);
 }
 
 void TGrepForm::EnterRun(const search::SearchConditions &conditions)

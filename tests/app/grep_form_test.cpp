@@ -2,6 +2,7 @@
 // start checks, stopping and closing during a run, the work folder, placement.
 // Runs use a stand-in job here; grep_form_search_test.cpp runs the real search.
 
+#include "util/path_names.h"
 #include "app/grep_form.h"
 #include "app/file_label.h"
 #include "app/grep_status_bar.h"
@@ -160,6 +161,7 @@ TEST_F(GrepFormTest, DroppingDownPutsAllFilesOnTopAndKeepsTheText)
 
 TEST_F(GrepFormTest, StartChecksRefuseWithTheirMessages)
 {
+    std::atomic<bool> started{false};
     auto form = ShownForm();
     form->StartSearch();
     ASSERT_EQ(presenter->texts.size(), 1u);
@@ -180,6 +182,21 @@ TEST_F(GrepFormTest, StartChecksRefuseWithTheirMessages)
     EXPECT_EQ(presenter->texts[2], FileMissingText("absent.lzh"));
     EXPECT_EQ(form->RunState(), TRunState::rsIdle);
     EXPECT_TRUE(form->InputsEnabled());
+    // A typed folder is a chosen one: checked like one, and kept in the history.
+    form->HisName()->setEditText("*.*");
+    form->HisPath()->setCurrentIndex(-1);
+    form->HisPath()->setEditText(QString::fromStdString(scratch / "typed-gone"));
+    form->StartSearch();
+    ASSERT_EQ(presenter->texts.size(), 4u);
+    EXPECT_EQ(presenter->texts[3], FolderMissingText(scratch / "typed-gone"));
+    form->SetRunJobFactory(EndlessRun(started));
+    form->HisPath()->setCurrentIndex(-1);
+    form->HisPath()->setEditText(QString::fromStdString(scratch.Path()));
+    form->StartSearch();
+    EXPECT_EQ(presenter->texts.size(), 4u) << "no message for a typed folder that exists";
+    EXPECT_EQ(form->RunState(), TRunState::rsSearching);
+    EXPECT_EQ(form->HisPath()->currentIndex(), 0);
+    EXPECT_EQ(form->HisPath()->currentText().toStdString(), NormalizeFolderPath(scratch.Path()));
 }
 
 TEST_F(GrepFormTest, EscapeWhileBusyAsksTheStopQuestionAndYesStops)

@@ -30,7 +30,7 @@ worker::WorkerPoolOptions PoolOptions(const ArchiveSearchContext &context, const
 }
 
 // Turns the archives' worker events back into run events. The pool hands
-// over the jobs in order, each one whole.
+// over the jobs' events in job order.
 class Relay final : public worker::JobEvents {
 public:
     Relay(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop, bool announce)
@@ -40,8 +40,9 @@ public:
 
     void OnEvent(int job, const worker::Message &e) override
     {
-        // The archive's events come in one batch at its end; a stop in the
-        // middle of the batch keeps what was passed on before it.
+        // Events come as the archive is searched, or in one batch when an
+        // archive before it took longer; a stop keeps what was passed on
+        // before it.
         if (!Enter(job) || stop_.stop_requested()) {
             stopped_ = true;
             return;

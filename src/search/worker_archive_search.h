@@ -2,8 +2,8 @@
 // The per-archive step of a run done in confined worker processes, so that
 // an archive that crashes, hangs or exhausts a library costs that archive
 // only: it is reported as skipped ("書庫の処理中にエラーが発生しました" with
-// the cause) and the run goes on. Hits of such an archive are dropped: an
-// archive is searched whole or not at all (see worker_pool.h).
+// the cause) and the run goes on. The hits such an archive reported before
+// its fault are kept (see worker_pool.h).
 
 #include <stop_token>
 #include <string>
@@ -54,7 +54,7 @@ public:
     ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop);
 
     // Searches every archive, several at once, and hands sink each archive's
-    // events whole and in the archives' order, each archive announced by
+    // events in the archives' order, each archive announced by
     // OnArchiveStarted when its events are handed over, so the hits come in
     // the order of a search one archive after another. Returns true when
     // the run was stopped; the archives handed over before the stop keep

@@ -1,5 +1,6 @@
 #include "search/worker/worker_main.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <csignal>
@@ -24,11 +25,49 @@ std::mutex &WriteMutex()
     return m;
 }
 
+// Events are written in blocks: a search with millions of hits would
+// otherwise cost a system call (and a wake-up of the run) per hit. The run
+// hands an archive's events on at its end anyway; any other message flushes.
+std::string &PendingEvents()
+{
+    static std::string pending;
+    return pending;
+}
+
+constexpr std::size_t kEventBlockBytes = 64 * 1024;
+
+void WriteOrLeave(std::string_view bytes)
+{
+    if (!WriteBytes(kEventFd, bytes))
+        _exit(0);  // the run is gone: nothing left to do
+}
+
+// Hands on what waits in the buffer a little later at most, so a slow
+// archive's first hits and progress still reach the run (and survive a kill).
+void FlushPendingEventsEvery(std::chrono::milliseconds interval)
+{
+    std::thread([interval] {
+        for (;;) {
+            std::this_thread::sleep_for(interval);
+            std::lock_guard lock(WriteMutex());
+            std::string &pending = PendingEvents();
+            if (!pending.empty()) {
+                WriteOrLeave(pending);
+                pending.clear();
+            }
+        }
+    }).detach();  // lives as long as the worker
+}
+
 void Send(const Message &m)
 {
     std::lock_guard lock(WriteMutex());
-    if (!WriteMessage(kEventFd, m))
-        _exit(0);  // the run is gone: nothing left to do
+    std::string &pending = PendingEvents();
+    pending += EncodeMessage(m);
+    if (m.type == MessageType::kEvent && pending.size() < kEventBlockBytes)
+        return;
+    WriteOrLeave(pending);
+    pending.clear();
 }
 
 class Context final : public JobContext {
@@ -127,6 +166,7 @@ int RunWorker(JobHandler &handler, int argc, char **argv)
     Send({MessageType::kReady, {report}, {}});
     static RequestQueue queue;
     queue.Start(decoder);
+    FlushPendingEventsEvery(std::chrono::milliseconds(20));
     for (;;) {
         std::stop_token stop;
         const Message job = queue.Next(stop);

@@ -145,20 +145,20 @@ std::optional<Message> MessageDecoder::Next()
     return message;
 }
 
-bool WriteMessage(int fd, const Message &message)
+bool WriteBytes(int fd, std::string_view bytes)
 {
-    const std::string frame = EncodeMessage(message);
-    std::size_t done = 0;
-    while (done < frame.size()) {
-        const ssize_t n = ::write(fd, frame.data() + done, frame.size() - done);
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
-        done += static_cast<std::size_t>(n);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
 }
+
+bool WriteMessage(int fd, const Message &message) { return WriteBytes(fd, EncodeMessage(message)); }
 
 std::optional<Message> ReadMessage(int fd, MessageDecoder &decoder)
 {

@@ -11,6 +11,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Events held for a job that waits behind an earlier one; past this the
+// worker is left blocked on its pipe, so memory stays bounded whatever an
+// archive holds.
+constexpr std::size_t kMaxHeldEvents = 65536;
+
 // The caller's part of a worker message: the job id taken off the numbers.
 Message WithoutId(Message m)
 {
@@ -119,8 +124,6 @@ void WorkerPool::EndJob(Slot &slot, std::vector<JobState> &state, JobEndKind kin
     job.ended = true;
     job.end.kind = kind;
     job.end.reason = reason;
-    if (kind == JobEndKind::kFailed)
-        job.events.clear();  // an archive is searched whole or skipped whole
     slot.job = -1;
 }
 
@@ -209,12 +212,16 @@ void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvent
                 Dispatch(*slot, static_cast<int>(nextJob), jobs[nextJob], state);
                 ++nextJob;
             }
-        // Deliver in job order whatever has ended.
-        while (nextDelivery < jobs.size() && state[nextDelivery].ended) {
+        // Deliver in job order: the first unfinished job's events as they
+        // come (so its memory stays small and a stop keeps what it found),
+        // later jobs' once every job before them has ended.
+        while (nextDelivery < jobs.size()) {
             JobState &job = state[nextDelivery];
             for (const auto &e : job.events)
                 events.OnEvent(static_cast<int>(nextDelivery), e);
             job.events.clear();
+            if (!job.ended)
+                break;
             if (job.failure) {
                 for (auto &slot : slots_)
                     if (slot->job >= 0) {
@@ -234,6 +241,13 @@ void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvent
         std::vector<Slot *> polled;
         for (auto &slot : slots_)
             if (slot->job >= 0 && slot->process) {
+                if (static_cast<std::size_t>(slot->job) != nextDelivery &&
+                    state[slot->job].events.size() >= kMaxHeldEvents) {
+                    // Waits, blocked on its pipe, until the jobs before it
+                    // are done: that is not a stall.
+                    slot->lastProgress = Clock::now();
+                    continue;
+                }
                 fds.push_back({slot->process->EventFd(), POLLIN, 0});
                 polled.push_back(slot.get());
             }

@@ -2,12 +2,13 @@
 // A pool of worker processes that runs a list of jobs (one archive each) at
 // most `workers` at a time and hands their events to the caller in job order.
 //
-// A job's events are held until the job ends, then delivered together: a job
-// whose worker dies (signal, broken stream), stalls (no bytes read or written
-// and no message for the stall time) or outgrows its memory is reported as
-// failed and its events are dropped, so an archive is either searched whole
-// or skipped whole. A stop keeps what the stopped jobs found. A dead worker
-// is replaced by a fresh process for the next job.
+// Events are handed over in job order: those of the first job not yet ended
+// as they arrive, those of later jobs once every job before them has ended.
+// A job whose worker dies (signal, broken stream), stalls (no bytes read or
+// written and no message for the stall time) or outgrows its memory is
+// reported as failed; the events it sent before are kept, as a stop keeps
+// what the stopped jobs found. A dead worker is replaced by a fresh process
+// for the next job.
 
 #include <chrono>
 #include <memory>

@@ -2,6 +2,7 @@
 // job does depends on the file's name, so a test folder decides which jobs
 // crash, hang, allocate without end or try to break out:
 //   abort*  calls abort()          segv*   dereferences null
+//   late*   reports one line, then calls abort() a moment later
 //   loop*   spins without reading  alloc*  allocates and touches memory for ever
 //   fail*   reports a run-ending error
 //   slow*   reads its file again and again until stopped
@@ -47,6 +48,11 @@ public:
         const std::string name = path.substr(path.rfind('/') + 1);
         if (Starts(name, "abort"))
             std::abort();
+        if (Starts(name, "late")) {
+            context.Emit(1, {path, "first"}, {1});
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            std::abort();
+        }
         if (Starts(name, "segv"))
             std::raise(SIGSEGV);
         if (Starts(name, "loop"))

@@ -1,6 +1,6 @@
 // The pool with the stand-in worker: jobs that abort, crash, spin, allocate
-// without end or stop reporting cost their own job only; every other job's
-// events arrive whole and in job order, and workers are confined.
+// without end or stop reporting cost their own job only; every job's events
+// arrive in job order, and workers are confined.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -96,6 +96,17 @@ TEST_F(WorkerPoolTest, BadJobsFailAloneAndTheGoodOnesArriveWholeInOrder)
     EXPECT_EQ(r.ends[4].reason, StallReason(1));
     EXPECT_FALSE(r.ends[5].reason.empty());
     EXPECT_GE(pool.WorkersStarted(), 5);  // every failure cost a fresh worker
+}
+
+TEST_F(WorkerPoolTest, AFailedJobKeepsWhatItReportedBeforeItsFault)
+{
+    WorkerPool pool(Options(2));
+    Recorder r;
+    pool.Run(Jobs({"good.txt", "late.txt", "good2.txt"}), r);
+    EXPECT_EQ(r.endOrder, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(r.ends[1].kind, JobEndKind::kFailed);
+    EXPECT_EQ(r.LinesOf(1), std::vector<std::string>{"first"});
+    EXPECT_EQ(r.LinesOf(2).size(), 2u);
 }
 
 TEST_F(WorkerPoolTest, SeveralWorkersStillDeliverInJobOrder)

@@ -8,7 +8,7 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config ccache
   qt6-base-dev libarchive-dev libsqlite3-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools
+  libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools python3 time
   # real windows and Japanese text on screen
   fonts-noto-cjk xvfb xauth
   # fuzzing harnesses (clang with libFuzzer)

@@ -8,9 +8,11 @@
 // (actions, menus, toolbar, keys), grep_form_conditions.cpp (the condition
 // boxes and their buttons and pop-ups), grep_form_results.cpp (header, tree,
 // list), grep_form_run.cpp (starting, stopping and finishing a run),
-// grep_form_hit_actions.cpp (the actions on hits and condition files).
+// grep_form_hit_actions.cpp (the actions on hits), grep_form_condition_files.cpp
+// (condition and archive-set files), grep_form_filters.cpp (the filter table).
 
 #include "app/action_enabling.h"
+#include "app/file_dialog_request.h"
 #include "app/progress_feed.h"
 #include "app/run_state.h"
 #include "search/hit_list.h"
@@ -84,6 +86,10 @@ struct TGrepDialogs {
         pickFolder;
     // Archive open dialog: start folder (may be empty) -> the chosen file.
     std::function<std::optional<std::string>(QWidget *, const std::string &)> pickArchive;
+    // Condition-file and archive-set dialogs -> the chosen file.
+    std::function<std::optional<std::string>(QWidget *, const TFileDialogRequest &)> pickFile;
+    // The filter table dialog -> 1 after OK, 2 otherwise.
+    std::function<int(QWidget *)> editFilters;
 };
 
 struct TGrepStartOptions {
@@ -216,6 +222,12 @@ private:
     void PrepareReOpenMenu();
     void PrepareFilterMenu();
     void SetInputsEnabled(bool enabled);
+
+    // grep_form_condition_files.cpp
+    void SetUpFileDialogs();
+
+    // grep_form_filters.cpp
+    void SetUpFilterTable();
 
     // grep_form_results.cpp
     void LayoutResultPanel(TRunState state);

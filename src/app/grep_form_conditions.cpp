@@ -1,6 +1,8 @@
 // The condition boxes: what an edit means, the folder and archive buttons,
 // the archive re-open menu and the stored-file filter pop-up.
 
+#include "app/file_dialog_qt.h"
+#include "app/filter_table.h"
 #include "app/grep_form.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
@@ -24,19 +26,8 @@ namespace zr {
 namespace {
 
 constexpr const char *kArchiveHistoryKey = "Software\\Quib\\ZiZiv\\history\\Grep\\ArchiveFile";
-constexpr const char *kFilterNames = "history\\Grep\\FavItem\\Name";
-constexpr const char *kFilterMasks = "history\\Grep\\FavItem\\Masked";
-constexpr const char *kAllArchivesNoSfx = "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.ARJ;*.RAR";
 
 bool IsEmptyOrAll(const std::string &text) { return text.empty() || text == "*.*"; }
-
-// Windows-style ";" lists as Qt name filters: "*.LZH *.lzh ...", matched without case.
-QString NameFilter(const char *caption, const std::string &patterns)
-{
-    QString list = QString::fromStdString(patterns);
-    list.replace(QLatin1Char(';'), QLatin1Char(' '));
-    return QString::fromUtf8(caption) + QStringLiteral(" (") + list + QStringLiteral(")");
-}
 
 std::optional<std::string> DefaultFolderPicker(QWidget *owner, const std::string &caption,
                                                const std::string &prompt, const std::string &start)
@@ -51,51 +42,16 @@ std::optional<std::string> DefaultFolderPicker(QWidget *owner, const std::string
     return dialog.selectedFiles().first().toStdString();
 }
 
-std::optional<std::string> DefaultArchivePicker(QWidget *owner, const std::string &start)
-{
-    QFileDialog dialog(owner, QString::fromUtf8("検索する書庫を選択"), QString::fromStdString(start));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setNameFilters({NameFilter("すべての書庫 (自己解凍書庫は除く)", kAllArchivesNoSfx),
-                           NameFilter("すべての書庫", std::string(kAllArchivesNoSfx) + ";*EXE"),
-                           NameFilter("すべてのファイル", "*")});
-    // The archive dialog remembers its folders with the other file dialogs.
-    const std::string folderKey = "history\\ArchiveFile\\Path";
-    std::vector<QUrl> recent;
-    const int count = ReadSettingInteger(folderKey, "Count", 0);
-    QStringList history;
-    for (int i = 0; i < count && i < 32; ++i) {
-        const std::string folder = ReadSettingString(folderKey, std::to_string(i), "");
-        if (!folder.empty())
-            history << QString::fromStdString(folder);
-    }
-    dialog.setHistory(history);
-    if (start.empty() && !history.isEmpty())
-        dialog.setDirectory(history.first());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = dialog.selectedFiles().first();
-    history.removeAll(QFileInfo(chosen).absolutePath());
-    history.prepend(QFileInfo(chosen).absolutePath());
-    while (history.size() > 10)
-        history.removeLast();
-    try {
-        WriteSettingInteger(folderKey, "Count", static_cast<int>(history.size()));
-        for (int i = 0; i < history.size(); ++i)
-            WriteSettingString(folderKey, std::to_string(i), history[i].toStdString());
-    } catch (const std::exception &) {
-        // The store has reported it; the chosen file is still good.
-    }
-    return chosen.toStdString();
-}
-
 }  // namespace
 
 void TGrepForm::ConnectConditionEdits()
 {
     dialogs_.pickFolder = DefaultFolderPicker;
-    dialogs_.pickArchive = DefaultArchivePicker;
+    dialogs_.pickArchive = [](QWidget *owner, const std::string &start) {
+        return RunFileDialog(owner, ArchiveOpenRequest(start));
+    };
+    SetUpFileDialogs();
+    SetUpFilterTable();
     for (QComboBox *box : {static_cast<QComboBox *>(hisChar_), static_cast<QComboBox *>(hisName_),
                            static_cast<QComboBox *>(hisItem_)})
         connect(box, &QComboBox::editTextChanged, this, [this] { ConditionEdited(); });
@@ -247,9 +203,11 @@ void TGrepForm::PrepareFilterMenu()
         popFilter_->removeAction(items[i]);
         items[i]->deleteLater();
     }
-    const int count = ReadSettingInteger(kFilterNames, "Count", 0);
-    for (int i = 0; i < count; ++i) {
-        const std::string name = ReadSettingString(kFilterNames, std::to_string(i), "");
+    const std::vector<std::string> names = LoadFilterTable(kFilterNamesKey, kFilterMasksKey).names;
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        const std::string &name = names[static_cast<std::size_t>(i)];
+        if (name.empty())
+            continue;  // nothing to show; the others keep their indices
         QAction *item = popFilter_->addAction(QString::fromStdString(name));
         item->setData(i);
         connect(item, &QAction::triggered, this, [this, i] { ApplyFilter(i); });
@@ -259,7 +217,7 @@ void TGrepForm::PrepareFilterMenu()
 
 void TGrepForm::ApplyFilter(int index)
 {
-    const std::string mask = ReadSettingString(kFilterMasks, std::to_string(index), "");
+    const std::string mask = ReadSettingString(kFilterMasksKey, std::to_string(index), "");
     if (mask.empty())
         return;
     hisItem_->setEditText(QString::fromStdString(mask));

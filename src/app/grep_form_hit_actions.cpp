@@ -6,7 +6,6 @@
 #include "app/help_window.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
-#include "search/condition_file.h"
 
 #include <QTreeView>
 
@@ -28,23 +27,10 @@ void TGrepForm::OnNewGrep()
     hisChar_->setFocus();
 }
 
-void TGrepForm::LoadConditionFile(const std::string &path)
-{
-    const search::ConditionFileResult result = search::ReadConditionFile(path, Conditions());
-    if (!result.Ok())
-        return;  // not a condition file: ignored
-    SetConditions(result.conditions);
-}
-
-void TGrepForm::OnOpenParam() {}
-void TGrepForm::OnSaveParam() {}
-void TGrepForm::OnSaveAs() {}
 void TGrepForm::OnView() {}
 void TGrepForm::OnOpenZiZiv() {}
 void TGrepForm::OnFileCopy() {}
 void TGrepForm::OnFileMove() {}
-void TGrepForm::OnAddCurrentFilter() {}
-void TGrepForm::OnEditFilters() {}
 
 void TGrepForm::OnFinish() { close(); }
 

@@ -35,6 +35,8 @@ TBvWrapper::TBvWrapper(const TBvTextMeasurer &measurer, const TBvTabbedText &tab
                        const TBvWrapSettings &settings)
     : measurer_(measurer), tabbed_(tabbed), settings_(settings)
 {
+    for (char32_t c = 0; c < 128; ++c)
+        asciiWidths_[c] = measurer_.CodePointWidth(c);
 }
 
 void TBvWrapper::MeasureLine(std::string_view text) const
@@ -48,6 +50,17 @@ void TBvWrapper::MeasureLine(std::string_view text) const
     int x = 0, column = 0;
     bool joined = false;  // the character before was a joiner
     for (std::size_t pos = 0; pos < size;) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80 && lead != '\t') {
+            clusterStart_[pos] = !joined;
+            joined = false;
+            x += asciiWidths_[lead];
+            ++column;
+            ++pos;
+            widths_[pos] = x;
+            columns_[pos] = column;
+            continue;
+        }
         const TCharAt c = CharAt(text, pos, utf8);
         const bool extending = c.decoded && c.code >= 0x80 && IsExtendingCodePoint(c.code);
         clusterStart_[pos] = !(extending || joined);

@@ -43,6 +43,7 @@ private:
     // columns or bytes) is at most limit; at least one cluster.
     int PieceFrom(int start, int limit, bool byColumns) const;
 
+    int asciiWidths_[128] = {};  // most characters are ASCII: their widths asked once
     mutable std::vector<int> widths_;
     mutable std::vector<int> columns_;
     mutable std::vector<unsigned char> clusterStart_;

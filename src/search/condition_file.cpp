@@ -1,6 +1,6 @@
 #include "search/condition_file.h"
 
-#include <cstdio>
+#include <unistd.h>
 
 #include "platform/ini_file.h"
 #include "util/text_file_check.h"
@@ -31,7 +31,8 @@ constexpr SwitchField kSwitches[] = {
 
 void WriteConditionFile(const std::string &path, const SearchConditions &conditions)
 {
-    std::remove(path.c_str());
+    // unlink, not remove: a folder chosen in the file's place must survive.
+    ::unlink(path.c_str());
     platform::TIniFile file(path);
     file.WriteString(kCondition, "Char", conditions.searchText);
     file.WriteString(kCondition, "File", conditions.archiveName);

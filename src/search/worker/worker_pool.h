@@ -29,8 +29,11 @@ struct WorkerPoolOptions {
     std::string workRoot;                // each worker gets its own folder below it
     int workers = 1;
     WorkerLimits limits;
-    std::chrono::milliseconds stopGrace{3000};  // how long a stopped job may take to finish
-    std::chrono::milliseconds pollInterval{200};
+    // A stopped job that has not finished by then is killed: a stop must end a
+    // run within half a second even while a library lists a large tar.gz,
+    // which it cannot interrupt. What the job found so far is kept.
+    std::chrono::milliseconds stopGrace{150};
+    std::chrono::milliseconds pollInterval{50};  // also how soon a stop is noticed
 };
 
 enum class JobEndKind {

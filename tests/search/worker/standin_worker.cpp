@@ -5,6 +5,7 @@
 //   loop*   spins without reading  alloc*  allocates and touches memory for ever
 //   fail*   reports a run-ending error
 //   slow*   reads its file again and again until stopped
+//   deaf*   like slow, but never looks at the stop (a library that cannot be interrupted)
 //   escape* tries to write outside its folder, open a network socket, start a program
 //   fds*    reports its open descriptors
 //   big*    writes a file of 4 MiB into its folder and reports how much got written
@@ -59,6 +60,8 @@ public:
         }
         if (Starts(name, "slow"))
             return Slow(path, context, stop);
+        if (Starts(name, "deaf"))
+            return Slow(path, context, std::stop_token());
         if (Starts(name, "escape"))
             return Escape(job.at(1), context);
         if (Starts(name, "fds"))

@@ -151,6 +151,28 @@ TEST_F(WorkerPoolTest, AStopKeepsWhatTheStoppedJobFoundAndStartsNothingMore)
     EXPECT_EQ(r.LinesOf(1), std::vector<std::string>{"first"});
 }
 
+TEST_F(WorkerPoolTest, AJobDeafToTheStopIsKilledAndKeepsWhatItFound)
+{
+    WorkerPoolOptions options = Options();
+    options.limits.stallSeconds = 3600;  // only the stop may end it
+    WorkerPool pool(options);
+    Recorder r;
+    std::stop_source stop;
+    std::jthread stopper([&](std::stop_token cancelled) {
+        while (!cancelled.stop_requested() && !std::filesystem::exists(work / "worker0/slow-started"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    pool.Run(Jobs({"deaf.txt", "never.txt"}), r, stop.get_token());
+    EXPECT_EQ(r.endOrder, std::vector<int>{0});
+    EXPECT_EQ(r.ends[0].kind, JobEndKind::kStopped);
+    EXPECT_EQ(r.LinesOf(0), std::vector<std::string>{"first"});
+
+    Recorder next;  // the killed worker is replaced for the next run
+    pool.Run(Jobs({"good.txt"}), next, std::stop_token());
+    EXPECT_EQ(next.LinesOf(0).size(), 2u);
+}
+
 TEST_F(WorkerPoolTest, WorkersSeeOnlyTheirPipesAndWriteOnlyTheirFolderUpToTheFileLimit)
 {
     WorkerPool pool(Options());

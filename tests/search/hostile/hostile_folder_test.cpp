@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -182,6 +181,7 @@ TEST_F(HostileFolderTest, ACompressionBombStopsAtTheStoredFileBudget)
     EXPECT_EQ(r.out, tree_ / "next.zip" + "{a.txt}:1:needle\n");
     EXPECT_TRUE(Contains(r.err, "zeros.txt}: 格納ファイルが大きすぎるため検索しませんでした")) << r.err;
     ExpectNoWorkerFailure(r);
+    RecordProperty("peak_rss_kb", static_cast<int>(r.peakRssKb));
 #if !defined(__SANITIZE_ADDRESS__)
     // The sanitizers' shadow memory and quarantine make sizes meaningless.
     EXPECT_LE(r.peakRssKb, 64 * 1024) << "peak resident size";
@@ -270,6 +270,7 @@ TEST_F(HostileFolderTest, AStoredFileOfOne200MbLineIsSearchedInBoundedMemory)
     EXPECT_TRUE(r.out.starts_with(tree_ / "long.tgz" + "{long.txt}:1:abcdefghij")) << r.out.substr(0, 400);
     EXPECT_LE(r.out.size(), 1000u);  // the hit holds the line's start only
     ExpectNoWorkerFailure(r);
+    RecordProperty("peak_rss_kb", static_cast<int>(r.peakRssKb));
 #if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LE(r.peakRssKb, 64 * 1024 + 1) << "peak resident size";
 #endif
@@ -341,15 +342,16 @@ TEST_F(HostileFolderTest, TraversalNamesWriteNothingOutsideAndTheRestIsSearched)
 // the stub is found and searched, and the decoys cost nothing but time.
 TEST_F(HostileFolderTest, ASelfExtractorFullOfDecoySignaturesIsSearched)
 {
-    const char *decoys[] = {"PK\x03\x04",   "PK\x05\x06",       "-lh5-",
-                            "-lh0-",        "Rar!\x1a\x07\x00", "Rar!\x1a\x07\x01\x00",
-                            "MSCF\0\0\0\0", "\x60\xEA",         "7z\xBC\xAF\x27\x1C",
-                            "ustar",        "\x1F\x8B\x08",     "BZh9"};
+    using namespace std::string_literals;
+    const std::string decoys[] = {"PK\x03\x04"s,   "PK\x05\x06"s,       "-lh5-"s,
+                                  "-lh0-"s,        "Rar!\x1a\x07\x00"s, "Rar!\x1a\x07\x01\x00"s,
+                                  "MSCF\0\0\0\0"s, "\x60\xEA"s,         "7z\xBC\xAF\x27\x1C"s,
+                                  "ustar"s,        "\x1F\x8B\x08"s,     "BZh9"s};
     std::string stub = "MZ";
     stub.resize(512, '\0');
     for (int round = 0; stub.size() < 48 * 1024; ++round)
-        for (const char *decoy : decoys) {
-            stub += std::string(decoy, std::max<std::size_t>(std::strlen(decoy), 4));
+        for (const std::string &decoy : decoys) {
+            stub += decoy;
             stub += std::string(static_cast<std::size_t>(round % 23), static_cast<char>(round));
         }
     tree_.Write("setup.exe", stub + ZipOf({{"readme.txt", "needle in the real archive\n"}}));

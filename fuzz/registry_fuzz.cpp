@@ -76,8 +76,10 @@ void Step(TRegistry &registry, Input &in)
         break;
     }
     case 4: {
+        // Checked by absolute path only: deleting the current key closes it,
+        // and a relative name then means something below the root instead.
         const std::string key = in.Text();
-        if (registry.DeleteKey(key) && registry.KeyExists(key))
+        if (registry.DeleteKey(key) && key.starts_with('\\') && registry.KeyExists(key))
             __builtin_trap();
         break;
     }
@@ -92,7 +94,12 @@ void Step(TRegistry &registry, Input &in)
     }
     case 6: {
         const std::string name = in.Text();
-        const int value = static_cast<int>(in.Byte() | in.Byte() << 8 | in.Byte() << 16 | in.Byte() << 24);
+        // One byte after the other: the operands of "|" have no order of
+        // evaluation, and the replay build must read the input as the fuzzer did.
+        std::uint32_t bits = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            bits |= static_cast<std::uint32_t>(in.Byte()) << shift;
+        const int value = static_cast<int>(bits);
         registry.WriteInteger(name, value);
         if (registry.ReadInteger(name) != value)
             __builtin_trap();

@@ -391,9 +391,10 @@ void TGrepForm::SaveHistories()
 
 void TGrepForm::closeEvent(QCloseEvent *event)
 {
-    if (runState_ == TRunState::rsSearching)
+    // A view's extraction asks like a run does.
+    if (runState_ == TRunState::rsSearching || busy_)
         StopSearch();
-    if (runState_ == TRunState::rsSearching) {
+    if (runState_ == TRunState::rsSearching || busy_) {
         event->ignore();
         return;
     }

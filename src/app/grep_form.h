@@ -13,6 +13,7 @@
 
 #include "app/action_enabling.h"
 #include "app/file_dialog_request.h"
+#include "app/hit_action_hooks.h"
 #include "app/progress_feed.h"
 #include "app/run_state.h"
 #include "search/hit_list.h"
@@ -73,6 +74,7 @@ struct TGrepActions {
     QAction *ActE_Close = nullptr;
     QAction *ActO = nullptr;
     QAction *ActO_DispLineNo = nullptr;
+    QAction *ActO_Setting = nullptr;
     QAction *ActH = nullptr;
     QAction *ActH_Topic = nullptr;
     QAction *ActH_About = nullptr;
@@ -147,6 +149,9 @@ public:
     // ---- places and parts (for the hit actions and tests) ----
     const TGrepActions &Actions() const { return act_; }
     TGrepDialogs &Dialogs() { return dialogs_; }
+    THitActionHooks &HitActionHooks() { return hitHooks_; }
+    // The archives the archive actions work on, in list order.
+    std::vector<std::string> SelectedArchivePaths() const;
     std::string WorkFolder() const { return workFolder_; }
     THistoryComboBox *HisChar() const { return hisChar_; }
     TPatternComboBox *HisName() const { return hisName_; }
@@ -189,6 +194,7 @@ public slots:
     void OnEditFilters();
     void OnHelpTopic();
     void OnAbout();
+    void OnSettings();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -238,6 +244,13 @@ private:
     void FillArchiveTree();
     void ClearResults();
 
+    // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
+    void ViewSelectedHit();
+    void OpenSelectedInZiZiv();
+    void CopyOrMoveSelected(TCopyMoveKind kind);
+    void RefreshZiZivHint();
+    void SetViewBusy(bool busy);
+
     // grep_form_run.cpp
     void EnterRun(const search::SearchConditions &conditions);
     void HandleBatch(RunBatch &batch);
@@ -246,6 +259,7 @@ private:
 
     TGrepActions act_;
     TGrepDialogs dialogs_;
+    THitActionHooks hitHooks_;
     StartOptions startOptions_;
 
     // Conditions.

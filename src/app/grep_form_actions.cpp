@@ -70,6 +70,8 @@ void TGrepForm::CreateActions()
         NewAction(this, "ActO_DispLineNo", "行位置を表示する", "見つかった行位置と行内容を表示します", -1);
     act_.ActO_DispLineNo->setCheckable(true);
     act_.ActO_DispLineNo->setChecked(true);
+    act_.ActO_Setting =
+        NewAction(this, "ActO_Setting", "設定(&S)...", "ビューアや作業フォルダなどを設定します", -1);
     act_.ActH = NewAction(this, "ActH", "ヘルプ(&H)", nullptr, -1);
     act_.ActH_Topic = NewAction(this, "ActH_Topic", "トピックの検索(&T)", "ヘルプを表示します", aiTopic);
     act_.ActH_Topic->setShortcut(QKeySequence(Qt::Key_F1));
@@ -92,6 +94,7 @@ void TGrepForm::CreateActions()
         if (runState_ == TRunState::rsFinished && tree_->currentIndex().isValid())
             FillResultList(tree_->currentIndex());
     });
+    connect(act_.ActO_Setting, &QAction::triggered, this, &TGrepForm::OnSettings);
     connect(act_.ActH_Topic, &QAction::triggered, this, &TGrepForm::OnHelpTopic);
     connect(act_.ActH_About, &QAction::triggered, this, &TGrepForm::OnAbout);
     addActions({act_.ActF_NewGrep, act_.ActF_GrepStart, act_.ActF_GrepStop, act_.ActF_SaveAs,
@@ -133,6 +136,8 @@ void TGrepForm::CreateMenus()
 
     QMenu *options = menuBar()->addMenu(act_.ActO->text());
     options->addAction(act_.ActO_DispLineNo);
+    options->addSeparator();
+    options->addAction(act_.ActO_Setting);
 
     QMenu *help = header(act_.ActH);
     help->addAction(act_.ActH_Topic);
@@ -223,7 +228,8 @@ void TGrepForm::CreateKeys()
 void TGrepForm::EscapePressed()
 {
     if (busy_) {
-        act_.ActF_GrepStop->trigger();
+        // Directly: the stop action is disabled while a view extracts.
+        StopSearch();
         return;
     }
     if (ShowMessageBox(this, "ZuRivoを終了しますか？", mtConfirmation, mbYesNo) == mrYes)
@@ -257,6 +263,7 @@ void TGrepForm::UpdateActions()
     act_.ActE_FileCopy->setEnabled(e.fileCopy);
     act_.ActE_FileMove->setEnabled(e.fileMove);
     act_.ActE_AllSelect->setEnabled(e.allSelect);
+    RefreshZiZivHint();
     btnNewGrep_->setEnabled(e.newGrep);
     btnStart_->setEnabled(e.grepStart);
     btnStop_->setEnabled(e.grepStop);

@@ -1,11 +1,12 @@
-// The actions on hits and on condition and archive-set files. Each action has
-// one handler here; the window calls them through its action list.
+// The actions on hits, new search, quit, help and about. Each action has one
+// handler here; the window calls them through its action list.
 
 #include "app/about_box.h"
 #include "app/grep_form.h"
 #include "app/help_window.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
+#include "util/message_box.h"
 
 #include <QTreeView>
 
@@ -13,7 +14,13 @@ namespace zr {
 
 void TGrepForm::OnNewGrep()
 {
-    if (runState_ == TRunState::rsSearching)
+    if (runState_ == TRunState::rsSearching) {
+        StopSearch();
+        if (runState_ == TRunState::rsSearching)
+            return;
+    }
+    if (runState_ == TRunState::rsFinished &&
+        ShowMessageBox(this, "現在の検索条件と結果をクリアしますか？", mtConfirmation, mbYesNo) != mrYes)
         return;
     search::SearchConditions fresh;
     fresh.folder.clear();
@@ -27,10 +34,10 @@ void TGrepForm::OnNewGrep()
     hisChar_->setFocus();
 }
 
-void TGrepForm::OnView() {}
-void TGrepForm::OnOpenZiZiv() {}
-void TGrepForm::OnFileCopy() {}
-void TGrepForm::OnFileMove() {}
+void TGrepForm::OnView() { ViewSelectedHit(); }
+void TGrepForm::OnOpenZiZiv() { OpenSelectedInZiZiv(); }
+void TGrepForm::OnFileCopy() { CopyOrMoveSelected(TCopyMoveKind::cmCopy); }
+void TGrepForm::OnFileMove() { CopyOrMoveSelected(TCopyMoveKind::cmMove); }
 
 void TGrepForm::OnFinish() { close(); }
 

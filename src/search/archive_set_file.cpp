@@ -1,9 +1,6 @@
 #include "search/archive_set_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <stdexcept>
+#include "platform/replace_file.h"
 
 namespace zr::search {
 
@@ -19,16 +16,7 @@ void WriteArchiveSetFile(const std::string &path, const HitList &hits)
 {
     if (hits.Empty())
         return;
-    const std::string text = ArchiveSetText(hits);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (out)
-        out.close();
-    if (!out) {
-        const int error = errno;
-        throw std::runtime_error(path + ": " + std::strerror(error));
-    }
+    platform::ReplaceFileContents(path, ArchiveSetText(hits));
 }
 
 }  // namespace zr::search

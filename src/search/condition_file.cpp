@@ -1,8 +1,7 @@
 #include "search/condition_file.h"
 
-#include <unistd.h>
-
 #include "platform/ini_file.h"
+#include "platform/replace_file.h"
 #include "util/text_file_check.h"
 
 namespace zr::search {
@@ -31,15 +30,16 @@ constexpr SwitchField kSwitches[] = {
 
 void WriteConditionFile(const std::string &path, const SearchConditions &conditions)
 {
-    // unlink, not remove: a folder chosen in the file's place must survive.
-    ::unlink(path.c_str());
-    platform::TIniFile file(path);
-    file.WriteString(kCondition, "Char", conditions.searchText);
-    file.WriteString(kCondition, "File", conditions.archiveName);
-    file.WriteString(kCondition, "Path", conditions.folder);
-    file.WriteString(kCondition, "Item", conditions.storedFiles);
+    // Built whole in memory and swapped in at once: a failed write keeps the
+    // old file, and a folder chosen in the file's place survives.
+    platform::ProfileDocument file;
+    file.Write(kCondition, "Char", conditions.searchText);
+    file.Write(kCondition, "File", conditions.archiveName);
+    file.Write(kCondition, "Path", conditions.folder);
+    file.Write(kCondition, "Item", conditions.storedFiles);
     for (const SwitchField &s : kSwitches)
-        file.WriteBool(kOption, s.name, conditions.*s.field);
+        file.Write(kOption, s.name, conditions.*s.field ? "1" : "0");
+    platform::ReplaceFileContents(path, file.Text());
 }
 
 ConditionFileResult ReadConditionFile(const std::string &path, const SearchConditions &current)

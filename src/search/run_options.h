@@ -49,6 +49,9 @@ struct RunOptions {
     // off, when no worker program is found, or with a scannerFactory (which
     // cannot cross into another process).
     bool useWorkers = true;
+    // Archives searched at once in workers; 0 = DefaultWorkerCount(). The
+    // hits come in the same order whatever the number.
+    int workerCount = 0;
     std::string workerProgram;
     std::optional<worker::WorkerLimits> workerLimits;  // unset: the settings ("Setting" section)
 };

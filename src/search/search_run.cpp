@@ -202,16 +202,18 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (const std::string program = WorkerProgramFor(options_); !program.empty())
         workers = std::make_unique<WorkerArchiveSearch>(
             context, program, WorkersFolder(options_.workFolder),
-            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)));
+            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)),
+            options_.workerCount > 0 ? options_.workerCount : DefaultWorkerCount());
     ArchiveSearcher searcher(std::move(context), std::move(scanner));
-    for (int i = 0; i < count; ++i) {
+    if (workers)
+        summary.stopped = workers->SearchAll(archives, recorder, stop);
+    for (int i = 0; i < count && !workers; ++i) {
         if (stop.stop_requested()) {
             summary.stopped = true;
             break;
         }
         sink.OnArchiveStarted(i, count, archives[i]);
-        const ArchiveOutcome outcome = workers ? workers->Search(archives[i], recorder, stop)
-                                               : searcher.Search(archives[i], recorder, stop);
+        const ArchiveOutcome outcome = searcher.Search(archives[i], recorder, stop);
         if (outcome.status == ArchiveStatus::Stopped) {
             summary.stopped = true;
             break;

@@ -1,5 +1,8 @@
 #include "search/worker_archive_search.h"
 
+#include <algorithm>
+#include <thread>
+#include <sched.h>
 #include <unistd.h>
 
 #include "archive/archiver_library.h"
@@ -14,31 +17,33 @@ namespace {
 std::string Flag(bool b) { return b ? "1" : "0"; }
 
 worker::WorkerPoolOptions PoolOptions(const ArchiveSearchContext &context, const std::string &program,
-                                      const std::string &workRoot, const worker::WorkerLimits &limits)
+                                      const std::string &workRoot, const worker::WorkerLimits &limits,
+                                      int workers)
 {
     worker::WorkerPoolOptions o;
     o.program = program;
     o.setup = EncodeSearchContext(context, archive::LibraryFolder());
     o.workRoot = workRoot;
-    o.workers = 1;
+    o.workers = std::max(1, workers);
     o.limits = limits;
     return o;
 }
 
-// Turns one archive's worker events back into run events.
+// Turns the archives' worker events back into run events. The pool hands
+// over the jobs in order, each one whole.
 class Relay final : public worker::JobEvents {
 public:
-    Relay(const std::string &archivePath, RunSink &sink, std::stop_token stop)
-        : path_(archivePath), sink_(sink), stop_(std::move(stop))
+    Relay(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop, bool announce)
+        : archives_(archives), sink_(sink), stop_(std::move(stop)), announce_(announce)
     {
     }
 
-    void OnEvent(int, const worker::Message &e) override
+    void OnEvent(int job, const worker::Message &e) override
     {
         // The archive's events come in one batch at its end; a stop in the
         // middle of the batch keeps what was passed on before it.
-        if (stop_.stop_requested()) {
-            cut_ = true;
+        if (!Enter(job) || stop_.stop_requested()) {
+            stopped_ = true;
             return;
         }
         const auto text = [&](std::size_t i) { return i < e.texts.size() ? e.texts[i] : std::string(); };
@@ -66,44 +71,77 @@ public:
         }
     }
 
-    void OnEnd(int, const worker::JobEnd &end) override
+    void OnEnd(int job, const worker::JobEnd &end) override
     {
-        ended_ = true;
+        if (!Enter(job))
+            return;  // what comes after a stopped archive is not part of the run
+        ++ended_;
         const auto &n = end.done.numbers;
         switch (end.kind) {
         case worker::JobEndKind::kDone:
             outcome_.status = n.size() > 0 ? static_cast<ArchiveStatus>(n[0]) : ArchiveStatus::Searched;
             outcome_.skipReason = n.size() > 1 ? static_cast<SkipReason>(n[1]) : SkipReason::NotAnArchive;
             outcome_.hits = n.size() > 2 ? static_cast<int>(n[2]) : 0;
+            stopped_ = outcome_.status == ArchiveStatus::Stopped;
             break;
         case worker::JobEndKind::kStopped:
             outcome_.status = ArchiveStatus::Stopped;
+            stopped_ = true;
             break;
         case worker::JobEndKind::kFailed:
             outcome_.status = ArchiveStatus::Skipped;
             outcome_.skipReason = SkipReason::WorkerFailed;
-            sink_.OnArchiveSkipped(path_, SkipReason::WorkerFailed,
+            sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)], SkipReason::WorkerFailed,
                                    std::string(kArchiveWorkerFailedText) + " (" + end.reason + ")");
             break;
         }
     }
 
-    // A job never started (the run was stopped first) counts as stopped.
-    ArchiveOutcome Outcome() const
-    {
-        if (!ended_ || cut_)
-            return ArchiveOutcome{ArchiveStatus::Stopped};
-        return outcome_;
-    }
+    // True when not every archive was searched to its end.
+    bool Stopped() const { return stopped_ || ended_ < archives_.size(); }
+
+    // The last archive's outcome; a job never started (the run was stopped
+    // first) or cut by a stop counts as stopped.
+    ArchiveOutcome Outcome() const { return Stopped() ? ArchiveOutcome{ArchiveStatus::Stopped} : outcome_; }
 
 private:
-    std::string path_;
+    // Announces a job on its first event, as the run one archive after
+    // another does before starting it: not once the run is stopped.
+    bool Enter(int job)
+    {
+        if (stopped_)
+            return false;
+        if (job <= announced_)
+            return true;
+        if (stop_.stop_requested()) {
+            stopped_ = true;
+            return false;
+        }
+        announced_ = job;
+        if (announce_)
+            sink_.OnArchiveStarted(job, static_cast<int>(archives_.size()),
+                                   archives_[static_cast<std::size_t>(job)]);
+        return true;
+    }
+
+    const std::vector<std::string> &archives_;
     RunSink &sink_;
     std::stop_token stop_;
-    bool cut_ = false;
-    bool ended_ = false;
+    bool announce_;
+    int announced_ = -1;
+    std::size_t ended_ = 0;
+    bool stopped_ = false;
     ArchiveOutcome outcome_;
 };
+
+std::vector<std::vector<std::string>> Jobs(const std::vector<std::string> &archives)
+{
+    std::vector<std::vector<std::string>> jobs;
+    jobs.reserve(archives.size());
+    for (const std::string &a : archives)
+        jobs.push_back({a});
+    return jobs;
+}
 
 [[noreturn]] void RaiseRunError(const worker::WorkerRunError &e)
 {
@@ -165,6 +203,17 @@ ArchiveSearchContext DecodeSearchContext(const std::vector<std::string> &t, std:
     return c;
 }
 
+int DefaultWorkerCount()
+{
+    // The cores this process may run on (taskset narrows them), not the machine's.
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    const int cores = ::sched_getaffinity(0, sizeof cpus, &cpus) == 0
+                          ? CPU_COUNT(&cpus)
+                          : static_cast<int>(std::thread::hardware_concurrency());
+    return cores >= 2 ? 2 : 1;
+}
+
 std::string DefaultWorkerProgram()
 {
     const std::string program = platform::ProgramFolder() + "/zrworker";
@@ -172,21 +221,35 @@ std::string DefaultWorkerProgram()
 }
 
 WorkerArchiveSearch::WorkerArchiveSearch(const ArchiveSearchContext &context, const std::string &program,
-                                         const std::string &workRoot, const worker::WorkerLimits &limits)
-    : pool_(PoolOptions(context, program, workRoot, limits))
+                                         const std::string &workRoot, const worker::WorkerLimits &limits,
+                                         int workers)
+    : pool_(PoolOptions(context, program, workRoot, limits, workers))
 {
 }
 
 ArchiveOutcome WorkerArchiveSearch::Search(const std::string &archivePath, RunSink &sink,
                                            std::stop_token stop)
 {
-    Relay relay(archivePath, sink, stop);
+    const std::vector<std::string> archives{archivePath};
+    Relay relay(archives, sink, stop, false);
     try {
-        pool_.Run({{archivePath}}, relay, stop);
+        pool_.Run(Jobs(archives), relay, stop);
     } catch (const worker::WorkerRunError &e) {
         RaiseRunError(e);
     }
     return relay.Outcome();
+}
+
+bool WorkerArchiveSearch::SearchAll(const std::vector<std::string> &archives, RunSink &sink,
+                                    std::stop_token stop)
+{
+    Relay relay(archives, sink, stop, true);
+    try {
+        pool_.Run(Jobs(archives), relay, stop);
+    } catch (const worker::WorkerRunError &e) {
+        RaiseRunError(e);
+    }
+    return relay.Stopped();
 }
 
 }  // namespace zr::search

@@ -39,14 +39,27 @@ ArchiveSearchContext DecodeSearchContext(const std::vector<std::string> &texts, 
 // The worker program beside the running program ("zrworker"), or "" when absent.
 std::string DefaultWorkerProgram();
 
+// How many archives a run searches at once by default: one per core, at most
+// two (each one holds its extracted files in the work folder meanwhile).
+int DefaultWorkerCount();
+
 class WorkerArchiveSearch {
 public:
     // Workers live below workRoot, one folder each, and end with this object.
+    // `workers` archives are searched at once.
     WorkerArchiveSearch(const ArchiveSearchContext &context, const std::string &program,
-                        const std::string &workRoot, const worker::WorkerLimits &limits);
+                        const std::string &workRoot, const worker::WorkerLimits &limits, int workers = 1);
 
     // As ArchiveSearcher::Search: events reach sink, run-ending errors are thrown.
     ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop);
+
+    // Searches every archive, several at once, and hands sink each archive's
+    // events whole and in the archives' order, each archive announced by
+    // OnArchiveStarted when its events are handed over, so the hits come in
+    // the order of a search one archive after another. Returns true when
+    // the run was stopped; the archives handed over before the stop keep
+    // their hits, nothing after the first stopped archive is handed over.
+    bool SearchAll(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop);
 
     const std::string &Confinement() const { return pool_.Confinement(); }
 

@@ -177,16 +177,6 @@ TEST_F(ConditionFilesWindowTest, AnUnwritableTargetReportsTheError)
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
-TEST_F(ConditionFilesWindowTest, SavingIntoAMissingFolderReportsTheError)
-{
-    form->HisChar()->setEditText("x");
-    answers = {scratch.Path() + "/gone/c.ZrSrh", scratch.Path() + "/gone/r.ZrSet"};
-    form->Actions().ActF_SaveParm->trigger();
-    ASSERT_EQ(presenter->texts.size(), 1u);
-    EXPECT_EQ(presenter->types[0], mtError);
-    EXPECT_FALSE(std::filesystem::exists(scratch.Path() + "/gone"));
-}
-
 TEST_F(ConditionFilesWindowTest, ArchiveSetHoldsEachArchiveOnceInRunOrder)
 {
     EXPECT_FALSE(form->Actions().ActF_SaveAs->isEnabled());

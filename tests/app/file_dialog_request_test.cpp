@@ -10,22 +10,6 @@
 namespace zr {
 namespace {
 
-TEST(FileDialogRequestTest, DialogsCarryTheirTitlesFiltersAndNames)
-{
-    const TFileDialogRequest open = ConditionOpenRequest();
-    EXPECT_EQ(open.kind, TFileDialogRequest::Kind::Open);
-    EXPECT_EQ(open.filters, (std::vector<TFileFilter>{{"条件ファイル(*.ZrSrh)", "*.ZrSrh"},
-                                                      {"すべてのファイル(*.*)", "*.*"}}));
-    EXPECT_TRUE(open.defaultExtension.empty());
-    EXPECT_TRUE(open.proposedName.empty());
-
-    EXPECT_EQ(ConditionSaveRequest("\\\\?\\x").proposedName, "条件=__!_x");
-    const TFileDialogRequest set = ArchiveSetSaveRequest("*.txt");
-    EXPECT_EQ(set.proposedName, "結果=@.txt");
-    EXPECT_EQ(set.filters[0], (TFileFilter{"書庫セット(*.ZrSet)", "*.ZrSet"}));
-    EXPECT_EQ(set.filters[1].caption, "すべてのファイル");
-}
-
 TEST(FileDialogRequestTest, ArchiveDialogListsEveryArchiveType)
 {
     const TFileDialogRequest r = ArchiveOpenRequest("/start");

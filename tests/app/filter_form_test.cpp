@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -180,6 +181,13 @@ TEST_F(FilterFormTest, SitsTwentyPixelsRightOfAndBelowItsOwner)
     const QPoint corner = owner.frameGeometry().topLeft();
     auto form = Form(&owner);
     EXPECT_EQ(form->frameGeometry().topLeft(), corner + QPoint(20, 20));
+
+    // Beside an owner in the screen's corner it moves back onto the screen.
+    const QRect screen = owner.screen()->geometry();
+    owner.move(screen.right() - 100, screen.bottom() - 100);
+    form = Form(&owner);
+    EXPECT_TRUE(screen.contains(form->frameGeometry()))
+        << form->frameGeometry().x() << "," << form->frameGeometry().y();
 }
 
 }  // namespace

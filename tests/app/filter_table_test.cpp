@@ -84,18 +84,6 @@ TEST_F(FilterTableTest, RepeatedNamesKeepTheirOwnMasks)
     EXPECT_EQ(ReadSettingString(kNames, "3", ""), "*.h");
 }
 
-TEST_F(FilterTableTest, LoadingIsCappedAtTenAndAMissingTableIsEmpty)
-{
-    EXPECT_EQ(LoadFilterTable(kNames, kMasks), TFilterTable{});
-    WriteSettingInteger(kNames, "Count", 15);
-    WriteSettingInteger(kMasks, "Count", 15);
-    for (int i = 0; i < 15; ++i) {
-        WriteSettingString(kNames, std::to_string(i), "n" + std::to_string(i));
-        WriteSettingString(kMasks, std::to_string(i), "*.m" + std::to_string(i));
-    }
-    EXPECT_EQ(LoadFilterTable(kNames, kMasks).names.size(), 10u);
-}
-
 TEST(FilterRulesTest, RowsTakeCompleteFiltersAndTheCursorGoesBelowThem)
 {
     const TFilterTable table{{"a", "", "c", "d"}, {"*.a", "*.b", "", "*.d"}};
@@ -108,27 +96,6 @@ TEST(FilterRulesTest, RowsTakeCompleteFiltersAndTheCursorGoesBelowThem)
     EXPECT_EQ(FilterRowsFromTable(TFilterTable{}).cursorRow, 0);
     // A names list longer than the masks list: the extra names have nothing to show.
     EXPECT_EQ(FilterRowsFromTable({{"a", "b"}, {"*.a"}}).cursorRow, 1);
-}
-
-TEST(FilterRulesTest, TenFiltersFillEveryRowWithTheCursorOnTheLast)
-{
-    TFilterTable table;
-    for (int i = 0; i < 10; ++i) {
-        table.names.push_back("n" + std::to_string(i));
-        table.masks.push_back("*.m" + std::to_string(i));
-    }
-    const TFilterRows rows = FilterRowsFromTable(table);
-    EXPECT_EQ(rows.rows[9], (TFilterEntry{"n9", "*.m9"}));
-    EXPECT_EQ(rows.cursorRow, 9);
-}
-
-TEST(FilterRulesTest, ReadingTheRowsDropsMasklessRowsAndNamesBareMasks)
-{
-    const std::vector<TFilterEntry> rows = {
-        {"名前だけ", ""}, {"", "*.c;*.h"}, {"", ""}, {"文書", "*.txt"}, {"", ""}};
-    const TFilterTable table = FilterTableFromRows(rows);
-    EXPECT_EQ(table.names, (std::vector<std::string>{"*.c;*.h", "文書"}));
-    EXPECT_EQ(table.masks, (std::vector<std::string>{"*.c;*.h", "*.txt"}));
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "search/archive_set_file.h"
 #include "search/condition_file.h"
 #include "test_support/temp_env.h"
@@ -150,6 +155,52 @@ TEST(ArchiveSetFileTest, EachArchiveOnceInRunOrderWithCrLf)
     WriteArchiveSetFile(path, HitList{});
     EXPECT_EQ(ReadFileBytes(path), "/d/b.zip\r\n/d/a.lzh\r\n");
     EXPECT_THROW(WriteArchiveSetFile(folder / "no/such/folder/set.ZrSet", hits), std::runtime_error);
+}
+
+// A write that fails half-way (here: past the file-size limit, as on a full
+// disk) leaves the old file whole, for both kinds of file.
+TEST(SavedFilesTest, AFailedWriteKeepsTheOldFile)
+{
+    zr::test::ScratchFolder folder;
+    const std::string conditions = folder / "cond.ZrSrh", set = folder / "set.ZrSet";
+    const std::string oldText = "[Condition]\nChar=old\n";
+    WriteFileBytes(conditions, oldText);
+    WriteFileBytes(set, "/old.zip\r\n");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{8, 8};
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+        SearchConditions c;
+        c.searchText = "a search text longer than the limit";
+        HitList hits;
+        hits.Append({"/a/long/path/to/an/archive.zip", "1.txt", 1, "x"});
+        int thrown = 0;
+        try {
+            WriteConditionFile(conditions, c);
+        } catch (const std::exception &) {
+            ++thrown;
+        }
+        try {
+            WriteArchiveSetFile(set, hits);
+        } catch (const std::exception &) {
+            ++thrown;
+        }
+        ::_exit(thrown);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2) << "both writes report their failure";
+    EXPECT_EQ(ReadFileBytes(conditions), oldText);
+    EXPECT_EQ(ReadFileBytes(set), "/old.zip\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2)
+        << "no temporary left";
+
+    // A folder in the file's place survives, and the write says it failed.
+    std::filesystem::create_directory(folder / "taken.ZrSrh");
+    EXPECT_THROW(WriteConditionFile(folder / "taken.ZrSrh", SearchConditions{}), std::runtime_error);
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.ZrSrh"));
 }
 
 }  // namespace

@@ -137,18 +137,31 @@ TEST_F(WorkerRunTest, WorkersGiveWhatTheRunInOneProcessGives)
     AddGoodArchives();
     Add("empty.lzh", "");
     Add("not.zip", "not an archive");
+    // Archives of very different sizes, so that with two workers a later
+    // archive often ends before an earlier one.
+    Add("big.zip", ZipOf({{"big.txt", std::string(2 << 20, 'x') + "\r\nneedle big\r\n"}}));
+    Add("small.zip", ZipOf({{"s.txt", "needle small\r\n"}}));
     SearchConditions c = Conditions("needle");
     RunSearch(c, Options(), sink_);
     const RecordingSink inProcess = sink_;
-    sink_ = RecordingSink();
-    const RunSummary s = RunSearch(c, WorkerOptions(), sink_);
-    EXPECT_EQ(sink_.hits, inProcess.hits);
-    EXPECT_EQ(sink_.progress, inProcess.progress);
-    ASSERT_EQ(sink_.skipped.size(), inProcess.skipped.size());
-    for (std::size_t i = 0; i < sink_.skipped.size(); ++i)
-        EXPECT_EQ(sink_.skipped[i].reason, inProcess.skipped[i].reason);
-    EXPECT_EQ(s.resultLabel, inProcess.last.resultLabel);
-    EXPECT_EQ(s.viewLines, inProcess.last.viewLines);
+    for (const int workers : {1, 2, 3}) {
+        SCOPED_TRACE(workers);
+        sink_ = RecordingSink();
+        RunOptions o = WorkerOptions();
+        o.workerCount = workers;
+        const RunSummary s = RunSearch(c, o, sink_);
+        EXPECT_EQ(sink_.hits, inProcess.hits);
+        EXPECT_EQ(sink_.started, inProcess.started);
+        EXPECT_EQ(sink_.progress, inProcess.progress);
+        ASSERT_EQ(sink_.skipped.size(), inProcess.skipped.size());
+        for (std::size_t i = 0; i < sink_.skipped.size(); ++i) {
+            EXPECT_EQ(sink_.skipped[i].path, inProcess.skipped[i].path);
+            EXPECT_EQ(sink_.skipped[i].reason, inProcess.skipped[i].reason);
+        }
+        EXPECT_EQ(s.resultLabel, inProcess.last.resultLabel);
+        EXPECT_EQ(s.viewLines, inProcess.last.viewLines);
+        EXPECT_TRUE(WorkLeftovers().empty());
+    }
 
     // A malformed pattern found in a worker ends the run as it would at home.
     sink_ = RecordingSink();
@@ -157,6 +170,32 @@ TEST_F(WorkerRunTest, WorkersGiveWhatTheRunInOneProcessGives)
     EXPECT_TRUE(bad.Failed());
     EXPECT_EQ(bad.errorMessage, home.errorMessage);
     EXPECT_EQ(bad.patternErrorPosition, home.patternErrorPosition);
+}
+
+TEST_F(WorkerRunTest, AStopDuringARunOfTwoWorkersKeepsTheHitsInRunOrderUpToIt)
+{
+    for (int i = 0; i < 8; ++i)
+        Add("a" + std::to_string(i) + ".zip", ZipOf({{"t.txt", "needle " + std::to_string(i) + "\r\n"}}));
+    for (const int stopAt : {0, 3}) {
+        SCOPED_TRACE(stopAt);
+        sink_ = RecordingSink();
+        std::stop_source stop;
+        sink_.onStarted = [&](int index) {
+            if (index == stopAt)
+                stop.request_stop();
+        };
+        RunOptions o = WorkerOptions();
+        o.workerCount = 2;
+        const RunSummary s = RunSearch(Conditions("needle"), o, sink_, stop.get_token());
+        EXPECT_TRUE(s.stopped);
+        // Nothing after the archive the stop came in, and the hits before it
+        // in run order: each archive's one line, archive by archive.
+        ASSERT_EQ(sink_.started.size(), static_cast<std::size_t>(stopAt + 1));
+        ASSERT_EQ(sink_.hits.size(), static_cast<std::size_t>(stopAt));
+        for (std::size_t i = 0; i < sink_.hits.size(); ++i)
+            EXPECT_EQ(sink_.hits[i].ArchivePath, sink_.started[i]);
+        EXPECT_TRUE(WorkLeftovers().empty());
+    }
 }
 
 TEST_F(WorkerRunTest, AStoredFilePastTheBudgetIsSkippedAloneAndTheRestIsSearched)

@@ -74,6 +74,11 @@ TEST(ZrGrepArgumentsTest, OutputModesAndErrors)
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"p", "d", "-a"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"--color=sometimes", "p", "d"})), ZrGrepUsageError);
     EXPECT_THROW(tools::ParseZrGrepArguments(Args({"--json=1", "p", "d"})), ZrGrepUsageError);
+    EXPECT_EQ(tools::ParseZrGrepArguments(Args({"-j", "2", "p", "d"})).workers, 2);
+    EXPECT_EQ(tools::ParseZrGrepArguments(Args({"--workers=8", "p", "d"})).workers, 8);
+    for (const char *bad : {"0", "9", "-1", "x", "", "100"})
+        EXPECT_THROW(tools::ParseZrGrepArguments(Args({"--workers", bad, "p", "d"})), ZrGrepUsageError)
+            << bad;
 }
 
 TEST(ZrGrepOutputTest, JsonStringsEscapeEverythingAndReplaceInvalidBytes)

@@ -1,5 +1,6 @@
 #include "zrgrep_options.h"
 
+#include <algorithm>
 #include <map>
 
 namespace zr::tools {
@@ -16,6 +17,8 @@ const char *const kZrGrepUsage =
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
     "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
     "      --in-process         search archives in this process, not in confined workers\n"
+    "  -j, --workers N          archives searched at once in workers, 1 to 8 (default: 2 on two or more "
+    "cores)\n"
     "      --json               one JSON object per hit\n"
     "      --count              only the summary line\n"
     "  -q, --quiet              nothing on stdout\n"
@@ -76,7 +79,17 @@ bool TakesValue(const std::string &name)
 {
     return name == "--archive-name" || name == "-a" || name == "--files" || name == "-f" ||
            name == "--types" || name == "-t" || name == "--conditions" || name == "--color" ||
-           name == "--encoding";
+           name == "--encoding" || name == "--workers" || name == "-j";
+}
+
+int ParseWorkers(const std::string &text)
+{
+    const bool digits = !text.empty() && text.size() <= 2 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const int n = digits ? std::stoi(text) : 0;
+    if (n < 1 || n > 8)
+        throw ZrGrepUsageError("zrgrep: --workers takes a number from 1 to 8");
+    return n;
 }
 
 void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string &value)
@@ -93,6 +106,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.color = ParseColor(value);
     else if (name == "--encoding")
         a.encoding = ParseEncoding(value);
+    else if (name == "--workers" || name == "-j")
+        a.workers = ParseWorkers(value);
     else if (name == "--sfx" || name == "-x")
         a.sfx = true;
     else if (name == "--no-subfolders")

@@ -28,6 +28,7 @@ struct ZrGrepArguments {
     bool noFuzzy = false;
     std::optional<regex::TEncodingChoice> encoding;  // over the "TextEncoding" setting
     bool inProcess = false;  // search archives in zrgrep's own process, not in workers
+    int workers = 0;         // archives searched at once; 0 = the run's default
     OutputMode output = OutputMode::Lines;
     ColorMode color = ColorMode::Auto;
     bool help = false;

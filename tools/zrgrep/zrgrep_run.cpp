@@ -137,6 +137,7 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         options.workFolder = work.Path();
         options.fuzzy = !args.noFuzzy;
         options.useWorkers = !args.inProcess;
+        options.workerCount = args.workers;
         options.keepHits = false;  // printed as they come
         options.settings = SettingsOrDefaults();
         if (args.encoding)

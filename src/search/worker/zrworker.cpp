@@ -8,6 +8,7 @@
 #include "regex/scanner_error.h"
 #include "search/archive_searcher.h"
 #include "search/search_errors.h"
+#include "search/view_extraction.h"
 #include "search/work_folder.h"
 #include "search/worker/worker_main.h"
 #include "search/worker_archive_search.h"
@@ -65,6 +66,10 @@ public:
     {
         if (!setupError_.empty())
             return context.Fail(setupError_, {kWorkerTempError});
+        // The window's view of one hit extracts a single stored file.
+        if (IsViewJob(job))
+            return RunViewJob(job, searcher_->Context().settings, searcher_->Context().workFolder, context,
+                              stop);
         EventSink sink(context);
         try {
             const ArchiveOutcome outcome = searcher_->Search(job.at(0), sink, stop);

@@ -1,0 +1,219 @@
+#include "search/view_extraction.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "archive/archive_control.h"
+#include "archive/archiver_library.h"
+#include "search/extraction_setup.h"
+#include "search/work_folder.h"
+#include "search/worker_archive_search.h"
+#include "util/path_names.h"
+
+namespace zr::search {
+
+using namespace zr::archive;
+
+namespace {
+
+// The worker folders of a view, apart from those of a search still winding down.
+constexpr const char *kViewWorkersFolder = "~VIEWWORK";
+constexpr const char *kWorkerViewFolder = "~VIEW";
+
+bool IsRegularFile(const std::string &path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+class RemoveOnExit {
+public:
+    explicit RemoveOnExit(std::string path) : path_(std::move(path)) {}
+    ~RemoveOnExit()
+    {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    RemoveOnExit(const RemoveOnExit &) = delete;
+    RemoveOnExit &operator=(const RemoveOnExit &) = delete;
+
+private:
+    std::string path_;
+};
+
+void BindEvents(TArchiveControl &control, const RunSettings &settings, const std::stop_token &stop)
+{
+    const std::uint32_t bufferSize = settings.logSizeKb * 1024u;
+    control.OnStart = [bufferSize](TArchiveControl *sender, int) { sender->SetBufferSize(bufferSize); };
+    control.OnExtract = [stop](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t,
+                               std::uint32_t, std::uint32_t, std::uint8_t, bool &cancel) {
+        if (stop.stop_requested())
+            cancel = true;
+    };
+    control.OnLog = [](TArchiveControl *, std::string_view, int) {};
+}
+
+// A path the worker reported must lie inside the folder it was given.
+bool InsideFolder(const std::string &path, const std::string &folder)
+{
+    const std::string prefix = AppendPathSeparator(folder);
+    if (path.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    for (const auto &part : std::filesystem::path(path.substr(prefix.size())))
+        if (part == "..")
+            return false;
+    return true;
+}
+
+class ViewJobEvents final : public worker::JobEvents {
+public:
+    void OnEvent(int, const worker::Message &) override {}
+    void OnEnd(int, const worker::JobEnd &end) override
+    {
+        ended = true;
+        this->end = end;
+    }
+    bool ended = false;
+    worker::JobEnd end;
+};
+
+ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &workersFolder,
+                             const std::string &target)
+{
+    ViewExtractResult result;
+    switch (end.kind) {
+    case worker::JobEndKind::kStopped:
+        result.status = ViewExtractStatus::Stopped;
+        return result;
+    case worker::JobEndKind::kFailed:
+        result.status = ViewExtractStatus::Failed;
+        result.detail = std::string(kArchiveWorkerFailedText) + " (" + end.reason + ")";
+        return result;
+    case worker::JobEndKind::kDone:
+        break;
+    }
+    const auto &numbers = end.done.numbers;
+    const std::int64_t status = numbers.empty() ? -1 : numbers[0];
+    if (status < static_cast<std::int64_t>(ViewExtractStatus::Extracted) ||
+        status > static_cast<std::int64_t>(ViewExtractStatus::Stopped)) {
+        result.status = ViewExtractStatus::Failed;
+        return result;
+    }
+    result.status = static_cast<ViewExtractStatus>(status);
+    if (end.done.texts.size() > 1)
+        result.detail = end.done.texts[1];
+    if (result.status != ViewExtractStatus::Extracted)
+        return result;
+    const std::string extracted = end.done.texts.empty() ? std::string() : end.done.texts[0];
+    if (!InsideFolder(extracted, workersFolder) || !IsRegularFile(extracted)) {
+        result.status = ViewExtractStatus::Failed;
+        return result;
+    }
+    if (std::rename(extracted.c_str(), target.c_str()) != 0) {
+        result.status = ViewExtractStatus::Failed;
+        result.detail = std::strerror(errno);
+        return result;
+    }
+    result.file = target;
+    return result;
+}
+
+}  // namespace
+
+std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName)
+{
+    return AppendPathSeparator(destFolder) + FileNamePart(storedName);
+}
+
+ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
+                                 const std::string &destFolder, const RunSettings &settings,
+                                 std::stop_token stop)
+{
+    TArchiveControl control(TControlSurface::Plain);
+    control.SetAutomatic(false);
+    BindEvents(control, settings, stop);
+    control.SetTemporarydirectory(destFolder);
+    control.LhaOptions().ErrorMessage = true;
+    control.LhaOptions().IgnoreBrokenHeader = true;
+    control.SetArchiveFile(archivePath);
+    const RemoveOnExit cabinet(control.ArchiveType() == atCab ? control.CabOptions().CutOutCabinet
+                                                              : std::string());
+    if (control.ArchiveType() == atNone)
+        return {ViewExtractStatus::NotAnArchive, {}, {}};
+    // The listing takes a blank-separated list: a name with blanks is quoted.
+    control.ListFiles(QuoteIfSpaced(storedName));
+    if (control.Count() == 0)
+        return {ViewExtractStatus::NotFound, {}, {}};
+
+    std::vector<const TArchiveItem *> items;
+    for (int i = 0; i < control.Count(); ++i)
+        items.push_back(control.Items(i));
+    TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
+    const RemoveOnExit responseFile(list.ResponseFileName);
+    BuildExtractList(control, items, list);
+    list.SetDestDirectory(destFolder);
+    ConfigureExtraction(control, destFolder, settings, false, oeWrite);
+    const int result = control.Extract(destFolder, list);
+    if (stop.stop_requested())
+        return {ViewExtractStatus::Stopped, {}, {}};
+    const std::string target = ViewTargetPath(destFolder, storedName);
+    if (result != 0 || !IsRegularFile(target))
+        return {ViewExtractStatus::Failed, {}, {}};
+    return {ViewExtractStatus::Extracted, target, {}};
+}
+
+ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const std::string &storedName,
+                                         const std::string &workFolder, const RunSettings &settings,
+                                         const std::string &program, const worker::WorkerLimits &limits,
+                                         std::stop_token stop)
+{
+    ArchiveSearchContext context;
+    context.settings = settings;
+    worker::WorkerPoolOptions options;
+    options.program = program;
+    options.setup = EncodeSearchContext(context, archive::LibraryFolder());
+    options.workRoot = AppendPathSeparator(workFolder) + kViewWorkersFolder;
+    options.workers = 1;
+    options.limits = limits;
+    const std::string target = ViewTargetPath(workFolder, storedName);
+
+    ViewExtractResult result;
+    try {
+        worker::WorkerPool pool(options);
+        ViewJobEvents events;
+        pool.Run({{kViewJobTag, archivePath, storedName}}, events, stop);
+        if (events.ended)
+            result = FromWorker(events.end, options.workRoot, target);
+        else
+            result.status = ViewExtractStatus::Stopped;
+    } catch (const std::exception &e) {
+        // The worker could not start or reported an error of its own.
+        result.status = ViewExtractStatus::Failed;
+        result.detail = e.what();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(options.workRoot, ignored);
+    return result;
+}
+
+bool IsViewJob(const std::vector<std::string> &job) { return job.size() == 3 && job[0] == kViewJobTag; }
+
+void RunViewJob(const std::vector<std::string> &job, const RunSettings &settings,
+                const std::string &ownFolder, worker::JobContext &context, std::stop_token stop)
+{
+    const std::string folder = AppendPathSeparator(ownFolder) + kWorkerViewFolder;
+    try {
+        PrepareExtractFolder(folder);
+    } catch (const std::exception &e) {
+        context.SetOutcome({{}, e.what()}, {static_cast<std::int64_t>(ViewExtractStatus::Failed)});
+        return;
+    }
+    const ViewExtractResult result = ExtractForView(job[1], job[2], folder, settings, stop);
+    context.SetOutcome({result.file, result.detail}, {static_cast<std::int64_t>(result.status)});
+}
+
+}  // namespace zr::search

@@ -1,0 +1,60 @@
+#pragma once
+// Extracting the stored file of one hit for viewing: the archive is opened,
+// the stored name listed, and what was listed extracted without its folders
+// into a folder that is not emptied first, so a later file of the same name
+// overwrites an earlier one.
+//
+// The window does this in a confined worker process like the search's
+// archive work, so a hostile archive costs the view, not the program: the
+// worker extracts into its own folder and the file is then moved into the
+// window's work folder.
+
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "search/run_options.h"
+#include "search/worker/worker_limits.h"
+#include "search/worker/worker_main.h"
+
+namespace zr::search {
+
+enum class ViewExtractStatus {
+    Extracted,     // the file is in place
+    NotAnArchive,  // the archive is not recognised (the view ends silently)
+    NotFound,      // no stored file matched ("未発見")
+    Failed,        // the extraction failed or left no file ("解凍に失敗しました")
+    Stopped,       // the user stopped it
+};
+
+struct ViewExtractResult {
+    ViewExtractStatus status = ViewExtractStatus::Failed;
+    std::string file;    // the extracted file when Extracted
+    std::string detail;  // why a worker failed, for the log
+};
+
+// destFolder + "/" + the last element of the stored name ("/" or "\").
+std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName);
+
+// In this process. The stored name is the listing pattern; it is quoted when
+// it holds a blank, so such a name is still found.
+ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
+                                 const std::string &destFolder, const RunSettings &settings,
+                                 std::stop_token stop = {});
+
+// In a worker process started from `program` (see DefaultWorkerProgram),
+// below workFolder; the result's file is ViewTargetPath(workFolder, ...).
+ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const std::string &storedName,
+                                         const std::string &workFolder, const RunSettings &settings,
+                                         const std::string &program, const worker::WorkerLimits &limits,
+                                         std::stop_token stop = {});
+
+// The worker side: a view job is {kViewJobTag, archive, stored name}.
+inline constexpr const char *kViewJobTag = "\x01view";
+bool IsViewJob(const std::vector<std::string> &job);
+// Extracts into a fresh "~VIEW" folder below ownFolder and reports the
+// status and the file as the job's outcome.
+void RunViewJob(const std::vector<std::string> &job, const RunSettings &settings,
+                const std::string &ownFolder, worker::JobContext &context, std::stop_token stop);
+
+}  // namespace zr::search

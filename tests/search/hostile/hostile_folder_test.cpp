@@ -319,16 +319,21 @@ TEST_F(HostileFolderTest, TraversalNamesWriteNothingOutsideAndTheRestIsSearched)
         EXPECT_TRUE(WorkFolders().empty());
     }
     // Nothing named like the escapees anywhere they could have gone.
+    // The test's own folders whole; the shared temporary folder, the current
+    // folder and the root only by their own entries.
     std::vector<std::string> escaped;
-    for (const std::string &root :
-         {scratch_.Path(), tree_.Path(), fs::path(tree_.Path()).parent_path().string(), std::string("/"),
-          fs::current_path().string()}) {
+    const std::pair<std::string, bool> places[] = {{scratch_.Path(), true},
+                                                   {tree_.Path(), true},
+                                                   {fs::path(tree_.Path()).parent_path().string(), false},
+                                                   {fs::current_path().string(), false},
+                                                   {"/", false}};
+    for (const auto &[root, whole] : places) {
         std::error_code ec;
         for (auto it =
                  fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, ec);
              !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-            if (it.depth() > 0 && root == "/")
-                it.disable_recursion_pending();  // the root's own entries are enough
+            if (!whole)
+                it.disable_recursion_pending();
             if (it->path().filename().string().find(escape) != std::string::npos) {
                 escaped.push_back(it->path());
                 fs::remove(it->path(), ec);

@@ -26,7 +26,8 @@ public:
     std::uint8_t Byte() { return next_ < size_ ? data_[next_++] : 0; }
     std::string Text()
     {
-        const std::size_t length = std::min<std::size_t>(Byte(), size_ - next_);
+        const std::size_t wanted = Byte();  // before what is left is measured
+        const std::size_t length = std::min(wanted, size_ - next_);
         std::string text(reinterpret_cast<const char *>(data_) + next_, length);
         next_ += length;
         return text;

@@ -1,7 +1,10 @@
-// The search core over a folder it may only partly read: the run walks past
-// what it cannot open and searches the rest.
+// The search core over a folder it may only partly read, or that changes
+// under it: the run passes what it cannot read and searches the rest.
 
 #include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "../search_test_support.h"
 #include "util/cap_guard.h"
@@ -28,6 +31,33 @@ TEST_F(HostileCoreTest, AnUnreadableSubFolderIsPassedAndTheRestSearched)
         archives.push_back(hit.ArchivePath);
     EXPECT_EQ(archives, (std::vector<std::string>{tree_ / "c.zip", tree_ / "open/a.zip"}));
     EXPECT_EQ(s.finalState, rsFinished);
+    EXPECT_TRUE(WorkLeftovers().empty());
+}
+
+// Archives that change under the run: one vanishes after the walk found it,
+// one grows (a download still being written) as its search starts. The run
+// ends normally, with the hits of what could be read.
+TEST_F(HostileCoreTest, ArchivesThatVanishOrGrowDuringTheRunCostOnlyThemselves)
+{
+    const std::string first = Add("a.zip", ZipOf({{"a.txt", "needle\n"}}));
+    const std::string growing = Add("b.zip", ZipOf({{"b.txt", "needle\n"}}));
+    const std::string vanishing = Add("c.zip", ZipOf({{"c.txt", "needle\n"}}));
+    Add("d.zip", ZipOf({{"d.txt", "needle\n"}}));
+    sink_.onStarted = [&](int index) {
+        if (index == 0)
+            std::filesystem::remove(vanishing);
+        if (index == 1)
+            std::ofstream(growing, std::ios::binary | std::ios::app) << std::string(70000, 'x');
+    };
+
+    const RunSummary s = Run(Conditions("needle"));
+    EXPECT_FALSE(s.Failed()) << s.errorMessage;
+    EXPECT_EQ(s.finalState, rsFinished);
+    std::vector<std::string> archives;
+    for (const THitRecord &hit : sink_.hits)
+        archives.push_back(hit.ArchivePath);
+    // Trailing bytes after a ZIP's end record do not hide its entries.
+    EXPECT_EQ(archives, (std::vector<std::string>{first, growing, tree_ / "d.zip"}));
     EXPECT_TRUE(WorkLeftovers().empty());
 }
 

@@ -224,6 +224,32 @@ private:
     std::string out_;
 };
 
+// A ustar header for a regular file of `size` bytes.
+std::string UstarHeader(const std::string &name, std::size_t size)
+{
+    std::string header(512, '\0');
+    header.replace(0, name.size(), name);
+    header.replace(100, 7, "0000644");
+    header.replace(108, 7, "0000000");
+    header.replace(116, 7, "0000000");
+    char number[16];
+    std::snprintf(number, sizeof number, "%011zo", size);
+    header.replace(124, 11, number);
+    header.replace(136, 11, "14615305660");
+    header[156] = '0';
+    header.replace(257, 8,
+                   std::string("ustar\0"
+                               "00",
+                               8));
+    header.replace(148, 8, "        ");
+    unsigned sum = 0;
+    for (unsigned char c : header)
+        sum += c;
+    std::snprintf(number, sizeof number, "%06o", sum);
+    header.replace(148, 7, std::string(number, 7));
+    return header;
+}
+
 // A stored file of one 200 MB line: the reader keeps only what a hit needs,
 // so the search finds the match near its end in bounded memory.
 TEST_F(HostileFolderTest, AStoredFileOfOne200MbLineIsSearchedInBoundedMemory)
@@ -235,26 +261,7 @@ TEST_F(HostileFolderTest, AStoredFileOfOne200MbLineIsSearchedInBoundedMemory)
             c += "abcdefghijklmnopqrstuvwxyz0123456789 ";
         return c.substr(0, 1u << 20);
     }();
-    std::string header(512, '\0');
-    header.replace(0, 8, "long.txt");
-    header.replace(100, 7, "0000644");
-    header.replace(108, 7, "0000000");
-    header.replace(116, 7, "0000000");
-    char size[16];
-    std::snprintf(size, sizeof size, "%011zo", kLine);
-    header.replace(124, 11, size);
-    header.replace(136, 11, "14615305660");
-    header[156] = '0';
-    header.replace(257, 8,
-                   std::string("ustar\0"
-                               "00",
-                               8));
-    header.replace(148, 8, "        ");
-    unsigned sum = 0;
-    for (unsigned char c : header)
-        sum += c;
-    std::snprintf(size, sizeof size, "%06o", sum);
-    header.replace(148, 7, std::string(size, 7));
+    const std::string header = UstarHeader("long.txt", kLine);
 
     GzipWriter gz;
     gz.Add(header);
@@ -273,6 +280,29 @@ TEST_F(HostileFolderTest, AStoredFileOfOne200MbLineIsSearchedInBoundedMemory)
     RecordProperty("peak_rss_kb", static_cast<int>(r.peakRssKb));
 #if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LE(r.peakRssKb, 64 * 1024 + 1) << "peak resident size";
+#endif
+    EXPECT_TRUE(WorkFolders().empty());
+}
+
+// A listing of 100,000 entries (a tar.gz of empty files, 2 MB) of which one
+// matches the stored-file pattern: listed in bounded memory, the match found.
+TEST_F(HostileFolderTest, AListingOf100000EntriesIsWalkedInBoundedMemory)
+{
+    GzipWriter gz;
+    for (int i = 0; i < 100000; ++i)
+        gz.Add(UstarHeader("d" + std::to_string(i % 97) + "/f" + std::to_string(i) + ".dat", 0));
+    const std::string needle = "needle in the last entry\n";
+    gz.Add(UstarHeader("last.txt", needle.size()) + needle + std::string(512 - needle.size(), '\0'));
+    gz.Add(std::string(1024, '\0'));
+    tree_.Write("many.tgz", gz.Finish());
+
+    const ProgramResult r = Run({"-f", "*.txt", "needle", tree_.Path()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, tree_ / "many.tgz" + "{last.txt}:1:needle in the last entry\n");
+    ExpectNoWorkerFailure(r);
+    RecordProperty("peak_rss_kb", static_cast<int>(r.peakRssKb));
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LE(r.peakRssKb, 64 * 1024) << "peak resident size";
 #endif
     EXPECT_TRUE(WorkFolders().empty());
 }

@@ -62,11 +62,12 @@ for name in "${wanted[@]}"; do
         -print_final_stats=1)
     [ -f "$dict" ] && args+=(-dict="$dict")
     echo "== $name ($seconds s)"
-    before=$(find "$findings" -type f | wc -l)
+    touch "$out/$base.start"
     nice -n 10 "$out/bin/$name" "${args[@]}" "$corpus" "${seeds[@]}" >"$out/$base.log" 2>&1 || true
     { grep -E "^#[0-9]+.*(DONE|pulse)|stat::number_of_executed_units|stat::average_exec_per_sec" \
         "$out/$base.log" || tail -2 "$out/$base.log"; } | tail -3 | sed 's/^/   /'
-    if ! grep -q "^#[0-9]*.*DONE" "$out/$base.log" && [ "$(find "$findings" -type f | wc -l)" -eq "$before" ]; then
+    if ! grep -q "^#[0-9]*.*DONE" "$out/$base.log" &&
+        [ -z "$(find "$findings" -type f -newer "$out/$base.start")" ]; then
         # Neither finished nor found anything: the harness could not run.
         echo "   ERROR: $name did not run (see $out/$base.log)"
         broken=1

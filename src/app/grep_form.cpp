@@ -9,6 +9,7 @@
 #include "app/window_placement.h"
 #include "bigview/bigview.h"
 #include "history/history_menu.h"
+#include "search/stale_work_folders.h"
 #include "search/work_folder.h"
 #include "util/folder_delete.h"
 #include "util/message_box.h"
@@ -101,7 +102,10 @@ TGrepForm::~TGrepForm()
 void TGrepForm::MakeWorkFolder()
 {
     try {
-        workFolder_ = search::GetWorkFolder(search::RunSettings::FromRegistry());
+        // Work folders of killed windows and zrgrep runs go at the start;
+        // those of processes still running stay.
+        search::RemoveStaleWorkFolders();
+        workFolder_ = search::ClaimWorkFolder(search::RunSettings::FromRegistry());
     } catch (const std::exception &e) {
         // The window still works; the run reports the folder again when it needs it.
         ShowMessageBox(nullptr, e.what(), mtError, mbOKOnly);

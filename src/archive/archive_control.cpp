@@ -1,6 +1,7 @@
 #include "archive/archive_control.h"
 
-#include <QFileInfo>
+#include <QDateTime>
+#include <sys/stat.h>
 #include <algorithm>
 #include <filesystem>
 
@@ -353,9 +354,14 @@ void TArchiveControl::ListFiles(const std::string &mask)
         return;
     }
     StopWatcher();
-    const QFileInfo info(QString::fromStdString(archiveFile_));
-    archiveSize_ = static_cast<std::uint64_t>(info.size());
-    archiveDate_ = info.lastModified();
+    // Asked of the file system by its bytes: a name that is not valid UTF-8
+    // (Shift-JIS from an old disk) has no faithful QString spelling.
+    struct stat info {};
+    if (::stat(archiveFile_.c_str(), &info) != 0)
+        info = {};
+    archiveSize_ = static_cast<std::uint64_t>(info.st_size);
+    archiveDate_ = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(info.st_mtim.tv_sec) * 1000 +
+                                                  info.st_mtim.tv_nsec / 1000000);
     ClearLists();
     if (archiveSize_ > 0) {
         const std::string archiveName = LibraryArchiveName();

@@ -74,7 +74,8 @@ int TArchiveControl::Extract(const std::string &destDir, TArchiveStrings &files)
         return 3;
     (void)destDir;  // a prepared list carries its own destination
     return RunExtraction(&files, nullptr, [&](int &libraryResult) {
-        if (typeid(files.Options()) != typeid(*options))
+        const auto &listOptions = files.Options();
+        if (typeid(listOptions) != typeid(*options))
             throw EInvalidOperation(kParameterError);
         ExtractList(files, *options, libraryResult);
     });

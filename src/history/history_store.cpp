@@ -38,6 +38,13 @@ bool IsEntryName(const std::string &name, std::size_t count)
 
 bool SameAscii(std::string_view a, std::string_view b) { return CompareNoCaseAscii(a, b) == 0; }
 
+// A list is saved whole or not at all: each list's writes form one batch.
+void CommitOrThrow(platform::RegistryBatch &batch)
+{
+    if (!batch.Commit())
+        throw platform::ERegistryException("履歴を保存できませんでした");
+}
+
 }  // namespace
 
 void LoadHistoryList(TRootKey root, std::string_view key, THistoryList &list)
@@ -65,7 +72,9 @@ void SaveHistoryList(TRootKey root, std::string_view key, const THistoryList &li
     platform::TRegistry registry;
     if (!OpenRootedKey(registry, root, key, true))
         return;
+    platform::RegistryBatch batch(registry.Database());
     WriteEntries(registry, list.Items());
+    CommitOrThrow(batch);
 }
 
 std::vector<std::string> ReadComboHistory(TRootKey root, std::string_view key, int maximum,
@@ -92,12 +101,13 @@ void WriteComboHistory(TRootKey root, std::string_view key, const std::vector<st
     platform::TRegistry registry;
     if (!OpenRootedKey(registry, root, key, true))
         return;
-    // The new list is written before the old values go, so a failed write
-    // never leaves the history empty.
+    // One transaction: a failed write or a crash leaves the old list whole.
+    platform::RegistryBatch batch(registry.Database());
     WriteEntries(registry, entries);
     for (const std::string &name : registry.GetValueNames())
         if (!IsEntryName(name, entries.size()))
             registry.DeleteValue(name);
+    CommitOrThrow(batch);
 }
 
 void PushHistoryText(std::vector<std::string> &entries, std::string_view s, int maximum)

@@ -106,16 +106,19 @@ private:
 };
 
 // A write transaction that rolls back unless committed. BEGIN IMMEDIATE takes
-// the write lock up front so the busy timeout covers the whole change.
+// the write lock up front so the busy timeout covers the whole change. Inside
+// a RegistryBatch it joins the batch's transaction, which then decides.
 class WriteTransaction {
 public:
     explicit WriteTransaction(sqlite3 *db) : db_(db)
     {
-        active_ = db_ && sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        joined_ = db_ && sqlite3_get_autocommit(db_) == 0;
+        active_ =
+            joined_ || (db_ && sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK);
     }
     ~WriteTransaction()
     {
-        if (active_)
+        if (active_ && !joined_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     WriteTransaction(const WriteTransaction &) = delete;
@@ -127,11 +130,12 @@ public:
         if (!active_)
             return false;
         active_ = false;
-        return sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        return joined_ || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
 
 private:
     sqlite3 *db_;
+    bool joined_ = false;
     bool active_ = false;
 };
 
@@ -355,6 +359,38 @@ void RegistryDatabase::OpenInMemory()
     if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) ==
         SQLITE_OK)
         Exec(kSchema);
+}
+
+RegistryBatch::RegistryBatch(RegistryDatabase &database) : database_(database)
+{
+    sqlite3 *db = database_.db_;
+    if (!db)
+        return;
+    if (sqlite3_get_autocommit(db) == 0) {
+        started_ = true;  // an outer batch holds the transaction
+        return;
+    }
+    owner_ = started_ = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+RegistryBatch::~RegistryBatch()
+{
+    if (owner_)
+        sqlite3_exec(database_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool RegistryBatch::Commit()
+{
+    if (!started_)
+        return false;
+    started_ = false;
+    if (!owner_)
+        return true;
+    owner_ = false;
+    if (sqlite3_exec(database_.db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    sqlite3_exec(database_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
 }
 
 bool RegistryDatabase::KeyExists(std::string_view key)

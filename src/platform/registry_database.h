@@ -57,6 +57,7 @@ public:
     bool DeleteValue(std::string_view key, std::string_view name);
 
 private:
+    friend class RegistryBatch;
     void Open();
     bool TryOpenFile(std::string &reason, bool &unusable);
     void OpenInMemory();
@@ -66,6 +67,26 @@ private:
     std::string path_;
     sqlite3 *db_ = nullptr;
     bool persistent_ = false;
+};
+
+// Groups the writes made through `database` while it lives into one
+// transaction, so that a crash or a failed write in the middle leaves all of
+// them or none (a history list is never half old, half new). Rolls back
+// unless committed. A batch inside a batch joins the outer one.
+class RegistryBatch {
+public:
+    explicit RegistryBatch(RegistryDatabase &database);
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch &) = delete;
+    RegistryBatch &operator=(const RegistryBatch &) = delete;
+
+    // False when the batch could not be started or its commit failed.
+    bool Commit();
+
+private:
+    RegistryDatabase &database_;
+    bool owner_ = false;  // began the transaction (not joined an outer one)
+    bool started_ = false;
 };
 
 // Used by the database: renames path (and its -wal and -shm companions) to

@@ -22,11 +22,13 @@ using namespace zr::archive;
 
 namespace {
 
-// A stored name that climbs out of the extraction folder. The libraries never
-// write such a file, but a file of that name may exist outside; it must be
-// neither searched nor deleted.
+// A stored name that climbs out of the extraction folder or starts at the
+// root. The libraries never write such a file, but a file of that name may
+// exist outside; it must be neither searched nor deleted.
 bool LeavesFolder(const std::string &relative)
 {
+    if (relative.starts_with('/'))
+        return true;
     std::size_t start = 0;
     while (start <= relative.size()) {
         std::size_t end = relative.find('/', start);
@@ -144,7 +146,9 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
 {
     const std::vector<const TArchiveItem *> items = ListedItems(control);
     PrepareExtractFolder(context_.extractFolder);
-    bool someTooLarge = false;  // entries past the file-size limit were left out, the rest extracted
+    // Entries past the file-size limit or with names that leave the folder
+    // were left out; the rest was extracted and is searched.
+    bool someTooLarge = false;
     {
         TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
         const ScopedFileRemoval responseFile(list.ResponseFileName);
@@ -156,7 +160,8 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         control.OnEnd = [&libraryResult](TArchiveControl *, int, int code) { libraryResult = code; };
         const int result = control.Extract(context_.extractFolder, list);
         someTooLarge = result != 0 && libraryResult == ZR_ARC_E_TOO_LARGE;
-        if (result != 0 && !someTooLarge) {
+        const bool someRefused = result != 0 && libraryResult == ZR_ARC_E_UNSAFE_NAME;
+        if (result != 0 && !someTooLarge && !someRefused) {
             if (stop.stop_requested())
                 return {ArchiveStatus::Stopped, SkipReason::ExtractionFailed, 0};
             return Skip(archivePath, SkipReason::ExtractionFailed, sink);
@@ -172,8 +177,10 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         for (char &c : relative)
             if (c == '\\')
                 c = '/';
-        if (LeavesFolder(relative))
+        if (LeavesFolder(relative)) {
+            sink.OnArchiveSkipped(archivePath, SkipReason::EntryRefused, storedName);
             continue;
+        }
         const std::string extracted = AppendPathSeparator(context_.extractFolder) + relative;
         if (!IsRegularFile(extracted)) {
             if (someTooLarge)

@@ -17,6 +17,8 @@ const char *SkipReasonName(SkipReason reason)
         return "worker failed";
     case SkipReason::EntryTooLarge:
         return "stored file too large";
+    case SkipReason::EntryRefused:
+        return "stored name leaves the extraction folder";
     }
     return "skipped";
 }

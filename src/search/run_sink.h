@@ -17,6 +17,7 @@ enum class SkipReason {
     ExtractionFailed,   // the library reported an error while extracting
     WorkerFailed,       // its worker process crashed, hung or ran out of memory (detail: the cause)
     EntryTooLarge,      // a stored file outgrew the size budget (detail: its name); the rest was searched
+    EntryRefused,       // a stored name would leave the extraction folder (detail: it); the rest was searched
 };
 
 const char *SkipReasonName(SkipReason reason);

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "search/search_errors.h"
@@ -36,14 +38,55 @@ void MakeFolder(const std::string &folder)
         ThrowCannotCreate(folder);
 }
 
+// Names the process that uses the work folder; a killed window leaves it.
+constexpr const char *kOwnerFileName = "~OWNER";
+
+std::string WorkFolderPath(const RunSettings &settings)
+{
+    const std::string base = FolderExists(settings.workPath) ? settings.workPath : SafeTempFolder();
+    return AppendPathSeparator(base) + kWorkFolderName;
+}
+
+pid_t RecordedOwner(const std::string &work)
+{
+    std::ifstream in(AppendPathSeparator(work) + kOwnerFileName);
+    long pid = 0;
+    return (in >> pid) && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+bool IsRunning(pid_t pid) { return pid == ::getpid() || ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// A real folder of this user whose owner is gone (or was never noted).
+bool IsLeftBehind(const std::string &work)
+{
+    struct stat info {};
+    if (::lstat(work.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return false;
+    const pid_t owner = RecordedOwner(work);
+    return owner == 0 || !IsRunning(owner);
+}
+
 }  // namespace
 
 std::string GetWorkFolder(const RunSettings &settings)
 {
-    const std::string base = FolderExists(settings.workPath) ? settings.workPath : SafeTempFolder();
-    const std::string work = AppendPathSeparator(base) + kWorkFolderName;
+    const std::string work = WorkFolderPath(settings);
     if (!FolderExists(work))
         MakeFolder(work);
+    return work;
+}
+
+std::string ClaimWorkFolder(const RunSettings &settings)
+{
+    const std::string work = WorkFolderPath(settings);
+    if (IsLeftBehind(work))
+        DeleteFolderTree(work, true);
+    if (!FolderExists(work))
+        MakeFolder(work);
+    if (RecordedOwner(work) == 0) {
+        std::ofstream out(AppendPathSeparator(work) + kOwnerFileName, std::ios::trunc);
+        out << ::getpid() << '\n';
+    }
     return work;
 }
 

@@ -15,6 +15,12 @@ inline constexpr const char *kExtractFolderName = "~EXTRACT";
 // Throws ETempError.
 std::string GetWorkFolder(const RunSettings &settings);
 
+// The window's start: GetWorkFolder, after removing a folder left behind by
+// a window that was killed (its owner, noted in the folder, no longer runs;
+// a folder of a live window is kept). Notes this process as the owner.
+// Throws ETempError.
+std::string ClaimWorkFolder(const RunSettings &settings);
+
 // workFolder + "/~EXTRACT".
 std::string ExtractFolderName(const std::string &workFolder);
 

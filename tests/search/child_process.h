@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,12 +79,17 @@ public:
         while (out_ >= 0 || err_ >= 0)
             Pump(false);
         int raw = 0;
-        while (::waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
+        rusage usage{};
+        while (::wait4(pid_, &raw, 0, &usage) < 0 && errno == EINTR) {
         }
+        peakRssKb_ = usage.ru_maxrss;
         status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
         return status_;
     }
     std::string Out() const { return outText_; }
+    // After Finish: the peak resident size of the program and of the
+    // processes it started and waited for, in KiB.
+    long PeakRssKb() const { return peakRssKb_; }
     std::string Err() const { return errText_; }
 
 private:
@@ -115,6 +121,7 @@ private:
     int out_ = -1;
     int err_ = -1;
     int status_ = -1;
+    long peakRssKb_ = 0;
     std::string outText_;
     std::size_t outTaken_ = 0;
     std::string errText_;

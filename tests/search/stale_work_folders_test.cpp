@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "search/stale_work_folders.h"
+#include "search/work_folder.h"
 #include "test_support/scratch_folder.h"
 
 namespace zr::search::test {
@@ -47,6 +49,48 @@ TEST(StaleWorkFoldersTest, OnlyFoldersOfEndedRunsGo)
     EXPECT_TRUE(std::filesystem::exists(keep));
     EXPECT_EQ(RemoveStaleWorkFolders(temp.Path()), 0);
     EXPECT_EQ(RemoveStaleWorkFolders(temp / "missing"), 0);
+}
+
+std::string OwnerOf(const std::string &work)
+{
+    std::ifstream in(work + "/~OWNER");
+    std::string pid;
+    in >> pid;
+    return pid;
+}
+
+// The window's "~GREP(": left behind by a killed window it is removed at the
+// next start; a live window's folder and its files stay.
+TEST(StaleWorkFoldersTest, TheWindowClaimsItsFolderOnlyFromAnEndedOwner)
+{
+    zr::test::ScratchFolder base;
+    RunSettings settings;
+    settings.workPath = base.Path();
+    const std::string work = base / "~GREP(";
+
+    base.Write("~GREP(/~OWNER", std::to_string(EndedPid()) + "\n");
+    base.Write("~GREP(/~EXTRACT/a.txt", "left by a killed window");
+    base.Write("~GREP(/viewed.txt", "left by a killed window");
+    EXPECT_EQ(ClaimWorkFolder(settings), work);
+    EXPECT_FALSE(std::filesystem::exists(work + "/~EXTRACT"));
+    EXPECT_FALSE(std::filesystem::exists(work + "/viewed.txt"));
+    EXPECT_EQ(OwnerOf(work), std::to_string(::getpid()));
+
+    // Claimed again by its own process (a second window): nothing goes.
+    base.Write("~GREP(/viewed.txt", "in use");
+    EXPECT_EQ(ClaimWorkFolder(settings), work);
+    EXPECT_TRUE(std::filesystem::exists(work + "/viewed.txt"));
+
+    // Another live process owns it: kept with its owner.
+    base.Write("~GREP(/~OWNER", std::to_string(::getppid()) + "\n");
+    EXPECT_EQ(ClaimWorkFolder(settings), work);
+    EXPECT_TRUE(std::filesystem::exists(work + "/viewed.txt"));
+    EXPECT_EQ(OwnerOf(work), std::to_string(::getppid()));
+
+    // No owner noted: left by a window that never said, so stale.
+    std::filesystem::remove(work + "/~OWNER");
+    EXPECT_EQ(ClaimWorkFolder(settings), work);
+    EXPECT_FALSE(std::filesystem::exists(work + "/viewed.txt"));
 }
 
 }  // namespace

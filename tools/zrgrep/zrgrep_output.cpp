@@ -169,14 +169,18 @@ void OutputSink::OnHit(const search::THitRecord &hit)
 void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason reason,
                                   const std::string &detail)
 {
-    if (reason != search::SkipReason::WorkerFailed && reason != search::SkipReason::EntryTooLarge)
+    if (reason != search::SkipReason::WorkerFailed && reason != search::SkipReason::EntryTooLarge &&
+        reason != search::SkipReason::EntryRefused)
         return;
     ClearProgress();
     if (reason == search::SkipReason::WorkerFailed)
         std::fprintf(err_, "zrgrep: %s: %s\n", path.c_str(), detail.c_str());
-    else
+    else if (reason == search::SkipReason::EntryTooLarge)
         std::fprintf(err_, "zrgrep: %s{%s}: 格納ファイルが大きすぎるため検索しませんでした\n", path.c_str(),
                      detail.c_str());
+    else
+        std::fprintf(err_, "zrgrep: %s{%s}: 展開フォルダの外を指す格納ファイル名のため展開しませんでした\n",
+                     path.c_str(), ValidUtf8(detail).c_str());
     std::fflush(err_);
 }
 

@@ -25,19 +25,6 @@ std::string WriteTarget(const std::string &path)
     return target;
 }
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // The mode a newly created file gets: 0666 less the process's umask, read
 // without changing it (umask() would race with other threads).
 mode_t NewFileMode()
@@ -60,7 +47,7 @@ void ReplaceFileContents(const std::string &path, std::string_view bytes)
         throw EFileWriteError(path + " に書き込めません: " + std::strerror(errno));
     struct stat old {};
     const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-    const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = ::fchmod(fd, mode) == 0 && WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
     const int savedErrno = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
@@ -68,6 +55,19 @@ void ReplaceFileContents(const std::string &path, std::string_view bytes)
         ::unlink(temp.c_str());
         throw EFileWriteError(path + " に書き込めません: " + std::strerror(error));
     }
+}
+
+bool WriteAllBytes(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 }  // namespace zr::platform

@@ -19,4 +19,8 @@ public:
 // Throws EFileWriteError ("<path> に書き込めません: <reason>").
 void ReplaceFileContents(const std::string &path, std::string_view bytes);
 
+// Writes all of bytes to fd, again after a signal cut a write short; false
+// on an error (errno tells which).
+bool WriteAllBytes(int fd, std::string_view bytes);
+
 }  // namespace zr::platform

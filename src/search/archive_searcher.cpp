@@ -10,6 +10,7 @@
 
 #include "archive/archive_control.h"
 #include "archivers/archiver_api.h"
+#include "search/extraction_helpers.h"
 #include "search/extraction_setup.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
@@ -39,41 +40,6 @@ bool LeavesFolder(const std::string &relative)
         start = end + 1;
     }
     return false;
-}
-
-bool IsRegularFile(const std::string &path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// Removes a file this run made, whatever happens after it was made.
-class ScopedFileRemoval {
-public:
-    explicit ScopedFileRemoval(std::string path) : path_(std::move(path)) {}
-    ~ScopedFileRemoval()
-    {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    ScopedFileRemoval(const ScopedFileRemoval &) = delete;
-    ScopedFileRemoval &operator=(const ScopedFileRemoval &) = delete;
-
-private:
-    std::string path_;
-};
-
-void BindEvents(TArchiveControl &control, const RunSettings &settings, const std::stop_token &stop)
-{
-    const std::uint32_t bufferSize = settings.logSizeKb * 1024u;
-    control.OnStart = [bufferSize](TArchiveControl *sender, int) { sender->SetBufferSize(bufferSize); };
-    control.OnExtract = [stop](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t,
-                               std::uint32_t, std::uint32_t, std::uint8_t, bool &cancel) {
-        if (stop.stop_requested())
-            cancel = true;
-    };
-    // The log goes nowhere, but a bound handler gives the libraries a buffer to write to.
-    control.OnLog = [](TArchiveControl *, std::string_view, int) {};
 }
 
 std::vector<const TArchiveItem *> ListedItems(const TArchiveControl &control)
@@ -110,7 +76,7 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
 
     TArchiveControl control(TControlSurface::Plain);
     control.SetAutomatic(false);
-    BindEvents(control, context_.settings, stop);
+    BindRunEvents(control, context_.settings, stop);
     control.SetTemporarydirectory(context_.workFolder);
     control.LhaOptions().ErrorMessage = true;
     control.LhaOptions().IgnoreBrokenHeader = true;

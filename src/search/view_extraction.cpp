@@ -9,6 +9,7 @@
 
 #include "archive/archive_control.h"
 #include "archive/archiver_library.h"
+#include "search/extraction_helpers.h"
 #include "search/extraction_setup.h"
 #include "search/work_folder.h"
 #include "search/worker_archive_search.h"
@@ -23,39 +24,6 @@ namespace {
 // The worker folders of a view, apart from those of a search still winding down.
 constexpr const char *kViewWorkersFolder = "~VIEWWORK";
 constexpr const char *kWorkerViewFolder = "~VIEW";
-
-bool IsRegularFile(const std::string &path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-class RemoveOnExit {
-public:
-    explicit RemoveOnExit(std::string path) : path_(std::move(path)) {}
-    ~RemoveOnExit()
-    {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    RemoveOnExit(const RemoveOnExit &) = delete;
-    RemoveOnExit &operator=(const RemoveOnExit &) = delete;
-
-private:
-    std::string path_;
-};
-
-void BindEvents(TArchiveControl &control, const RunSettings &settings, const std::stop_token &stop)
-{
-    const std::uint32_t bufferSize = settings.logSizeKb * 1024u;
-    control.OnStart = [bufferSize](TArchiveControl *sender, int) { sender->SetBufferSize(bufferSize); };
-    control.OnExtract = [stop](TArchiveControl *, const std::string &, std::uint32_t, std::uint32_t,
-                               std::uint32_t, std::uint32_t, std::uint8_t, bool &cancel) {
-        if (stop.stop_requested())
-            cancel = true;
-    };
-    control.OnLog = [](TArchiveControl *, std::string_view, int) {};
-}
 
 // A path the worker reported must lie inside the folder it was given.
 bool InsideFolder(const std::string &path, const std::string &folder)
@@ -135,13 +103,13 @@ ViewExtractResult ExtractForView(const std::string &archivePath, const std::stri
 {
     TArchiveControl control(TControlSurface::Plain);
     control.SetAutomatic(false);
-    BindEvents(control, settings, stop);
+    BindRunEvents(control, settings, stop);
     control.SetTemporarydirectory(destFolder);
     control.LhaOptions().ErrorMessage = true;
     control.LhaOptions().IgnoreBrokenHeader = true;
     control.SetArchiveFile(archivePath);
-    const RemoveOnExit cabinet(control.ArchiveType() == atCab ? control.CabOptions().CutOutCabinet
-                                                              : std::string());
+    const ScopedFileRemoval cabinet(control.ArchiveType() == atCab ? control.CabOptions().CutOutCabinet
+                                                                   : std::string());
     if (control.ArchiveType() == atNone)
         return {ViewExtractStatus::NotAnArchive, {}, {}};
     // The listing takes a blank-separated list: a name with blanks is quoted.
@@ -153,7 +121,7 @@ ViewExtractResult ExtractForView(const std::string &archivePath, const std::stri
     for (int i = 0; i < control.Count(); ++i)
         items.push_back(control.Items(i));
     TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
-    const RemoveOnExit responseFile(list.ResponseFileName);
+    const ScopedFileRemoval responseFile(list.ResponseFileName);
     BuildExtractList(control, items, list);
     list.SetDestDirectory(destFolder);
     ConfigureExtraction(control, destFolder, settings, false, oeWrite);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/replace_file.h"
 #include "search/worker/worker_confinement.h"
 #include "search/worker/worker_message.h"
 #include "search/worker/worker_process.h"
@@ -38,7 +39,7 @@ constexpr std::size_t kEventBlockBytes = 64 * 1024;
 
 void WriteOrLeave(std::string_view bytes)
 {
-    if (!WriteBytes(kEventFd, bytes))
+    if (!platform::WriteAllBytes(kEventFd, bytes))
         _exit(0);  // the run is gone: nothing left to do
 }
 

@@ -1,5 +1,7 @@
 #include "search/worker/worker_message.h"
 
+#include "platform/replace_file.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -145,20 +147,10 @@ std::optional<Message> MessageDecoder::Next()
     return message;
 }
 
-bool WriteBytes(int fd, std::string_view bytes)
+bool WriteMessage(int fd, const Message &message)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return platform::WriteAllBytes(fd, EncodeMessage(message));
 }
-
-bool WriteMessage(int fd, const Message &message) { return WriteBytes(fd, EncodeMessage(message)); }
 
 std::optional<Message> ReadMessage(int fd, MessageDecoder &decoder)
 {

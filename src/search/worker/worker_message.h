@@ -54,8 +54,6 @@ private:
 
 // Blocking write of one whole message; false when the other end is gone.
 bool WriteMessage(int fd, const Message &message);
-// Writes all of bytes (frames already encoded); false when the reader is gone.
-bool WriteBytes(int fd, std::string_view bytes);
 // Blocking read of one whole message; nothing at the end of the stream or
 // on a malformed frame.
 std::optional<Message> ReadMessage(int fd, MessageDecoder &decoder);

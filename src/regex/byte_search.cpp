@@ -45,6 +45,28 @@ std::size_t CountByteSse2(const unsigned char *p, const unsigned char *end, unsi
     return count;
 }
 
+// The first candidate of a block (bit i of mask: a match may start at p + i)
+// that holds the whole needle.
+[[gnu::always_inline]] inline const unsigned char *FirstWholeMatch(const unsigned char *p, unsigned mask,
+                                                                   const std::string &needle)
+{
+    for (; mask; mask &= mask - 1) {
+        const unsigned char *candidate = p + __builtin_ctz(mask);
+        if (std::memcmp(candidate, needle.data(), needle.size()) == 0)
+            return candidate;
+    }
+    return nullptr;
+}
+
+// The rest after the last whole block, a byte at a time.
+const unsigned char *FindPlain(const unsigned char *p, const unsigned char *last, const std::string &needle)
+{
+    for (; p <= last; ++p)
+        if (std::memcmp(p, needle.data(), needle.size()) == 0)
+            return p;
+    return nullptr;
+}
+
 __attribute__((target("avx2"))) const unsigned char *FindAvx2(const unsigned char *p,
                                                               const unsigned char *last,
                                                               const std::string &needle, std::size_t first,
@@ -57,17 +79,10 @@ __attribute__((target("avx2"))) const unsigned char *FindAvx2(const unsigned cha
         const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + second));
         auto mask = static_cast<unsigned>(
             _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(x, a), _mm256_cmpeq_epi8(y, b))));
-        while (mask) {
-            const unsigned char *candidate = p + __builtin_ctz(mask);
-            if (std::memcmp(candidate, needle.data(), needle.size()) == 0)
-                return candidate;
-            mask &= mask - 1;
-        }
+        if (const unsigned char *found = FirstWholeMatch(p, mask, needle))
+            return found;
     }
-    for (; p <= last; ++p)
-        if (std::memcmp(p, needle.data(), needle.size()) == 0)
-            return p;
-    return nullptr;
+    return FindPlain(p, last, needle);
 }
 
 const unsigned char *FindSse2(const unsigned char *p, const unsigned char *last, const std::string &needle,
@@ -80,17 +95,10 @@ const unsigned char *FindSse2(const unsigned char *p, const unsigned char *last,
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + second));
         auto mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(y, b))));
-        while (mask) {
-            const unsigned char *candidate = p + __builtin_ctz(mask);
-            if (std::memcmp(candidate, needle.data(), needle.size()) == 0)
-                return candidate;
-            mask &= mask - 1;
-        }
+        if (const unsigned char *found = FirstWholeMatch(p, mask, needle))
+            return found;
     }
-    for (; p <= last; ++p)
-        if (std::memcmp(p, needle.data(), needle.size()) == 0)
-            return p;
-    return nullptr;
+    return FindPlain(p, last, needle);
 }
 
 }  // namespace

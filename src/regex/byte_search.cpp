@@ -1,7 +1,9 @@
 #include "regex/byte_search.h"
 
+#include <algorithm>
 #include <cstring>
 #include <immintrin.h>
+#include <utility>
 
 namespace zr::regex {
 
@@ -16,15 +18,26 @@ bool HasAvx2()
     return has;
 }
 
+// Byte counters summed up before any of them can overflow: one compare and
+// one subtraction per 32 bytes instead of a mask and a population count.
 __attribute__((target("avx2"))) std::size_t CountByteAvx2(const unsigned char *p, const unsigned char *end,
                                                           unsigned char byte)
 {
     std::size_t count = 0;
     const __m256i wanted = _mm256_set1_epi8(static_cast<char>(byte));
-    for (; end - p >= 32; p += 32) {
-        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-        count += static_cast<std::size_t>(__builtin_popcount(
-            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, wanted)))));
+    const __m256i zero = _mm256_setzero_si256();
+    while (end - p >= 64) {
+        const std::size_t rounds = std::min<std::size_t>(255, std::size_t(end - p) / 64);
+        __m256i a = zero, b = zero;
+        for (std::size_t r = 0; r < rounds; ++r, p += 64) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+            const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 32));
+            a = _mm256_sub_epi8(a, _mm256_cmpeq_epi8(x, wanted));
+            b = _mm256_sub_epi8(b, _mm256_cmpeq_epi8(y, wanted));
+        }
+        const __m256i sums = _mm256_add_epi64(_mm256_sad_epu8(a, zero), _mm256_sad_epu8(b, zero));
+        count += std::size_t(_mm256_extract_epi64(sums, 0)) + std::size_t(_mm256_extract_epi64(sums, 1)) +
+                 std::size_t(_mm256_extract_epi64(sums, 2)) + std::size_t(_mm256_extract_epi64(sums, 3));
     }
     for (; p < end; ++p)
         count += *p == byte;
@@ -35,14 +48,52 @@ std::size_t CountByteSse2(const unsigned char *p, const unsigned char *end, unsi
 {
     std::size_t count = 0;
     const __m128i wanted = _mm_set1_epi8(static_cast<char>(byte));
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        count += static_cast<std::size_t>(
-            __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))));
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const std::size_t rounds = std::min<std::size_t>(255, std::size_t(end - p) / 16);
+        __m128i a = zero;
+        for (std::size_t r = 0; r < rounds; ++r, p += 16)
+            a = _mm_sub_epi8(a,
+                             _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), wanted));
+        const __m128i sums = _mm_sad_epu8(a, zero);
+        count += std::size_t(_mm_cvtsi128_si64(sums)) + std::size_t(_mm_extract_epi16(sums, 4));
     }
     for (; p < end; ++p)
         count += *p == byte;
     return count;
+}
+
+__attribute__((target("avx2"))) const unsigned char *FindNulOrCrAvx2(const unsigned char *p,
+                                                                     const unsigned char *end)
+{
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i zero = _mm256_setzero_si256();
+    for (; end - p >= 32; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        if (const auto mask = static_cast<unsigned>(
+                _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(x, zero), _mm256_cmpeq_epi8(x, cr)))))
+            return p + __builtin_ctz(mask);
+    }
+    for (; p < end; ++p)
+        if (*p == 0 || *p == '\r')
+            return p;
+    return end;
+}
+
+const unsigned char *FindNulOrCrSse2(const unsigned char *p, const unsigned char *end)
+{
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const auto mask = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, zero), _mm_cmpeq_epi8(x, cr)))))
+            return p + __builtin_ctz(mask);
+    }
+    for (; p < end; ++p)
+        if (*p == 0 || *p == '\r')
+            return p;
+    return end;
 }
 
 // The first candidate of a block (bit i of mask: a match may start at p + i)
@@ -101,11 +152,62 @@ const unsigned char *FindSse2(const unsigned char *p, const unsigned char *last,
     return FindPlain(p, last, needle);
 }
 
+const unsigned char *FindSetsPlain(const unsigned char *p, const unsigned char *last,
+                                   const std::vector<std::bitset<256>> &sets)
+{
+    for (; p <= last; ++p) {
+        std::size_t k = 0;
+        while (k < sets.size() && sets[k].test(p[k]))
+            ++k;
+        if (k == sets.size())
+            return p;
+    }
+    return nullptr;
+}
+
+__attribute__((target("avx2"))) const unsigned char *
+FindSetsAvx2(const unsigned char *p, const unsigned char *last, const std::vector<std::bitset<256>> &sets,
+             const std::vector<TByteSetFinder::NibbleTables> &tables)
+{
+    const std::size_t length = sets.size();
+    __m256i low[TByteSetFinder::kMaxLength], high[TByteSetFinder::kMaxLength];
+    for (std::size_t k = 0; k < length; ++k) {
+        low[k] =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(tables[k].low)));
+        high[k] =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(tables[k].high)));
+    }
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i bitOf = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2,
+                                           4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    for (; last - p >= 31; p += 32) {
+        __m256i all = _mm256_set1_epi8(-1);
+        for (std::size_t k = 0; k < length; ++k) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + k));
+            const __m256i lowHalf = _mm256_and_si256(x, nibble);
+            const __m256i highHalf = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
+            // The byte's top bit picks the table for high halves 8 to 15.
+            const __m256i row = _mm256_blendv_epi8(_mm256_shuffle_epi8(low[k], lowHalf),
+                                                   _mm256_shuffle_epi8(high[k], lowHalf), x);
+            const __m256i bit = _mm256_shuffle_epi8(bitOf, highHalf);
+            all = _mm256_and_si256(all, _mm256_cmpeq_epi8(_mm256_and_si256(row, bit), bit));
+        }
+        if (const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(all)))
+            return p + __builtin_ctz(mask);
+    }
+    return FindSetsPlain(p, last, sets);
+}
+
 }  // namespace
 
 std::size_t CountByte(const unsigned char *begin, const unsigned char *end, unsigned char byte)
 {
     return HasAvx2() ? CountByteAvx2(begin, end, byte) : CountByteSse2(begin, end, byte);
+}
+
+const unsigned char *FindNulOrCr(const unsigned char *begin, const unsigned char *end)
+{
+    return HasAvx2() ? FindNulOrCrAvx2(begin, end) : FindNulOrCrSse2(begin, end);
 }
 
 int ByteCommonness(unsigned char c)
@@ -168,6 +270,29 @@ const unsigned char *TNeedleFinder::Find(const unsigned char *begin, const unsig
     const unsigned char *last = end - size;
     return HasAvx2() ? FindAvx2(begin, last, needle_, first_, second_)
                      : FindSse2(begin, last, needle_, first_, second_);
+}
+
+TByteSetFinder::TByteSetFinder(std::vector<std::bitset<256>> sets) : sets_(std::move(sets))
+{
+    if (sets_.size() > kMaxLength)
+        sets_.resize(kMaxLength);
+    for (const std::bitset<256> &set : sets_) {
+        NibbleTables tables;
+        for (unsigned b = 0; b < 256; ++b)
+            if (set.test(b))
+                (b < 128 ? tables.low : tables.high)[b & 15] |=
+                    static_cast<unsigned char>(1u << ((b >> 4) & 7));
+        tables_.push_back(tables);
+    }
+}
+
+const unsigned char *TByteSetFinder::Find(const unsigned char *begin, const unsigned char *end) const
+{
+    const std::size_t length = sets_.size();
+    if (length == 0 || static_cast<std::size_t>(end - begin) < length)
+        return nullptr;
+    const unsigned char *last = end - length;
+    return HasAvx2() ? FindSetsAvx2(begin, last, sets_, tables_) : FindSetsPlain(begin, last, sets_);
 }
 
 }  // namespace zr::regex

@@ -4,6 +4,7 @@
 
 #include "platform/mbchar.h"
 #include "regex/fast_text_window.h"
+#include "regex/prefix_byte_sets.h"
 #include "regex/scanner.h"
 
 namespace zr::regex {
@@ -61,6 +62,12 @@ std::string RequiredPrefix(const TRE_DFA &dfa)
     return best;
 }
 
+namespace {
+
+constexpr double kMaxCandidateRate = 1.0 / 1000;
+
+}  // namespace
+
 struct TFastScan::Run {
     TFastTextWindow &text;
     const Reporter &report;
@@ -78,20 +85,27 @@ TFastScan::TFastScan(std::shared_ptr<const TRE_DFA> dfa, TLazyByteDfa::Limits li
     const std::string &literal = dfa_->LiteralText();
     literalOnly_ = dfa_->IsLiteral() && !literal.empty() && RequiredPrefix(*dfa_) == literal;
     TNeedleFinder finder(RequiredPrefix(*dfa_));
-    if (finder.Selective() || literalOnly_)
+    if (finder.Selective() || literalOnly_) {
         finder_ = std::move(finder);
+    } else {
+        // Worth it when candidates come rarer than about once a kilobyte:
+        // each one costs a run of the automaton over its line.
+        std::vector<ByteSet> sets = PrefixByteSets(*dfa_, TByteSetFinder::kMaxLength);
+        if (sets.size() >= 2 && CandidateRate(sets) < kMaxCandidateRate)
+            setFinder_ = TByteSetFinder(std::move(sets));
+    }
     canMatch_ = !dfa_->State(dfa_->Start()).transitions.empty();
 }
 
 void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled,
                      const MessageLoopHook &runMessageLoop, const Reporter &report)
 {
-    TFastTextWindow text(source, cancelled, runMessageLoop);
+    TFastTextWindow text(source, cancelled, runMessageLoop, wantLineNumbers_);
     if (text.Empty() || !canMatch_)
         return;
     Run run{text, report};
     run.wantLineText = wantLineText_;
-    const bool prefilter = !finder_.Needle().empty();
+    const bool prefilter = CandidateLength() > 0;
     for (;;) {
         if (prefilter && !run.toLineEnd && run.pos == run.restart && run.state == TLazyByteDfa::kFresh) {
             if (!SkipToCandidate(run))
@@ -147,16 +161,24 @@ bool TFastScan::SkipToCandidate(Run &run)
 {
     TFastTextWindow &text = run.text;
     const std::uint64_t from = std::max(run.pos, run.searchFrom);
-    const unsigned char *found = finder_.Find(text.At(from), text.At(text.End()));
+    const unsigned char *found = FindCandidate(text.At(from), text.At(text.End()));
     if (found) {
         const std::uint64_t at = from + std::uint64_t(found - text.At(from));
         const std::uint64_t lineStart = text.LineFeedBefore(at, run.pos);
+        const bool startsCharacter = StartsCharacter(text, lineStart, at);
         if (!literalOnly_) {
             run.restart = run.pos = lineStart;
+            if (finder_.Needle().empty()) {
+                // The sets hold from a match's first byte on and no match starts
+                // between the line's start and the candidate: the automaton
+                // starts there, or after it when it is a second byte. (A needle
+                // may come after a line feed the match begins with.)
+                run.pos = startsCharacter ? at : at + 1;
+            }
             run.toLineEnd = true;
             return true;
         }
-        if (!StartsCharacter(text, lineStart, at)) {
+        if (!startsCharacter) {
             run.searchFrom = at + 1;  // a trail byte: the line may hold another
             return true;
         }
@@ -168,7 +190,7 @@ bool TFastScan::SkipToCandidate(Run &run)
     if (text.AtEnd())
         return false;
     // An occurrence may still start in the last bytes, which the next block completes.
-    const std::uint64_t unseen = std::max(from, text.End() - (finder_.Needle().size() - 1));
+    const std::uint64_t unseen = std::max(from, text.End() - (CandidateLength() - 1));
     run.restart = run.pos = text.LineFeedBefore(unseen, run.pos);
     run.searchFrom = unseen;
     if (text.End() - run.restart > TFastTextWindow::kMaxLineText / 2) {
@@ -179,6 +201,16 @@ bool TFastScan::SkipToCandidate(Run &run)
     }
     text.Load(run.restart);
     return true;
+}
+
+const unsigned char *TFastScan::FindCandidate(const unsigned char *begin, const unsigned char *end) const
+{
+    return finder_.Needle().empty() ? setFinder_.Find(begin, end) : finder_.Find(begin, end);
+}
+
+std::size_t TFastScan::CandidateLength() const
+{
+    return finder_.Needle().empty() ? setFinder_.Length() : finder_.Needle().size();
 }
 
 // Feeds bytes up to stop; true when a match ended (run.pos is then just after

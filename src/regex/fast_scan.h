@@ -31,9 +31,13 @@ public:
     // False when a match may run across a line break; the designed scan then serves.
     bool Usable() const { return automaton_.LinesAreIndependent(); }
     const std::string &Prefilter() const { return finder_.Needle(); }
+    // Positions of the byte-set search used when there is no literal (0: none).
+    std::size_t PrefixSetLength() const { return setFinder_.Length(); }
     const TLazyByteDfa &Automaton() const { return automaton_; }
     // Off: reports carry the line number only (counting needs no copies).
     void SetWantLineText(bool on) { wantLineText_ = on; }
+    // Off: reports carry line number 0 and no line feed is counted.
+    void SetWantLineNumbers(bool on) { wantLineNumbers_ = on; }
 
     // Throws EInOutError and EGrepCancel (checked once per
     // block read and before each report, after the message loop has run).
@@ -53,14 +57,18 @@ private:
                             LineSpan &line);
     static void Report(Run &run, const LineSpan &line);
     bool SkipToCandidate(Run &run);
+    const unsigned char *FindCandidate(const unsigned char *begin, const unsigned char *end) const;
+    std::size_t CandidateLength() const;
     bool ReportMatch(Run &run, std::uint64_t matchEnd);
 
     std::shared_ptr<const TRE_DFA> dfa_;
     TLazyByteDfa automaton_;
     TNeedleFinder finder_;
+    TByteSetFinder setFinder_;  // when finder_ has no needle
     bool canMatch_ = true;
     bool literalOnly_ = false;  // the pattern is its prefix literal: no automaton needed
     bool wantLineText_ = true;
+    bool wantLineNumbers_ = true;
 };
 
 // The literal every match starts with (its longest piece without line

@@ -8,17 +8,32 @@
 namespace zr::regex {
 
 TFastTextWindow::TFastTextWindow(TTextSource &source, std::function<bool()> cancelled,
-                                 MessageLoopHook runMessageLoop)
-    : source_(source), cancelled_(std::move(cancelled)), runMessageLoop_(std::move(runMessageLoop))
+                                 MessageLoopHook runMessageLoop, bool countLines)
+    : source_(source), cancelled_(std::move(cancelled)), runMessageLoop_(std::move(runMessageLoop)),
+      countLines_(countLines)
 {
     // The leading line feed lets "^" match the first line.
-    data_.push_back('\n');
+    Reserve(1);
+    data_[0] = '\n';
+    size_ = 1;
     end_ = 1;
     Load(0);
     if (end_ == 1) {  // an empty file holds no line at all
-        data_.clear();
+        size_ = 0;
         end_ = 0;
     }
+}
+
+void TFastTextWindow::Reserve(std::size_t bytes)
+{
+    if (bytes <= capacity_)
+        return;
+    const std::size_t capacity = std::max({bytes, capacity_ * 2, kBlockSize + 2 * kOverlap});
+    auto larger = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+    if (size_ > 0)
+        std::memcpy(larger.get(), data_.get(), size_);
+    data_ = std::move(larger);
+    capacity_ = capacity;
 }
 
 std::size_t TFastTextWindow::Read(unsigned char *dest, std::size_t wanted)
@@ -35,18 +50,14 @@ std::size_t TFastTextWindow::Read(unsigned char *dest, std::size_t wanted)
 
 // NUL bytes become spaces and a CR not followed by an LF becomes an LF; the
 // caller has read on until the last byte is not a CR or the file has ended.
-void TFastTextWindow::Normalise(std::size_t from)
+void TFastTextWindow::Normalise(std::size_t from, std::size_t to)
 {
-    unsigned char *begin = data_.data() + from;
-    unsigned char *end = data_.data() + data_.size();
-    for (unsigned char *p = begin;
-         (p = static_cast<unsigned char *>(std::memchr(p, 0, std::size_t(end - p))));)
-        *p++ = ' ';
-    for (unsigned char *p = begin;
-         (p = static_cast<unsigned char *>(std::memchr(p, '\r', std::size_t(end - p))));) {
-        if (p + 1 == end || p[1] != '\n')
-            *p = '\n';
-        ++p;
+    unsigned char *const begin = data_.get();
+    for (std::size_t at = from; (at = std::size_t(FindNulOrCr(begin + at, begin + to) - begin)) < to; ++at) {
+        if (begin[at] == 0)
+            begin[at] = ' ';
+        else if (at + 1 == to || begin[at + 1] != '\n')
+            begin[at] = '\n';
     }
 }
 
@@ -55,14 +66,16 @@ void TFastTextWindow::Drop(std::uint64_t upTo)
     upTo = std::clamp(upTo, base_, end_);
     if (upTo == base_)
         return;
-    if (upTo > countedTo_) {
+    if (countLines_ && upTo > countedTo_) {
         lineFeeds_ += static_cast<std::int32_t>(CountByte(At(countedTo_), At(upTo), '\n'));
         countedTo_ = upTo;
     }
     const auto *first = At(base_);
     if (const void *lf = ::memrchr(first, '\n', std::size_t(upTo - base_)))
         lastDroppedLineFeed_ = base_ + std::uint64_t(static_cast<const unsigned char *>(lf) - first);
-    data_.erase(data_.begin(), data_.begin() + std::ptrdiff_t(upTo - base_));
+    const std::size_t dropped = std::size_t(upTo - base_);
+    std::memmove(data_.get(), data_.get() + dropped, size_ - dropped);
+    size_ -= dropped;
     base_ = upTo;
 }
 
@@ -86,28 +99,30 @@ bool TFastTextWindow::Load(std::uint64_t keepFrom)
         Drop(std::min(keepFrom, overlapStart));
     }
 
-    const std::size_t oldSize = data_.size();
-    data_.resize(oldSize + kBlockSize);
-    std::size_t got = Read(data_.data() + oldSize, kBlockSize);
+    const std::size_t oldSize = size_;
+    Reserve(oldSize + kBlockSize + 1);
+    std::size_t got = Read(data_.get() + oldSize, kBlockSize);
     bool fileEnded = got < kBlockSize;
     // A CR at the end needs the byte after it to be read as what it is.
     while (!fileEnded && data_[oldSize + got - 1] == '\r') {
-        data_.resize(oldSize + got + 1);
-        if (Read(data_.data() + oldSize + got, 1) == 1)
+        Reserve(oldSize + got + 2);
+        if (Read(data_.get() + oldSize + got, 1) == 1)
             ++got;
         else
             fileEnded = true;
     }
-    data_.resize(oldSize + got);
-    Normalise(oldSize);
+    size_ = oldSize + got;
+    Normalise(oldSize, size_);
     if (got > 0)
-        lastWasLineFeed_ = data_.back() == '\n';
+        lastWasLineFeed_ = data_[size_ - 1] == '\n';
     if (fileEnded) {
         atEnd_ = true;
-        if (!lastWasLineFeed_)
-            data_.push_back('\n');  // the last line always ends with a line feed
+        if (!lastWasLineFeed_) {
+            Reserve(size_ + 1);
+            data_[size_++] = '\n';  // the last line always ends with a line feed
+        }
     }
-    end_ = base_ + data_.size();
+    end_ = base_ + size_;
     RunMessageLoopAndCheckCancel();
     return true;
 }
@@ -147,6 +162,8 @@ std::uint64_t TFastTextWindow::LineFeedFrom(std::uint64_t pos, std::uint64_t lin
 
 std::int32_t TFastTextWindow::LineNumber(std::uint64_t lineStart)
 {
+    if (!countLines_)
+        return 0;
     // A line start already passed is the last line feed counted: nothing
     // between it and the counted position is a line feed.
     if (lineStart >= countedTo_) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,9 @@ public:
     static constexpr std::size_t kOverlap = 64;
 
     // Reads the source's CP932 text. Throws EInOutError and EGrepCancel.
-    TFastTextWindow(TTextSource &source, std::function<bool()> cancelled, MessageLoopHook runMessageLoop);
+    // Without countLines every line number reads 0 and no line feed is counted.
+    TFastTextWindow(TTextSource &source, std::function<bool()> cancelled, MessageLoopHook runMessageLoop,
+                    bool countLines = true);
     TFastTextWindow(const TFastTextWindow &) = delete;
     TFastTextWindow &operator=(const TFastTextWindow &) = delete;
 
@@ -37,7 +40,7 @@ public:
     bool AtEnd() const { return atEnd_; }
     std::uint64_t Begin() const { return base_; }
     std::uint64_t End() const { return end_; }
-    const unsigned char *At(std::uint64_t pos) const { return data_.data() + (pos - base_); }
+    const unsigned char *At(std::uint64_t pos) const { return data_.get() + (pos - base_); }
 
     // Reads the next block; bytes before keepFrom may be dropped (those after
     // End() - kOverlap never are). keepFrom is the line feed before the line a
@@ -66,18 +69,24 @@ public:
 
 private:
     std::size_t Read(unsigned char *dest, std::size_t wanted);
-    void Normalise(std::size_t from);
+    void Reserve(std::size_t bytes);
+    void Normalise(std::size_t from, std::size_t to);
     void Drop(std::uint64_t upTo);
 
     TTextSource &source_;
     std::function<bool()> cancelled_;
     MessageLoopHook runMessageLoop_;
 
-    std::vector<unsigned char> data_;  // positions base_ .. end_
+    // Positions base_ .. end_ in size_ bytes. Not a vector: zero-filling
+    // every block before the read overwrites it costs more than the scan.
+    std::unique_ptr<unsigned char[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
     std::uint64_t base_ = 0;
     std::uint64_t end_ = 0;
     bool atEnd_ = false;
     bool lastWasLineFeed_ = true;
+    bool countLines_ = true;
 
     std::uint64_t countedTo_ = 0;  // line feeds before this position are counted
     std::int32_t lineFeeds_ = 0;

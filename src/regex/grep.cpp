@@ -49,6 +49,7 @@ void TGrep::FastScan(const std::string &fileName)
     const TGrepOnMatch handler = onMatch_;
     const std::shared_ptr<TFastScan> scan = fastScan_;
     scan->SetWantLineText(lineTextWanted_);
+    scan->SetWantLineNumbers(lineNumbersWanted_);
     lastEncoding_ = TTextEncoding::teAscii;
     TFileTextSource source(fileName, encodingChoice_);
     try {

@@ -45,6 +45,8 @@ public:
 
     // Off: the fast scan reports line numbers with an empty Line (for counting).
     void SetLineTextWanted(bool on) { lineTextWanted_ = on; }
+    // Off: the fast scan reports line number 0 (a count needs no numbers).
+    void SetLineNumbersWanted(bool on) { lineNumbersWanted_ = on; }
 
     // How files are read: each detected on its own (the default) or all in
     // one encoding. A file not in CP932 is converted to it as it is read.
@@ -96,6 +98,7 @@ private:
     std::shared_ptr<TFastScan> fastScan_;
     const TRE_DFA *fastScanDfa_ = nullptr;
     bool lineTextWanted_ = true;
+    bool lineNumbersWanted_ = true;
 };
 
 }  // namespace zr::regex

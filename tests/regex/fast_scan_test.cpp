@@ -9,6 +9,7 @@
 #include "regex/fast_text_window.h"
 #include "regex/grep.h"
 #include "regex/lazy_byte_dfa.h"
+#include "regex/prefix_byte_sets.h"
 #include "txt_file_test_support.h"
 
 #include <gtest/gtest.h>
@@ -177,7 +178,7 @@ TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
 
     TGrep grep;
     grep.SetEncodingChoice(TEncodingChoice::ecCp932);  // the texts hold NUL bytes: no detection
-    int fast = 0, patterns = 0;
+    int fast = 0, patterns = 0, withSets = 0;
     for (int n = 0; n < kPatterns * Rounds(); ++n) {
         const std::string pattern = generator.Pattern();
         const bool fuzzy = generator.Below(3) == 0;
@@ -192,6 +193,7 @@ TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
         if (!grep.UsesFastScan())
             continue;
         ++fast;
+        withSets += TFastScan(grep.CurrentDfa()).PrefixSetLength() > 0;
         for (const std::string &path : paths)
             ASSERT_EQ(Hits(grep, &TGrep::FastScan, path), Hits(grep, &TGrep::DfaScan, path)) << path;
         if (n % 50 == 0) {
@@ -201,6 +203,7 @@ TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
     // Most patterns compile and nearly all of those take the fast path.
     EXPECT_GT(patterns, kPatterns * Rounds() * 2 / 3);
     EXPECT_GT(fast, patterns * 9 / 10);
+    EXPECT_GT(withSets, fast / 50);
 }
 
 // A cache of a few states is cleared again and again; the answers must not change.
@@ -315,6 +318,51 @@ TEST(FastScanPrefilter, RequiredPrefixOfCommonShapes)
     EXPECT_EQ(prefix("error"), "");
 }
 
+TEST(FastScanPrefilter, ByteSetsOfTheFirstPositions)
+{
+    TGrep grep;
+    auto sets = [&](const std::string &pattern) {
+        grep.SetRegExp(pattern);
+        return PrefixByteSets(*grep.CurrentDfa(), TByteSetFinder::kMaxLength);
+    };
+    grep.SetUseFuzzyCharDic(true);
+    const std::vector<ByteSet> error = sets("error");
+    ASSERT_EQ(error.size(), 4u);
+    EXPECT_EQ(error[0].count(), 3u);  // E, e and the lead byte of the full-width forms
+    EXPECT_TRUE(error[0].test('E') && error[0].test('e') && error[0].test(0x82));
+    EXPECT_TRUE(error[1].test('r') && error[1].test('R') && error[1].test(0x85));
+    EXPECT_LT(CandidateRate(error), 1e-3);
+    grep.SetUseFuzzyCharDic(false);
+    // Anchors and line breaks, possible ends of a match and lone lead bytes cut the sets short.
+    EXPECT_TRUE(sets("^abc").empty());
+    EXPECT_EQ(sets("ab$").size(), 2u);
+    EXPECT_EQ(sets("a|bcde").size(), 1u);
+    EXPECT_EQ(sets("[\\x81]").size(), 1u);
+    EXPECT_GT(CandidateRate(sets("[A-Za-z]+[0-9]+")), 0.1);
+}
+
+TEST_F(FastScanTest, FuzzyWordsFoundThroughTheByteSets)
+{
+    grep_.SetUseFuzzyCharDic(true);
+    grep_.SetRegExp("error");
+    ASSERT_GT(TFastScan(grep_.CurrentDfa()).PrefixSetLength(), 0u);
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += i % 7 == 0 ? "log line " + std::to_string(i) + "\n" : "other text " + Sjis("テキスト") + "\n";
+    text += Sjis("ｅｒｒｏｒ") + "\nERROR\r\nx" + Sjis("Ｅ") + "rRoR\n";
+    // A second byte "e" (0x82 0x65) starts no match; the "e" after it does.
+    text += "\x82"
+            "error\n\x82"
+            "eerror\n\x82";
+    text += "\n" + std::string(3 * TFastTextWindow::kBlockSize, 'e') + "rror\n";
+    EXPECT_EQ(Both("error", text).size(), 5u);
+    // A count asks for no line numbers: the same lines, numbered 0.
+    grep_.SetLineNumbersWanted(false);
+    const std::vector<Hit> counted = Hits(grep_, &TGrep::FastScan, folder_.Write("t.txt", text));
+    EXPECT_EQ(counted.size(), 5u);
+    EXPECT_TRUE(std::all_of(counted.begin(), counted.end(), [](const Hit &hit) { return hit.lineNo == 0; }));
+}
+
 TEST(FastScanPrefilter, NeedleFinderAndLineFeedCountAgreeWithPlainSearches)
 {
     std::mt19937 random(3);
@@ -337,10 +385,38 @@ TEST(FastScanPrefilter, NeedleFinderAndLineFeedCountAgreeWithPlainSearches)
         }
     }
     for (std::size_t from : {0u, 1u, 17u, 33u})
-        for (std::size_t to : {4999u, 4968u, 100u})
+        for (std::size_t to : {4999u, 4968u, 100u}) {
             EXPECT_EQ(CountByte(begin + from, begin + to, '\n'),
                       std::size_t(std::count(hay.begin() + std::ptrdiff_t(from),
                                              hay.begin() + std::ptrdiff_t(to), '\n')));
+            const auto nulOrCr =
+                std::find_if(hay.begin() + std::ptrdiff_t(from), hay.begin() + std::ptrdiff_t(to),
+                             [](char c) { return c == '\0' || c == '\r'; });
+            EXPECT_EQ(FindNulOrCr(begin + from, begin + to), begin + (nulOrCr - hay.begin()));
+        }
+    // More line feeds than one byte counter holds.
+    const std::string feeds(100000, '\n');
+    const auto *f = reinterpret_cast<const unsigned char *>(feeds.data());
+    EXPECT_EQ(CountByte(f + 3, f + feeds.size(), '\n'), feeds.size() - 3);
+
+    // Byte sets: random sets of a few bytes each against a plain search.
+    for (int trial = 0; trial < 200; ++trial) {
+        std::vector<ByteSet> sets(1 + random() % TByteSetFinder::kMaxLength);
+        for (ByteSet &set : sets)
+            for (int n = 1 + int(random() % 2); n > 0; --n)
+                set.set("ab\n\x82z"[random() % 5] & 0xFF);
+        const TByteSetFinder finder(sets);
+        const std::size_t from = random() % 200, to = hay.size() - random() % 200;
+        const unsigned char *expected = nullptr;
+        for (std::size_t at = from; !expected && at + sets.size() <= to; ++at) {
+            std::size_t k = 0;
+            while (k < sets.size() && sets[k].test(begin[at + k]))
+                ++k;
+            if (k == sets.size())
+                expected = begin + at;
+        }
+        ASSERT_EQ(finder.Find(begin + from, begin + to), expected) << trial;
+    }
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ public:
     {
         grep_.SetUseFuzzyCharDic(options.fuzzy);
         grep_.SetLineTextWanted(!options.count);
+        grep_.SetLineNumbersWanted(!options.count);
         grep_.SetEncodingChoice(options.encoding);
         grep_.SetRegExp(PatternAsCp932(options.pattern));
     }

@@ -165,11 +165,12 @@ const unsigned char *FindSetsPlain(const unsigned char *p, const unsigned char *
     return nullptr;
 }
 
+// The number of sets is a constant so that the loop over them unrolls.
+template <std::size_t length>
 __attribute__((target("avx2"))) const unsigned char *
 FindSetsAvx2(const unsigned char *p, const unsigned char *last, const std::vector<std::bitset<256>> &sets,
              const std::vector<TByteSetFinder::NibbleTables> &tables)
 {
-    const std::size_t length = sets.size();
     __m256i low[TByteSetFinder::kMaxLength], high[TByteSetFinder::kMaxLength];
     for (std::size_t k = 0; k < length; ++k) {
         low[k] =
@@ -292,7 +293,18 @@ const unsigned char *TByteSetFinder::Find(const unsigned char *begin, const unsi
     if (length == 0 || static_cast<std::size_t>(end - begin) < length)
         return nullptr;
     const unsigned char *last = end - length;
-    return HasAvx2() ? FindSetsAvx2(begin, last, sets_, tables_) : FindSetsPlain(begin, last, sets_);
+    if (!HasAvx2())
+        return FindSetsPlain(begin, last, sets_);
+    switch (length) {
+    case 1:
+        return FindSetsAvx2<1>(begin, last, sets_, tables_);
+    case 2:
+        return FindSetsAvx2<2>(begin, last, sets_, tables_);
+    case 3:
+        return FindSetsAvx2<3>(begin, last, sets_, tables_);
+    default:
+        return FindSetsAvx2<4>(begin, last, sets_, tables_);
+    }
 }
 
 }  // namespace zr::regex

@@ -75,6 +75,9 @@ struct TFastScan::Run {
     std::uint64_t pos = 0;      // next byte for the automaton
     std::uint32_t state = TLazyByteDfa::kFresh;
     bool toLineEnd = false;        // a candidate was found: run to the end of its line
+    bool prefilter = false;        // candidates are looked for at all
+    bool searching = false;        // the next step is a look for a candidate
+    bool mayResume = false;        // the candidate's run may hand back to the search
     std::uint64_t searchFrom = 0;  // where the literal search goes on
     bool wantLineText = true;
 };
@@ -105,9 +108,9 @@ void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled
         return;
     Run run{text, report};
     run.wantLineText = wantLineText_;
-    const bool prefilter = CandidateLength() > 0;
+    run.prefilter = run.searching = CandidateLength() > 0;
     for (;;) {
-        if (prefilter && !run.toLineEnd && run.pos == run.restart && run.state == TLazyByteDfa::kFresh) {
+        if (run.searching) {
             if (!SkipToCandidate(run))
                 return;
             continue;
@@ -119,9 +122,21 @@ void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled
                 if (const void *lf = std::memchr(text.At(from), '\n', std::size_t(text.End() - from)))
                     stop = from + std::uint64_t(static_cast<const unsigned char *>(lf) - text.At(from)) + 1;
         }
-        if (RunInterleaved(run))
+        if (run.mayResume) {
+            const Outcome outcome = RunCandidate(run, stop);
+            if (outcome == Outcome::Dead) {
+                run.searching = true;
+                run.toLineEnd = run.mayResume = false;
+                continue;
+            }
+            if (outcome == Outcome::Match) {
+                if (!ReportMatch(run, run.pos))
+                    return;
+                continue;
+            }
+        } else if (RunInterleaved(run)) {
             continue;
-        if (RunAutomaton(run, stop)) {
+        } else if (RunAutomaton(run, stop)) {
             if (!ReportMatch(run, run.pos))
                 return;
             continue;
@@ -130,7 +145,8 @@ void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled
             // The candidate's line holds no match: look for the next candidate.
             run.restart = run.pos = stop - 1;
             run.state = TLazyByteDfa::kFresh;
-            run.toLineEnd = false;
+            run.toLineEnd = run.mayResume = false;
+            run.searching = run.prefilter;
             continue;
         }
         if (text.AtEnd())
@@ -164,11 +180,13 @@ bool TFastScan::SkipToCandidate(Run &run)
     const unsigned char *found = FindCandidate(text.At(from), text.At(text.End()));
     if (found) {
         const std::uint64_t at = from + std::uint64_t(found - text.At(from));
-        const std::uint64_t lineStart = text.LineFeedBefore(at, run.pos);
+        const std::uint64_t lineStart = text.LineFeedBefore(at, run.restart);
         const bool startsCharacter = StartsCharacter(text, lineStart, at);
         if (!literalOnly_) {
             run.restart = run.pos = lineStart;
-            if (finder_.Needle().empty()) {
+            run.searching = false;
+            run.mayResume = finder_.Needle().empty();
+            if (run.mayResume) {
                 // The sets hold from a match's first byte on and no match starts
                 // between the line's start and the candidate: the automaton
                 // starts there, or after it when it is a second byte. (A needle
@@ -191,12 +209,13 @@ bool TFastScan::SkipToCandidate(Run &run)
         return false;
     // An occurrence may still start in the last bytes, which the next block completes.
     const std::uint64_t unseen = std::max(from, text.End() - (CandidateLength() - 1));
-    run.restart = run.pos = text.LineFeedBefore(unseen, run.pos);
+    run.restart = run.pos = text.LineFeedBefore(unseen, run.restart);
     run.searchFrom = unseen;
     if (text.End() - run.restart > TFastTextWindow::kMaxLineText / 2) {
         // A very long line cannot be kept whole to go back to its start: the
         // automaton reads on through it instead.
         run.toLineEnd = true;
+        run.searching = run.mayResume = false;
         return true;
     }
     text.Load(run.restart);
@@ -268,6 +287,39 @@ bool TFastScan::RunAutomaton(Run &run, std::uint64_t stop)
     return false;
 }
 
+// Feeds the bytes of a candidate's line up to stop. Match: a match ended
+// (run.pos is just after it). Dead: no attempt is left, run.pos is the next
+// character start and the search may take over from there (only while the
+// line's start is still held, which the search needs to tell first bytes
+// from second ones). Stopped: stop was reached.
+TFastScan::Outcome TFastScan::RunCandidate(Run &run, std::uint64_t stop)
+{
+    const unsigned char *const begin = run.text.At(run.pos);
+    const unsigned char *p = begin;
+    const unsigned char *const end = run.text.At(stop);
+    const bool mayDie = run.restart >= run.text.Begin();
+    std::uint32_t s = run.state;
+    while (p != end) {
+        std::uint32_t n = automaton_.Table()[s + *p];
+        if (n == TLazyByteDfa::kUnknown)
+            n = automaton_.Compute(s, *p);
+        ++p;
+        if (n == TLazyByteDfa::kMatch) {
+            run.pos += std::uint64_t(p - begin);
+            return Outcome::Match;
+        }
+        s = n;
+        if (s == TLazyByteDfa::kFresh && mayDie) {
+            run.pos += std::uint64_t(p - begin);
+            run.state = s;
+            return Outcome::Dead;
+        }
+    }
+    run.pos = stop;
+    run.state = s;
+    return Outcome::Stopped;
+}
+
 // The line a match started in, from the restart point of its attempts and
 // the position after its last byte. Returns false when the match is the
 // final line feed alone, which begins no line.
@@ -314,7 +366,8 @@ bool TFastScan::ReportMatch(Run &run, std::uint64_t matchEnd)
     Report(run, line);
     run.restart = run.pos = line.end;
     run.state = TLazyByteDfa::kFresh;
-    run.toLineEnd = false;
+    run.toLineEnd = run.mayResume = false;
+    run.searching = run.prefilter;
     return true;
 }
 

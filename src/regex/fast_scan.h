@@ -51,7 +51,10 @@ private:
         std::uint64_t end = 0;
     };
 
+    enum class Outcome { Match, Dead, Stopped };
+
     bool RunAutomaton(Run &run, std::uint64_t stop);
+    Outcome RunCandidate(Run &run, std::uint64_t stop);
     bool RunInterleaved(Run &run);
     static bool LineOfMatch(TFastTextWindow &text, std::uint64_t restart, std::uint64_t matchEnd,
                             LineSpan &line);

@@ -1,10 +1,12 @@
 #include "archivers/core/file_fingerprint.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace zr::archivers {
 
@@ -98,10 +100,12 @@ std::optional<std::uint64_t> ContentHashOf(const std::string &path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::vector<char> buffer(1 << 20);
+    // Not zero-filled: the archives are often smaller than the buffer.
+    constexpr std::size_t kBufferSize = 256u << 10;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
     ContentHasher hasher;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd, buffer.get(), kBufferSize);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -110,7 +114,7 @@ std::optional<std::uint64_t> ContentHashOf(const std::string &path)
         }
         if (got == 0)
             break;
-        hasher.add({buffer.data(), static_cast<std::size_t>(got)});
+        hasher.add({buffer.get(), static_cast<std::size_t>(got)});
     }
     ::close(fd);
     return hasher.finish();

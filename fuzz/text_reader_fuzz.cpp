@@ -45,15 +45,18 @@ struct Reading {
     bool operator==(const Reading &) const = default;
 };
 
-// Every start character, and the line around every `marker` character.
+// Every start character, and the line around the first few `marker`
+// characters: taking the line of every one made a long line cost its length
+// per character (seconds per input), not what the reader does for a search.
 Reading Read(TTxtFile &file, CharCode marker)
 {
+    constexpr std::size_t kLinesTaken = 16;
     Reading out;
     try {
         for (;;) {
             const CharCode code = file.NextStart();
             out.codes.push_back(code);
-            if (code == marker)
+            if (code == marker && out.lines.size() < kLinesTaken)
                 out.lines.push_back(file.TakeLine().Line);
         }
     } catch (const EEndOfFile &) {

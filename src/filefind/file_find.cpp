@@ -91,7 +91,7 @@ void TFileFind::WalkStartFolder(const std::string &folder)
     if (!ListFolder(folder, entries, error)) {
         if (IsOutOfResourcesError(error))
             throw EFileFindOutOfResources();
-        throw EFileFindChDir(folder + ": " + std::strerror(error));
+        throw EFileFindChDir(folder + ": " + std::strerror(error), folder, error);
     }
     for (const std::string &pattern : patterns_) {
         if (done_)

@@ -13,7 +13,16 @@ public:
 // A start folder cannot be entered.
 class EFileFindChDir : public EFileFind {
 public:
-    using EFileFind::EFileFind;
+    explicit EFileFindChDir(const std::string &message, std::string folder = {}, int error = 0)
+        : EFileFind(message), folder_(std::move(folder)), error_(error)
+    {
+    }
+    const std::string &Folder() const { return folder_; }
+    int Error() const { return error_; }
+
+private:
+    std::string folder_;
+    int error_;
 };
 
 // The system ran out of file handles or memory during the walk.

@@ -22,6 +22,8 @@ struct RunSummary {
     bool beep = false;                   // an exclamation beep is due (no archive or no hit)
     // "path: reason" of each archive whose worker failed (it was skipped).
     std::vector<std::string> failedArchives;
+    // "path: reason" of each folder the walk could not read (its archives were not searched).
+    std::vector<std::string> unreadableFolders;
     std::string errorMessage;              // set when an error ended the run (the text to show)
     std::size_t patternErrorPosition = 0;  // 1-based byte in the CP932 pattern, for a malformed pattern
     TRunState finalState = rsFinished;     // the state the window moves to

@@ -1,5 +1,8 @@
 #include "search/run_texts.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "util/dbcs.h"
 #include "util/size_format.h"
 
@@ -52,6 +55,28 @@ std::string ProgressLine(const std::string &archivePath, const std::string &sear
 std::string FailedArchivesLine(int count)
 {
     return "処理できなかった書庫： " + std::to_string(count) + " 件";
+}
+
+std::string UnreadableFoldersLine(int count)
+{
+    return "読めなかったフォルダ： " + std::to_string(count) + " 件";
+}
+
+std::string FolderErrorText(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "アクセスが許可されていません";
+    case ENOENT:
+        return "見つかりません";
+    case ENOTDIR:
+        return "フォルダではありません";
+    case ELOOP:
+        return "リンクが循環しています";
+    default:
+        return std::strerror(error);
+    }
 }
 
 }  // namespace zr::search

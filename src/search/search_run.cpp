@@ -1,5 +1,6 @@
 #include "search/search_run.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -68,7 +69,12 @@ std::string ToCp932(const std::string &searchText)
     return converted.text;
 }
 
-std::vector<std::string> FindArchives(const std::string &folder, const std::string &pattern, bool subFolders)
+struct FoundArchives {
+    std::vector<std::string> paths;
+    std::vector<std::string> unreadableFolders;  // "path: reason", each once
+};
+
+FoundArchives FindArchives(const std::string &folder, const std::string &pattern, bool subFolders)
 {
     TFileFind finder;
     finder.MatchCaseSensitive = false;
@@ -77,12 +83,25 @@ std::vector<std::string> FindArchives(const std::string &folder, const std::stri
     finder.AddDir = false;
     finder.SetStartDir(folder);
     finder.SetFilePattern(pattern);
+    FoundArchives found;
+    const auto noteUnreadable = [&found](const std::string &path, int error) {
+        std::string line = path + ": " + FolderErrorText(error);
+        if (std::find(found.unreadableFolders.begin(), found.unreadableFolders.end(), line) ==
+            found.unreadableFolders.end())
+            found.unreadableFolders.push_back(std::move(line));
+    };
     try {
         finder.Execute();
+    } catch (const EFileFindChDir &e) {
+        noteUnreadable(e.Folder(), e.Error());
     } catch (const std::exception &) {
-        // A folder that cannot be read ends the walk; what was found is searched.
+        // Out of handles: the walk ends; what was found is searched.
     }
-    return finder.FilesFound();
+    // Each pattern walks the tree again, so a folder may be met more than once.
+    for (const SkippedPath &skipped : finder.Skipped())
+        noteUnreadable(skipped.path, skipped.error);
+    found.paths = finder.FilesFound();
+    return found;
 }
 
 // The worker program for this run, or "" to search in this process.
@@ -178,7 +197,9 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;
 
-    const std::vector<std::string> archives = FindArchives(folder, archivePattern, conditions_.subFolders);
+    FoundArchives found = FindArchives(folder, archivePattern, conditions_.subFolders);
+    const std::vector<std::string> &archives = found.paths;
+    summary.unreadableFolders = std::move(found.unreadableFolders);
     const int count = static_cast<int>(archives.size());
     summary.candidateCount = count;
     sink.OnArchivesFound(count, ArchivesFoundLabel(count));
@@ -187,6 +208,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.beep = true;
         summary.resultLabel = NoArchiveFoundLabel();
         summary.viewLines = NoArchiveLines(folder, archivePattern);
+        if (!summary.unreadableFolders.empty())
+            summary.viewLines.push_back(UnreadableFoldersLine(static_cast<int>(summary.unreadableFolders.size())));
         return summary;
     }
 
@@ -229,6 +252,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     summary.failedArchives = recorder.FailedArchives();
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
+    if (!summary.unreadableFolders.empty())
+        summary.viewLines.push_back(UnreadableFoldersLine(static_cast<int>(summary.unreadableFolders.size())));
     return summary;
 }
 

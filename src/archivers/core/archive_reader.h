@@ -33,6 +33,20 @@ public:
     // Offset of the archive inside the file (non-zero inside an executable).
     virtual std::uint64_t archiveOffset() const = 0;
 
+    // Whether next() can only skip an entry's data by decompressing it (the
+    // entries of a compressed tar): then a walk's data is worth keeping.
+    virtual bool skipDecompresses() const { return false; }
+
+    // Skips the current entry's data as next() would (it counts against the
+    // unwritten budget) while showing it to `observer`, whose answer is
+    // ignored; a hole in a sparse entry comes as null data of its size.
+    // Only readers whose skipDecompresses() is true show anything.
+    virtual DataStatus skipData(const DataSink &observer)
+    {
+        (void)observer;
+        return readData(nullptr);
+    }
+
     const std::string &errorText() const { return errorText_; }
     bool errorIsFatal() const { return errorFatal_; }
 

@@ -156,6 +156,8 @@ public:
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return base_; }
     void setStopCheck(std::function<bool()> keepGoing) override;
+    bool skipDecompresses() const override { return !singleFile_ && archive_filter_count(a_) > 1; }
+    DataStatus skipData(const DataSink &observer) override;
     int tarType() const;
 
 private:
@@ -181,6 +183,7 @@ private:
     std::uint64_t unwrittenLeft_ = kUnwrittenDataBudget;
     bool overBudget_ = false;
     bool dataPending_ = false;  // the current entry's data is not read to its end
+    const DataSink *observer_ = nullptr;  // sees what a skip decompresses
 };
 
 bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
@@ -360,9 +363,17 @@ bool LibarchiveReader::spendUnwritten(std::size_t size)
 // compressed file has no next entry, so nothing is skipped there.)
 bool LibarchiveReader::skipRestOfData()
 {
-    if (!dataPending_ || singleFile_ || archive_filter_count(a_) <= 1)
+    if (!dataPending_ || !skipDecompresses())
         return true;
     return readData(nullptr) != DataStatus::kError;
+}
+
+DataStatus LibarchiveReader::skipData(const DataSink &observer)
+{
+    observer_ = skipDecompresses() ? &observer : nullptr;
+    const DataStatus status = readData(nullptr);
+    observer_ = nullptr;
+    return status;
 }
 
 ReadStatus LibarchiveReader::next(EntryInfo &entry)
@@ -421,6 +432,8 @@ DataStatus LibarchiveReader::pushEntryData(const DataSink &sink)
     const auto push = [&](const char *data, std::size_t size) {
         if (!sink && !spendUnwritten(size))
             return false;
+        if (observer_)
+            (*observer_)(data, size);
         if (expectedCrc_)
             crc = crc32(crc, reinterpret_cast<const Bytef *>(data), static_cast<uInt>(size));
         return !sink || sink(data, size);
@@ -447,8 +460,11 @@ DataStatus LibarchiveReader::pushEntryData(const DataSink &sink)
             setError(text ? text : "data error", r == ARCHIVE_FATAL);
             return DataStatus::kError;
         }
-        if (!sink && !expectedCrc_)  // only checking: a hole has nothing to check, however large
+        if (!sink && !expectedCrc_) {  // only checking: a hole has nothing to check, however large
+            if (observer_ && offset > written)
+                (*observer_)(nullptr, static_cast<std::size_t>(offset - written));
             written = std::max<std::int64_t>(written, offset);
+        }
         while (written < offset) {  // a hole in a sparse entry
             const auto gap = static_cast<std::size_t>(std::min<std::int64_t>(offset - written, sizeof zeros));
             if (!push(zeros, gap))

@@ -11,6 +11,7 @@
 #include "archivers/core/locale_guard.h"
 #include "archivers/core/output_log.h"
 #include "archivers/core/signature_scan.h"
+#include "archivers/core/walk_memo.h"
 #include "archivers/core/wildcard.h"
 
 namespace zr::archivers {
@@ -64,6 +65,17 @@ private:
 
 bool Readable(const std::string &path) { return ::access(path.c_str(), R_OK) == 0; }
 
+// Every walk of an archive goes through here, so a library that remembers
+// its last walk serves the check, count, listing and extraction of one
+// archive from a single decompression.
+OpenResult OpenReader(const LibraryTraits &traits, const std::string &path, const OpenOptions &options,
+                      const EntryNeed &needsData = {})
+{
+    if (!traits.rememberWalks)
+        return traits.openReader(path, options);
+    return OpenRemembering(LibraryWalkMemo(), traits.openReader, path, options, needsData);
+}
+
 int NextMatching(ArchiveHandle &handle, void *record)
 {
     if (!handle.reader || !record)
@@ -97,7 +109,10 @@ int Extract(const LibraryTraits &traits, const std::string &commandLine, OutputL
     }
     OpenOptions options;
     options.tolerateBrokenHeaders = request.tolerateBrokenHeaders;
-    OpenResult opened = traits.openReader(request.archive, options);
+    const NameFilter wanted(request.names);
+    OpenResult opened = OpenReader(traits, request.archive, options, [&wanted](const EntryInfo &entry) {
+        return entry.kind == EntryKind::kFile && !entry.encrypted && !entry.unsupported && wanted.matches(entry.name);
+    });
     if (!opened.reader) {
         log.line("Not a valid archive: " + opened.error);
         return ZR_ARC_E_NOT_ARCHIVE;
@@ -114,6 +129,12 @@ int Extract(const LibraryTraits &traits, const std::string &commandLine, OutputL
 }
 
 }  // namespace
+
+WalkMemo &LibraryWalkMemo()
+{
+    static WalkMemo memo;
+    return memo;
+}
 
 int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *output, uint32_t outputSize)
 {
@@ -151,7 +172,7 @@ int CheckArchive(const LibraryTraits &traits, const char *file, int mode)
             return 0;
         OpenOptions options;
         options.tolerateBrokenHeaders = (mode & ZR_ARC_CHECK_BROKEN_HEADERS) != 0;
-        OpenResult opened = traits.openReader(file, options);
+        OpenResult opened = OpenReader(traits, file, options);
         if (!opened.reader)
             return 0;
         EntryInfo entry;
@@ -176,7 +197,7 @@ int GetFileCount(const LibraryTraits &traits, const char *file)
         ScopedUtf8Locale locale;
         if (!file || !Readable(file))
             return -1;
-        OpenResult opened = traits.openReader(file, {});
+        OpenResult opened = OpenReader(traits, file, {});
         if (!opened.reader)
             return -1;
         EntryInfo entry;
@@ -223,7 +244,7 @@ HARC OpenArchive(const LibraryTraits &traits, HWND, const char *file, uint32_t m
         handle->traits = &traits;
         handle->path = file;
         handle->options.tolerateBrokenHeaders = (mode & ZR_ARC_OPEN_BROKEN_HEADERS) != 0;
-        OpenResult opened = traits.openReader(handle->path, handle->options);
+        OpenResult opened = OpenReader(traits, handle->path, handle->options);
         if (!opened.reader)
             return nullptr;
         handle->reader = std::move(opened.reader);
@@ -258,7 +279,7 @@ int FindFirst(HARC arc, const char *wildcards, void *record)
         // Every search starts again from the first entry.
         OpenOptions options = handle->options;
         options.measureUnknownSizes = true;
-        OpenResult opened = handle->traits->openReader(handle->path, options);
+        OpenResult opened = OpenReader(*handle->traits, handle->path, options);
         handle->reader = std::move(opened.reader);
         handle->filter = NameFilter(SplitWildcardList(wildcards ? wildcards : ""));
         return NextMatching(*handle, record);

@@ -23,6 +23,10 @@ int FindFirst(HARC arc, const char *wildcards, void *individualInfo);
 int FindNext(HARC arc, void *individualInfo);
 int IsSFXFile(HARC arc);
 
+class WalkMemo;
+// The library's memo of the last archive it walked (one per shared object).
+WalkMemo &LibraryWalkMemo();
+
 }  // namespace zr::archivers
 
 // Marks a function as one of the library's exports.

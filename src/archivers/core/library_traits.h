@@ -19,6 +19,9 @@ struct LibraryTraits {
     CommandDialect dialect;
     StopSense stopSense = StopSense::kStopOnZero;
     RatioSense ratioSense = RatioSense::kCompressedShare;
+    // Keep the last archive walked (see walk_memo.h): worth it only where
+    // skipping through an archive means decompressing it.
+    bool rememberWalks = false;
 };
 
 }  // namespace zr::archivers

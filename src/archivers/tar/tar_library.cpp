@@ -11,7 +11,7 @@ namespace {
 const LibraryTraits &TarTraits()
 {
     static const LibraryTraits traits{"Tar32", &OpenLibarchiveFormat<LibarchiveFormat::kTar>, TarDialect(),
-                                      StopSense::kStopOnZero, RatioSense::kCompressedShare};
+                                      StopSense::kStopOnZero, RatioSense::kCompressedShare, true};
     return traits;
 }
 

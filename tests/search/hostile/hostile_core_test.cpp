@@ -31,6 +31,11 @@ TEST_F(HostileCoreTest, AnUnreadableSubFolderIsPassedAndTheRestSearched)
         archives.push_back(hit.ArchivePath);
     EXPECT_EQ(archives, (std::vector<std::string>{tree_ / "c.zip", tree_ / "open/a.zip"}));
     EXPECT_EQ(s.finalState, rsFinished);
+    // Named once, though each archive-name pattern walks the tree again.
+    EXPECT_EQ(s.unreadableFolders,
+              std::vector<std::string>{tree_ / "locked" + ": アクセスが許可されていません"});
+    ASSERT_FALSE(s.viewLines.empty());
+    EXPECT_EQ(s.viewLines.back(), "読めなかったフォルダ： 1 件");
     EXPECT_TRUE(WorkLeftovers().empty());
 }
 

@@ -61,4 +61,4 @@ row "new, 1 core / floor, 1 core" 3 5
 row "base / new" 1 0
 row "base, 1 core / new, 1 core" 4 3
 echo
-echo "hit lines: new $(head -c 40 "$pairs/out.0"); base $(head -c 40 "$pairs/out.1")"
+echo "hit lines: new $(head -n 1 "$pairs/out.0" | cut -d" " -f1), base $(head -n 1 "$pairs/out.1" | cut -d" " -f1)"

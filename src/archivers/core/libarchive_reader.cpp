@@ -182,7 +182,7 @@ private:
     std::optional<std::uint32_t> expectedCrc_;
     std::uint64_t unwrittenLeft_ = kUnwrittenDataBudget;
     bool overBudget_ = false;
-    bool dataPending_ = false;  // the current entry's data is not read to its end
+    bool dataPending_ = false;            // the current entry's data is not read to its end
     const DataSink *observer_ = nullptr;  // sees what a skip decompresses
 };
 

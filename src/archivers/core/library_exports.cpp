@@ -111,7 +111,8 @@ int Extract(const LibraryTraits &traits, const std::string &commandLine, OutputL
     options.tolerateBrokenHeaders = request.tolerateBrokenHeaders;
     const NameFilter wanted(request.names);
     OpenResult opened = OpenReader(traits, request.archive, options, [&wanted](const EntryInfo &entry) {
-        return entry.kind == EntryKind::kFile && !entry.encrypted && !entry.unsupported && wanted.matches(entry.name);
+        return entry.kind == EntryKind::kFile && !entry.encrypted && !entry.unsupported &&
+               wanted.matches(entry.name);
     });
     if (!opened.reader) {
         log.line("Not a valid archive: " + opened.error);

@@ -10,8 +10,12 @@ namespace {
 
 const LibraryTraits &TarTraits()
 {
-    static const LibraryTraits traits{"Tar32", &OpenLibarchiveFormat<LibarchiveFormat::kTar>, TarDialect(),
-                                      StopSense::kStopOnZero, RatioSense::kCompressedShare, true};
+    static const LibraryTraits traits{"Tar32",
+                                      &OpenLibarchiveFormat<LibarchiveFormat::kTar>,
+                                      TarDialect(),
+                                      StopSense::kStopOnZero,
+                                      RatioSense::kCompressedShare,
+                                      true};
     return traits;
 }
 

@@ -130,8 +130,13 @@ void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled
                 continue;
             }
             if (outcome == Outcome::Match) {
-                if (!ReportMatch(run, run.pos))
+                if (stop != text.End()) {
+                    // The run started after the line feed before the candidate
+                    // and stop is just after the line's own: the line is known.
+                    FinishLine(run, {run.restart, stop - 1});
+                } else if (!ReportMatch(run, run.pos)) {
                     return;
+                }
                 continue;
             }
         } else if (RunInterleaved(run)) {
@@ -363,12 +368,18 @@ bool TFastScan::ReportMatch(Run &run, std::uint64_t matchEnd)
     LineSpan line;
     if (!LineOfMatch(run.text, run.restart, matchEnd, line))
         return false;
+    FinishLine(run, line);
+    return true;
+}
+
+// Reports the line and goes on after it.
+void TFastScan::FinishLine(Run &run, const LineSpan &line)
+{
     Report(run, line);
     run.restart = run.pos = line.end;
     run.state = TLazyByteDfa::kFresh;
     run.toLineEnd = run.mayResume = false;
     run.searching = run.prefilter;
-    return true;
 }
 
 namespace {

@@ -63,6 +63,7 @@ private:
     const unsigned char *FindCandidate(const unsigned char *begin, const unsigned char *end) const;
     std::size_t CandidateLength() const;
     bool ReportMatch(Run &run, std::uint64_t matchEnd);
+    void FinishLine(Run &run, const LineSpan &line);
 
     std::shared_ptr<const TRE_DFA> dfa_;
     TLazyByteDfa automaton_;

@@ -363,6 +363,49 @@ TEST_F(FastScanTest, FuzzyWordsFoundThroughTheByteSets)
     EXPECT_TRUE(std::all_of(counted.begin(), counted.end(), [](const Hit &hit) { return hit.lineNo == 0; }));
 }
 
+// False candidates (the first bytes of "error" without the rest) all over
+// lines longer than the window keeps, the match far behind the line's start.
+TEST_F(FastScanTest, ByteSetCandidatesInLinesLongerThanTheWindowKeeps)
+{
+    grep_.SetUseFuzzyCharDic(true);
+    grep_.SetRegExp("error");
+    ASSERT_GT(TFastScan(grep_.CurrentDfa()).PrefixSetLength(), 0u);
+    std::string decoys;
+    while (decoys.size() < TFastTextWindow::kMaxLineText + 3 * TFastTextWindow::kBlockSize)
+        decoys += "errox " + Sjis("ｅｒｒ") +
+                  "x \x82"
+                  "erro ";
+    std::string text = "one\n" + decoys + "ERROR" + decoys + "\n";
+    text += "two " + decoys + "\nthree error\n" + decoys + Sjis("ｅｒｒｏｒ");
+    const std::string path = folder_.Write("long.txt", text);
+    const std::vector<Hit> hits = Hits(grep_, &TGrep::FastScan, path);
+    const std::vector<Hit> designed = Hits(grep_, &TGrep::DfaScan, path);
+    ASSERT_EQ(hits.size(), 3u);
+    ASSERT_EQ(designed.size(), 3u);
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        // The designed scan holds a line whole; the fast one keeps its head.
+        EXPECT_EQ(hits[i].lineNo, designed[i].lineNo);
+        EXPECT_EQ(hits[i].line, designed[i].line.substr(0, TFastTextWindow::kMaxLineText));
+    }
+    EXPECT_EQ(hits[0].lineNo, 2);
+    EXPECT_EQ(hits[1], (Hit{4, "three error"}));
+    EXPECT_EQ(hits[2].lineNo, 5);
+}
+
+TEST(FastScanPrefilter, ByteSetsOfDoubleByteRanges)
+{
+    TGrep grep;
+    // Kanji from 0x889F (亜) to 0x8A40 (魁): three lead bytes.
+    grep.SetRegExp(Sjis("[亜-魁]") + "xyz");
+    ASSERT_EQ(Sjis("魁"), "\x8a\x40");
+    const std::vector<ByteSet> sets = PrefixByteSets(*grep.CurrentDfa(), TByteSetFinder::kMaxLength);
+    ASSERT_EQ(sets.size(), 4u);
+    EXPECT_EQ(sets[0], ByteSet().set(0x88).set(0x89).set(0x8A));
+    EXPECT_TRUE(sets[1].test(0x9F) && sets[1].test(0xFC) && sets[1].test(0x40));
+    EXPECT_FALSE(sets[1].test('\n'));  // a lead byte before a line break stands alone
+    EXPECT_EQ(sets[2], ByteSet().set('x'));
+}
+
 TEST(FastScanPrefilter, NeedleFinderAndLineFeedCountAgreeWithPlainSearches)
 {
     std::mt19937 random(3);

@@ -57,9 +57,17 @@ std::string FailedArchivesLine(int count)
     return "処理できなかった書庫： " + std::to_string(count) + " 件";
 }
 
-std::string UnreadableFoldersLine(int count)
+std::vector<std::string> UnreadableFoldersLines(const std::vector<std::string> &folders)
 {
-    return "読めなかったフォルダ： " + std::to_string(count) + " 件";
+    // A handful tells the user where to look; a whole locked-down tree would
+    // bury the results.
+    constexpr std::size_t kShown = 5;
+    std::vector<std::string> lines{"読めなかったフォルダ： " + std::to_string(folders.size()) + " 件"};
+    for (std::size_t i = 0; i < folders.size() && i < kShown; ++i)
+        lines.push_back("  " + folders[i]);
+    if (folders.size() > kShown)
+        lines.push_back("  ほか " + std::to_string(folders.size() - kShown) + " 件");
+    return lines;
 }
 
 std::string FolderErrorText(int error)

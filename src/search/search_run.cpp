@@ -69,6 +69,11 @@ std::string ToCp932(const std::string &searchText)
     return converted.text;
 }
 
+void AppendLines(std::vector<std::string> &to, const std::vector<std::string> &lines)
+{
+    to.insert(to.end(), lines.begin(), lines.end());
+}
+
 struct FoundArchives {
     std::vector<std::string> paths;
     std::vector<std::string> unreadableFolders;  // "path: reason", each once
@@ -209,7 +214,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.resultLabel = NoArchiveFoundLabel();
         summary.viewLines = NoArchiveLines(folder, archivePattern);
         if (!summary.unreadableFolders.empty())
-            summary.viewLines.push_back(UnreadableFoldersLine(static_cast<int>(summary.unreadableFolders.size())));
+            AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
         return summary;
     }
 
@@ -253,7 +258,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
     if (!summary.unreadableFolders.empty())
-        summary.viewLines.push_back(UnreadableFoldersLine(static_cast<int>(summary.unreadableFolders.size())));
+        AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
     return summary;
 }
 

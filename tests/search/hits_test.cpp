@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "search/hit_list.h"
 #include "search/run_texts.h"
 
@@ -100,6 +102,17 @@ TEST(RunTextsTest, LabelsAndProgressLines)
     EXPECT_EQ(ProgressLine("/data/sub/x.lzh", "/data", "a.txt", 0), "sub/x.lzh ⇒ a.txt");
     EXPECT_EQ(ProgressLine("/x.lzh", "/", "a.txt", 1500), "x.lzh ⇒ a.txt ⇒ 1,500行");
     EXPECT_EQ(ProgressLine("/data/x.lzh", "", "a.txt", 1), "/data/x.lzh ⇒ a.txt ⇒ 1行");
+
+    // Unreadable folders: the count, at most five of them, then how many more.
+    std::vector<std::string> folders;
+    for (int i = 1; i <= 7; ++i)
+        folders.push_back("/d/" + std::to_string(i) + ": " + FolderErrorText(EACCES));
+    const std::vector<std::string> lines = UnreadableFoldersLines(folders);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines.front(), "読めなかったフォルダ： 7 件");
+    EXPECT_EQ(lines[5], "  /d/5: アクセスが許可されていません");
+    EXPECT_EQ(lines.back(), "  ほか 2 件");
+    EXPECT_EQ(UnreadableFoldersLines({"/d/1: x"}).size(), 2u);
 
     EXPECT_EQ(ConditionLines("abc", "/data", "*.LZH", "*.txt *.doc"),
               (std::vector<std::string>{"検索した文字： abc", "検索した場所： /data", "検索した書庫： *.LZH",

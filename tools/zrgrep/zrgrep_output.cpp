@@ -188,7 +188,8 @@ void OutputSink::OnFinished(const search::RunSummary &summary)
 {
     ClearProgress();
     for (const std::string &folder : summary.unreadableFolders)
-        std::fprintf(err_, "zrgrep: %s (このフォルダは読めないため検索しませんでした)\n", ValidUtf8(folder).c_str());
+        std::fprintf(err_, "zrgrep: %s (このフォルダは読めないため検索しませんでした)\n",
+                     ValidUtf8(folder).c_str());
     std::fflush(err_);
     if (mode_ == OutputMode::Count)
         Write(summary.resultLabel);

@@ -108,8 +108,8 @@ ReadStatus RecordingReader::next(EntryInfo &entry)
         walk_.reset();  // cheap to walk again: nothing worth keeping
     // The entries themselves count against the budget too, so a listing of
     // millions of entries is walked again rather than held.
-    const std::uint64_t entryCost = sizeof(RememberedEntry) + entry.name.capacity() + entry.method.capacity() +
-                                    entry.attributes.capacity();
+    const std::uint64_t entryCost = sizeof(RememberedEntry) + entry.name.capacity() +
+                                    entry.method.capacity() + entry.attributes.capacity();
     if (walk_ && entryCost > budgetLeft_)
         walk_.reset();
     if (walk_) {

@@ -30,6 +30,13 @@ void RecordingReader::abandon()
     memo_.drop();
 }
 
+void RecordingReader::forgetData(RememberedEntry &entry)
+{
+    budgetLeft_ += entry.data.size();
+    std::string().swap(entry.data);
+    entry.dataWhole = false;
+}
+
 // Null data is a hole of `size` zero bytes in a sparse entry: kept as
 // zeros, but skipping it costs nothing.
 void RecordingReader::observe(const char *data, std::size_t size)
@@ -42,9 +49,7 @@ void RecordingReader::observe(const char *data, std::size_t size)
     if (!entry.dataWhole)
         return;
     if (size > budgetLeft_) {
-        budgetLeft_ += entry.data.size();
-        std::string().swap(entry.data);
-        entry.dataWhole = false;
+        forgetData(entry);
         return;
     }
     if (entry.data.empty() && entry.info.size <= budgetLeft_)
@@ -69,12 +74,8 @@ void RecordingReader::noteData(DataStatus status)
     // Stopped part-way: what the caller did not take is not kept, but the
     // rest is still counted when skipped.
     current_ = DataState::kPartial;
-    if (walk_ && !walk_->entries.empty()) {
-        RememberedEntry &entry = walk_->entries.back();
-        budgetLeft_ += entry.data.size();
-        std::string().swap(entry.data);
-        entry.dataWhole = false;
-    }
+    if (walk_ && !walk_->entries.empty())
+        forgetData(walk_->entries.back());
 }
 
 DataStatus RecordingReader::skipCurrent()
@@ -129,11 +130,10 @@ DataStatus RecordingReader::readData(const DataSink &sink)
     DataStatus status;
     if (!walk_) {
         status = inner_->readData(sink);
+    } else if (!sink && inner_->skipDecompresses()) {
+        status = skipCurrent();
     } else if (!sink) {
-        status = inner_->skipDecompresses() ? inner_->skipData([this](const char *data, std::size_t size) {
-            return observe(data, size), true;
-        })
-                                            : inner_->readData(nullptr);
+        status = inner_->readData(nullptr);
         noteData(status);
     } else {
         status = inner_->readData([&](const char *data, std::size_t size) {

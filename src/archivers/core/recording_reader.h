@@ -35,6 +35,7 @@ private:
     void noteData(DataStatus status);
     void keepWalk();
     void abandon();
+    void forgetData(RememberedEntry &entry);
     void takeInnerState();
 
     std::unique_ptr<ArchiveReader> inner_;

@@ -108,6 +108,11 @@ template <LibarchiveFormat format> void ExpectSameWithMemo(const std::string &ar
         expected.log.replace(at, 7, "/memo/");
     EXPECT_EQ(remembered, expected);
     EXPECT_LE(g_realOpens, maxRealOpens);
+    // The type the search asks for next comes from the walk when it was kept.
+    if (const int type = RememberedArchiveType(archive))
+        EXPECT_EQ(type, DetectTarType(archive));
+    else
+        EXPECT_NE(maxRealOpens, 1) << "a compressed tar's walk should have been kept";
 }
 
 TEST(WalkMemo, EveryExportAnswersAsWithoutIt)

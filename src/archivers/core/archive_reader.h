@@ -37,6 +37,11 @@ public:
     // entries of a compressed tar): then a walk's data is worth keeping.
     virtual bool skipDecompresses() const { return false; }
 
+    // The library's own code for the kind of archive (what Tar32's
+    // TarGetArchiveType answers), valid once next() has read a header;
+    // 0 when the reader has none.
+    virtual int archiveType() const { return 0; }
+
     // Skips the current entry's data as next() would (it counts against the
     // unwritten budget) while showing it to `observer`, whose answer is
     // ignored; a hole in a sparse entry comes as null data of its size.

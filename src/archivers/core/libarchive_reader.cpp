@@ -159,6 +159,7 @@ public:
     bool skipDecompresses() const override { return !singleFile_ && archive_filter_count(a_) > 1; }
     DataStatus skipData(const DataSink &observer) override;
     int tarType() const;
+    int archiveType() const override { return format_ == LibarchiveFormat::kTar ? tarType() : 0; }
 
 private:
     bool findBase(const OpenOptions &options, std::string &error);

@@ -137,6 +137,12 @@ WalkMemo &LibraryWalkMemo()
     return memo;
 }
 
+int RememberedArchiveType(const std::string &path)
+{
+    const auto walk = LibraryWalkMemo().find(path, {});
+    return walk ? walk->archiveType : 0;
+}
+
 int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *output, uint32_t outputSize)
 {
     RunningFlag running;

@@ -3,6 +3,8 @@
 // source file names its traits and expands ZR_ARC_DEFINE_READER_EXPORTS.
 // No C++ exception ever crosses the C interface.
 
+#include <string>
+
 #include "archivers/archiver_api.h"
 #include "archivers/core/library_traits.h"
 
@@ -26,6 +28,10 @@ int IsSFXFile(HARC arc);
 class WalkMemo;
 // The library's memo of the last archive it walked (one per shared object).
 WalkMemo &LibraryWalkMemo();
+// The archive type the memo's walk of `path` saw; 0 when the memo does not
+// hold that file unchanged. Telling a .tar.bz2 from a .tar means decoding a
+// whole bzip2 block, as costly as the walk itself for a small archive.
+int RememberedArchiveType(const std::string &path);
 
 }  // namespace zr::archivers
 

@@ -159,6 +159,7 @@ void RecordingReader::keepWalk()
     walk->contentHash = *hash;
     walk->endNote = inner_->endNote();
     walk->archiveOffset = inner_->archiveOffset();
+    walk->archiveType = inner_->archiveType();
     memo_.keep(std::move(walk));
 }
 

@@ -26,6 +26,7 @@ public:
         inner_->setStopCheck(std::move(keepGoing));
     }
     bool skipDecompresses() const override { return inner_->skipDecompresses(); }
+    int archiveType() const override { return inner_->archiveType(); }
 
 private:
     enum class DataState { kUnread, kPartial, kWhole };

@@ -20,6 +20,7 @@ public:
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return walk_->archiveOffset; }
     bool skipDecompresses() const override { return true; }
+    int archiveType() const override { return walk_->archiveType; }
 
 private:
     bool spendRest();

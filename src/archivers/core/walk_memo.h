@@ -32,6 +32,7 @@ struct RememberedWalk {
     bool tolerantOpen = false;  // opened with tolerateBrokenHeaders
     std::string endNote;        // the walk ended at a tolerated broken header
     std::uint64_t archiveOffset = 0;
+    int archiveType = 0;  // the reader's archiveType()
     std::vector<RememberedEntry> entries;
 };
 

@@ -29,7 +29,12 @@ extern "C" __attribute__((visibility("default"))) int TarGetArchiveType(const ch
 {
     try {
         zr::archivers::ScopedUtf8Locale locale;
-        return file ? zr::archivers::DetectTarType(file) : ZR_TAR_TYPE_NONE;
+        if (!file)
+            return ZR_TAR_TYPE_NONE;
+        // The search asks right after checking the archive, whose walk saw the type.
+        if (const int remembered = zr::archivers::RememberedArchiveType(file))
+            return remembered;
+        return zr::archivers::DetectTarType(file);
     } catch (...) {
         return ZR_TAR_TYPE_NONE;
     }

@@ -125,6 +125,14 @@ public:
     // 0 success, 1 library busy, 2 library error or no cabinet, 3 no type.
     int Extract(const std::string &destDir, TArchiveStrings &files);
     int Extract(const std::string &destDir, const std::vector<std::string> &names);
+    // While set, an extraction offers each file of at most `limit` bytes to
+    // `take` before writing it: a file that is only read once then costs no
+    // file-system work. A library without that export writes as usual.
+    void SetMemoryTaker(std::uint64_t limit, MemoryTaker take)
+    {
+        memoryLimit_ = limit;
+        memoryTaker_ = std::move(take);
+    }
 
     // The file handed to the library: the archive, or for a self-extracting
     // cabinet read through an old Cab library its cut-out cabinet (cut again
@@ -195,6 +203,8 @@ private:
     std::string_view LogView() const { return {logBuffer_.data(), logBuffer_.size()}; }
 
     bool automatic_ = true;
+    std::uint64_t memoryLimit_ = 0;
+    MemoryTaker memoryTaker_;
     std::uint32_t bufferSize_ = kDefaultBufferSize;
     bool checkAllPath_ = false;
     std::string temporarydirectory_;

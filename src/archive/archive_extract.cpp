@@ -141,7 +141,12 @@ void TArchiveControl::ExtractList(TArchiveStrings &list, TArchiveOptions &option
     TArchiverBinding &binding = *BindingFor(archiveType_);
     char *output = OnLog ? logBuffer_.data() : nullptr;
     const std::uint32_t outputSize = OnLog ? static_cast<std::uint32_t>(logBuffer_.size()) : 0;
-    libraryResult = binding.Command(ApplicationWindow(), command.Text(), output, outputSize);
+    libraryResult = kArcNotCalled;
+    if (memoryTaker_)
+        libraryResult = binding.CommandToMemory(ApplicationWindow(), command.Text(), output, outputSize,
+                                                memoryLimit_, memoryTaker_);
+    if (libraryResult == kArcNotCalled)
+        libraryResult = binding.Command(ApplicationWindow(), command.Text(), output, outputSize);
     DoLog(libraryResult);
     EmptyLogBuffer();
 }

@@ -1,6 +1,7 @@
 #include "archive/archiver_binding.h"
 
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <type_traits>
 
@@ -78,6 +79,42 @@ bool FreesLibraryOnCommandException(TArchiveType type)
 TArchiverBinding::TArchiverBinding(TArchiveType type, TArchiverLibrary &library, std::string prefix)
     : type_(type), library_(library), prefix_(std::move(prefix))
 {
+}
+
+int TArchiverBinding::CommandToMemory(WindowHandle window, const std::string &commandLine, char *output,
+                                      std::uint32_t outputSize, std::uint64_t memoryLimit,
+                                      const MemoryTaker &take)
+{
+    auto fn = As<ZrArcExtractToMemoryFn>(Export("ExtractToMemory"));
+    if (!fn)
+        return kArcNotCalled;
+    // The taker's exceptions must not cross the library: they end the command
+    // as cancelled and are raised again here.
+    struct Context {
+        const MemoryTaker &take;
+        std::exception_ptr failure;
+    } context{take, nullptr};
+    const ZR_ARC_TAKE_FILE trampoline = [](void *user, const char *path, const char *data,
+                                           std::uint64_t size) -> int {
+        auto &c = *static_cast<Context *>(user);
+        try {
+            return c.take(path, std::string_view(data, static_cast<std::size_t>(size)));
+        } catch (...) {
+            c.failure = std::current_exception();
+            return ZR_ARC_CANCEL;
+        }
+    };
+    int result;
+    try {
+        result = fn(window, commandLine.c_str(), output, outputSize, memoryLimit, trampoline, &context);
+    } catch (...) {
+        if (FreesLibraryOnCommandException(type_))
+            library_.Free();
+        return kArcNotCalled;
+    }
+    if (context.failure)
+        std::rethrow_exception(context.failure);
+    return result;
 }
 
 void *TArchiverBinding::Export(const char *suffix) { return library_.Export(prefix_ + suffix); }

@@ -4,7 +4,9 @@
 // library or export gives the call's fallback result and never raises.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "archive/archive_records.h"
 #include "archive/archive_types.h"
@@ -33,6 +35,9 @@ constexpr std::uint32_t kLhaSfxQueryBroken = 0x2205;
 constexpr std::uint32_t kArjSfxQuery = 0x20002201;
 }  // namespace arc_mode
 
+// Answers ZR_ARC_TAKEN, ZR_ARC_WRITE or ZR_ARC_CANCEL for one whole file.
+using MemoryTaker = std::function<int(const std::string &relativePath, std::string_view data)>;
+
 class TArchiverBinding {
 public:
     TArchiverBinding(TArchiveType type, TArchiverLibrary &library, std::string prefix);
@@ -43,6 +48,10 @@ public:
 
     // Command function: 0 = success, other values passed on; 0x8000 when missing.
     int Command(WindowHandle window, const std::string &commandLine, char *output, std::uint32_t outputSize);
+    // The same command with files of at most memoryLimit bytes offered to
+    // `take` first (see ZR_ARC_TAKE_FILE); 0x8000 when the library lacks it.
+    int CommandToMemory(WindowHandle window, const std::string &commandLine, char *output,
+                        std::uint32_t outputSize, std::uint64_t memoryLimit, const MemoryTaker &take);
     bool GetRunning();
     int GetVersion();
     int GetCursorMode();

@@ -155,6 +155,21 @@ typedef int (*ZrArcFindNextFn)(HARC arc, void *individualInfo);
 typedef int (*ZrArcIsSFXFileFn)(HARC arc);
 typedef int (*ZrArcGetArchiveTypeFn)(const char *file);
 
+/* Extra export for the search, beside the designed ones:
+ * <Prefix>ExtractToMemory runs an extraction command exactly as <Prefix>()
+ * does (same switches, selection, safety rules, limits, progress and
+ * result), but every file of at most memoryLimit bytes is first offered,
+ * whole, to `take`: relativePath is where it would be written below the
+ * destination ('/'-separated).  take returns ZR_ARC_TAKEN (the file is not
+ * written), ZR_ARC_WRITE (written as usual) or ZR_ARC_CANCEL (the command
+ * stops as cancelled).  The data is valid only during the call.  */
+#define ZR_ARC_CANCEL (-1)
+#define ZR_ARC_WRITE 0
+#define ZR_ARC_TAKEN 1
+typedef int (*ZR_ARC_TAKE_FILE)(void *user, const char *relativePath, const char *data, uint64_t size);
+typedef int (*ZrArcExtractToMemoryFn)(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize,
+                                      uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);
+
 /* The exports of one reading library, named <prefix><suffix>. */
 #define ZR_ARC_DECLARE_READER(P)                                                                             \
     int P(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize);                                 \
@@ -170,7 +185,9 @@ typedef int (*ZrArcGetArchiveTypeFn)(const char *file);
     int P##CloseArchive(HARC arc);                                                                           \
     int P##FindFirst(HARC arc, const char *wildcards, void *individualInfo);                                 \
     int P##FindNext(HARC arc, void *individualInfo);                                                         \
-    int P##IsSFXFile(HARC arc);
+    int P##IsSFXFile(HARC arc);                                                                              \
+    int P##ExtractToMemory(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize,                 \
+                           uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);
 
 ZR_ARC_DECLARE_READER(Unlha)    /* libUnlha32.so */
 ZR_ARC_DECLARE_READER(Cab)      /* libcab32.so */

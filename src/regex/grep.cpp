@@ -38,6 +38,25 @@ void TGrep::GrepFile(const std::string &fileName)
         (this->*grepFile_)(fileName);
 }
 
+void TGrep::GrepBytes(const std::string &name, std::string_view bytes)
+{
+    bytes_ = bytes;
+    try {
+        GrepFile(name);
+    } catch (...) {
+        bytes_.reset();
+        throw;
+    }
+    bytes_.reset();
+}
+
+std::unique_ptr<TFileTextSource> TGrep::OpenSource(const std::string &fileName) const
+{
+    if (bytes_)
+        return std::make_unique<TFileTextSource>(*bytes_, fileName, encodingChoice_);
+    return std::make_unique<TFileTextSource>(fileName, encodingChoice_);
+}
+
 void TGrep::FastScan(const std::string &fileName)
 {
     if (!UsesFastScan())
@@ -51,7 +70,8 @@ void TGrep::FastScan(const std::string &fileName)
     scan->SetWantLineText(lineTextWanted_);
     scan->SetWantLineNumbers(lineNumbersWanted_);
     lastEncoding_ = TTextEncoding::teAscii;
-    TFileTextSource source(fileName, encodingChoice_);
+    const std::unique_ptr<TFileTextSource> opened = OpenSource(fileName);
+    TFileTextSource &source = *opened;
     try {
         const auto stopped = [this] { return cancel_.stop_requested() || stop_.stop_requested(); };
         scan->Scan(source, stopped, messageLoop_, [&](RE_LineInfo_t &info) {
@@ -98,7 +118,7 @@ std::stop_callback<std::function<void()>> TGrep::StartScan()
 std::unique_ptr<TTxtFile> TGrep::OpenReader(const std::string &fileName)
 {
     lastEncoding_ = TTextEncoding::teAscii;
-    auto source = std::make_unique<TFileTextSource>(fileName, encodingChoice_);
+    std::unique_ptr<TFileTextSource> source = OpenSource(fileName);
     const TFileTextSource &detected = *source;
     try {
         auto file =

@@ -4,8 +4,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 
 #include "regex/fast_scan.h"
 #include "regex/regular_expression.h"
@@ -62,6 +64,8 @@ public:
     // for the current pattern when a match may run across a line break.
     // Throws EFileNotFound and EGrepCancel; an empty file reports nothing.
     void GrepFile(const std::string &fileName);
+    // The same search over a file already in memory; `name` only names it.
+    void GrepBytes(const std::string &name, std::string_view bytes);
     // The designed scan the pattern gets (the reference for the fast one).
     bool UsesLiteralScan() const { return grepFile_ == &TGrep::LiteralScan; }
     bool UsesFastScan() const { return fastScan_ && fastScan_->Usable(); }
@@ -84,10 +88,13 @@ private:
     std::stop_callback<std::function<void()>> StartScan();
     // nullptr for an empty file.
     std::unique_ptr<TTxtFile> OpenReader(const std::string &fileName);
+    // The file's bytes: from memory during GrepBytes, otherwise read from disk.
+    std::unique_ptr<TFileTextSource> OpenSource(const std::string &fileName) const;
     void Report(TTxtFile &file, const TGrepOnMatch &handler);
     void NoteEncoding(TTxtFile &file);
 
     TGrepOnMatch onMatch_;
+    std::optional<std::string_view> bytes_;  // set during GrepBytes
     std::stop_source cancel_;
     std::stop_token stop_;
     MessageLoopHook messageLoop_;

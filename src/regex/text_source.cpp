@@ -63,12 +63,33 @@ TFileTextSource::TFileTextSource(const std::string &fileName, TEncodingChoice ch
     }
 }
 
-TFileTextSource::~TFileTextSource() { ::close(fd_); }
+TFileTextSource::TFileTextSource(std::string_view bytes, const std::string &fileName, TEncodingChoice choice)
+    : fileName_(fileName), expectedSize_(bytes.size()), bytes_(bytes), choice_(choice)
+{
+    if (choice == TEncodingChoice::ecCp932) {
+        mode_ = Mode::AsIs;
+        encoding_ = TTextEncoding::teCp932;
+        judged_ = true;
+    }
+}
+
+TFileTextSource::~TFileTextSource()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
 
 std::size_t TFileTextSource::ReadFile(char *dest, std::size_t wanted)
 {
     if (fileEnded_)
         return 0;
+    if (fd_ < 0) {
+        const std::size_t n = std::min(wanted, bytes_.size() - static_cast<std::size_t>(readSoFar_));
+        std::memcpy(dest, bytes_.data() + readSoFar_, n);
+        fileEnded_ = n == 0;
+        readSoFar_ += n;
+        return n;
+    }
     for (;;) {
         const ssize_t n = ::read(fd_, dest, wanted);
         if (n < 0 && errno == EINTR)

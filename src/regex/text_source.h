@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zr::regex {
@@ -35,6 +36,9 @@ public:
 
     // Throws EFileNotFound when the file cannot be opened.
     TFileTextSource(const std::string &fileName, TEncodingChoice choice);
+    // The bytes of a file already in memory, judged and read alike; they
+    // must outlive the source.
+    TFileTextSource(std::string_view bytes, const std::string &fileName, TEncodingChoice choice);
     ~TFileTextSource() override;
     TFileTextSource(const TFileTextSource &) = delete;
     TFileTextSource &operator=(const TFileTextSource &) = delete;
@@ -65,6 +69,7 @@ private:
     std::uint64_t expectedSize_ = 0;  // size at opening; files may still grow
     std::uint64_t readSoFar_ = 0;
     int fd_ = -1;
+    std::string_view bytes_;  // read instead of fd_ when it is -1
     TEncodingChoice choice_;
     Mode mode_ = Mode::Judging;
     TTextEncoding encoding_ = TTextEncoding::teAscii;

@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <set>
+#include <string_view>
 #include <vector>
 
 #include "archive/archive_control.h"
 #include "archivers/archiver_api.h"
 #include "search/extraction_helpers.h"
 #include "search/extraction_setup.h"
+#include "search/held_events.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
 #include "util/file_queries.h"
@@ -42,12 +45,57 @@ bool LeavesFolder(const std::string &relative)
     return false;
 }
 
+// A stored file scanned from memory is at most this large; the memo of the
+// archive may hold it too, so a worker's peak stays near 64 MB plus it.
+constexpr std::uint64_t kMemoryScanLimit = 32u << 20;
+// Hits of files scanned while the extraction still runs are held until it
+// has succeeded; past this much, the rest of the archive goes by the disk.
+constexpr std::size_t kHeldEventLimit = 16u << 20;
+
+// What the listing says of one stored file before anything is extracted.
+struct PlannedItem {
+    enum Kind { kFolder, kRefused, kFile };
+    const TArchiveItem *item;
+    Kind kind;
+    std::string relative;  // below the extraction folder, '/' between folders
+};
+
 std::vector<const TArchiveItem *> ListedItems(const TArchiveControl &control)
 {
     std::vector<const TArchiveItem *> items;
     for (int i = 0; i < control.Count(); ++i)
         items.push_back(control.Items(i));
     return items;
+}
+
+std::vector<PlannedItem> PlanItems(const std::vector<const TArchiveItem *> &items)
+{
+    std::vector<PlannedItem> plan;
+    for (const TArchiveItem *item : items) {
+        const std::string storedName = item->FileName();
+        std::string relative = storedName;
+        for (char &c : relative)
+            if (c == '\\')
+                c = '/';
+        PlannedItem::Kind kind = PlannedItem::kFile;
+        if (IsFolderEntry(storedName))
+            kind = PlannedItem::kFolder;
+        else if (LeavesFolder(relative))
+            kind = PlannedItem::kRefused;
+        plan.push_back({item, kind, std::move(relative)});
+    }
+    return plan;
+}
+
+// A name listed twice is one file on disk, written twice: only the disk
+// gives the same answer then.
+bool HasUniqueFiles(const std::vector<PlannedItem> &plan)
+{
+    std::set<std::string_view> seen;
+    for (const PlannedItem &planned : plan)
+        if (planned.kind == PlannedItem::kFile && !seen.insert(planned.relative).second)
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -107,17 +155,81 @@ ArchiveOutcome ArchiveSearcher::ListStoredFiles(TArchiveControl &control, const 
     return outcome;
 }
 
+void ArchiveSearcher::EnsurePattern()
+{
+    if (patternSet_)
+        return;
+    if (!scanner_)
+        scanner_ = MakeGrepScanner(context_.settings.textEncoding);
+    scanner_->SetPattern(context_.cp932Pattern, context_.fuzzy);
+    patternSet_ = true;
+}
+
+ScanStatus ArchiveSearcher::ScanStoredFile(const std::string &archivePath, const TArchiveItem &item,
+                                           RunSink &sink, ArchiveOutcome &outcome,
+                                           const std::function<ScanStatus(const MatchedLineHandler &)> &scan)
+{
+    EnsurePattern();
+    const std::string storedName = item.FileName();
+    int count = 0;
+    const auto onLine = [&](std::int32_t lineNo, std::string_view text) {
+        THitRecord hit{archivePath, storedName, lineNo, CutLineText(text)};
+        hit.Substitutes = regex::SubstitutionsWithin(scanner_->LineSubstitutions(), hit.LineText.size());
+        sink.OnHit(hit);
+        ++count;
+    };
+    const ScanStatus status = scan(onLine);
+    outcome.hits += count;
+    if (status != ScanStatus::Stopped && count > 0)
+        sink.OnProgressLine(ProgressLine(archivePath, context_.searchFolder, item.Name(), count));
+    return status;
+}
+
 ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const std::string &archivePath,
                                                RunSink &sink, const std::stop_token &stop)
 {
-    const std::vector<const TArchiveItem *> items = ListedItems(control);
+    const std::vector<PlannedItem> plan = PlanItems(ListedItems(control));
     PrepareExtractFolder(context_.extractFolder);
+    const std::string folder = AppendPathSeparator(context_.extractFolder);
+
+    // While the library extracts, each stored file it hands over in the
+    // listing's order is scanned from memory; from the first one that comes
+    // otherwise on, files are written and scanned from the folder below.
+    ArchiveOutcome outcome;
+    HeldEvents held;
+    std::size_t next = 0;  // plan entries before it are done
+    bool inMemory = (!scanner_ || scanner_->ScansBytes()) && HasUniqueFiles(plan);
+    bool stoppedInScan = false;
+    control.SetMemoryTaker(kMemoryScanLimit, [&](const std::string &relative, std::string_view bytes) {
+        if (!inMemory)
+            return ZR_ARC_WRITE;
+        for (; next < plan.size() && plan[next].kind != PlannedItem::kFile; ++next)
+            if (plan[next].kind == PlannedItem::kRefused)
+                held.OnArchiveSkipped(archivePath, SkipReason::EntryRefused, plan[next].item->FileName());
+        if (next == plan.size() || plan[next].relative != relative || held.Bytes() > kHeldEventLimit) {
+            inMemory = false;
+            return ZR_ARC_WRITE;
+        }
+        const TArchiveItem &item = *plan[next++].item;
+        const ScanStatus status = ScanStoredFile(archivePath, item, held, outcome, [&](const auto &onLine) {
+            return scanner_->ScanBytes(folder + relative, bytes, onLine, stop);
+        });
+        if (status == ScanStatus::Stopped) {
+            stoppedInScan = true;
+            return ZR_ARC_CANCEL;
+        }
+        return ZR_ARC_TAKEN;
+    });
+
     // Entries past the file-size limit or with names that leave the folder
     // were left out; the rest was extracted and is searched.
     bool someTooLarge = false;
     {
         TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
         const ScopedFileRemoval responseFile(list.ResponseFileName);
+        std::vector<const TArchiveItem *> items;
+        for (const PlannedItem &planned : plan)
+            items.push_back(planned.item);
         BuildExtractList(control, items, list);
         list.SetDestDirectory(context_.extractFolder);
         ConfigureExtraction(control, context_.workFolder, context_.settings, true, oeWrite);
@@ -125,57 +237,44 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         int libraryResult = 0;
         control.OnEnd = [&libraryResult](TArchiveControl *, int, int code) { libraryResult = code; };
         const int result = control.Extract(context_.extractFolder, list);
+        control.SetMemoryTaker(0, {});
         someTooLarge = result != 0 && libraryResult == ZR_ARC_E_TOO_LARGE;
         const bool someRefused = result != 0 && libraryResult == ZR_ARC_E_UNSAFE_NAME;
-        if (result != 0 && !someTooLarge && !someRefused) {
-            if (stop.stop_requested())
+        if (stoppedInScan || (result != 0 && !someTooLarge && !someRefused)) {
+            if (stoppedInScan || stop.stop_requested())
                 return {ArchiveStatus::Stopped, SkipReason::ExtractionFailed, 0};
             return Skip(archivePath, SkipReason::ExtractionFailed, sink);
         }
     }
+    outcome.hits = held.PassOn(sink, stop);
+    if (stop.stop_requested()) {
+        outcome.status = ArchiveStatus::Stopped;
+        return outcome;
+    }
 
-    ArchiveOutcome outcome;
-    for (const TArchiveItem *item : items) {
-        const std::string storedName = item->FileName();
-        if (IsFolderEntry(storedName))
+    for (; next < plan.size(); ++next) {
+        const PlannedItem &planned = plan[next];
+        const std::string storedName = planned.item->FileName();
+        if (planned.kind == PlannedItem::kFolder)
             continue;
-        std::string relative = storedName;
-        for (char &c : relative)
-            if (c == '\\')
-                c = '/';
-        if (LeavesFolder(relative)) {
+        if (planned.kind == PlannedItem::kRefused) {
             sink.OnArchiveSkipped(archivePath, SkipReason::EntryRefused, storedName);
             continue;
         }
-        const std::string extracted = AppendPathSeparator(context_.extractFolder) + relative;
+        const std::string extracted = folder + planned.relative;
         if (!IsRegularFile(extracted)) {
             if (someTooLarge)
                 sink.OnArchiveSkipped(archivePath, SkipReason::EntryTooLarge, storedName);
             continue;
         }
-
         const ScopedFileRemoval removal(extracted);
-        if (!patternSet_) {
-            if (!scanner_)
-                scanner_ = MakeGrepScanner(context_.settings.textEncoding);
-            scanner_->SetPattern(context_.cp932Pattern, context_.fuzzy);
-            patternSet_ = true;
-        }
-        int count = 0;
-        const auto onLine = [&](std::int32_t lineNo, std::string_view text) {
-            THitRecord hit{archivePath, storedName, lineNo, CutLineText(text)};
-            hit.Substitutes = regex::SubstitutionsWithin(scanner_->LineSubstitutions(), hit.LineText.size());
-            sink.OnHit(hit);
-            ++count;
-        };
-        const ScanStatus status = scanner_->ScanFile(extracted, onLine, stop);
-        outcome.hits += count;
+        const ScanStatus status = ScanStoredFile(archivePath, *planned.item, sink, outcome, [&](const auto &onLine) {
+            return scanner_->ScanFile(extracted, onLine, stop);
+        });
         if (status == ScanStatus::Stopped) {
             outcome.status = ArchiveStatus::Stopped;
             return outcome;
         }
-        if (count > 0)
-            sink.OnProgressLine(ProgressLine(archivePath, context_.searchFolder, item->Name(), count));
     }
     return outcome;
 }

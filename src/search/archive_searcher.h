@@ -4,6 +4,7 @@
 // It can run anywhere the archiver libraries can: in the run's thread or in a
 // helper process.
 
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -14,6 +15,7 @@
 
 namespace zr::archive {
 class TArchiveControl;
+class TArchiveItem;
 }
 
 namespace zr::search {
@@ -63,6 +65,11 @@ private:
                                    RunSink &sink);
     ArchiveOutcome ExtractAndScan(archive::TArchiveControl &control, const std::string &archivePath,
                                   RunSink &sink, const std::stop_token &stop);
+    void EnsurePattern();
+    // Scans one stored file through `scan`, reporting its hits and progress line.
+    ScanStatus ScanStoredFile(const std::string &archivePath, const archive::TArchiveItem &item, RunSink &sink,
+                              ArchiveOutcome &outcome,
+                              const std::function<ScanStatus(const MatchedLineHandler &)> &scan);
 
     ArchiveSearchContext context_;
     std::unique_ptr<FileScanner> scanner_;

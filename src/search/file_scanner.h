@@ -33,6 +33,15 @@ public:
     // Reports each matching line once, in line order.
     virtual ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
                                 std::stop_token stop) = 0;
+    // The same scan over a file's bytes already in memory (`path` only
+    // names it), for scanners that can; see ScansBytes.
+    virtual ScanStatus ScanBytes(const std::string &path, std::string_view bytes, const MatchedLineHandler &onLine,
+                                 std::stop_token stop)
+    {
+        (void)path, (void)bytes, (void)onLine, (void)stop;
+        return ScanStatus::Missing;
+    }
+    virtual bool ScansBytes() const { return false; }
     // Inside the handler: the characters of a converted file that the
     // reported line holds as geta marks (none for a CP932 file).
     virtual std::vector<regex::TLineSubstitution> LineSubstitutions() const { return {}; }

@@ -24,6 +24,22 @@ public:
     ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
                         std::stop_token stop) override
     {
+        return Scan(onLine, stop, [&] { grep_.GrepFile(path); });
+    }
+
+    ScanStatus ScanBytes(const std::string &path, std::string_view bytes, const MatchedLineHandler &onLine,
+                         std::stop_token stop) override
+    {
+        return Scan(onLine, stop, [&] { grep_.GrepBytes(path, bytes); });
+    }
+
+    bool ScansBytes() const override { return true; }
+
+    std::vector<regex::TLineSubstitution> LineSubstitutions() const override { return substitutes_; }
+
+private:
+    template <typename Grep> ScanStatus Scan(const MatchedLineHandler &onLine, std::stop_token stop, Grep grep)
+    {
         grep_.SetOnMatch([&](regex::TGrep &, regex::RE_LineInfo_t &info) {
             substitutes_ = std::move(info.Substitutes);
             onLine(info.LineNo, info.Line);
@@ -31,7 +47,7 @@ public:
         grep_.SetStopToken(stop);
         ScanStatus status = ScanStatus::Completed;
         try {
-            grep_.GrepFile(path);
+            grep();
         } catch (const regex::EGrepCancel &) {
             status = ScanStatus::Stopped;
         } catch (const regex::EFileNotFound &) {
@@ -44,9 +60,6 @@ public:
         return status;
     }
 
-    std::vector<regex::TLineSubstitution> LineSubstitutions() const override { return substitutes_; }
-
-private:
     // The handler refers to the caller's state: never keep it past a scan.
     void Detach()
     {

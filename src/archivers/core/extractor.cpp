@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "archivers/archiver_api.h"
@@ -18,12 +19,40 @@ namespace {
 constexpr std::uint64_t kSpaceCheckStep = 8u << 20;
 
 enum class Flow { kContinue, kStop };
+enum class Opening { kOpened, kPassed, kStop };
+
+// How far one entry's data got, and why it stopped if it did.
+struct WriteState {
+    std::uint64_t written = 0;
+    std::uint64_t checkedAt = 0;
+    int stopCode = ZR_ARC_OK;
+    std::string stopText;
+};
+
+// A file held in memory may not grow past what a written one could.
+std::uint64_t FileSizeLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return UINT64_MAX;
+    return limit.rlim_cur;
+}
+
+std::string JoinedPath(const std::vector<std::string> &components)
+{
+    std::string joined;
+    for (const std::string &part : components)
+        joined += (joined.empty() ? "" : "/") + part;
+    return joined;
+}
 
 class Extraction {
 public:
     Extraction(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress,
-               OutputLog &log)
-        : request_(request), reader_(reader), progress_(progress), log_(log), filter_(request.names)
+               OutputLog &log, const MemoryDelivery *memory)
+        : request_(request), reader_(reader), progress_(progress), log_(log), filter_(request.names),
+          memory_(memory && memory->take ? memory : nullptr),
+          memoryLimit_(memory_ ? std::min(memory_->limit, FileSizeLimit()) : 0)
     {
     }
 
@@ -33,8 +62,15 @@ private:
     Flow handleEntry(const EntryInfo &entry);
     Flow extractFolder(const EntryInfo &entry);
     Flow extractFile(const EntryInfo &entry, const SafePath &path);
+    Flow deliverFile(const EntryInfo &entry, const SafePath &path);
+    Opening openOutput(const EntryInfo &entry, const SafePath &path, OutputFile &file);
     bool keepExisting(int folderFd, const std::string &name, const EntryInfo &entry);
-    Flow writeData(const EntryInfo &entry, OutputFile &file, const std::string &shown);
+    bool writeSlice(const EntryInfo &entry, OutputFile &file, const std::string &shown, WriteState &state,
+                    const char *data, std::size_t size);
+    bool reportWritten(WriteState &state);
+    DataStatus readInSlices(const std::function<bool(const char *, std::size_t)> &slice);
+    Flow finishFile(const EntryInfo &entry, OutputFile &file, DataStatus status, WriteState &state);
+    Flow fileDone(const EntryInfo &entry, std::uint64_t written);
     void fail(int code, const std::string &message);
 
     const ExtractRequest &request_;
@@ -42,6 +78,8 @@ private:
     ProgressReporter &progress_;
     OutputLog &log_;
     NameFilter filter_;
+    const MemoryDelivery *memory_;
+    std::uint64_t memoryLimit_;
     DestinationFolder destination_;
     int result_ = ZR_ARC_OK;
     bool matched_ = false;
@@ -160,7 +198,7 @@ bool Extraction::keepExisting(int folderFd, const std::string &name, const Entry
     return true;
 }
 
-Flow Extraction::extractFile(const EntryInfo &entry, const SafePath &path)
+Opening Extraction::openOutput(const EntryInfo &entry, const SafePath &path, OutputFile &file)
 {
     std::vector<std::string> folders(path.components.begin(), path.components.end() - 1);
     const std::string &name = path.components.back();
@@ -168,79 +206,155 @@ Flow Extraction::extractFile(const EntryInfo &entry, const SafePath &path)
     const int folderFd = destination_.openFolder(folders, error);
     if (folderFd < 0) {
         fail(ZR_ARC_E_WRITE, error);
-        return Flow::kContinue;
+        return Opening::kPassed;
     }
-    OutputFile file;
     if (keepExisting(folderFd, name, entry)) {
         ::close(folderFd);
-        return Flow::kContinue;
+        return Opening::kPassed;
     }
     if (!destination_.hasRoomFor(entry.size)) {
         ::close(folderFd);
         fail(ZR_ARC_E_DISK_FULL, "Stopped: not enough free space for " + entry.name);
-        return Flow::kStop;
+        return Opening::kStop;
     }
     if (!file.create(folderFd, name, error)) {
         fail(ZR_ARC_E_WRITE, error);
-        return Flow::kContinue;
+        return Opening::kPassed;
     }
+    return Opening::kOpened;
+}
+
+Flow Extraction::extractFile(const EntryInfo &entry, const SafePath &path)
+{
+    if (memory_ && entry.size <= memoryLimit_)
+        return deliverFile(entry, path);
+    OutputFile file;
+    const Opening opening = openOutput(entry, path, file);
+    if (opening != Opening::kOpened)
+        return opening == Opening::kStop ? Flow::kStop : Flow::kContinue;
     const std::string shown = destination_.displayPath(path.components);
     if (!progress_.beginFile(entry.name, shown, entry.size)) {
         fail(ZR_ARC_E_CANCELLED, "Cancelled.");
         return Flow::kStop;
     }
-    return writeData(entry, file, shown);
+    WriteState state;
+    const DataStatus status = readInSlices(
+        [&](const char *data, std::size_t size) { return writeSlice(entry, file, shown, state, data, size); });
+    return finishFile(entry, file, status, state);
 }
 
-Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::string &shown)
+// The file is held until it is whole and then offered; only a file the
+// taker declines, or one that outgrows the limit, touches the disk.
+Flow Extraction::deliverFile(const EntryInfo &entry, const SafePath &path)
 {
-    std::uint64_t written = 0, checkedAt = 0;
-    int stopCode = ZR_ARC_OK;
-    std::string stopText;
-    const auto writeSlice = [&](const char *data, std::size_t size) {
-        if (!file.write(data, size)) {
-            // Past the file-size limit a caller set for us (a bomb, or just a
-            // huge entry): this entry is given up, the others still come.
+    const std::string shown = destination_.displayPath(path.components);
+    if (!progress_.beginFile(entry.name, shown, entry.size)) {
+        fail(ZR_ARC_E_CANCELLED, "Cancelled.");
+        return Flow::kStop;
+    }
+    std::string held;
+    OutputFile file;
+    bool onDisk = false;
+    Opening opening = Opening::kOpened;
+    WriteState state;
+    // Writes what is held so far, then goes on as an ordinary extraction.
+    const auto moveToDisk = [&] {
+        opening = openOutput(entry, path, file);
+        onDisk = true;
+        if (opening != Opening::kOpened)
+            return false;
+        const bool ok = held.empty() || file.write(held.data(), held.size());
+        std::string().swap(held);
+        if (!ok) {
             const bool tooLarge = errno == EFBIG;
-            stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
-            stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
-            return false;
+            state.stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
+            state.stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
         }
-        written += size;
-        if (written > entry.size && written - checkedAt >= kSpaceCheckStep) {
-            checkedAt = written;
-            if (!destination_.hasRoomFor(kSpaceCheckStep)) {
-                stopCode = ZR_ARC_E_DISK_FULL;
-                stopText = "Stopped: not enough free space for " + entry.name;
-                return false;
-            }
-        }
-        if (!progress_.wrote(written)) {
-            stopCode = ZR_ARC_E_CANCELLED;
-            stopText = "Cancelled.";
-            return false;
-        }
-        return true;
+        return ok;
     };
-    // Slices no larger than the report step keep progress at least that frequent.
-    const DataStatus status = reader_.readData([&](const char *data, std::size_t size) {
+    const DataStatus status = readInSlices([&](const char *data, std::size_t size) {
+        if (!onDisk && held.size() + size > memoryLimit_ && !moveToDisk())
+            return false;
+        if (onDisk)
+            return writeSlice(entry, file, shown, state, data, size);
+        held.append(data, size);
+        state.written += size;
+        return reportWritten(state);
+    });
+    if (onDisk && opening != Opening::kOpened)
+        return opening == Opening::kStop ? Flow::kStop : Flow::kContinue;
+    if (onDisk || status != DataStatus::kComplete)
+        return finishFile(entry, file, status, state);
+    switch (memory_->take(JoinedPath(path.components), held.data(), held.size())) {
+    case MemoryDelivery::kTaken:
+        return fileDone(entry, state.written);
+    case MemoryDelivery::kWrite:
+        if (!moveToDisk() && opening != Opening::kOpened)
+            return opening == Opening::kStop ? Flow::kStop : Flow::kContinue;
+        return finishFile(entry, file, state.stopCode == ZR_ARC_OK ? status : DataStatus::kStopped, state);
+    default:
+        fail(ZR_ARC_E_CANCELLED, "Cancelled.");
+        return Flow::kStop;
+    }
+}
+
+bool Extraction::reportWritten(WriteState &state)
+{
+    if (progress_.wrote(state.written))
+        return true;
+    state.stopCode = ZR_ARC_E_CANCELLED;
+    state.stopText = "Cancelled.";
+    return false;
+}
+
+bool Extraction::writeSlice(const EntryInfo &entry, OutputFile &file, const std::string &shown,
+                            WriteState &state, const char *data, std::size_t size)
+{
+    if (!file.write(data, size)) {
+        // Past the file-size limit a caller set for us (a bomb, or just a
+        // huge entry): this entry is given up, the others still come.
+        const bool tooLarge = errno == EFBIG;
+        state.stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
+        state.stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
+        return false;
+    }
+    state.written += size;
+    if (state.written > entry.size && state.written - state.checkedAt >= kSpaceCheckStep) {
+        state.checkedAt = state.written;
+        if (!destination_.hasRoomFor(kSpaceCheckStep)) {
+            state.stopCode = ZR_ARC_E_DISK_FULL;
+            state.stopText = "Stopped: not enough free space for " + entry.name;
+            return false;
+        }
+    }
+    return reportWritten(state);
+}
+
+// Slices no larger than the report step keep progress at least that frequent.
+DataStatus Extraction::readInSlices(const std::function<bool(const char *, std::size_t)> &slice)
+{
+    return reader_.readData([&](const char *data, std::size_t size) {
         while (size > 0) {
-            const std::size_t slice = std::min<std::size_t>(size, ProgressReporter::kReportStep);
-            if (!writeSlice(data, slice))
+            const std::size_t part = std::min<std::size_t>(size, ProgressReporter::kReportStep);
+            if (!slice(data, part))
                 return false;
-            data += slice;
-            size -= slice;
+            data += part;
+            size -= part;
         }
         return true;
     });
+}
+
+Flow Extraction::finishFile(const EntryInfo &entry, OutputFile &file, DataStatus status, WriteState &state)
+{
     if (status == DataStatus::kStopped && reader_.stoppedByCaller()) {
-        stopCode = ZR_ARC_E_CANCELLED;
-        stopText = "Cancelled.";
+        state.stopCode = ZR_ARC_E_CANCELLED;
+        state.stopText = "Cancelled.";
     }
     if (status == DataStatus::kStopped) {
         file.discard();
-        fail(stopCode, stopText);
-        return stopCode == ZR_ARC_E_TOO_LARGE ? Flow::kContinue : Flow::kStop;
+        fail(state.stopCode, state.stopText);
+        return state.stopCode == ZR_ARC_E_TOO_LARGE ? Flow::kContinue : Flow::kStop;
     }
     if (status == DataStatus::kError) {
         file.discard();
@@ -252,6 +366,11 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
         fail(ZR_ARC_E_WRITE, error);
         return Flow::kContinue;
     }
+    return fileDone(entry, state.written);
+}
+
+Flow Extraction::fileDone(const EntryInfo &entry, std::uint64_t written)
+{
     ++extracted_;
     log_.line("Extracted: " + entry.name);
     if (!progress_.endFile(written)) {
@@ -264,9 +383,9 @@ Flow Extraction::writeData(const EntryInfo &entry, OutputFile &file, const std::
 }  // namespace
 
 int ExtractEntries(const ExtractRequest &request, ArchiveReader &reader, ProgressReporter &progress,
-                   OutputLog &log)
+                   OutputLog &log, const MemoryDelivery *memory)
 {
-    return Extraction(request, reader, progress, log).run();
+    return Extraction(request, reader, progress, log, memory).run();
 }
 
 }  // namespace zr::archivers

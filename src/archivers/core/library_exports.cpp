@@ -94,7 +94,8 @@ int NextMatching(ArchiveHandle &handle, void *record)
     }
 }
 
-int Extract(const LibraryTraits &traits, const std::string &commandLine, OutputLog &log)
+int Extract(const LibraryTraits &traits, const std::string &commandLine, OutputLog &log,
+            const MemoryDelivery *memory)
 {
     ParsedCommand parsed = ParseExtractCommand(commandLine, traits.dialect);
     if (parsed.error != ZR_ARC_OK) {
@@ -126,7 +127,7 @@ int Extract(const LibraryTraits &traits, const std::string &commandLine, OutputL
         owner = State().owner;
     }
     ProgressReporter progress(callback, owner, traits.stopSense);
-    return ExtractEntries(request, *opened.reader, progress, log);
+    return ExtractEntries(request, *opened.reader, progress, log, memory);
 }
 
 }  // namespace
@@ -143,7 +144,10 @@ int RememberedArchiveType(const std::string &path)
     return walk ? walk->archiveType : 0;
 }
 
-int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *output, uint32_t outputSize)
+namespace {
+
+int RunExtractCommand(const LibraryTraits &traits, const char *cmdLine, char *output, uint32_t outputSize,
+                      const MemoryDelivery *memory)
 {
     RunningFlag running;
     if (running.busy())
@@ -152,7 +156,7 @@ int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *out
     OutputLog log;
     int result;
     try {
-        result = cmdLine ? Extract(traits, cmdLine, log) : ZR_ARC_E_COMMAND;
+        result = cmdLine ? Extract(traits, cmdLine, log, memory) : ZR_ARC_E_COMMAND;
     } catch (const std::exception &e) {
         log.line(std::string("Internal error: ") + e.what());
         result = ZR_ARC_E_INTERNAL;
@@ -161,6 +165,26 @@ int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *out
     }
     log.copyTo(output, outputSize);
     return result;
+}
+
+}  // namespace
+
+int RunCommand(const LibraryTraits &traits, HWND, const char *cmdLine, char *output, uint32_t outputSize)
+{
+    return RunExtractCommand(traits, cmdLine, output, outputSize, nullptr);
+}
+
+int RunCommandToMemory(const LibraryTraits &traits, HWND, const char *cmdLine, char *output,
+                       uint32_t outputSize, uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user)
+{
+    if (!take)
+        return RunExtractCommand(traits, cmdLine, output, outputSize, nullptr);
+    MemoryDelivery memory;
+    memory.limit = memoryLimit;
+    memory.take = [take, user](const std::string &relativePath, const char *data, std::size_t size) {
+        return take(user, relativePath.c_str(), data, size);
+    };
+    return RunExtractCommand(traits, cmdLine, output, outputSize, &memory);
 }
 
 int GetRunning() { return State().running.load(); }

@@ -11,6 +11,8 @@
 namespace zr::archivers {
 
 int RunCommand(const LibraryTraits &traits, HWND wnd, const char *cmdLine, char *output, uint32_t outputSize);
+int RunCommandToMemory(const LibraryTraits &traits, HWND wnd, const char *cmdLine, char *output,
+                       uint32_t outputSize, uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);
 int GetRunning();
 uint16_t GetVersion();
 int GetCursorMode();
@@ -69,4 +71,9 @@ int RememberedArchiveType(const std::string &path);
     }                                                                                                        \
     ZR_ARC_EXPORT int P##FindNext(HARC a, void *i) { return zr::archivers::FindNext(a, i); }                 \
     ZR_ARC_EXPORT int P##IsSFXFile(HARC a) { return zr::archivers::IsSFXFile(a); }                           \
+    ZR_ARC_EXPORT int P##ExtractToMemory(HWND w, const char *c, char *o, uint32_t s, uint64_t l,             \
+                                         ZR_ARC_TAKE_FILE t, void *u)                                        \
+    {                                                                                                        \
+        return zr::archivers::RunCommandToMemory(TRAITS, w, c, o, s, l, t, u);                               \
+    }                                                                                                        \
     }

@@ -268,9 +268,9 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
             continue;
         }
         const ScopedFileRemoval removal(extracted);
-        const ScanStatus status = ScanStoredFile(archivePath, *planned.item, sink, outcome, [&](const auto &onLine) {
-            return scanner_->ScanFile(extracted, onLine, stop);
-        });
+        const ScanStatus status =
+            ScanStoredFile(archivePath, *planned.item, sink, outcome,
+                           [&](const auto &onLine) { return scanner_->ScanFile(extracted, onLine, stop); });
         if (status == ScanStatus::Stopped) {
             outcome.status = ArchiveStatus::Stopped;
             return outcome;

@@ -16,7 +16,7 @@
 namespace zr::archive {
 class TArchiveControl;
 class TArchiveItem;
-}
+}  // namespace zr::archive
 
 namespace zr::search {
 
@@ -67,8 +67,8 @@ private:
                                   RunSink &sink, const std::stop_token &stop);
     void EnsurePattern();
     // Scans one stored file through `scan`, reporting its hits and progress line.
-    ScanStatus ScanStoredFile(const std::string &archivePath, const archive::TArchiveItem &item, RunSink &sink,
-                              ArchiveOutcome &outcome,
+    ScanStatus ScanStoredFile(const std::string &archivePath, const archive::TArchiveItem &item,
+                              RunSink &sink, ArchiveOutcome &outcome,
                               const std::function<ScanStatus(const MatchedLineHandler &)> &scan);
 
     ArchiveSearchContext context_;

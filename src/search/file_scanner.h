@@ -35,8 +35,8 @@ public:
                                 std::stop_token stop) = 0;
     // The same scan over a file's bytes already in memory (`path` only
     // names it), for scanners that can; see ScansBytes.
-    virtual ScanStatus ScanBytes(const std::string &path, std::string_view bytes, const MatchedLineHandler &onLine,
-                                 std::stop_token stop)
+    virtual ScanStatus ScanBytes(const std::string &path, std::string_view bytes,
+                                 const MatchedLineHandler &onLine, std::stop_token stop)
     {
         (void)path, (void)bytes, (void)onLine, (void)stop;
         return ScanStatus::Missing;

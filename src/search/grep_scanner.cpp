@@ -38,7 +38,8 @@ public:
     std::vector<regex::TLineSubstitution> LineSubstitutions() const override { return substitutes_; }
 
 private:
-    template <typename Grep> ScanStatus Scan(const MatchedLineHandler &onLine, std::stop_token stop, Grep grep)
+    template <typename Grep>
+    ScanStatus Scan(const MatchedLineHandler &onLine, std::stop_token stop, Grep grep)
     {
         grep_.SetOnMatch([&](regex::TGrep &, regex::RE_LineInfo_t &info) {
             substitutes_ = std::move(info.Substitutes);

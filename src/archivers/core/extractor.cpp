@@ -238,8 +238,9 @@ Flow Extraction::extractFile(const EntryInfo &entry, const SafePath &path)
         return Flow::kStop;
     }
     WriteState state;
-    const DataStatus status = readInSlices(
-        [&](const char *data, std::size_t size) { return writeSlice(entry, file, shown, state, data, size); });
+    const DataStatus status = readInSlices([&](const char *data, std::size_t size) {
+        return writeSlice(entry, file, shown, state, data, size);
+    });
     return finishFile(entry, file, status, state);
 }
 
@@ -268,7 +269,8 @@ Flow Extraction::deliverFile(const EntryInfo &entry, const SafePath &path)
         if (!ok) {
             const bool tooLarge = errno == EFBIG;
             state.stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
-            state.stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
+            state.stopText =
+                (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
         }
         return ok;
     };

@@ -86,6 +86,29 @@ void CheckTree()
     }
 }
 
+// A path offered to the search must be one the destination could hold.
+bool SafeRelative(const char *path)
+{
+    if (!path || !*path || *path == '/')
+        return false;
+    for (const char *part = path; part; part = std::strchr(part, '/') ? std::strchr(part, '/') + 1 : nullptr)
+        if (std::strncmp(part, "..", 2) == 0 && (part[2] == '/' || part[2] == '\0'))
+            return false;
+    return true;
+}
+
+// Takes every other file offered, after reading all of its bytes.
+int TakeEveryOther(void *user, const char *path, const char *data, std::uint64_t size)
+{
+    if (!SafeRelative(path) || (size > 0 && !data))
+        __builtin_trap();
+    unsigned char sum = 0;
+    for (std::uint64_t i = 0; i < size; ++i)
+        sum = static_cast<unsigned char>(sum + data[i]);
+    auto &offered = *static_cast<int *>(user);
+    return (offered++ + sum) % 2 ? ZR_ARC_WRITE : ZR_ARC_TAKEN;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -118,6 +141,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string command =
         std::string(ZR_FUZZ_COMMAND) + " " + Quote(archive) + " " + Quote(Destination() + "/");
     ZR_EXPORT()(nullptr, command.c_str(), output.data(), static_cast<std::uint32_t>(output.size()));
+    if (!Terminated(output.data(), output.size()))
+        __builtin_trap();
+    CheckTree();
+    zr::fuzz::EmptyFolder(Destination());
+
+    // The same command through the search's export: offered files are
+    // whole and safely named, declined ones land as the plain command's do.
+    int offered = 0;
+    ZR_EXPORT(ExtractToMemory)
+    (nullptr, command.c_str(), output.data(), static_cast<std::uint32_t>(output.size()), 256u << 10,
+     &TakeEveryOther, &offered);
     if (!Terminated(output.data(), output.size()))
         __builtin_trap();
     CheckTree();

@@ -310,16 +310,21 @@ TFastScan::Outcome TFastScan::RunCandidate(Run &run, std::uint64_t stop)
     const unsigned char *p = begin;
     const unsigned char *const end = run.text.At(stop);
     const bool mayDie = run.restart >= run.text.Begin();
+    const std::uint32_t *table = automaton_.Table();
     std::uint32_t s = run.state;
     while (p != end) {
-        std::uint32_t n = automaton_.Table()[s + *p];
-        if (n == TLazyByteDfa::kUnknown)
-            n = automaton_.Compute(s, *p);
-        ++p;
-        if (n == TLazyByteDfa::kMatch) {
-            run.pos += std::uint64_t(p - begin);
-            return Outcome::Match;
+        std::uint32_t n = table[s + *p];
+        if (n & TLazyByteDfa::kSpecialBit) {
+            if (n == TLazyByteDfa::kUnknown) {
+                n = automaton_.Compute(s, *p);
+                table = automaton_.Table();
+            }
+            if (n == TLazyByteDfa::kMatch) {
+                run.pos += std::uint64_t(p + 1 - begin);
+                return Outcome::Match;
+            }
         }
+        ++p;
         s = n;
         if (s == TLazyByteDfa::kFresh && mayDie) {
             run.pos += std::uint64_t(p - begin);
@@ -358,7 +363,8 @@ bool TFastScan::LineOfMatch(TFastTextWindow &text, std::uint64_t restart, std::u
 void TFastScan::Report(Run &run, const LineSpan &line)
 {
     RE_LineInfo_t info;
-    info.LineNo = run.text.LineNumber(line.start);
+    if (run.wantLineNumbers)
+        info.LineNo = run.text.LineNumber(line.start);
     if (run.wantLineText) {
         info.Line = run.text.LineText(line.start, line.end);
         info.Substitutes =

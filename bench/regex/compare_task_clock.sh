@@ -14,9 +14,13 @@ for arg in "$@"; do
 done
 [ -n "$current" ] && commands+=("$current")
 declare -A times
+# Output goes to a file, not /dev/null: GNU grep stops at the first match
+# when it sees its output discarded.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
 for _ in $(seq "$rounds"); do
   for i in "${!commands[@]}"; do
-    ms=$(eval "perf stat -x, -e task-clock ${commands[$i]}" 2>&1 >/dev/null | grep task-clock | cut -d, -f1)
+    ms=$(eval "perf stat -x, -e task-clock ${commands[$i]}" 2>&1 >"$out" | grep task-clock | cut -d, -f1)
     times[$i]+="$ms "
   done
 done

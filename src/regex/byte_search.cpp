@@ -1,6 +1,7 @@
 #include "regex/byte_search.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <immintrin.h>
 #include <utility>
@@ -9,14 +10,14 @@ namespace zr::regex {
 
 namespace {
 
-bool HasAvx2()
-{
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
+// Asked once at start-up: the searches below run per hit, too often for a
+// guarded static.
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+
+bool HasAvx2() { return kHasAvx2; }
 
 // Byte counters summed up before any of them can overflow: one compare and
 // one subtraction per 32 bytes instead of a mask and a population count.
@@ -96,6 +97,66 @@ const unsigned char *FindNulOrCrSse2(const unsigned char *p, const unsigned char
     return end;
 }
 
+constexpr std::ptrdiff_t kNear = 64;
+
+__attribute__((target("avx2"))) const unsigned char *
+FindByteAvx2(const unsigned char *p, const unsigned char *end, unsigned char byte)
+{
+    const __m256i wanted = _mm256_set1_epi8(static_cast<char>(byte));
+    const unsigned char *const near = end - p > kNear ? p + kNear : end;
+    for (; near - p >= 32; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        if (const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, wanted))))
+            return p + __builtin_ctz(mask);
+    }
+    return static_cast<const unsigned char *>(std::memchr(p, byte, std::size_t(end - p)));
+}
+
+__attribute__((target("avx2"))) const unsigned char *
+FindLastByteAvx2(const unsigned char *begin, const unsigned char *p, unsigned char byte)
+{
+    const __m256i wanted = _mm256_set1_epi8(static_cast<char>(byte));
+    const unsigned char *const near = p - begin > kNear ? p - kNear : begin;
+    for (; p - near >= 32; p -= 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p - 32));
+        if (const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, wanted))))
+            return p - 1 - __builtin_clz(mask);
+    }
+    return static_cast<const unsigned char *>(::memrchr(begin, byte, std::size_t(p - begin)));
+}
+
+__attribute__((target("avx2"))) const unsigned char *
+FindNonAsciiOrAvx2(const unsigned char *p, const unsigned char *end, unsigned char byte)
+{
+    const __m256i wanted = _mm256_set1_epi8(static_cast<char>(byte));
+    for (; end - p >= 32; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        // The top bit of each byte says non-ASCII; the compare sets it for byte.
+        if (const auto mask =
+                static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(x, _mm256_cmpeq_epi8(x, wanted)))))
+            return p + __builtin_ctz(mask);
+    }
+    for (; p < end; ++p)
+        if (*p >= 0x80 || *p == byte)
+            return p;
+    return end;
+}
+
+const unsigned char *FindNonAsciiOrSse2(const unsigned char *p, const unsigned char *end, unsigned char byte)
+{
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(byte));
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const auto mask =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(x, _mm_cmpeq_epi8(x, wanted)))))
+            return p + __builtin_ctz(mask);
+    }
+    for (; p < end; ++p)
+        if (*p >= 0x80 || *p == byte)
+            return p;
+    return end;
+}
+
 // The first candidate of a block (bit i of mask: a match may start at p + i)
 // that holds the whole needle.
 [[gnu::always_inline]] inline const unsigned char *FirstWholeMatch(const unsigned char *p, unsigned mask,
@@ -165,38 +226,119 @@ const unsigned char *FindSetsPlain(const unsigned char *p, const unsigned char *
     return nullptr;
 }
 
+bool AcceptedAt(const unsigned char *p, const std::vector<std::bitset<256>> &sets)
+{
+    for (std::size_t k = 0; k < sets.size(); ++k)
+        if (!sets[k].test(p[k]))
+            return false;
+    return true;
+}
+
+// Nonzero for each byte that lies in its position's set: bit i says it lies
+// in the set's rectangle i.
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline __m256i Rows(const unsigned char *p,
+                                                                           __m256i low, __m256i high)
+{
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+    const __m256i lowHalf = _mm256_and_si256(x, nibble);
+    const __m256i highHalf = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
+    return _mm256_and_si256(_mm256_shuffle_epi8(low, lowHalf), _mm256_shuffle_epi8(high, highHalf));
+}
+
+// Bit i: the sets accept the bytes from at + i on. The minimum over the
+// positions is zero where any set rejects its byte.
+template <std::size_t length>
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline std::uint32_t
+BlockCandidates(const unsigned char *at, const __m256i *low, const __m256i *high)
+{
+    __m256i all = Rows(at, low[0], high[0]);
+#pragma GCC unroll 4
+    for (std::size_t k = 1; k < length; ++k)
+        all = _mm256_min_epu8(all, Rows(at + k, low[k], high[k]));
+    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(all, _mm256_setzero_si256())));
+}
+
 // The number of sets is a constant so that the loop over them unrolls.
 template <std::size_t length>
 __attribute__((target("avx2"))) const unsigned char *
 FindSetsAvx2(const unsigned char *p, const unsigned char *last, const std::vector<std::bitset<256>> &sets,
-             const std::vector<TByteSetFinder::NibbleTables> &tables)
+             const std::vector<TByteSetFinder::NibbleTables> &tables, bool exact)
 {
     __m256i low[TByteSetFinder::kMaxLength], high[TByteSetFinder::kMaxLength];
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < length; ++k) {
-        low[k] =
-            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(tables[k].low)));
-        high[k] =
-            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(tables[k].high)));
+        low[k] = _mm256_load_si256(reinterpret_cast<const __m256i *>(tables[k].low));
+        high[k] = _mm256_load_si256(reinterpret_cast<const __m256i *>(tables[k].high));
     }
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i bitOf = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2,
-                                           4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    for (; last - p >= 31; p += 32) {
-        __m256i all = _mm256_set1_epi8(-1);
-        for (std::size_t k = 0; k < length; ++k) {
-            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + k));
-            const __m256i lowHalf = _mm256_and_si256(x, nibble);
-            const __m256i highHalf = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
-            // The byte's top bit picks the table for high halves 8 to 15.
-            const __m256i row = _mm256_blendv_epi8(_mm256_shuffle_epi8(low[k], lowHalf),
-                                                   _mm256_shuffle_epi8(high[k], lowHalf), x);
-            const __m256i bit = _mm256_shuffle_epi8(bitOf, highHalf);
-            all = _mm256_and_si256(all, _mm256_cmpeq_epi8(_mm256_and_si256(row, bit), bit));
+    // Two blocks a round: one test and branch per 64 bytes.
+    for (; last - p >= 63; p += 64) {
+        auto mask = std::uint64_t(BlockCandidates<length>(p, low, high)) |
+                    std::uint64_t(BlockCandidates<length>(p + 32, low, high)) << 32;
+        for (; mask; mask &= mask - 1) {
+            const unsigned char *candidate = p + __builtin_ctzll(mask);
+            if (exact || AcceptedAt(candidate, sets))
+                return candidate;
         }
-        if (const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(all)))
-            return p + __builtin_ctz(mask);
+    }
+    for (; last - p >= 31; p += 32) {
+        for (auto mask = BlockCandidates<length>(p, low, high); mask; mask &= mask - 1) {
+            const unsigned char *candidate = p + __builtin_ctz(mask);
+            if (exact || AcceptedAt(candidate, sets))
+                return candidate;
+        }
     }
     return FindSetsPlain(p, last, sets);
+}
+
+// Bytes whose high half is in highs and low half in lows (bit n: half n).
+struct Rectangle {
+    unsigned highs = 0;
+    unsigned lows = 0;
+    unsigned Area() const { return unsigned(__builtin_popcount(highs) * __builtin_popcount(lows)); }
+};
+
+// The fewest rectangles that make up the set exactly: high halves with the
+// same low halves share one. They never overlap.
+std::vector<Rectangle> Rectangles(const std::bitset<256> &set)
+{
+    std::vector<Rectangle> rectangles;
+    for (unsigned h = 0; h < 16; ++h) {
+        unsigned lows = 0;
+        for (unsigned n = 0; n < 16; ++n)
+            if (set.test(h * 16 + n))
+                lows |= 1u << n;
+        if (lows == 0)
+            continue;
+        auto same = std::find_if(rectangles.begin(), rectangles.end(),
+                                 [&](const Rectangle &r) { return r.lows == lows; });
+        if (same != rectangles.end())
+            same->highs |= 1u << h;
+        else
+            rectangles.push_back({1u << h, lows});
+    }
+    return rectangles;
+}
+
+// Merges the two rectangles that add the fewest bytes to the set.
+void MergeCheapest(std::vector<Rectangle> &rectangles)
+{
+    std::size_t bestI = 0, bestJ = 1;
+    unsigned bestCost = ~0u;
+    for (std::size_t i = 0; i < rectangles.size(); ++i)
+        for (std::size_t j = i + 1; j < rectangles.size(); ++j) {
+            const Rectangle merged{rectangles[i].highs | rectangles[j].highs,
+                                   rectangles[i].lows | rectangles[j].lows};
+            const unsigned cost = merged.Area() - rectangles[i].Area() - rectangles[j].Area();
+            if (cost < bestCost) {
+                bestCost = cost;
+                bestI = i;
+                bestJ = j;
+            }
+        }
+    rectangles[bestI].highs |= rectangles[bestJ].highs;
+    rectangles[bestI].lows |= rectangles[bestJ].lows;
+    rectangles.erase(rectangles.begin() + std::ptrdiff_t(bestJ));
 }
 
 }  // namespace
@@ -209,6 +351,25 @@ std::size_t CountByte(const unsigned char *begin, const unsigned char *end, unsi
 const unsigned char *FindNulOrCr(const unsigned char *begin, const unsigned char *end)
 {
     return HasAvx2() ? FindNulOrCrAvx2(begin, end) : FindNulOrCrSse2(begin, end);
+}
+
+const unsigned char *FindByte(const unsigned char *begin, const unsigned char *end, unsigned char byte)
+{
+    if (HasAvx2())
+        return FindByteAvx2(begin, end, byte);
+    return static_cast<const unsigned char *>(std::memchr(begin, byte, std::size_t(end - begin)));
+}
+
+const unsigned char *FindLastByte(const unsigned char *begin, const unsigned char *end, unsigned char byte)
+{
+    if (HasAvx2())
+        return FindLastByteAvx2(begin, end, byte);
+    return static_cast<const unsigned char *>(::memrchr(begin, byte, std::size_t(end - begin)));
+}
+
+const unsigned char *FindNonAsciiOr(const unsigned char *begin, const unsigned char *end, unsigned char byte)
+{
+    return HasAvx2() ? FindNonAsciiOrAvx2(begin, end, byte) : FindNonAsciiOrSse2(begin, end, byte);
 }
 
 int ByteCommonness(unsigned char c)
@@ -278,11 +439,20 @@ TByteSetFinder::TByteSetFinder(std::vector<std::bitset<256>> sets) : sets_(std::
     if (sets_.size() > kMaxLength)
         sets_.resize(kMaxLength);
     for (const std::bitset<256> &set : sets_) {
+        std::vector<Rectangle> rectangles = Rectangles(set);
+        while (rectangles.size() > 8) {
+            MergeCheapest(rectangles);
+            exact_ = false;
+        }
         NibbleTables tables;
-        for (unsigned b = 0; b < 256; ++b)
-            if (set.test(b))
-                (b < 128 ? tables.low : tables.high)[b & 15] |=
-                    static_cast<unsigned char>(1u << ((b >> 4) & 7));
+        for (std::size_t i = 0; i < rectangles.size(); ++i)
+            for (unsigned half = 0; half < 16; ++half) {
+                const auto bit = static_cast<unsigned char>(1u << i);
+                if (rectangles[i].lows & (1u << half))
+                    tables.low[half] = tables.low[half + 16] |= bit;
+                if (rectangles[i].highs & (1u << half))
+                    tables.high[half] = tables.high[half + 16] |= bit;
+            }
         tables_.push_back(tables);
     }
 }
@@ -297,13 +467,13 @@ const unsigned char *TByteSetFinder::Find(const unsigned char *begin, const unsi
         return FindSetsPlain(begin, last, sets_);
     switch (length) {
     case 1:
-        return FindSetsAvx2<1>(begin, last, sets_, tables_);
+        return FindSetsAvx2<1>(begin, last, sets_, tables_, exact_);
     case 2:
-        return FindSetsAvx2<2>(begin, last, sets_, tables_);
+        return FindSetsAvx2<2>(begin, last, sets_, tables_, exact_);
     case 3:
-        return FindSetsAvx2<3>(begin, last, sets_, tables_);
+        return FindSetsAvx2<3>(begin, last, sets_, tables_, exact_);
     default:
-        return FindSetsAvx2<4>(begin, last, sets_, tables_);
+        return FindSetsAvx2<4>(begin, last, sets_, tables_, exact_);
     }
 }
 

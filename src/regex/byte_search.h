@@ -15,6 +15,15 @@ std::size_t CountByte(const unsigned char *begin, const unsigned char *end, unsi
 // The first NUL or CR in [begin, end), or end: both in one pass.
 const unsigned char *FindNulOrCr(const unsigned char *begin, const unsigned char *end);
 
+// memchr and memrchr for finds that are mostly near (the line feeds around a
+// hit): the nearest 64 bytes are looked at without a library call.
+const unsigned char *FindByte(const unsigned char *begin, const unsigned char *end, unsigned char byte);
+const unsigned char *FindLastByte(const unsigned char *begin, const unsigned char *end, unsigned char byte);
+
+// The first byte in [begin, end) that is not ASCII (0x80 or above) or is
+// byte, or end.
+const unsigned char *FindNonAsciiOr(const unsigned char *begin, const unsigned char *end, unsigned char byte);
+
 // Finds a fixed byte string: two of its bytes (the rarest in Japanese and
 // English text) are compared 16 or 32 positions at a time, candidates are
 // then compared whole.
@@ -35,8 +44,11 @@ private:
 };
 
 // Finds the first place where each of a few consecutive bytes lies in the
-// set for its position, 32 places at a time (each set is looked up by the
-// two halves of the byte).
+// set for its position, 32 places at a time. Each set is cut into at most
+// eight rectangles (bytes whose high half lies in one group and low half in
+// another), one bit each, so that two table lookups by the halves of a byte
+// test its membership. A set with more rectangles has some merged, and the
+// places found are then checked against the sets themselves.
 class TByteSetFinder {
 public:
     static constexpr std::size_t kMaxLength = 4;
@@ -44,18 +56,22 @@ public:
     explicit TByteSetFinder(std::vector<std::bitset<256>> sets = {});
 
     std::size_t Length() const { return sets_.size(); }
+    // Whether the lookups alone decide (no merged rectangles).
+    bool Exact() const { return exact_; }
     // First place in [begin, end - Length()] that all sets accept, or nullptr.
     const unsigned char *Find(const unsigned char *begin, const unsigned char *end) const;
 
-    // Bit b of low[n] (high[n]): the set holds byte b * 16 + n (b * 16 + 128 + n).
+    // Bit i of low[n] (high[n]): rectangle i of the set holds bytes whose
+    // low (high) half is n. Both 16-byte lanes are the same.
     struct NibbleTables {
-        unsigned char low[16] = {};
-        unsigned char high[16] = {};
+        alignas(32) unsigned char low[32] = {};
+        alignas(32) unsigned char high[32] = {};
     };
 
 private:
     std::vector<std::bitset<256>> sets_;
     std::vector<NibbleTables> tables_;
+    bool exact_ = true;
 };
 
 // Rough commonness of a byte in mixed CP932 and English text, 0 (rare) to 255.

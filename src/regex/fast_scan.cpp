@@ -80,6 +80,7 @@ struct TFastScan::Run {
     bool mayResume = false;        // the candidate's run may hand back to the search
     std::uint64_t searchFrom = 0;  // where the literal search goes on
     bool wantLineText = true;
+    bool wantLineNumbers = true;
 };
 
 TFastScan::TFastScan(std::shared_ptr<const TRE_DFA> dfa, TLazyByteDfa::Limits limits)
@@ -108,6 +109,7 @@ void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled
         return;
     Run run{text, report};
     run.wantLineText = wantLineText_;
+    run.wantLineNumbers = wantLineNumbers_;
     run.prefilter = run.searching = CandidateLength() > 0;
     for (;;) {
         if (run.searching) {
@@ -119,8 +121,8 @@ void TFastScan::Scan(TTextSource &source, const std::function<bool()> &cancelled
         if (run.toLineEnd) {
             const std::uint64_t from = std::max(run.pos, run.restart + 1);
             if (from < text.End())
-                if (const void *lf = std::memchr(text.At(from), '\n', std::size_t(text.End() - from)))
-                    stop = from + std::uint64_t(static_cast<const unsigned char *>(lf) - text.At(from)) + 1;
+                if (const unsigned char *lf = FindByte(text.At(from), text.At(text.End()), '\n'))
+                    stop = from + std::uint64_t(lf - text.At(from)) + 1;
         }
         if (run.mayResume) {
             const Outcome outcome = RunCandidate(run, stop);
@@ -185,12 +187,17 @@ bool TFastScan::SkipToCandidate(Run &run)
     const unsigned char *found = FindCandidate(text.At(from), text.At(text.End()));
     if (found) {
         const std::uint64_t at = from + std::uint64_t(found - text.At(from));
-        const std::uint64_t lineStart = text.LineFeedBefore(at, run.restart);
+        // A count needs no line start where the candidate's run starts at the
+        // candidate: the walk over lead bytes stops at a line feed anyway.
+        const bool fromCandidate = !literalOnly_ && finder_.Needle().empty();
+        const bool lineStartNeeded =
+            !fromCandidate || run.wantLineText || run.wantLineNumbers || run.restart < text.Begin();
+        const std::uint64_t lineStart = lineStartNeeded ? text.LineFeedBefore(at, run.restart) : run.restart;
         const bool startsCharacter = StartsCharacter(text, lineStart, at);
         if (!literalOnly_) {
             run.restart = run.pos = lineStart;
             run.searching = false;
-            run.mayResume = finder_.Needle().empty();
+            run.mayResume = fromCandidate;
             if (run.mayResume) {
                 // The sets hold from a match's first byte on and no match starts
                 // between the line's start and the candidate: the automaton
@@ -303,16 +310,21 @@ TFastScan::Outcome TFastScan::RunCandidate(Run &run, std::uint64_t stop)
     const unsigned char *p = begin;
     const unsigned char *const end = run.text.At(stop);
     const bool mayDie = run.restart >= run.text.Begin();
+    const std::uint32_t *table = automaton_.Table();
     std::uint32_t s = run.state;
     while (p != end) {
-        std::uint32_t n = automaton_.Table()[s + *p];
-        if (n == TLazyByteDfa::kUnknown)
-            n = automaton_.Compute(s, *p);
-        ++p;
-        if (n == TLazyByteDfa::kMatch) {
-            run.pos += std::uint64_t(p - begin);
-            return Outcome::Match;
+        std::uint32_t n = table[s + *p];
+        if (n & TLazyByteDfa::kSpecialBit) {
+            if (n == TLazyByteDfa::kUnknown) {
+                n = automaton_.Compute(s, *p);
+                table = automaton_.Table();
+            }
+            if (n == TLazyByteDfa::kMatch) {
+                run.pos += std::uint64_t(p + 1 - begin);
+                return Outcome::Match;
+            }
         }
+        ++p;
         s = n;
         if (s == TLazyByteDfa::kFresh && mayDie) {
             run.pos += std::uint64_t(p - begin);
@@ -351,7 +363,8 @@ bool TFastScan::LineOfMatch(TFastTextWindow &text, std::uint64_t restart, std::u
 void TFastScan::Report(Run &run, const LineSpan &line)
 {
     RE_LineInfo_t info;
-    info.LineNo = run.text.LineNumber(line.start);
+    if (run.wantLineNumbers)
+        info.LineNo = run.text.LineNumber(line.start);
     if (run.wantLineText) {
         info.Line = run.text.LineText(line.start, line.end);
         info.Substitutes =

@@ -139,8 +139,8 @@ std::uint64_t TFastTextWindow::LineFeedBefore(std::uint64_t pos, std::uint64_t f
 {
     const std::uint64_t from = std::max(floor, base_);
     if (pos > from) {
-        if (const void *lf = ::memrchr(At(from), '\n', std::size_t(pos - from)))
-            return from + std::uint64_t(static_cast<const unsigned char *>(lf) - At(from));
+        if (const unsigned char *lf = FindLastByte(At(from), At(pos), '\n'))
+            return from + std::uint64_t(lf - At(from));
     }
     return std::max(floor, lastDroppedLineFeed_);
 }

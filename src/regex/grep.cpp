@@ -74,10 +74,9 @@ void TGrep::FastScan(const std::string &fileName)
     TFileTextSource &source = *opened;
     try {
         const auto stopped = [this] { return cancel_.stop_requested() || stop_.stop_requested(); };
+        // No line is reported once a stop has been asked for, even mid-block:
+        // the scan asks stopped() right before each report.
         scan->Scan(source, stopped, messageLoop_, [&](RE_LineInfo_t &info) {
-            // No line is reported once a stop has been asked for, even mid-block.
-            if (stopped())
-                throw EGrepCancel();
             lastEncoding_ = source.Encoding();
             handler(*this, info);
         });

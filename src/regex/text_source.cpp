@@ -1,5 +1,6 @@
 #include "regex/text_source.h"
 
+#include "regex/byte_search.h"
 #include "regex/encoding_detector.h"
 #include "regex/txt_file_errors.h"
 
@@ -33,12 +34,6 @@ int OpenForReading(const std::string &fileName, std::uint64_t &size)
     }
     size = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
     return fd;
-}
-
-bool HasByte(std::uint64_t word, unsigned char byte)
-{
-    const std::uint64_t v = word ^ (0x0101010101010101ULL * byte);
-    return ((v - 0x0101010101010101ULL) & ~v & 0x8080808080808080ULL) != 0;
 }
 
 // An escape that designates a Japanese character set; other escapes (such
@@ -230,17 +225,9 @@ std::size_t TFileTextSource::ReadJudging(char *dest, std::size_t wanted)
         if (Unused() == 0)
             return 0;
         // The next byte that may start non-ASCII text.
-        std::size_t at = std::max(inputPos_, checkedUpTo_);
         const auto *bytes = reinterpret_cast<const unsigned char *>(input_.get());
-        while (at + 8 <= inputEnd_) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes + at, 8);
-            if ((word & 0x8080808080808080ULL) || HasByte(word, Esc))
-                break;
-            at += 8;
-        }
-        while (at < inputEnd_ && bytes[at] < 0x80 && bytes[at] != Esc)
-            ++at;
+        const std::size_t at = std::size_t(
+            FindNonAsciiOr(bytes + std::max(inputPos_, checkedUpTo_), bytes + inputEnd_, Esc) - bytes);
         if (at > inputPos_) {
             checkedUpTo_ = at;
             return Deliver(dest, wanted, at - inputPos_);

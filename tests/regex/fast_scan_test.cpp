@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -45,6 +46,20 @@ std::vector<Hit> Hits(TGrep &grep, Scan scan, const std::string &path)
     grep.SetOnMatch([&](TGrep &, RE_LineInfo_t &info) { hits.push_back({info.LineNo, info.Line}); });
     (grep.*scan)(path);
     return hits;
+}
+
+// The lines a count reports: without texts or numbers the scan takes
+// shortcuts of its own.
+std::size_t CountedLines(TGrep &grep, const std::string &path)
+{
+    std::size_t count = 0;
+    grep.SetOnMatch([&](TGrep &, RE_LineInfo_t &) { ++count; });
+    grep.SetLineTextWanted(false);
+    grep.SetLineNumbersWanted(false);
+    grep.FastScan(path);
+    grep.SetLineTextWanted(true);
+    grep.SetLineNumbersWanted(true);
+    return count;
 }
 
 std::vector<Hit> FastHits(TFastScan &scan, const std::string &path)
@@ -194,10 +209,15 @@ TEST(FastScanDifferential, RandomPatternsReportWhatTheDesignedScanReports)
             continue;
         ++fast;
         withSets += TFastScan(grep.CurrentDfa()).PrefixSetLength() > 0;
-        for (const std::string &path : paths)
-            ASSERT_EQ(Hits(grep, &TGrep::FastScan, path), Hits(grep, &TGrep::DfaScan, path)) << path;
+        for (const std::string &path : paths) {
+            const std::vector<Hit> designed = Hits(grep, &TGrep::DfaScan, path);
+            ASSERT_EQ(Hits(grep, &TGrep::FastScan, path), designed) << path;
+            ASSERT_EQ(CountedLines(grep, path), designed.size()) << path;
+        }
         if (n % 50 == 0) {
-            ASSERT_EQ(Hits(grep, &TGrep::FastScan, bigPath), Hits(grep, &TGrep::DfaScan, bigPath));
+            const std::vector<Hit> designed = Hits(grep, &TGrep::DfaScan, bigPath);
+            ASSERT_EQ(Hits(grep, &TGrep::FastScan, bigPath), designed);
+            ASSERT_EQ(CountedLines(grep, bigPath), designed.size());
         }
     }
     // Most patterns compile and nearly all of those take the fast path.
@@ -460,6 +480,58 @@ TEST(FastScanPrefilter, NeedleFinderAndLineFeedCountAgreeWithPlainSearches)
         }
         ASSERT_EQ(finder.Find(begin + from, begin + to), expected) << trial;
     }
+}
+
+// Sets of many scattered bytes have more rectangles than the lookups hold:
+// merged ones let through places that the sets themselves must turn down.
+TEST(FastScanPrefilter, ByteSetsOfAnyShapeAgreeWithAPlainSearch)
+{
+    std::mt19937 random(11);
+    std::string hay(3000, ' ');
+    for (char &c : hay)
+        c = static_cast<char>(random() % 256);
+    const auto *begin = reinterpret_cast<const unsigned char *>(hay.data());
+    int inexact = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        std::vector<ByteSet> sets(1 + random() % TByteSetFinder::kMaxLength);
+        for (ByteSet &set : sets)
+            for (int n = 1 + int(random() % 90); n > 0; --n)
+                set.set(random() % 256);
+        const TByteSetFinder finder(sets);
+        inexact += !finder.Exact();
+        for (std::size_t from = random() % 100; from < hay.size(); from += 1 + random() % 300) {
+            const unsigned char *expected = nullptr;
+            for (std::size_t at = from; !expected && at + sets.size() <= hay.size(); ++at) {
+                std::size_t k = 0;
+                while (k < sets.size() && sets[k].test(begin[at + k]))
+                    ++k;
+                if (k == sets.size())
+                    expected = begin + at;
+            }
+            ASSERT_EQ(finder.Find(begin + from, begin + hay.size()), expected) << trial << " " << from;
+        }
+    }
+    EXPECT_GT(inexact, 50);
+    EXPECT_LT(inexact, 300);
+}
+
+TEST(FastScanPrefilter, NearByteSearchesAgreeWithMemchr)
+{
+    std::mt19937 random(5);
+    std::string hay(700, 'a');
+    for (std::size_t i = 0; i < hay.size(); i += 1 + random() % 150)
+        hay[i] = "\n\x1b\x82"[random() % 3];
+    const auto *begin = reinterpret_cast<const unsigned char *>(hay.data());
+    for (std::size_t from = 0; from < hay.size(); from += 1 + random() % 20)
+        for (std::size_t to = from; to <= hay.size(); to += 1 + random() % 40) {
+            const std::size_t length = to - from;
+            ASSERT_EQ(FindByte(begin + from, begin + to, '\n'), std::memchr(begin + from, '\n', length));
+            ASSERT_EQ(FindLastByte(begin + from, begin + to, '\n'), ::memrchr(begin + from, '\n', length));
+            const unsigned char *other = begin + from;
+            while (other != begin + to && *other < 0x80 && *other != 0x1b)
+                ++other;
+            ASSERT_EQ(FindNonAsciiOr(begin + from, begin + to, 0x1b), other);
+        }
 }
 
 }  // namespace

@@ -254,6 +254,7 @@ Flow Extraction::deliverFile(const EntryInfo &entry, const SafePath &path)
         return Flow::kStop;
     }
     std::string held;
+    held.reserve(entry.size);  // at most the limit: grown by copying it cost more than the scan
     OutputFile file;
     bool onDisk = false;
     Opening opening = Opening::kOpened;

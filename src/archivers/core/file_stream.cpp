@@ -31,7 +31,11 @@ bool FileStream::open(const std::string &path, std::uint64_t base)
         return false;
     base_ = base;
     size_ = static_cast<std::uint64_t>(st.st_size) - base;
-    buffer_.resize(kBlockSize);
+    // No bigger than the file (most archives of text are far smaller than a
+    // block) and not zero-filled: it is opened several times per archive.
+    bufferSize_ =
+        static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(kBlockSize, size_)));
+    buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize_);
     return true;
 }
 
@@ -47,7 +51,7 @@ int FileStream::attach(struct archive *a)
 la_ssize_t FileStream::Read(struct archive *a, void *self, const void **buffer)
 {
     auto *s = static_cast<FileStream *>(self);
-    *buffer = s->buffer_.data();
+    *buffer = s->buffer_.get();
     if (s->position_ >= s->size_)
         return 0;
     if (s->keepGoing_ && !s->keepGoing_()) {
@@ -56,11 +60,11 @@ la_ssize_t FileStream::Read(struct archive *a, void *self, const void **buffer)
         return -1;
     }
     const std::size_t block = s->keepGoing_ ? kCheckedBlockSize : kBlockSize;
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(block, s->size_ - s->position_));
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::min(block, s->bufferSize_), s->size_ - s->position_));
     ssize_t got;
     do {
-        got = ::pread(s->fd_, s->buffer_.data(), want, static_cast<off_t>(s->base_ + s->position_));
+        got = ::pread(s->fd_, s->buffer_.get(), want, static_cast<off_t>(s->base_ + s->position_));
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         archive_set_error(a, errno, "read error");

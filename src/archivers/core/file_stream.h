@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ private:
     std::uint64_t base_ = 0;
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t bufferSize_ = 0;
     std::function<bool()> keepGoing_;
     bool stopped_ = false;
 };

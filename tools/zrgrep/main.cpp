@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/memory_reuse.h"
 #include "util/folder_delete.h"
 #include "zrgrep_run.h"
 
@@ -52,6 +53,7 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     // A closed pipe shows as a failed write, which stops the search cleanly.
     ::signal(SIGPIPE, SIG_IGN);
+    zr::platform::KeepFreedMemoryForReuse();
 
     std::stop_source stop;
     std::atomic<bool> interrupted{false};

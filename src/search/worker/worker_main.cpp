@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/memory_reuse.h"
 #include "platform/replace_file.h"
 #include "search/worker/worker_confinement.h"
 #include "search/worker/worker_message.h"
@@ -152,6 +153,7 @@ private:
 int RunWorker(JobHandler &handler, int argc, char **argv)
 {
     std::signal(SIGXFSZ, SIG_IGN);  // a file past the size limit fails its write instead of killing us
+    platform::KeepFreedMemoryForReuse();
     bool confine = true;
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]) == "--no-confine")

@@ -58,6 +58,13 @@ std::string Command(const Format &f, const fs::path &archive, const fs::path &de
     return std::string(f.switches) + " " + Quote(archive.string()) + " " + Quote(dest.string() + "/");
 }
 
+fs::path WriteArchive(const TempDir &dir, const Format &f)
+{
+    const fs::path archive = dir.path() / (std::string("a.") + f.label);
+    WriteFile(archive, f.bytes);
+    return archive;
+}
+
 const std::vector<Member> kMembers = {{"a.txt", "alpha\n"},
                                       {"docs/b.txt", "beta\n"},
                                       {"docs/deep/c.txt", std::string(5000, 'c')},
@@ -68,8 +75,7 @@ TEST(ExtractToMemory, OfferedAndWrittenTogetherAreWhatThePlainCommandWrites)
     for (const Format &f : Formats(kMembers)) {
         SCOPED_TRACE(f.label);
         TempDir dir;
-        const fs::path archive = dir.path() / (std::string("a.") + f.label);
-        WriteFile(archive, f.bytes);
+        const fs::path archive = WriteArchive(dir, f);
         ArchiverLibrary library(f.library, f.prefix);
         ASSERT_TRUE(library.loaded());
         fs::create_directories(dir.path() / "plain");
@@ -104,8 +110,7 @@ TEST(ExtractToMemory, ATakerThatCancelsStopsTheCommand)
     for (const Format &f : Formats(kMembers)) {
         SCOPED_TRACE(f.label);
         TempDir dir;
-        const fs::path archive = dir.path() / (std::string("a.") + f.label);
-        WriteFile(archive, f.bytes);
+        const fs::path archive = WriteArchive(dir, f);
         ArchiverLibrary library(f.library, f.prefix);
         Taker cancelling;
         cancelling.answer = [](const std::string &) { return ZR_ARC_CANCEL; };

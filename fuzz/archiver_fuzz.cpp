@@ -78,7 +78,9 @@ void CheckTree()
             if (kind != 'f')
                 __builtin_trap();
         } else if (path.starts_with("w1/w2/out/")) {
-            if (kind != 'f' && kind != 'd')
+            // '?': too deep to name by a path; the libraries make every
+            // level with openat and never make links, so it is a folder or file.
+            if (kind != 'f' && kind != 'd' && kind != '?')
                 __builtin_trap();  // a link, device or FIFO was made
         } else {
             __builtin_trap();  // written outside the destination

@@ -70,15 +70,20 @@ std::vector<std::string> ListTree(const std::string &folder)
     std::error_code ec;
     fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        const fs::file_status status = it->symlink_status(ec);
+        std::error_code statusError;
+        const fs::file_status status = it->symlink_status(statusError);
         char kind = 'o';
-        if (fs::is_symlink(status))
+        if (statusError == std::errc::filename_too_long)
+            kind = '?';  // a stored folder chain deeper than a path can name
+        else if (fs::is_symlink(status))
             kind = 'l';
         else if (fs::is_regular_file(status))
             kind = 'f';
         else if (fs::is_directory(status))
             kind = 'd';
-        out.push_back(fs::relative(it->path(), folder).string() + " " + kind);
+        // Lexically: the walk gives paths below `folder`, and a canonical form
+        // fails (throws) once a deep stored path passes PATH_MAX.
+        out.push_back(it->path().lexically_relative(folder).string() + " " + kind);
     }
     std::sort(out.begin(), out.end());
     return out;

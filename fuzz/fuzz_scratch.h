@@ -18,7 +18,8 @@ std::string WriteScratchFile(const std::string &name, std::string_view bytes);
 void EmptyFolder(const std::string &folder);
 
 // Every entry below `folder` as "relative/path" plus a type letter
-// ('f' file, 'd' folder, 'l' link, 'o' anything else), sorted.
+// ('f' file, 'd' folder, 'l' link, 'o' anything else, '?' too deep for a
+// path to name), sorted.
 std::vector<std::string> ListTree(const std::string &folder);
 
 }  // namespace zr::fuzz

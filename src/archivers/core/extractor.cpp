@@ -29,6 +29,16 @@ struct WriteState {
     std::string stopText;
 };
 
+// Past the file-size limit a caller set for us (a bomb, or just a huge
+// entry) the entry is given up and the others still come; any other write
+// failure stops the extraction.
+void NoteWriteFailure(WriteState &state, const std::string &shown)
+{
+    const bool tooLarge = errno == EFBIG;
+    state.stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
+    state.stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
+}
+
 // A file held in memory may not grow past what a written one could.
 std::uint64_t FileSizeLimit()
 {
@@ -266,13 +276,9 @@ Flow Extraction::deliverFile(const EntryInfo &entry, const SafePath &path)
         if (opening != Opening::kOpened)
             return false;
         const bool ok = held.empty() || file.write(held.data(), held.size());
+        if (!ok)
+            NoteWriteFailure(state, shown);  // before anything else can touch errno
         std::string().swap(held);
-        if (!ok) {
-            const bool tooLarge = errno == EFBIG;
-            state.stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
-            state.stopText =
-                (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
-        }
         return ok;
     };
     const DataStatus status = readInSlices([&](const char *data, std::size_t size) {
@@ -314,11 +320,7 @@ bool Extraction::writeSlice(const EntryInfo &entry, OutputFile &file, const std:
                             WriteState &state, const char *data, std::size_t size)
 {
     if (!file.write(data, size)) {
-        // Past the file-size limit a caller set for us (a bomb, or just a
-        // huge entry): this entry is given up, the others still come.
-        const bool tooLarge = errno == EFBIG;
-        state.stopCode = tooLarge ? ZR_ARC_E_TOO_LARGE : ZR_ARC_E_WRITE;
-        state.stopText = (tooLarge ? "Skipped, larger than the file-size limit: " : "Cannot write ") + shown;
+        NoteWriteFailure(state, shown);
         return false;
     }
     state.written += size;

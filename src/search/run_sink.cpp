@@ -19,6 +19,10 @@ const char *SkipReasonName(SkipReason reason)
         return "stored file too large";
     case SkipReason::EntryRefused:
         return "stored name leaves the extraction folder";
+    case SkipReason::PasswordProtected:
+        return "password protected";
+    case SkipReason::Damaged:
+        return "damaged";
     }
     return "skipped";
 }

@@ -18,6 +18,8 @@ enum class SkipReason {
     WorkerFailed,       // its worker process crashed, hung or ran out of memory (detail: the cause)
     EntryTooLarge,      // a stored file outgrew the size budget (detail: its name); the rest was searched
     EntryRefused,       // a stored name would leave the extraction folder (detail: it); the rest was searched
+    PasswordProtected,  // an encrypted archive or stored file (detail: the stored name, "" for the whole archive)
+    Damaged,            // a CRC, truncation or header failure (detail: the stored name where known); intact entries were searched
 };
 
 const char *SkipReasonName(SkipReason reason);

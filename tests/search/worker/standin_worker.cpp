@@ -8,6 +8,8 @@
 //   slow*   reads its file again and again until stopped
 //   deaf*   like slow, but never looks at the stop (a library that cannot be interrupted)
 //   escape* tries to write outside its folder, open a network socket, start a program
+//   breakout* tries the quieter ways out: the terminal, the inherited output,
+//           metadata of a file outside, io_uring, local sockets, capabilities
 //   fds*    reports its open descriptors
 //   big*    writes a file of 4 MiB into its folder and reports how much got written
 //   anything else: one event per line holding the setup's word, outcome = count
@@ -19,8 +21,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <linux/io_uring.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -70,6 +77,8 @@ public:
             return Slow(path, context, std::stop_token());
         if (Starts(name, "escape"))
             return Escape(job.at(1), context);
+        if (Starts(name, "breakout"))
+            return BreakOut(job.at(1), context);
         if (Starts(name, "fds"))
             return Descriptors(context);
         if (Starts(name, "big"))
@@ -145,6 +154,51 @@ private:
         context.Emit(2, {"write inside", ErrnoOf(inside)});
         if (inside >= 0)
             ::close(inside);
+    }
+
+    // Each attempt reports "allowed" or the error it met.
+    static void BreakOut(const std::string &outside, JobContext &context)
+    {
+        const auto report = [&](const char *what, int result) { context.Emit(2, {what, ErrnoOf(result)}); };
+        char key = 'x';
+        report("TIOCSTI", ::ioctl(STDIN_FILENO, TIOCSTI, &key));
+        // The kernel reads the request as 32 bits; high bits must not sneak past.
+        report("TIOCSTI high bits", static_cast<int>(::syscall(SYS_ioctl, STDIN_FILENO, 0x100000000UL | TIOCSTI, &key)));
+        report("TIOCLINUX", ::ioctl(STDIN_FILENO, TIOCLINUX, &key));
+        for (int fd = 0; fd <= 2; ++fd) {
+            char target[256] = {};
+            const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
+            context.Emit(2, {"fd " + std::to_string(fd), n > 0 ? std::string(target) : ErrnoOf(-1)});
+        }
+        report("chmod outside", ::chmod(outside.c_str(), 0777));
+        report("chown outside", ::chown(outside.c_str(), ::getuid(), ::getgid()));
+        const timespec epoch[2] = {{0, 0}, {0, 0}};
+        report("utimensat outside", ::utimensat(AT_FDCWD, outside.c_str(), epoch, 0));
+        report("setxattr outside", ::setxattr(outside.c_str(), "user.zr", "1", 1, 0));
+        const int readOnly = ::open(outside.c_str(), O_RDONLY | O_CLOEXEC);
+        report("fchmod outside", ::fchmod(readOnly, 0777));
+        report("futimens outside", ::futimens(readOnly, epoch));
+        if (readOnly >= 0)
+            ::close(readOnly);
+        io_uring_params params{};
+        report("io_uring_setup", static_cast<int>(::syscall(__NR_io_uring_setup, 4, &params)));
+        const int local = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        report("unix socket", local);
+        if (local >= 0)
+            ::close(local);
+        int pair[2];
+        report("socketpair", ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, "/tmp/zr-no-such-socket");
+        // On the event pipe: the filter answers before the kernel sees it is no socket.
+        report("sendto address",
+               static_cast<int>(::sendto(4, "x", 1, 0, reinterpret_cast<sockaddr *>(&address), sizeof address)));
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (Starts(line, "CapEff:") || Starts(line, "CapPrm:") || Starts(line, "CapBnd:"))
+                context.Emit(2, {line.substr(0, 6), line.substr(line.find_first_not_of(" \t", 7))});
     }
 
     static void Descriptors(JobContext &context)

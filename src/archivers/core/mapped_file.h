@@ -1,6 +1,7 @@
 #pragma once
 // A whole file mapped read-only, for header scans. Empty when the file
-// cannot be read (or is empty).
+// cannot be read (or is empty). A file shortened while it is mapped reads as
+// zeros past its new end instead of ending the process with SIGBUS.
 
 #include <cstddef>
 #include <string>
@@ -19,6 +20,8 @@ public:
 private:
     const char *data_ = nullptr;
     std::size_t size_ = 0;
+    int slot_ = -1;     // its entry among the guarded mappings, -1 when read into copy_
+    std::string copy_;
 };
 
 }  // namespace zr::archivers

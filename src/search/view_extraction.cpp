@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "search/extraction_setup.h"
 #include "search/work_folder.h"
 #include "search/worker_archive_search.h"
+#include "util/folder_delete.h"
 #include "util/path_names.h"
 
 namespace zr::search {
@@ -24,6 +26,45 @@ namespace {
 // The worker folders of a view, apart from those of a search still winding down.
 constexpr const char *kViewWorkersFolder = "~VIEWWORK";
 constexpr const char *kWorkerViewFolder = "~VIEW";
+// Emptied before every extraction: what the library writes lands here, and
+// only the one file asked for moves on.
+constexpr const char *kStagingFolder = "~VIEWSTAGE";
+
+// The listing pattern that finds the name: a double quote cannot travel in
+// the quoted list, so it is matched by "?" (the exact name is picked after).
+std::string ListingPatternFor(const std::string &storedName)
+{
+    std::string pattern = storedName;
+    std::replace(pattern.begin(), pattern.end(), '"', '?');
+    return QuoteIfSpaced(pattern);
+}
+
+// The staging folder goes with whatever else the library wrote there.
+class ScopedFolderRemoval {
+public:
+    explicit ScopedFolderRemoval(std::string path) : path_(std::move(path)) {}
+    ~ScopedFolderRemoval() { DeleteFolderTree(path_, true); }
+    ScopedFolderRemoval(const ScopedFolderRemoval &) = delete;
+    ScopedFolderRemoval &operator=(const ScopedFolderRemoval &) = delete;
+
+private:
+    std::string path_;
+};
+
+// Moves `from` to `to`, making the viewed-files folder first.
+bool MoveInto(const std::string &from, const std::string &to, std::string &error)
+{
+    const std::string folder = std::filesystem::path(to).parent_path().string();
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
 
 // A path the worker reported must lie inside the folder it was given.
 bool InsideFolder(const std::string &path, const std::string &folder)
@@ -81,9 +122,8 @@ ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &worke
         result.status = ViewExtractStatus::Failed;
         return result;
     }
-    if (std::rename(extracted.c_str(), target.c_str()) != 0) {
+    if (!MoveInto(extracted, target, result.detail)) {
         result.status = ViewExtractStatus::Failed;
-        result.detail = std::strerror(errno);
         return result;
     }
     result.file = target;
@@ -94,7 +134,7 @@ ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &worke
 
 std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName)
 {
-    return AppendPathSeparator(destFolder) + FileNamePart(storedName);
+    return AppendPathSeparator(AppendPathSeparator(destFolder) + kViewedFolderName) + FileNamePart(storedName);
 }
 
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
@@ -112,25 +152,40 @@ ViewExtractResult ExtractForView(const std::string &archivePath, const std::stri
                                                                    : std::string());
     if (control.ArchiveType() == atNone)
         return {ViewExtractStatus::NotAnArchive, {}, {}};
-    // The listing takes a blank-separated list: a name with blanks is quoted.
-    control.ListFiles(QuoteIfSpaced(storedName));
-    if (control.Count() == 0)
-        return {ViewExtractStatus::NotFound, {}, {}};
-
+    control.ListFiles(ListingPatternFor(storedName));
+    // The pattern may match more ("*" and "?" are wildcards to the library):
+    // only the entry of exactly this name is taken.
     std::vector<const TArchiveItem *> items;
     for (int i = 0; i < control.Count(); ++i)
-        items.push_back(control.Items(i));
+        if (control.Items(i)->FileName() == storedName) {
+            items.push_back(control.Items(i));
+            break;
+        }
+    if (items.empty())
+        return {ViewExtractStatus::NotFound, {}, {}};
+
+    const std::string staging = AppendPathSeparator(destFolder) + kStagingFolder;
+    try {
+        PrepareExtractFolder(staging);
+    } catch (const std::exception &e) {
+        return {ViewExtractStatus::Failed, {}, e.what()};
+    }
+    const ScopedFolderRemoval stagingRemoval(staging);
     TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
     const ScopedFileRemoval responseFile(list.ResponseFileName);
     BuildExtractList(control, items, list);
-    list.SetDestDirectory(destFolder);
-    ConfigureExtraction(control, destFolder, settings, false, oeWrite);
-    const int result = control.Extract(destFolder, list);
+    list.SetDestDirectory(staging);
+    ConfigureExtraction(control, staging, settings, false, oeWrite);
+    const int result = control.Extract(staging, list);
     if (stop.stop_requested())
         return {ViewExtractStatus::Stopped, {}, {}};
-    const std::string target = ViewTargetPath(destFolder, storedName);
-    if (result != 0 || !IsRegularFile(target))
+    const std::string extracted = AppendPathSeparator(staging) + FileNamePart(storedName);
+    if (result != 0 || !IsRegularFile(extracted))
         return {ViewExtractStatus::Failed, {}, {}};
+    const std::string target = ViewTargetPath(destFolder, storedName);
+    std::string error;
+    if (!MoveInto(extracted, target, error))
+        return {ViewExtractStatus::Failed, {}, error};
     return {ViewExtractStatus::Extracted, target, {}};
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // Extracting the stored file of one hit for viewing: the archive is opened,
-// the stored name listed, and what was listed extracted without its folders
-// into a folder that is not emptied first, so a later file of the same name
-// overwrites an earlier one.
+// the entry of exactly the stored name (wildcard characters in it are plain
+// characters) is extracted into an emptied staging folder, and only that
+// file moves, without its folders, into the "~VIEWED" folder below the work
+// folder. That folder is not emptied first, so a later file of the same name
+// overwrites an earlier one, and no stored name can replace a file the work
+// folder keeps for itself.
 //
 // The window does this in a confined worker process like the search's
 // archive work, so a hostile archive costs the view, not the program: the
@@ -33,11 +36,12 @@ struct ViewExtractResult {
     std::string detail;  // why a worker failed, for the log
 };
 
-// destFolder + "/" + the last element of the stored name ("/" or "\").
+inline constexpr const char *kViewedFolderName = "~VIEWED";
+
+// destFolder + "/~VIEWED/" + the last element of the stored name ("/" or "\").
 std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName);
 
-// In this process. The stored name is the listing pattern; it is quoted when
-// it holds a blank, so such a name is still found.
+// In this process; the result's file is ViewTargetPath(destFolder, ...).
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
                                  const std::string &destFolder, const RunSettings &settings,
                                  std::stop_token stop = {});

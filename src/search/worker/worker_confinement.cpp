@@ -73,8 +73,11 @@ void ApplyLandlock(const std::string &writableFolder, ConfinementReport &report)
     RulesetAttr attr{kWriteAccess, 0, 0};
     std::size_t attrSize = offsetof(RulesetAttr, handledAccessNet);
     std::uint64_t folderAccess = kWorkFolderAccess;
-    if (abi >= 2)
-        attr.handledAccessFs |= kAccessFsRefer;  // linking or renaming between folders
+    if (abi >= 2) {
+        // Linking or renaming between folders: within its own folder only.
+        attr.handledAccessFs |= kAccessFsRefer;
+        folderAccess |= kAccessFsRefer;
+    }
     if (abi >= 3) {
         attr.handledAccessFs |= kAccessFsTruncate;
         folderAccess |= kAccessFsTruncate;

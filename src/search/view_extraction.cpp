@@ -51,6 +51,15 @@ private:
     std::string path_;
 };
 
+// Names as the listing gives them; "/" and "\\" separate folders alike.
+bool SameStoredName(std::string_view listed, std::string_view wanted)
+{
+    const auto separator = [](char c) { return c == '/' || c == '\\'; };
+    return listed.size() == wanted.size() &&
+           std::equal(listed.begin(), listed.end(), wanted.begin(),
+                      [&](char a, char b) { return a == b || (separator(a) && separator(b)); });
+}
+
 // Moves `from` to `to`, making the viewed-files folder first.
 bool MoveInto(const std::string &from, const std::string &to, std::string &error)
 {
@@ -157,7 +166,7 @@ ViewExtractResult ExtractForView(const std::string &archivePath, const std::stri
     // only the entry of exactly this name is taken.
     std::vector<const TArchiveItem *> items;
     for (int i = 0; i < control.Count(); ++i)
-        if (control.Items(i)->FileName() == storedName) {
+        if (SameStoredName(control.Items(i)->FileName(), storedName)) {
             items.push_back(control.Items(i));
             break;
         }

@@ -50,8 +50,8 @@ TEST(WorkerMessagesTest, EveryKindComesBackAsSent)
 
     THitRecord hit{"/a.zip", "in.txt", 2147483647, "ab\x81\xac" "cd\x81\xac", {{2, "é"}, {6, "😀"}}};
     EXPECT_EQ(RoundTrip(HitEvent{hit}), WorkerEvent{HitEvent{hit}});
-    EXPECT_EQ(RoundTrip(HitEvent{THitRecord{"/a.zip", "listed.txt", 0, ""}}),
-              WorkerEvent{HitEvent{THitRecord{"/a.zip", "listed.txt", 0, ""}}});
+    const HitEvent listed{THitRecord{"/a.zip", "listed.txt", 0, ""}};
+    EXPECT_EQ(RoundTrip(listed), WorkerEvent{listed});
     EXPECT_EQ(RoundTrip(ProgressLineEvent{"a.zip ⇒ in.txt ⇒ 3行"}), WorkerEvent{ProgressLineEvent{"a.zip ⇒ in.txt ⇒ 3行"}});
     const SkippedEvent skipped{"/p.zip", SkipReason::PasswordProtected, "secret.txt"};
     EXPECT_EQ(RoundTrip(skipped), WorkerEvent{skipped});

@@ -15,6 +15,7 @@
 #include "search/work_folder.h"
 #include "search/worker_archive_search.h"
 #include "util/folder_delete.h"
+#include "search/worker_messages.h"
 #include "util/path_names.h"
 
 namespace zr::search {
@@ -114,19 +115,16 @@ ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &worke
     case worker::JobEndKind::kDone:
         break;
     }
-    const auto &numbers = end.done.numbers;
-    const std::int64_t status = numbers.empty() ? -1 : numbers[0];
-    if (status < static_cast<std::int64_t>(ViewExtractStatus::Extracted) ||
-        status > static_cast<std::int64_t>(ViewExtractStatus::Stopped)) {
+    const auto outcome = DecodeViewJobOutcome({end.done.texts, end.done.numbers});
+    if (!outcome) {
         result.status = ViewExtractStatus::Failed;
         return result;
     }
-    result.status = static_cast<ViewExtractStatus>(status);
-    if (end.done.texts.size() > 1)
-        result.detail = end.done.texts[1];
+    result.status = outcome->status;
+    result.detail = outcome->detail;
     if (result.status != ViewExtractStatus::Extracted)
         return result;
-    const std::string extracted = end.done.texts.empty() ? std::string() : end.done.texts[0];
+    const std::string &extracted = outcome->file;
     if (!InsideFolder(extracted, workersFolder) || !IsRegularFile(extracted)) {
         result.status = ViewExtractStatus::Failed;
         return result;
@@ -207,7 +205,7 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     context.settings = settings;
     worker::WorkerPoolOptions options;
     options.program = program;
-    options.setup = EncodeSearchContext(context, archive::LibraryFolder());
+    options.setup = EncodeWorkerSetup({context, archive::LibraryFolder()});
     options.workRoot = AppendPathSeparator(workFolder) + kViewWorkersFolder;
     options.workers = 1;
     options.limits = limits;
@@ -217,7 +215,7 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     try {
         worker::WorkerPool pool(options);
         ViewJobEvents events;
-        pool.Run({{kViewJobTag, archivePath, storedName}}, events, stop);
+        pool.Run({EncodeWorkerJob(ViewJob{archivePath, storedName})}, events, stop);
         if (events.ended)
             result = FromWorker(events.end, options.workRoot, target);
         else
@@ -232,20 +230,17 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     return result;
 }
 
-bool IsViewJob(const std::vector<std::string> &job) { return job.size() == 3 && job[0] == kViewJobTag; }
-
-void RunViewJob(const std::vector<std::string> &job, const RunSettings &settings,
-                const std::string &ownFolder, worker::JobContext &context, std::stop_token stop)
+ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &storedName,
+                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop)
 {
     const std::string folder = AppendPathSeparator(ownFolder) + kWorkerViewFolder;
     try {
         PrepareExtractFolder(folder);
     } catch (const std::exception &e) {
-        context.SetOutcome({{}, e.what()}, {static_cast<std::int64_t>(ViewExtractStatus::Failed)});
-        return;
+        return {ViewExtractStatus::Failed, {}, e.what()};
     }
-    const ViewExtractResult result = ExtractForView(job[1], job[2], folder, settings, stop);
-    context.SetOutcome({result.file, result.detail}, {static_cast<std::int64_t>(result.status)});
+    const ViewExtractResult result = ExtractForView(archivePath, storedName, folder, settings, stop);
+    return {result.status, result.file, result.detail};
 }
 
 }  // namespace zr::search

@@ -53,12 +53,12 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
                                          const std::string &program, const worker::WorkerLimits &limits,
                                          std::stop_token stop = {});
 
-// The worker side: a view job is {kViewJobTag, archive, stored name}.
+// The first text of a view job, which no archive path can be.
 inline constexpr const char *kViewJobTag = "\x01view";
-bool IsViewJob(const std::vector<std::string> &job);
-// Extracts into a fresh "~VIEW" folder below ownFolder and reports the
-// status and the file as the job's outcome.
-void RunViewJob(const std::vector<std::string> &job, const RunSettings &settings,
-                const std::string &ownFolder, worker::JobContext &context, std::stop_token stop);
+struct ViewJobOutcome;
+// The worker side: extracts into a fresh "~VIEW" folder below ownFolder and
+// gives the status and the file as the job's outcome.
+ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &storedName,
+                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop);
 
 }  // namespace zr::search

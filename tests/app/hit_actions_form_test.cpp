@@ -370,6 +370,7 @@ TEST_F(SettingsDialogTest, OkWritesTheValuesAndCancelWritesNothing)
     dialog.SilentModeBox()->setChecked(false);
     dialog.LogSizeBox()->setValue(200);
     dialog.BeepSoundBox()->setChecked(true);
+    dialog.FollowLinksBox()->setChecked(true);
     dialog.EncodingBox()->setCurrentIndex(dialog.EncodingBox()->findText("UTF-8"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -379,6 +380,7 @@ TEST_F(SettingsDialogTest, OkWritesTheValuesAndCancelWritesNothing)
     EXPECT_FALSE(ReadSettingBool("Setting", "SilentMode", true));
     EXPECT_EQ(ReadSettingInteger("Archive", "LogSize", 0), 200);
     EXPECT_TRUE(ReadSettingBool("Setting", "BeepSound", false));
+    EXPECT_TRUE(ReadSettingBool("Setting", "FollowLinks", false));
     EXPECT_EQ(ReadSettingString("Setting", "TextEncoding", ""), "utf-8");
 }
 

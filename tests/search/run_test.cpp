@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <unistd.h>
 
 #include "search/file_scanner.h"
 #include "search/run_texts.h"
@@ -185,6 +186,26 @@ TEST_F(SearchRunTest, NoArchiveFoundGivesItsOwnLines)
     EXPECT_FALSE(s.Failed());
     EXPECT_EQ(s.resultLabel, "該当する書庫は見つかりませんでした。");
     EXPECT_EQ(s.viewLines, NoArchiveLines(tree_.Path(), kAllArchiveTypes));
+}
+
+TEST_F(SearchRunTest, LinkedFoldersAreNamedInTheViewOrSearchedWhenFollowed)
+{
+    zr::test::ScratchFolder outside;
+    outside.Write("b.zip", ZipOf({{"in.txt", "needle\n"}}));
+    Add("a.zip", ZipOf({{"in.txt", "needle\n"}}));
+    ASSERT_EQ(::symlink(outside.Path().c_str(), (tree_ / "away").c_str()), 0);
+
+    RunSummary s = Run(Conditions("needle"));
+    EXPECT_EQ(s.hitCount, 1);
+    EXPECT_EQ(s.linkedFoldersNotFollowed, 1);
+    EXPECT_EQ(s.viewLines.back(), "リンクのため検索しなかったフォルダ： 1 件");
+
+    RunOptions follow = Options();
+    follow.settings.followLinks = true;
+    s = RunSearch(Conditions("needle"), follow, sink_);
+    EXPECT_EQ(s.hitCount, 2);
+    EXPECT_EQ(s.linkedFoldersNotFollowed, 0);
+    EXPECT_EQ(s.viewLines, ConditionLines("needle", tree_.Path(), kAllArchiveTypes, "*.*"));
 }
 
 TEST_F(SearchRunTest, MalformedPatternIsReportedWhenAFileIsAboutToBeSearched)

@@ -154,6 +154,8 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         options.settings = SettingsOrDefaults();
         if (args.encoding)
             options.settings.textEncoding = *args.encoding;
+        if (args.followLinks)
+            options.settings.followLinks = true;
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);
         const search::RunSummary summary = search::RunSearch(conditions, options, sink, stop.get_token());

@@ -13,6 +13,8 @@
 //   fds*    reports its open descriptors
 //   big*    writes a file of 4 MiB into its folder and reports how much got written
 //   anything else: one event per line holding the setup's word, outcome = count
+// With "--speak-version=N" it answers the setup as a worker of message version
+// N would, then waits for the run to close its pipe.
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -33,6 +35,8 @@
 #include <vector>
 
 #include "search/worker/worker_main.h"
+#include "search/worker/worker_message.h"
+#include "search/worker/worker_process.h"
 
 namespace {
 
@@ -56,7 +60,7 @@ public:
         if (Starts(name, "abort"))
             std::abort();
         if (Starts(name, "late")) {
-            context.Emit(1, {path, "first"}, {1});
+            context.Emit({path, "first"}, {1, 1});
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             std::abort();
         }
@@ -107,7 +111,7 @@ private:
         while (std::getline(in, line)) {
             ++number;
             if (!word_.empty() && line.find(word_) != std::string::npos) {
-                context.Emit(1, {path, line}, {number});
+                context.Emit({path, line}, {1, number});
                 ++hits;
             }
         }
@@ -116,7 +120,7 @@ private:
 
     static void Slow(const std::string &path, JobContext &context, std::stop_token stop)
     {
-        context.Emit(1, {path, "first"}, {1});
+        context.Emit({path, "first"}, {1, 1});
         // A mark in its folder tells the test the job is under way.
         ::close(::open((std::string(std::getenv("TMPDIR")) + "/slow-started").c_str(),
                        O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
@@ -131,27 +135,27 @@ private:
     static void Escape(const std::string &outside, JobContext &context)
     {
         const int fd = ::open(outside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        context.Emit(2, {"write outside", ErrnoOf(fd)});
+        context.Emit({"write outside", ErrnoOf(fd)}, {2});
         if (fd >= 0)
             ::close(fd);
         const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        context.Emit(2, {"inet socket", ErrnoOf(sock)});
+        context.Emit({"inet socket", ErrnoOf(sock)}, {2});
         if (sock >= 0)
             ::close(sock);
         char *const argv[] = {const_cast<char *>("/bin/true"), nullptr};
-        context.Emit(2, {"execve", ErrnoOf(::execve("/bin/true", argv, environ))});
+        context.Emit({"execve", ErrnoOf(::execve("/bin/true", argv, environ))}, {2});
         const pid_t child = ::fork();
         if (child == 0)
             _exit(0);
-        context.Emit(2, {"fork", ErrnoOf(child)});
+        context.Emit({"fork", ErrnoOf(child)}, {2});
         const int symlinkResult =
             ::symlink("/etc/passwd", (std::string(std::getenv("TMPDIR")) + "/link").c_str());
-        context.Emit(2, {"symlink", ErrnoOf(symlinkResult)});
+        context.Emit({"symlink", ErrnoOf(symlinkResult)}, {2});
         const int fifo = ::mkfifo((std::string(std::getenv("TMPDIR")) + "/fifo").c_str(), 0600);
-        context.Emit(2, {"mkfifo", ErrnoOf(fifo)});
+        context.Emit({"mkfifo", ErrnoOf(fifo)}, {2});
         const int inside = ::open((std::string(std::getenv("TMPDIR")) + "/inside.txt").c_str(),
                                   O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        context.Emit(2, {"write inside", ErrnoOf(inside)});
+        context.Emit({"write inside", ErrnoOf(inside)}, {2});
         if (inside >= 0)
             ::close(inside);
     }
@@ -237,6 +241,18 @@ private:
 
 int main(int argc, char **argv)
 {
+    using namespace zr::search::worker;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--speak-version=", 0) != 0)
+            continue;
+        MessageDecoder decoder;
+        if (ReadMessage(kRequestFd, decoder))
+            WriteMessage(kEventFd, {MessageType::kReady, {"unconfined"}, {std::atoll(arg.c_str() + 16)}});
+        while (ReadMessage(kRequestFd, decoder)) {
+        }
+        return 0;
+    }
     StandIn handler;
     return zr::search::worker::RunWorker(handler, argc, argv);
 }

@@ -148,6 +148,22 @@ TEST_F(WorkerPoolTest, ARunEndingErrorComesAfterTheJobsBeforeIt)
     EXPECT_EQ(again.ends[0].kind, JobEndKind::kDone);
 }
 
+TEST_F(WorkerPoolTest, AWorkerOfAnotherMessageVersionEndsTheRunWithAClearError)
+{
+    WorkerPoolOptions options = Options();
+    options.arguments = {"--speak-version=" + std::to_string(kProtocolVersion - 1)};
+    WorkerPool pool(options);
+    Recorder r;
+    try {
+        pool.Run(Jobs({"good1.txt"}), r);
+        FAIL() << "the run went on";
+    } catch (const WorkerRunError &e) {
+        EXPECT_EQ(e.what(), VersionMismatchText(options.program, kProtocolVersion - 1));
+    }
+    EXPECT_TRUE(r.events.empty());
+    EXPECT_TRUE(r.endOrder.empty());
+}
+
 TEST_F(WorkerPoolTest, AStopKeepsWhatTheStoppedJobFoundAndStartsNothingMore)
 {
     WorkerPool pool(Options());

@@ -163,7 +163,7 @@ private:
     // Each attempt reports "allowed" or the error it met.
     static void BreakOut(const std::string &outside, JobContext &context)
     {
-        const auto report = [&](const char *what, int result) { context.Emit(2, {what, ErrnoOf(result)}); };
+        const auto report = [&](const char *what, int result) { context.Emit({what, ErrnoOf(result)}, {2}); };
         char key = 'x';
         report("TIOCSTI", ::ioctl(STDIN_FILENO, TIOCSTI, &key));
         // The kernel reads the request as 32 bits; high bits must not sneak past.
@@ -172,7 +172,7 @@ private:
         for (int fd = 0; fd <= 2; ++fd) {
             char target[256] = {};
             const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
-            context.Emit(2, {"fd " + std::to_string(fd), n > 0 ? std::string(target) : ErrnoOf(-1)});
+            context.Emit({"fd " + std::to_string(fd), n > 0 ? std::string(target) : ErrnoOf(-1)}, {2});
         }
         report("chmod outside", ::chmod(outside.c_str(), 0777));
         report("chown outside", ::chown(outside.c_str(), ::getuid(), ::getgid()));
@@ -202,7 +202,7 @@ private:
         std::string line;
         while (std::getline(status, line))
             if (Starts(line, "CapEff:") || Starts(line, "CapPrm:") || Starts(line, "CapBnd:"))
-                context.Emit(2, {line.substr(0, 6), line.substr(line.find_first_not_of(" \t", 7))});
+                context.Emit({line.substr(0, 6), line.substr(line.find_first_not_of(" \t", 7))}, {2});
     }
 
     static void Descriptors(JobContext &context)

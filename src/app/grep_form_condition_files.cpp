@@ -22,8 +22,8 @@ void TGrepForm::LoadConditionFile(const std::string &path)
     const search::ConditionFileResult result = search::ReadConditionFile(path, Conditions());
     if (result.status == search::ConditionFileStatus::TooLarge ||
         result.status == search::ConditionFileStatus::TextTooLong) {
-        ShowMessageBox(this, path + " を読み込めません。" + search::ConditionFileProblem(result.status), mtError,
-                       mbOKOnly);
+        ShowMessageBox(this, path + " を読み込めません。" + search::ConditionFileProblem(result.status),
+                       mtError, mbOKOnly);
         return;
     }
     if (!result.Ok())

@@ -173,9 +173,10 @@ bool FileIsUnusable(int code)
 }
 
 // Tables of another program: a database that holds any is not ours to change.
-const char *const kForeignObjects = "SELECT count(*) FROM sqlite_master WHERE type IN ('table', 'view', 'trigger')"
-                                    " AND name NOT IN ('reg_keys', 'reg_values')"
-                                    " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'";
+const char *const kForeignObjects =
+    "SELECT count(*) FROM sqlite_master WHERE type IN ('table', 'view', 'trigger')"
+    " AND name NOT IN ('reg_keys', 'reg_values')"
+    " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'";
 
 bool IsBusy(int code) { return (code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED; }
 
@@ -428,7 +429,8 @@ void RegistryDatabase::OpenReadOnlyCopy()
                " は書き込みできないため、読み取り専用で開きました。設定の変更は保存されません。");
         return;
     }
-    Notice("設定データベース " + path_ + " は書き込みできず、読むこともできません。このファイルは変更せず、"
+    Notice("設定データベース " + path_ +
+           " は書き込みできず、読むこともできません。このファイルは変更せず、"
            "既定の設定で動作します。設定は保存されません。");
     OpenInMemory();
 }

@@ -141,7 +141,8 @@ ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &worke
 
 std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName)
 {
-    return AppendPathSeparator(AppendPathSeparator(destFolder) + kViewedFolderName) + FileNamePart(storedName);
+    return AppendPathSeparator(AppendPathSeparator(destFolder) + kViewedFolderName) +
+           FileNamePart(storedName);
 }
 
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,

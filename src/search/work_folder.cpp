@@ -137,7 +137,8 @@ std::string ClaimWorkFolder(const RunSettings &settings) { return ClaimIn(BaseFo
 
 bool IsWorkFolderInUse(const std::string &folder)
 {
-    const int fd = ::open((AppendPathSeparator(folder) + kOwnerFileName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd =
+        ::open((AppendPathSeparator(folder) + kOwnerFileName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;

@@ -47,11 +47,14 @@ TEST(MappedFileDeathTest, AFaultOutsideTheScannedFilesStillEndsTheProcess)
 {
     test::ScratchFolder folder;
     const std::string path = WriteFileWithSignatureNearTheEnd(folder);
-    { MappedFile installsTheGuard(path); }
+    {
+        MappedFile installsTheGuard(path);
+    }
     EXPECT_EXIT(
         {
             const int fd = ::open(path.c_str(), O_RDONLY);
-            auto *other = static_cast<volatile const char *>(mmap(nullptr, kSize, PROT_READ, MAP_PRIVATE, fd, 0));
+            auto *other =
+                static_cast<volatile const char *>(mmap(nullptr, kSize, PROT_READ, MAP_PRIVATE, fd, 0));
             if (::truncate(path.c_str(), 0) != 0)
                 _exit(0);
             _exit(other[kSize - 1]);

@@ -361,13 +361,15 @@ TEST(RegistryDatabase, AFileLockedByAnotherProgramCostsOneWaitThenANotice)
     ASSERT_TRUE(kept.has_value()) << "what the file held is still read";
     EXPECT_EQ(kept->dword, 7u);
     EXPECT_TRUE(db.WriteValue("HKEY_CURRENT_USER\\Kept", "v", RegValue::DWord(8))) << "no further wait";
-    EXPECT_TRUE(Mentions(notices.messages, "使用中")) << (notices.messages.empty() ? "" : notices.messages[0]);
+    EXPECT_TRUE(Mentions(notices.messages, "使用中"))
+        << (notices.messages.empty() ? "" : notices.messages[0]);
     EXPECT_FALSE(AnyMovedAside(temp));
 
     ASSERT_EQ(::write(release[1], "1", 1), 1);
     ::waitpid(holder, nullptr, 0);
     RegistryDatabase after(temp.Path());
-    EXPECT_EQ(after.ReadValue("HKEY_CURRENT_USER\\Kept", "v")->dword, 7u) << "the session's change was not saved";
+    EXPECT_EQ(after.ReadValue("HKEY_CURRENT_USER\\Kept", "v")->dword, 7u)
+        << "the session's change was not saved";
     for (int fd : {locked[0], locked[1], release[0], release[1]})
         ::close(fd);
 }

@@ -243,8 +243,8 @@ TEST_F(SearchRunTest, UnusableWorkFolderEndsTheRunWithTheDesignedMessage)
     tree_.Write("../" + std::filesystem::path(scratch_.Path()).filename().string() + "/work/~EXTRACT", "");
     const RunSummary s = Run(Conditions("x"));
     ASSERT_TRUE(s.Failed());
-    EXPECT_EQ(s.errorMessage, "作業フォルダが作成できません。フォルダ名 = " + ExtractFolderName(work_) + "（" +
-                                  std::strerror(ENOTDIR) + "）")
+    EXPECT_EQ(s.errorMessage, "作業フォルダが作成できません。フォルダ名 = " + ExtractFolderName(work_) +
+                                  "（" + std::strerror(ENOTDIR) + "）")
         << "the designed message, then the reason";
     EXPECT_EQ(s.finalState, rsFinished);
 }

@@ -136,7 +136,8 @@ TEST(StaleWorkFoldersTest, AWorkFolderThatCannotBeMadeIsNamedWithTheReason)
     std::string deep = base.Path();
     while (deep.size() + 201 < 4090)
         std::filesystem::create_directory(deep += "/" + std::string(200, 'd'));
-    std::filesystem::create_directory(deep += "/" + std::string(std::max<std::size_t>(1, 4089 - deep.size()), 'e'));
+    std::filesystem::create_directory(deep +=
+                                      "/" + std::string(std::max<std::size_t>(1, 4089 - deep.size()), 'e'));
     RunSettings settings;
     settings.workPath = deep;
     try {

@@ -66,7 +66,8 @@ bool ReadConditions(const ZrGrepArguments &args, const ZrGrepStreams &s, search:
         why = "larger than " + std::to_string(search::kMaxConditionFileBytes >> 10) + " KiB";
         break;
     case search::ConditionFileStatus::TextTooLong:
-        why = "its search string is longer than " + std::to_string(search::kMaxConditionTextBytes >> 10) + " KiB";
+        why = "its search string is longer than " + std::to_string(search::kMaxConditionTextBytes >> 10) +
+              " KiB";
         break;
     case search::ConditionFileStatus::MissingSection:
         why = "no [Condition] or [Option] section";

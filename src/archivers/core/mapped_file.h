@@ -20,7 +20,7 @@ public:
 private:
     const char *data_ = nullptr;
     std::size_t size_ = 0;
-    int slot_ = -1;     // its entry among the guarded mappings, -1 when read into copy_
+    int slot_ = -1;  // its entry among the guarded mappings, -1 when read into copy_
     std::string copy_;
 };
 

@@ -10,9 +10,9 @@
 #include <linux/landlock.h>
 #include <linux/seccomp.h>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -123,10 +123,10 @@ constexpr std::uint32_t kSysRemovexattrat = 466;
 
 std::vector<std::uint32_t> MetadataCalls()
 {
-    return {SYS_chmod,       SYS_fchmod,       SYS_fchmodat,     kSysFchmodat2,      SYS_chown,
-            SYS_fchown,      SYS_lchown,       SYS_fchownat,     SYS_utime,          SYS_utimes,
-            SYS_futimesat,   SYS_utimensat,    SYS_setxattr,     SYS_lsetxattr,      SYS_fsetxattr,
-            SYS_removexattr, SYS_lremovexattr, SYS_fremovexattr, kSysSetxattrat,     kSysRemovexattrat};
+    return {SYS_chmod,       SYS_fchmod,       SYS_fchmodat,     kSysFchmodat2,  SYS_chown,
+            SYS_fchown,      SYS_lchown,       SYS_fchownat,     SYS_utime,      SYS_utimes,
+            SYS_futimesat,   SYS_utimensat,    SYS_setxattr,     SYS_lsetxattr,  SYS_fsetxattr,
+            SYS_removexattr, SYS_lremovexattr, SYS_fremovexattr, kSysSetxattrat, kSysRemovexattrat};
 }
 
 // Offsets of the two 32-bit halves of a system-call argument (little endian).
@@ -170,16 +170,20 @@ std::vector<sock_filter> FilterProgram()
         SYS_reboot,          SYS_swapon,       SYS_swapoff,       SYS_process_vm_writev,
         SYS_userfaultfd,     SYS_mknod,        SYS_mknodat,       SYS_symlink,
         SYS_symlinkat,       SYS_link,         SYS_linkat,
-        // Sockets of any family: the worker talks through the pipes it was given.
-        SYS_socket,          SYS_socketpair,   SYS_sendmsg,       SYS_sendmmsg,
-        // The ring's operations bypass this filter.
-        kSysIoUringSetup,    kSysIoUringEnter, kSysIoUringRegister,
     };
+    // Sockets of any family (the worker talks through the pipes it was
+    // given), and the ring, whose operations would pass around this filter.
+    denied.insert(denied.end(), {SYS_socket, SYS_socketpair, SYS_sendmsg, SYS_sendmmsg, kSysIoUringSetup,
+                                 kSysIoUringEnter, kSysIoUringRegister});
+    if (!kSanitizerHelpers) {
+        denied.push_back(SYS_ptrace);
+        denied.push_back(SYS_process_vm_readv);
+    }
     // Owner, mode, times and extended attributes. Landlock has no right for
     // them, so they are refused everywhere: the worker's own files keep the
     // mode and time they were created with, which nothing reads.
-    for (const std::uint32_t nr : MetadataCalls())
-        denied.push_back(nr);
+    const std::vector<std::uint32_t> metadata = MetadataCalls();
+    denied.insert(denied.end(), metadata.begin(), metadata.end());
     for (const std::uint32_t nr : denied) {
         p.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, nr, 0, 1));
         stmt(BPF_RET | BPF_K, deny);

@@ -3,8 +3,8 @@
 // privileges, no capabilities, a system-call filter (no sockets, no new
 // programs, no tracing, no io_uring, no typing into a terminal, no change of
 // owner, mode, times or extended attributes), and a Landlock domain that
-// allows writing only below its own work folder. Each layer is used when the kernel offers it; the report says
-// which are in force.
+// allows writing only below its own work folder. Each layer is used when
+// the kernel offers it; the report says which are in force.
 
 #include <string>
 #include <vector>

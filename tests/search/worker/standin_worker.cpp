@@ -167,7 +167,8 @@ private:
         char key = 'x';
         report("TIOCSTI", ::ioctl(STDIN_FILENO, TIOCSTI, &key));
         // The kernel reads the request as 32 bits; high bits must not sneak past.
-        report("TIOCSTI high bits", static_cast<int>(::syscall(SYS_ioctl, STDIN_FILENO, 0x100000000UL | TIOCSTI, &key)));
+        report("TIOCSTI high bits",
+               static_cast<int>(::syscall(SYS_ioctl, STDIN_FILENO, 0x100000000UL | TIOCSTI, &key)));
         report("TIOCLINUX", ::ioctl(STDIN_FILENO, TIOCLINUX, &key));
         for (int fd = 0; fd <= 2; ++fd) {
             char target[256] = {};
@@ -196,8 +197,8 @@ private:
         address.sun_family = AF_UNIX;
         std::strcpy(address.sun_path, "/tmp/zr-no-such-socket");
         // On the event pipe: the filter answers before the kernel sees it is no socket.
-        report("sendto address",
-               static_cast<int>(::sendto(4, "x", 1, 0, reinterpret_cast<sockaddr *>(&address), sizeof address)));
+        report("sendto address", static_cast<int>(::sendto(
+                                     4, "x", 1, 0, reinterpret_cast<sockaddr *>(&address), sizeof address)));
         std::ifstream status("/proc/self/status");
         std::string line;
         while (std::getline(status, line))

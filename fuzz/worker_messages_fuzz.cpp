@@ -14,16 +14,15 @@ using namespace zr::search;
 
 namespace {
 
-void CheckTypedDecoders(const Message &m)
+void CheckTypedDecoders(const WorkerPayload &payload)
 {
-    const WorkerPayload payload{m.texts, m.numbers};
     if (const auto event = DecodeWorkerEvent(payload))
         if (DecodeWorkerEvent(EncodeWorkerEvent(*event)) != event)
             __builtin_trap();
-    if (const auto job = DecodeWorkerJob(m.texts))
-        if (EncodeWorkerJob(*job) != m.texts)
+    if (const auto job = DecodeWorkerJob(payload.texts))
+        if (EncodeWorkerJob(*job) != payload.texts)
             __builtin_trap();
-    if (const auto setup = DecodeWorkerSetup(m.texts)) {
+    if (const auto setup = DecodeWorkerSetup(payload.texts)) {
         const auto again = DecodeWorkerSetup(EncodeWorkerSetup(*setup));
         if (!again || EncodeWorkerSetup(*again) != EncodeWorkerSetup(*setup))
             __builtin_trap();
@@ -54,7 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         again.Append(EncodeMessage(*m));
         if (!(again.Next() == m))
             __builtin_trap();
-        CheckTypedDecoders(*m);
+        // As sent, and as the run reads it: without the job id in front.
+        WorkerPayload payload{m->texts, m->numbers};
+        CheckTypedDecoders(payload);
+        if (!payload.numbers.empty()) {
+            payload.numbers.erase(payload.numbers.begin());
+            CheckTypedDecoders(payload);
+        }
         ++count;
     }
     const std::size_t cut = size ? data[0] % (size + 1) : 0;

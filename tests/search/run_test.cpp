@@ -10,6 +10,7 @@
 #include "search/file_scanner.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
+#include "util/settings_store.h"
 #include "search_test_support.h"
 
 namespace zr::search::test {
@@ -194,6 +195,8 @@ TEST_F(SearchRunTest, LinkedFoldersAreNamedInTheViewOrSearchedWhenFollowed)
     outside.Write("b.zip", ZipOf({{"in.txt", "needle\n"}}));
     Add("a.zip", ZipOf({{"in.txt", "needle\n"}}));
     ASSERT_EQ(::symlink(outside.Path().c_str(), (tree_ / "away").c_str()), 0);
+    // The run takes its settings from its options only, never from the store.
+    WriteSettingInteger("Setting", "FollowLinks", 1);
 
     RunSummary s = Run(Conditions("needle"));
     EXPECT_EQ(s.hitCount, 1);

@@ -48,11 +48,12 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     TArchiverBinding *binding = BindingFor(WalkedType(archivePath));
     if (!binding)
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
-    if (!context_.noText)
-        EnsurePattern();
-
     ArchiveSession session({archivePath, context_.searchFolder, context_.noText, context_.extractFolder},
-                           context_.noText ? nullptr : scanner_.get(), sink, stop);
+                           [this]() -> FileScanner & {
+                               EnsurePattern();
+                               return *scanner_;
+                           },
+                           sink, stop);
     // Lha archives are read past broken leading headers, as the search always did.
     const std::uint32_t mode = binding->Type() == atLha ? ZR_ARC_OPEN_BROKEN_HEADERS : 0;
     std::string message;
@@ -73,7 +74,8 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
         return Skip(archivePath, SkipReason::PasswordProtected, sink);
     case ZR_ARC_E_DATA:
         // The entries before the damage were searched and keep their hits.
-        sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, message);
+        if (!session.DamageReported())
+            sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, message);
         return outcome;
     case ZR_ARC_E_CANCELLED:
         return Skip(archivePath, SkipReason::ExtractionFailed, sink, message);

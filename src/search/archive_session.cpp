@@ -39,9 +39,9 @@ std::string DamageDetail(std::string_view name, std::string_view reason)
 
 }  // namespace
 
-ArchiveSession::ArchiveSession(ArchiveSessionSetup setup, FileScanner *scanner, RunSink &sink,
+ArchiveSession::ArchiveSession(ArchiveSessionSetup setup, std::function<FileScanner &()> scanner, RunSink &sink,
                                std::stop_token stop)
-    : setup_(std::move(setup)), scanner_(scanner), sink_(sink), stop_(std::move(stop))
+    : setup_(std::move(setup)), scannerSource_(std::move(scanner)), sink_(sink), stop_(std::move(stop))
 {
 }
 
@@ -88,6 +88,8 @@ int ArchiveSession::Offer(const archive::TIndividualInfo &record, std::string_vi
         stopped_ = true;
         return ZR_ARC_WALK_STOP;
     }
+    if (!scanner_)
+        scanner_ = &scannerSource_();
     name_ = name;
     held_.clear();
     gathered_.clear();
@@ -209,9 +211,18 @@ ScanStatus ArchiveSession::FinishScan(bool dataComplete)
 
 void ArchiveSession::PassOnHeld(ScanStatus status)
 {
-    for (const THitRecord &hit : held_)
+    // Lines found before a stop stand; a stop that comes while they are
+    // handed over (the sink may ask for it) ends the handing over.
+    const bool stoppedBefore = stop_.stop_requested();
+    for (const THitRecord &hit : held_) {
+        if (!stoppedBefore && stop_.stop_requested()) {
+            stopped_ = true;
+            status = ScanStatus::Stopped;
+            break;
+        }
         sink_.OnHit(hit);
-    hits_ += static_cast<int>(held_.size());
+        ++hits_;
+    }
     if (status != ScanStatus::Stopped && !held_.empty())
         sink_.OnProgressLine(ProgressLine(setup_.archivePath, setup_.searchFolder, archive::StoredBaseName(name_),
                                           static_cast<int>(held_.size())));
@@ -238,6 +249,7 @@ void ArchiveSession::EntryEnd(int result, std::string_view reason)
         break;
     default:
         held_.clear();
+        damageReported_ = true;
         sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::Damaged, DamageDetail(name_, reason));
         break;
     }

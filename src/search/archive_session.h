@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -33,8 +34,11 @@ struct ArchiveSessionSetup {
 
 class ArchiveSession final : public archive::TEntryWalker {
 public:
-    // scanner: null in list-only mode.
-    ArchiveSession(ArchiveSessionSetup setup, FileScanner *scanner, RunSink &sink, std::stop_token stop);
+    // scanner: asked for at the first stored file to scan (so a malformed
+    // pattern only counts when there is something to search); unused in
+    // list-only mode.
+    ArchiveSession(ArchiveSessionSetup setup, std::function<FileScanner &()> scanner, RunSink &sink,
+                   std::stop_token stop);
     ~ArchiveSession() override;
     ArchiveSession(const ArchiveSession &) = delete;
     ArchiveSession &operator=(const ArchiveSession &) = delete;
@@ -48,6 +52,8 @@ public:
     int Hits() const { return hits_; }
     // A stop ended a scan or the walk inside this archive.
     bool Stopped() const { return stopped_; }
+    // An entry was reported damaged (the walk may end on the same fault).
+    bool DamageReported() const { return damageReported_; }
 
     // Entries smaller than this are gathered whole and scanned at their end.
     static constexpr std::size_t kGatherLimit = 1u << 20;
@@ -64,12 +70,14 @@ private:
     void PassOnHeld(ScanStatus status);
 
     ArchiveSessionSetup setup_;
-    FileScanner *scanner_;
+    std::function<FileScanner &()> scannerSource_;
+    FileScanner *scanner_ = nullptr;
     RunSink &sink_;
     std::stop_token stop_;
     int offered_ = 0;
     int hits_ = 0;
     bool stopped_ = false;
+    bool damageReported_ = false;
     bool extractFolderReady_ = false;
 
     // The entry being taken.

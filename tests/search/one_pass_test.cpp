@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <tuple>
 
+#include "regex/japanese_corpus.h"
 #include "search/archive_session.h"
 #include "search/block_queue.h"
 #include "search/file_scanner.h"
@@ -210,6 +213,65 @@ TEST_F(OnePassTest, AStopInsideALargeEntryKeepsTheLinesFoundBeforeIt)
         EXPECT_EQ(sink_.hits[0].StoredName, "first.txt");
         for (int i = 1; i < after; ++i)
             EXPECT_EQ(sink_.hits[static_cast<std::size_t>(i)].LineText, "needle " + std::to_string(i - 1));
+    }
+}
+
+// Bytes that arrive a few at a time, as a slow decompressor would give them.
+class DribblingStream final : public regex::TByteStream {
+public:
+    explicit DribblingStream(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Read(char *dest, std::size_t wanted) override
+    {
+        const std::size_t n = std::min({wanted, bytes_.size(), std::size_t{1} + step_++ % 5});
+        std::memcpy(dest, bytes_.data(), n);
+        bytes_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t step_ = 0;
+};
+
+TEST(StreamedText, EveryEncodingIsJudgedAndConvertedAsFromAWholeFile)
+{
+    using E = regex::TTextEncoding;
+    // Unicode forms also carry a character CP932 lacks (shown through a substitution).
+    const auto text = [](bool unicode, bool lateJapanese) {
+        std::string utf8 = lateJapanese ? std::string(5000, 'a') + "\n" : "";
+        for (int i = 0; i < 300; ++i)
+            utf8 += (i % 7 == 0 ? std::string("検索する文字列") + (unicode ? " ™ " : " ") : "ただの行 plain ") +
+                    std::to_string(i) + "\r\n";
+        return utf8;
+    };
+    const std::vector<std::pair<E, bool>> forms = {{E::teCp932, false}, {E::teUtf8, false},  {E::teUtf8, true},
+                                                   {E::teUtf16LE, true}, {E::teUtf16BE, true}, {E::teEucJp, false},
+                                                   {E::teIso2022Jp, false}};
+    auto scanner = MakeGrepScanner();
+    scanner->SetPattern(zr::test::Encoded("検索", E::teCp932), true);
+    for (const bool late : {false, true}) {
+        for (const auto &[encoding, bom] : forms) {
+            SCOPED_TRACE(static_cast<int>(encoding) * 10 + late);
+            const bool unicode = encoding == E::teUtf8 || encoding == E::teUtf16LE || encoding == E::teUtf16BE;
+            const std::string bytes = zr::test::Encoded(text(unicode, late), encoding, bom);
+            using Line = std::tuple<int, std::string, std::size_t>;
+            std::vector<Line> whole, streamed;
+            scanner->ScanBytes(
+                "f.txt", bytes,
+                [&](std::int32_t n, std::string_view line) {
+                    whole.emplace_back(n, std::string(line), scanner->LineSubstitutions().size());
+                },
+                {});
+            DribblingStream stream(bytes);
+            scanner->ScanStream(
+                "f.txt", stream,
+                [&](std::int32_t n, std::string_view line) {
+                    streamed.emplace_back(n, std::string(line), scanner->LineSubstitutions().size());
+                },
+                {});
+            EXPECT_EQ(whole.size(), 43u);
+            EXPECT_EQ(streamed, whole);
+        }
     }
 }
 

@@ -48,12 +48,13 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     TArchiverBinding *binding = BindingFor(WalkedType(archivePath));
     if (!binding)
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
-    ArchiveSession session({archivePath, context_.searchFolder, context_.noText, context_.extractFolder},
-                           [this]() -> FileScanner & {
-                               EnsurePattern();
-                               return *scanner_;
-                           },
-                           sink, stop);
+    ArchiveSession session(
+        {archivePath, context_.searchFolder, context_.noText, context_.extractFolder},
+        [this]() -> FileScanner & {
+            EnsurePattern();
+            return *scanner_;
+        },
+        sink, stop);
     // Lha archives are read past broken leading headers, as the search always did.
     const std::uint32_t mode = binding->Type() == atLha ? ZR_ARC_OPEN_BROKEN_HEADERS : 0;
     std::string message;

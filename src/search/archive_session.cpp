@@ -39,8 +39,8 @@ std::string DamageDetail(std::string_view name, std::string_view reason)
 
 }  // namespace
 
-ArchiveSession::ArchiveSession(ArchiveSessionSetup setup, std::function<FileScanner &()> scanner, RunSink &sink,
-                               std::stop_token stop)
+ArchiveSession::ArchiveSession(ArchiveSessionSetup setup, std::function<FileScanner &()> scanner,
+                               RunSink &sink, std::stop_token stop)
     : setup_(std::move(setup)), scannerSource_(std::move(scanner)), sink_(sink), stop_(std::move(stop))
 {
 }
@@ -65,7 +65,8 @@ int ArchiveSession::Offer(const archive::TIndividualInfo &record, std::string_vi
     const std::string name(fullName);
     if (setup_.listOnly) {
         sink_.OnHit(THitRecord{setup_.archivePath, name, 0, {}});
-        sink_.OnProgressLine(ProgressLine(setup_.archivePath, setup_.searchFolder, archive::StoredBaseName(name), 0));
+        sink_.OnProgressLine(
+            ProgressLine(setup_.archivePath, setup_.searchFolder, archive::StoredBaseName(name), 0));
         ++hits_;
         return ZR_ARC_WALK_DECLINE;
     }
@@ -77,8 +78,9 @@ int ArchiveSession::Offer(const archive::TIndividualInfo &record, std::string_vi
         return ZR_ARC_WALK_DECLINE;
     case ZR_ARC_E_UNSUPPORTED:
         sink_.OnArchiveSkipped(setup_.archivePath,
-                               (archive::InfoFlag(record) & ZR_ARC_FLAG_ENCRYPTED) ? SkipReason::PasswordProtected
-                                                                                   : SkipReason::ExtractionFailed,
+                               (archive::InfoFlag(record) & ZR_ARC_FLAG_ENCRYPTED)
+                                   ? SkipReason::PasswordProtected
+                                   : SkipReason::ExtractionFailed,
                                name);
         return ZR_ARC_WALK_DECLINE;
     default:  // folders, links and devices hold no text
@@ -138,8 +140,8 @@ void ArchiveSession::StartStreaming()
     scanThread_ = std::jthread([this, &queue] {
         try {
             streamStatus_ = scanner_->ScanStream(
-                name_, queue, [this](std::int32_t lineNo, std::string_view text) { CollectLine(lineNo, text); },
-                stop_);
+                name_, queue,
+                [this](std::int32_t lineNo, std::string_view text) { CollectLine(lineNo, text); }, stop_);
         } catch (...) {
             streamFailure_ = std::current_exception();
         }
@@ -168,9 +170,8 @@ bool ArchiveSession::Data(std::string_view bytes)
         // The scan ends early only when stopped or failed.
         return queue_->Push(bytes);
     case Mode::kFile:
-        return WriteAll(fileFd_, bytes) || (sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::ExtractionFailed,
-                                                                    name_),
-                                             false);
+        return WriteAll(fileFd_, bytes) ||
+               (sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::ExtractionFailed, name_), false);
     }
     return false;
 }
@@ -199,7 +200,9 @@ ScanStatus ArchiveSession::FinishScan(bool dataComplete)
         fileFd_ = -1;
         ScanStatus status = ScanStatus::Completed;
         if (dataComplete) {
-            const auto onLine = [this](std::int32_t lineNo, std::string_view text) { CollectLine(lineNo, text); };
+            const auto onLine = [this](std::int32_t lineNo, std::string_view text) {
+                CollectLine(lineNo, text);
+            };
             status = scanner_->ScanFile(filePath_, onLine, stop_);
         }
         ::unlink(filePath_.c_str());
@@ -224,8 +227,8 @@ void ArchiveSession::PassOnHeld(ScanStatus status)
         ++hits_;
     }
     if (status != ScanStatus::Stopped && !held_.empty())
-        sink_.OnProgressLine(ProgressLine(setup_.archivePath, setup_.searchFolder, archive::StoredBaseName(name_),
-                                          static_cast<int>(held_.size())));
+        sink_.OnProgressLine(ProgressLine(setup_.archivePath, setup_.searchFolder,
+                                          archive::StoredBaseName(name_), static_cast<int>(held_.size())));
     held_.clear();
 }
 

@@ -33,8 +33,8 @@ public:
         return Scan(onLine, stop, [&] { grep_.GrepBytes(path, bytes); });
     }
 
-    ScanStatus ScanStream(const std::string &path, regex::TByteStream &stream, const MatchedLineHandler &onLine,
-                          std::stop_token stop) override
+    ScanStatus ScanStream(const std::string &path, regex::TByteStream &stream,
+                          const MatchedLineHandler &onLine, std::stop_token stop) override
     {
         return Scan(onLine, stop, [&] { grep_.GrepStream(path, stream); });
     }

@@ -91,14 +91,15 @@ TEST(WalkEntries, OffersMatchingEntriesInOrderAndStreamsOnlyTheTakenOnes)
         };
         ASSERT_EQ(all.run(library, archive.string()), ZR_ARC_OK) << all.message;
         EXPECT_EQ(all.offered, (std::vector<std::string>{"a.txt", "docs/b.txt", "docs/deep/c.log", "d.txt"}));
-        EXPECT_EQ(all.data, (std::map<std::string, std::string>{{"a.txt", "alpha\n"},
-                                                                {"docs/deep/c.log", std::string(70000, 'c')}}));
+        EXPECT_EQ(all.data, (std::map<std::string, std::string>{
+                                {"a.txt", "alpha\n"}, {"docs/deep/c.log", std::string(70000, 'c')}}));
         // An empty file is taken too, and ends like the others.
         EXPECT_EQ(all.ends, (std::vector<int>{ZR_ARC_OK, ZR_ARC_OK, ZR_ARC_OK}));
 
         Walk some;
         ASSERT_EQ(some.run(library, archive.string(), "*.txt docs/deep/*"), ZR_ARC_OK);
-        EXPECT_EQ(some.offered, (std::vector<std::string>{"a.txt", "docs/b.txt", "docs/deep/c.log", "d.txt"}));
+        EXPECT_EQ(some.offered,
+                  (std::vector<std::string>{"a.txt", "docs/b.txt", "docs/deep/c.log", "d.txt"}));
         Walk none;
         ASSERT_EQ(none.run(library, archive.string(), "*.none"), ZR_ARC_OK);
         EXPECT_TRUE(none.offered.empty());

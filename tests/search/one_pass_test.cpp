@@ -53,12 +53,9 @@ TEST_F(OnePassTest, NamesNoFolderCouldHoldAreSearchedEachOnItsOwn)
             name += std::string(60, 'd') + "/";
         return name + "deep.txt";
     }();
-    Members members = {{"C:\\drive.txt", "needle drive\n"},
-                       {"C:bare.txt", "needle bare\n"},
-                       {"line\nfeed.txt", "needle feed\n"},
-                       {"twice.txt", "needle first\n"},
-                       {"twice.txt", "needle second\n"},
-                       {longName, "needle deep\n"}};
+    Members members = {{"C:\\drive.txt", "needle drive\n"}, {"C:bare.txt", "needle bare\n"},
+                       {"line\nfeed.txt", "needle feed\n"}, {"twice.txt", "needle first\n"},
+                       {"twice.txt", "needle second\n"},    {longName, "needle deep\n"}};
     for (int i = 0; i < 10; ++i)  // more than ten entries
         members.push_back({"filler" + std::to_string(i) + ".txt", "nothing\n"});
     Add("a.zip", ZipOf(members));
@@ -68,7 +65,8 @@ TEST_F(OnePassTest, NamesNoFolderCouldHoldAreSearchedEachOnItsOwn)
     EXPECT_TRUE(names[5] == longName) << "the long name came cut: " << names[5].size() << " bytes";
     names.pop_back();
     // The library gives "/" for the "\" of a DOS-style name, as its listing does.
-    EXPECT_EQ(names, (std::vector<std::string>{"C:/drive.txt", "C:bare.txt", "line\nfeed.txt", "twice.txt", "twice.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"C:/drive.txt", "C:bare.txt", "line\nfeed.txt", "twice.txt",
+                                               "twice.txt"}));
     EXPECT_EQ(sink_.hits[3].LineText, "needle first");
     EXPECT_EQ(sink_.hits[4].LineText, "needle second");
     EXPECT_TRUE(sink_.skipped.empty());
@@ -110,7 +108,8 @@ TEST_F(OnePassTest, ADamagedEntryIsReportedAndTheOthersKeepTheirHits)
 
 TEST_F(OnePassTest, ATruncatedArchiveKeepsTheHitsOfItsIntactEntries)
 {
-    std::string tar = TarOf({{"first.txt", "needle first\n"}, {"second.txt", std::string(4000, 'x') + "\nneedle\n"}});
+    std::string tar =
+        TarOf({{"first.txt", "needle first\n"}, {"second.txt", std::string(4000, 'x') + "\nneedle\n"}});
     tar.resize(512 + 512 + 512 + 1000);  // cut inside the second member's data
     Add("a.tar", tar);
     Run(Conditions("needle"));
@@ -150,7 +149,8 @@ TEST_F(OnePassTest, ALargeEntryStreamsThroughTheScanWithTheHitsOfAWholeFileScan)
     auto scanner = MakeGrepScanner();
     scanner->SetPattern("needle", true);
     std::vector<std::pair<int, std::string>> whole;
-    scanner->ScanBytes("big.txt", text, [&](std::int32_t n, std::string_view line) { whole.emplace_back(n, line); }, {});
+    scanner->ScanBytes("big.txt", text,
+                       [&](std::int32_t n, std::string_view line) { whole.emplace_back(n, line); }, {});
     ASSERT_EQ(streamed.size(), whole.size() + 1);
     for (std::size_t i = 0; i < whole.size(); ++i) {
         EXPECT_EQ(streamed[i].LineNo, whole[i].first);
@@ -164,7 +164,8 @@ class StoppingScanner : public FileScanner {
 public:
     StoppingScanner(std::stop_source &stop, int after) : stop_(stop), after_(after) {}
     void SetPattern(const std::string &pattern, bool fuzzy) override { inner_->SetPattern(pattern, fuzzy); }
-    ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine, std::stop_token stop) override
+    ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
+                        std::stop_token stop) override
     {
         return inner_->ScanFile(path, Counting(onLine), stop);
     }
@@ -173,8 +174,8 @@ public:
     {
         return inner_->ScanBytes(path, bytes, Counting(onLine), stop);
     }
-    ScanStatus ScanStream(const std::string &path, regex::TByteStream &stream, const MatchedLineHandler &onLine,
-                          std::stop_token stop) override
+    ScanStatus ScanStream(const std::string &path, regex::TByteStream &stream,
+                          const MatchedLineHandler &onLine, std::stop_token stop) override
     {
         return inner_->ScanStream(path, stream, Counting(onLine), stop);
     }
@@ -200,7 +201,8 @@ TEST_F(OnePassTest, AStopInsideALargeEntryKeepsTheLinesFoundBeforeIt)
     std::string text;
     for (int i = 0; text.size() < 3 * ArchiveSession::kGatherLimit; ++i)
         text += "needle " + std::to_string(i) + "\n";
-    Add("a.tar", TarOf({{"first.txt", "needle first\n"}, {"big.txt", text}, {"after.txt", "needle after\n"}}));
+    Add("a.tar",
+        TarOf({{"first.txt", "needle first\n"}, {"big.txt", text}, {"after.txt", "needle after\n"}}));
     for (int after : {1, 2, 500, 20000}) {
         SCOPED_TRACE(after);
         sink_ = RecordingSink{};
@@ -240,35 +242,37 @@ TEST(StreamedText, EveryEncodingIsJudgedAndConvertedAsFromAWholeFile)
     const auto text = [](bool unicode, bool lateJapanese) {
         std::string utf8 = lateJapanese ? std::string(5000, 'a') + "\n" : "";
         for (int i = 0; i < 300; ++i)
-            utf8 += (i % 7 == 0 ? std::string("検索する文字列") + (unicode ? " ™ " : " ") : "ただの行 plain ") +
-                    std::to_string(i) + "\r\n";
+            utf8 +=
+                (i % 7 == 0 ? std::string("検索する文字列") + (unicode ? " ™ " : " ") : "ただの行 plain ") +
+                std::to_string(i) + "\r\n";
         return utf8;
     };
-    const std::vector<std::pair<E, bool>> forms = {{E::teCp932, false}, {E::teUtf8, false},  {E::teUtf8, true},
-                                                   {E::teUtf16LE, true}, {E::teUtf16BE, true}, {E::teEucJp, false},
-                                                   {E::teIso2022Jp, false}};
+    const std::vector<std::pair<E, bool>> forms = {
+        {E::teCp932, false},  {E::teUtf8, false},  {E::teUtf8, true},      {E::teUtf16LE, true},
+        {E::teUtf16BE, true}, {E::teEucJp, false}, {E::teIso2022Jp, false}};
     auto scanner = MakeGrepScanner();
     scanner->SetPattern(zr::test::Encoded("検索", E::teCp932), true);
     for (const bool late : {false, true}) {
         for (const auto &[encoding, bom] : forms) {
             SCOPED_TRACE(static_cast<int>(encoding) * 10 + late);
-            const bool unicode = encoding == E::teUtf8 || encoding == E::teUtf16LE || encoding == E::teUtf16BE;
+            const bool unicode =
+                encoding == E::teUtf8 || encoding == E::teUtf16LE || encoding == E::teUtf16BE;
             const std::string bytes = zr::test::Encoded(text(unicode, late), encoding, bom);
             using Line = std::tuple<int, std::string, std::size_t>;
             std::vector<Line> whole, streamed;
-            scanner->ScanBytes(
-                "f.txt", bytes,
-                [&](std::int32_t n, std::string_view line) {
-                    whole.emplace_back(n, std::string(line), scanner->LineSubstitutions().size());
-                },
-                {});
+            scanner->ScanBytes("f.txt", bytes,
+                               [&](std::int32_t n, std::string_view line) {
+                                   whole.emplace_back(n, std::string(line),
+                                                      scanner->LineSubstitutions().size());
+                               },
+                               {});
             DribblingStream stream(bytes);
-            scanner->ScanStream(
-                "f.txt", stream,
-                [&](std::int32_t n, std::string_view line) {
-                    streamed.emplace_back(n, std::string(line), scanner->LineSubstitutions().size());
-                },
-                {});
+            scanner->ScanStream("f.txt", stream,
+                                [&](std::int32_t n, std::string_view line) {
+                                    streamed.emplace_back(n, std::string(line),
+                                                          scanner->LineSubstitutions().size());
+                                },
+                                {});
             EXPECT_EQ(whole.size(), 43u);
             EXPECT_EQ(streamed, whole);
         }

@@ -61,7 +61,8 @@ int Refusal(const EntryInfo &entry)
 bool SaysPassword(const std::string &text)
 {
     std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     for (const char *word : {"passphrase", "password", "encrypt"})
         if (lower.find(word) != std::string::npos)
             return true;

@@ -1,6 +1,6 @@
-// One archiver library through its C exports, as the search uses it: check,
-// count, open and list every entry, extract everything into a scratch
-// folder. Records must stay NUL-terminated; afterwards the scratch tree may
+// One archiver library through its C exports, as the window and the search
+// use it: check, count, open and list every entry, extract everything into a
+// scratch folder, and walk the entries taking every other one. Records must stay NUL-terminated; afterwards the scratch tree may
 // hold only the archive and extracted regular files and folders inside the
 // destination: nothing written beside or above it, no link, device or FIFO.
 // Files are limited to 64 MiB, so a bomb costs one entry, not the disk.

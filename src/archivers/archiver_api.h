@@ -224,7 +224,7 @@ typedef int (*ZrArcWalkEntriesFn)(const char *file, const char *wildcards, uint3
     int P##FindNext(HARC arc, void *individualInfo);                                                         \
     int P##IsSFXFile(HARC arc);                                                                              \
     int P##ExtractToMemory(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize,                 \
-                           uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);                         \
+                           uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);                  \
     int P##WalkEntries(const char *file, const char *wildcards, uint32_t mode,                               \
                        const ZrArcWalkCallbacks *callbacks);
 

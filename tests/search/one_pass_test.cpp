@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <tuple>
+#include <zlib.h>
 
 #include "regex/japanese_corpus.h"
 #include "search/archive_session.h"
@@ -196,25 +197,57 @@ private:
     std::unique_ptr<FileScanner> inner_ = MakeGrepScanner();
 };
 
-TEST_F(OnePassTest, AStopInsideALargeEntryKeepsTheLinesFoundBeforeIt)
+std::string Gzipped(const std::string &bytes)
+{
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, static_cast<uLong>(bytes.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.data()));
+    z.avail_in = static_cast<uInt>(bytes.size());
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+TEST_F(OnePassTest, AStopInsideAnEntryKeepsTheLinesFoundBeforeIt)
 {
     std::string text;
     for (int i = 0; text.size() < 3 * ArchiveSession::kGatherLimit; ++i)
         text += "needle " + std::to_string(i) + "\n";
-    Add("a.tar",
-        TarOf({{"first.txt", "needle first\n"}, {"big.txt", text}, {"after.txt", "needle after\n"}}));
-    for (int after : {1, 2, 500, 20000}) {
-        SCOPED_TRACE(after);
+    const std::string tar =
+        TarOf({{"first.txt", "needle first\n"}, {"big.txt", text}, {"after.txt", "needle after\n"}});
+    Add("tar/a.tar", tar);
+    Add("tgz/a.tar.gz", Gzipped(tar));
+    // A solid 7z: its 30,000-line file is decompressed with the others in one block.
+    Add("7z/sample.7z", zr::testing::ReadFileBytes(SourceDir() + "/tests/archivers/fixtures/sample.7z"));
+    const auto runStoppedAfter = [&](const std::string &folder, const std::string &pattern, int after) {
         sink_ = RecordingSink{};
         std::stop_source stop;
         RunOptions o = Options();
         o.scannerFactory = [&] { return std::make_unique<StoppingScanner>(stop, after); };
-        const RunSummary s = RunSearch(Conditions("needle"), o, sink_, stop.get_token());
+        SearchConditions c = Conditions(pattern);
+        c.folder = tree_ / folder;
+        const RunSummary s = RunSearch(c, o, sink_, stop.get_token());
         EXPECT_TRUE(s.stopped);
-        ASSERT_EQ(static_cast<int>(sink_.hits.size()), after);
-        EXPECT_EQ(sink_.hits[0].StoredName, "first.txt");
-        for (int i = 1; i < after; ++i)
-            EXPECT_EQ(sink_.hits[static_cast<std::size_t>(i)].LineText, "needle " + std::to_string(i - 1));
+        EXPECT_EQ(static_cast<int>(sink_.hits.size()), after);
+    };
+    for (const char *folder : {"tar", "tgz"}) {
+        for (int after : {1, 2, 500, 20000}) {
+            SCOPED_TRACE(std::string(folder) + " " + std::to_string(after));
+            runStoppedAfter(folder, "needle", after);
+            ASSERT_FALSE(sink_.hits.empty());
+            EXPECT_EQ(sink_.hits[0].StoredName, "first.txt");
+            for (int i = 1; i < static_cast<int>(sink_.hits.size()); ++i)
+                EXPECT_EQ(sink_.hits[static_cast<std::size_t>(i)].LineText,
+                          "needle " + std::to_string(i - 1));
+        }
+    }
+    for (int after : {1, 2, 7000}) {
+        SCOPED_TRACE(after);
+        runStoppedAfter("7z", "repeats", after);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "archive/archiver_library.h"
+#include "platform/locale_setup.h"
 #include "regex/scanner_error.h"
 #include "search/archive_searcher.h"
 #include "search/search_errors.h"
@@ -115,6 +116,7 @@ private:
 
 int main(int argc, char **argv)
 {
+    zr::platform::PinLocalTimeZone();
     ArchiveJobs jobs;
     return zr::search::worker::RunWorker(jobs, argc, argv);
 }

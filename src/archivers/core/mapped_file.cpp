@@ -23,6 +23,12 @@ MappedFile::MappedFile(const std::string &path)
     ::close(fd);
 }
 
+void MappedFile::adviseSequential() const
+{
+    if (data_)
+        posix_madvise(const_cast<char *>(data_), size_, POSIX_MADV_SEQUENTIAL);
+}
+
 MappedFile::~MappedFile()
 {
     if (data_)

@@ -15,6 +15,8 @@ public:
     MappedFile(const MappedFile &) = delete;
     MappedFile &operator=(const MappedFile &) = delete;
     std::string_view view() const { return {data_, size_}; }
+    // Tells the kernel the file is read once from start to end (read-ahead).
+    void adviseSequential() const;
 
 private:
     const char *data_ = nullptr;

@@ -1,6 +1,6 @@
 // The ZIP reader: entries as libarchive described them, ZIP64, data
 // descriptors, Unicode names, stubs, other methods handed on, and damage
-// reported per entry. The gzip path of the tar reader sits at the end.
+// reported per entry. The tar reader's own gzip and xz decoding sit at the end.
 #include <gtest/gtest.h>
 
 #include "archiver_test_support.h"
@@ -203,7 +203,7 @@ TEST(ZipReaderTest, CheckingDataCountsAgainstTheUnwrittenBudget)
     EXPECT_EQ(opened.reader->errorText(), kUnwrittenBudgetError);
 }
 
-TEST(GzipTarTest, TypesNamesAndMembersOfGzipFiles)
+TEST(CompressedTarTest, TypesNamesAndMembersOfGzipFiles)
 {
     const auto tgz = ReadAll(OpenLibarchiveReader(FixturePath("sample.tgz"), LibarchiveFormat::kTar, {}));
     ASSERT_FALSE(tgz.empty());
@@ -223,6 +223,32 @@ TEST(GzipTarTest, TypesNamesAndMembersOfGzipFiles)
     ASSERT_EQ(bad.size(), 1u);
     EXPECT_EQ(bad[0].status, DataStatus::kError);
     EXPECT_NE(bad[0].error.find("CRC"), std::string::npos) << bad[0].error;
+}
+
+TEST(CompressedTarTest, XzFilesInOneOrManyBlocksAndDamage)
+{
+    const auto txz = ReadAll(OpenLibarchiveReader(FixturePath("sample.tar.xz"), LibarchiveFormat::kTar, {}));
+    ASSERT_FALSE(txz.empty());
+    EXPECT_EQ(txz[0].info.method, "xz");
+    EXPECT_EQ(DetectTarType(FixturePath("sample.tar.xz")), ZR_TAR_TYPE_TARXZ);
+    EXPECT_EQ(DetectTarType(FixturePath("blocks.txt.xz")), ZR_TAR_TYPE_XZ);
+    for (const char *name : {"repeat.txt.xz", "blocks.txt.xz"}) {
+        const auto single = ReadAll(OpenLibarchiveReader(FixturePath(name), LibarchiveFormat::kTar, {}));
+        ASSERT_EQ(single.size(), 1u) << name;
+        EXPECT_EQ(single[0].status, DataStatus::kComplete) << name;
+        EXPECT_TRUE(single[0].data == RepeatText()) << name;
+    }
+    TempDir dir;
+    std::string damaged = ReadFile(FixturePath("blocks.txt.xz"));
+    damaged[damaged.size() / 2] ^= 0x10;
+    const auto bad = ReadAll(OpenLibarchiveReader(WriteTemp(dir, "bad.txt.xz", damaged), LibarchiveFormat::kTar, {}));
+    ASSERT_EQ(bad.size(), 1u);
+    EXPECT_EQ(bad[0].status, DataStatus::kError);
+    const std::string cut = ReadFile(FixturePath("blocks.txt.xz"));
+    const auto truncated = ReadAll(OpenLibarchiveReader(
+        WriteTemp(dir, "cut.txt.xz", cut.substr(0, cut.size() - 100)), LibarchiveFormat::kTar, {}));
+    ASSERT_EQ(truncated.size(), 1u);
+    EXPECT_EQ(truncated[0].status, DataStatus::kError);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archivers/core/decoded_stream.h"
 #include "archivers/core/raw_inflater.h"
 
 namespace zr::archivers {
@@ -16,15 +17,13 @@ namespace zr::archivers {
 // Whether `data` starts like a gzip member (magic and the deflate method).
 bool LooksLikeGzip(std::string_view data);
 
-class GzipStream {
+class GzipStream final : public DecodedStream {
 public:
     // `compressed` must outlive the stream.
     explicit GzipStream(std::string_view compressed, InflateBackend backend = DefaultInflateBackend());
 
-    // The next decoded bytes, valid until the next call; empty at the end of
-    // the stream. False on damaged data (error() says why).
-    bool read(std::string_view &chunk);
-    const std::string &error() const { return error_; }
+    bool read(std::string_view &chunk) override;
+    const std::string &error() const override { return error_; }
     std::uint64_t compressedOffset() const { return pos_; }
 
 private:

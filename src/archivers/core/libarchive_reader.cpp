@@ -17,6 +17,7 @@
 #include "archivers/core/mapped_file.h"
 #include "archivers/core/signature_scan.h"
 #include "archivers/core/stored_name.h"
+#include "archivers/core/xz_stream.h"
 
 namespace zr::archivers {
 
@@ -145,6 +146,9 @@ std::uint64_t MeasureSingleFile(const std::string &path, std::uint64_t budget)
     return total;
 }
 
+// libarchive's name for a filter we decode ourselves.
+const char *FilterName(int filter) { return filter == ARCHIVE_FILTER_XZ ? "xz" : "gzip"; }
+
 class LibarchiveReader final : public ArchiveReader {
 public:
     LibarchiveReader(std::string path, LibarchiveFormat format) : path_(std::move(path)), format_(format) {}
@@ -159,7 +163,7 @@ public:
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return base_; }
     void setStopCheck(std::function<bool()> keepGoing) override;
-    bool skipDecompresses() const override { return !singleFile_ && (gzip_ || archive_filter_count(a_) > 1); }
+    bool skipDecompresses() const override { return !singleFile_ && (decoded_ || archive_filter_count(a_) > 1); }
     DataStatus skipData(const DataSink &observer) override;
     int tarType() const;
     int archiveType() const override { return format_ == LibarchiveFormat::kTar ? tarType() : 0; }
@@ -167,7 +171,7 @@ public:
 private:
     bool findBase(const OpenOptions &options, std::string &error);
     int attachSource();
-    static la_ssize_t ReadGzip(struct archive *a, void *self, const void **buffer);
+    static la_ssize_t ReadDecoded(struct archive *a, void *self, const void **buffer);
     int outerFilter() const;
     std::string entryName(struct archive_entry *e) const;
     void fillEntry(struct archive_entry *e, EntryInfo &entry);
@@ -181,10 +185,12 @@ private:
     std::uint64_t base_ = 0;
     struct archive *a_ = nullptr;
     FileStream stream_;
-    // A gzip file is decoded here, faster than libarchive's filter would,
-    // and libarchive reads the decoded bytes.
-    std::unique_ptr<MappedFile> gzipFile_;
-    std::unique_ptr<GzipStream> gzip_;
+    // A gzip or xz file is decoded here, faster than libarchive's filter
+    // would (ISA-L; xz blocks on several threads), and libarchive reads the
+    // decoded bytes.
+    std::unique_ptr<MappedFile> compressedFile_;
+    std::unique_ptr<DecodedStream> decoded_;
+    int decodedFilter_ = ARCHIVE_FILTER_NONE;
     std::vector<EntryDetails> details_;
     std::size_t index_ = 0;
     bool singleFile_ = false;
@@ -246,26 +252,32 @@ int LibarchiveReader::attachSource()
     if (format_ == LibarchiveFormat::kTar && base_ == 0) {
         auto file = std::make_unique<MappedFile>(path_);
         if (LooksLikeGzip(file->view())) {
+            decoded_ = std::make_unique<GzipStream>(file->view());
+            decodedFilter_ = ARCHIVE_FILTER_GZIP;
+        } else if (LooksLikeXz(file->view())) {
+            decoded_ = std::make_unique<XzStream>(file->view());
+            decodedFilter_ = ARCHIVE_FILTER_XZ;
+        }
+        if (decoded_) {
             file->adviseSequential();
-            gzip_ = std::make_unique<GzipStream>(file->view());
-            gzipFile_ = std::move(file);
+            compressedFile_ = std::move(file);
             // The decoded stream is a tar or anything else (a single file),
             // never compressed again: only the formats bid.
             archive_read_support_format_tar(a_);
             archive_read_support_format_raw(a_);
-            return archive_read_open(a_, this, nullptr, &LibarchiveReader::ReadGzip, nullptr);
+            return archive_read_open(a_, this, nullptr, &LibarchiveReader::ReadDecoded, nullptr);
         }
     }
     EnableFormat(a_, format_, NamesAreUtf8(details_));
     return stream_.attach(a_);
 }
 
-la_ssize_t LibarchiveReader::ReadGzip(struct archive *a, void *self, const void **buffer)
+la_ssize_t LibarchiveReader::ReadDecoded(struct archive *a, void *self, const void **buffer)
 {
     auto *reader = static_cast<LibarchiveReader *>(self);
     std::string_view chunk;
-    if (!reader->gzip_->read(chunk)) {
-        archive_set_error(a, EIO, "%s", reader->gzip_->error().c_str());
+    if (!reader->decoded_->read(chunk)) {
+        archive_set_error(a, EIO, "%s", reader->decoded_->error().c_str());
         return ARCHIVE_FATAL;
     }
     *buffer = chunk.data();
@@ -275,8 +287,8 @@ la_ssize_t LibarchiveReader::ReadGzip(struct archive *a, void *self, const void 
 // The compression around the archive, ARCHIVE_FILTER_NONE when there is none.
 int LibarchiveReader::outerFilter() const
 {
-    if (gzip_)
-        return ARCHIVE_FILTER_GZIP;
+    if (decoded_)
+        return decodedFilter_;
     return archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
 }
 
@@ -350,7 +362,7 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     if (entry.kind == EntryKind::kFile && !(archive_entry_perm(e) & 0200))
         entry.attributes[3] = 'R';
     entry.method =
-        DefaultMethodText(format_, archive_format_name(a_), gzip_ ? "gzip" : archive_filter_name(a_, 0));
+        DefaultMethodText(format_, archive_format_name(a_), decoded_ ? FilterName(decodedFilter_) : archive_filter_name(a_, 0));
     expectedCrc_.reset();
     if (index_ < details_.size()) {
         ApplyEntryDetails(details_[index_], entry);

@@ -24,8 +24,10 @@ int main(int argc, char **argv)
     GzipStream stream(file.view(), backend);
     std::uint64_t total = 0;
     std::string_view chunk;
-    while (stream.read(chunk) && !chunk.empty())
+    while (stream.read(chunk) && !chunk.empty()) {
         total += chunk.size();
+        file.releaseBefore(static_cast<std::size_t>(stream.consumed()));  // as the tar reader does
+    }
     if (!stream.error().empty()) {
         std::cerr << argv[2] << ": " << stream.error() << "\n";
         return 1;

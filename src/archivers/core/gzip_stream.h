@@ -24,7 +24,7 @@ public:
 
     bool read(std::string_view &chunk) override;
     const std::string &error() const override { return error_; }
-    std::uint64_t compressedOffset() const { return pos_; }
+    std::uint64_t consumed() const override { return pos_; }
 
 private:
     bool startMember();

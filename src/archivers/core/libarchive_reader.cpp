@@ -280,6 +280,7 @@ la_ssize_t LibarchiveReader::ReadDecoded(struct archive *a, void *self, const vo
         archive_set_error(a, EIO, "%s", reader->decoded_->error().c_str());
         return ARCHIVE_FATAL;
     }
+    reader->compressedFile_->releaseBefore(static_cast<std::size_t>(reader->decoded_->consumed()));
     *buffer = chunk.data();
     return static_cast<la_ssize_t>(chunk.size());
 }

@@ -1,5 +1,6 @@
 #include "archivers/core/mapped_file.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -27,6 +28,17 @@ void MappedFile::adviseSequential() const
 {
     if (data_)
         posix_madvise(const_cast<char *>(data_), size_, POSIX_MADV_SEQUENTIAL);
+}
+
+void MappedFile::releaseBefore(std::size_t offset)
+{
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t end = std::min(offset, size_) / page * page;
+    // In steps of 1 MiB: one call per page would cost more than it saves.
+    if (!data_ || end < released_ + (std::size_t{1} << 20))
+        return;
+    madvise(const_cast<char *>(data_) + released_, end - released_, MADV_DONTNEED);
+    released_ = end;
 }
 
 MappedFile::~MappedFile()

@@ -26,6 +26,7 @@ public:
 
     bool read(std::string_view &chunk) override;
     const std::string &error() const override { return error_; }
+    std::uint64_t consumed() const override { return data_.size() - strm_.avail_in; }
 
 private:
     std::string_view data_;

@@ -180,6 +180,7 @@ DataStatus ZipReader::pushStored(std::string_view packed, const DataSink &sink)
         const std::size_t step = std::min(kChunkSize, packed.size() - at);
         if (!push(packed.data() + at, step, sink))
             return DataStatus::kStopped;
+        file_->releaseBefore(static_cast<std::size_t>(packed.data() + at + step - data_.data()));
     }
     return DataStatus::kComplete;
 }
@@ -207,6 +208,7 @@ DataStatus ZipReader::pushInflated(std::string_view packed, const DataSink &sink
             return fail("ZIP entry larger than its stated size", false);
         if (size > 0 && !push(reinterpret_cast<const char *>(out_.get()), size, sink))
             return DataStatus::kStopped;
+        file_->releaseBefore(static_cast<std::size_t>(reinterpret_cast<const char *>(b.in) - data_.data()));
         if (status == InflateStatus::kEnd)
             return DataStatus::kComplete;
         if (size == 0 && b.inSize == inBefore)

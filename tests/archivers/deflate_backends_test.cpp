@@ -41,11 +41,11 @@ Decoded Inflate(InflateBackend backend, const std::string &in, std::size_t inSte
         b.out = reinterpret_cast<std::uint8_t *>(buffer.data());
         b.outSize = outStep;
         d.status = inflater->inflate(b);
-        at += offered - b.inSize;
+        at = static_cast<std::size_t>(b.in - reinterpret_cast<const std::uint8_t *>(in.data()));
         d.out.append(buffer.data(), outStep - b.outSize);
         if (d.status != InflateStatus::kProgress)
             break;
-        idle = offered - b.inSize == 0 && b.outSize == outStep ? idle + 1 : 0;
+        idle = b.inSize == offered && b.outSize == outStep ? idle + 1 : 0;
     }
     d.rest = in.substr(at);
     return d;

@@ -81,16 +81,18 @@ public:
         s.next_out = b.out;
         s.avail_out = static_cast<std::uint32_t>(outStep);
         const int r = isal_inflate(&s);
+        const std::uint8_t *inEnd = b.in + b.inSize;
         if (s.block_state == ISAL_BLOCK_FINISH) {
-            // Whole bytes read ahead into the bit buffer belong to what follows.
+            // Whole bytes read ahead into the bit buffer belong to what
+            // follows; they may have come with an earlier call, which is why
+            // the input must be one buffer handed over piece after piece.
             const auto unread = static_cast<std::uint32_t>(s.read_in_length / 8);
             s.next_in -= unread;
-            s.avail_in += unread;
             s.read_in = 0;
             s.read_in_length = 0;
         }
-        b.in += inStep - s.avail_in;
-        b.inSize -= inStep - s.avail_in;
+        b.in = s.next_in;
+        b.inSize = static_cast<std::size_t>(inEnd - s.next_in);
         b.out += outStep - s.avail_out;
         b.outSize -= outStep - s.avail_out;
         if (r < 0) {

@@ -35,7 +35,9 @@ public:
     // Ready for a new stream.
     virtual void reset() = 0;
     // Decodes from b.in into b.out, advancing both (inSize and outSize shrink).
-    // At kEnd, b.in points just past the deflate data.
+    // At kEnd, b.in points just past the deflate data, which can lie before
+    // where this call's input began: a stream's input is one buffer, each
+    // call given the rest of it from where the previous call left b.in.
     virtual InflateStatus inflate(InflateBuffers &b) = 0;
     virtual const char *errorText() const = 0;
 };

@@ -14,7 +14,8 @@ int main(int argc, char **argv)
         std::cerr << "usage: zr_bench_inflate isal|zlib FILE.gz\n";
         return 2;
     }
-    const InflateBackend backend = std::strcmp(argv[1], "isal") == 0 ? InflateBackend::kIsal : InflateBackend::kZlib;
+    const InflateBackend backend =
+        std::strcmp(argv[1], "isal") == 0 ? InflateBackend::kIsal : InflateBackend::kZlib;
     if (!InflateBackendAvailable(backend)) {
         std::cerr << "this build has no " << InflateBackendName(backend) << "\n";
         return 2;

@@ -78,7 +78,8 @@ TEST(InflateBackendsTest, BothAreBuiltAndTheirCrcMatchesZlib)
         EXPECT_EQ(Crc32Update(0, data.data(), data.size()), expected);
         // continued in two pieces
         const std::size_t half = data.size() / 2;
-        EXPECT_EQ(Crc32Update(Crc32Update(0, data.data(), half), data.data() + half, data.size() - half), expected);
+        EXPECT_EQ(Crc32Update(Crc32Update(0, data.data(), half), data.data() + half, data.size() - half),
+                  expected);
     }
 }
 
@@ -87,9 +88,13 @@ TEST(InflateBackendsTest, EveryLevelAndStrategyDecodesAlikeInAnyPieces)
     const std::string trailer = "NEXT MEMBER";
     for (const std::string &data : {std::string(), Text(1), Text(120000), RandomBytes(50000, 7),
                                     std::string(100000, 'z') + RandomBytes(5000, 3)}) {
-        for (const auto &[level, strategy] : std::vector<std::pair<int, int>>{
-                 {0, Z_DEFAULT_STRATEGY}, {1, Z_DEFAULT_STRATEGY}, {6, Z_FILTERED}, {9, Z_DEFAULT_STRATEGY},
-                 {6, Z_HUFFMAN_ONLY}, {6, Z_RLE}, {6, Z_FIXED}}) {
+        for (const auto &[level, strategy] : std::vector<std::pair<int, int>>{{0, Z_DEFAULT_STRATEGY},
+                                                                              {1, Z_DEFAULT_STRATEGY},
+                                                                              {6, Z_FILTERED},
+                                                                              {9, Z_DEFAULT_STRATEGY},
+                                                                              {6, Z_HUFFMAN_ONLY},
+                                                                              {6, Z_RLE},
+                                                                              {6, Z_FIXED}}) {
             const std::string packed = RawDeflate(data, level, strategy) + trailer;
             for (const auto &[inStep, outStep] : std::vector<std::pair<std::size_t, std::size_t>>{
                      {packed.size(), 1 << 20}, {7, 65536}, {4096, 1000}, {1, 1 << 20}}) {
@@ -116,9 +121,11 @@ TEST(InflateBackendsTest, DamagedAndCutStreamsFailInBoth)
     const std::string badStoredLength("\x01\x05\x00\x00\x00hello", 10);
     for (const InflateBackend backend : kBackends) {
         SCOPED_TRACE(InflateBackendName(backend));
-        EXPECT_EQ(Inflate(backend, reservedBlock, reservedBlock.size(), 1 << 20).status, InflateStatus::kError);
+        EXPECT_EQ(Inflate(backend, reservedBlock, reservedBlock.size(), 1 << 20).status,
+                  InflateStatus::kError);
         EXPECT_EQ(Inflate(backend, cut, cut.size(), 1 << 20).status, InflateStatus::kProgress);  // wants more
-        EXPECT_EQ(Inflate(backend, badStoredLength, badStoredLength.size(), 1 << 20).status, InflateStatus::kError);
+        EXPECT_EQ(Inflate(backend, badStoredLength, badStoredLength.size(), 1 << 20).status,
+                  InflateStatus::kError);
     }
 }
 
@@ -233,7 +240,8 @@ void ExpectSameGzipResult(const std::string &bytes)
     if (isalOk)
         EXPECT_TRUE(isalOut == zlibOut);
     else
-        EXPECT_TRUE(isalOut.size() < zlibOut.size() ? zlibOut.starts_with(isalOut) : isalOut.starts_with(zlibOut));
+        EXPECT_TRUE(isalOut.size() < zlibOut.size() ? zlibOut.starts_with(isalOut)
+                                                    : isalOut.starts_with(zlibOut));
 }
 
 TEST(InflateBackendsTest, GzipFilesDecodeAlikeAndDamageFailsInBoth)
@@ -246,11 +254,13 @@ TEST(InflateBackendsTest, GzipFilesDecodeAlikeAndDamageFailsInBoth)
         if (!ReadGzipWith(bytes, InflateBackend::kZlib).first)
             continue;
         // in the deflate data, the stored CRC and the stored size
-        for (const std::size_t where : {bytes.size() / 3, bytes.size() / 2, bytes.size() - 7, bytes.size() - 2}) {
+        for (const std::size_t where :
+             {bytes.size() / 3, bytes.size() / 2, bytes.size() - 7, bytes.size() - 2}) {
             std::string damaged = bytes;
             damaged[where] = static_cast<char>(damaged[where] ^ 0x21);
             for (const InflateBackend backend : kBackends)
-                EXPECT_FALSE(ReadGzipWith(damaged, backend).first) << InflateBackendName(backend) << " at " << where;
+                EXPECT_FALSE(ReadGzipWith(damaged, backend).first)
+                    << InflateBackendName(backend) << " at " << where;
             ExpectSameGzipResult(damaged);
         }
     }

@@ -52,7 +52,8 @@ std::string WriteTemp(const TempDir &dir, const std::string &name, const std::st
 TEST(ZipReaderTest, EntriesMatchWhatLibarchiveListedAndExtracted)
 {
     std::vector<std::string> paths;
-    for (const char *name : {"sample.zip", "stored.zip", "hostile.zip", "badcrc.zip", "encrypted.zip", "streamed.zip"})
+    for (const char *name :
+         {"sample.zip", "stored.zip", "hostile.zip", "badcrc.zip", "encrypted.zip", "streamed.zip"})
         paths.push_back(FixturePath(name));
     if (const std::string shared = SharedFixture("libarchive-samples"); !shared.empty())
         paths.push_back(shared + "/test_read_format_zip_filename_cp932.zip");
@@ -117,11 +118,11 @@ TEST(ZipReaderTest, UnicodeNameFieldCountsOnlyForTheNameItWasMadeFrom)
     std::string stale = "\x01";
     PutLe32(stale, Crc32Of("other name"));
     TempDir dir;
-    const auto all = ReadOwn(WriteTemp(
-        dir, "u.zip",
-        MakeTestZip({{cp932, "a", 6, ExtraField(0x7075, field + "\xE5\x92\x8C.txt")},  // 和.txt
-                     {cp932, "b", 6, ExtraField(0x7075, stale + "wrong.txt")},
-                     {"plain\\back.txt", "c", 6}})));
+    const auto all = ReadOwn(
+        WriteTemp(dir, "u.zip",
+                  MakeTestZip({{cp932, "a", 6, ExtraField(0x7075, field + "\xE5\x92\x8C.txt")},  // 和.txt
+                               {cp932, "b", 6, ExtraField(0x7075, stale + "wrong.txt")},
+                               {"plain\\back.txt", "c", 6}})));
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].info.name, "\xE5\x92\x8C.txt");
     EXPECT_EQ(all[1].info.name, utf8);  // the stored CP932 name
@@ -192,7 +193,8 @@ TEST(ZipReaderTest, DamageFailsItsEntryAndSparesTheOthers)
 TEST(ZipReaderTest, CheckingDataCountsAgainstTheUnwrittenBudget)
 {
     TempDir dir;
-    const std::string path = WriteTemp(dir, "big.zip", MakeTestZip({{"big.txt", std::string(1 << 20, 'x'), 9}}));
+    const std::string path =
+        WriteTemp(dir, "big.zip", MakeTestZip({{"big.txt", std::string(1 << 20, 'x'), 9}}));
     OpenOptions options;
     options.unwrittenBudget = 1000;
     OpenResult opened = OpenOwnZipReader(path, options);
@@ -218,8 +220,8 @@ TEST(CompressedTarTest, TypesNamesAndMembersOfGzipFiles)
     TempDir dir;
     std::string damaged = ReadFile(FixturePath("repeat.txt.gz"));
     damaged[damaged.size() - 6] ^= 1;  // the stored CRC
-    const auto bad = ReadAll(
-        OpenLibarchiveReader(WriteTemp(dir, "bad.txt.gz", damaged), LibarchiveFormat::kTar, {}));
+    const auto bad =
+        ReadAll(OpenLibarchiveReader(WriteTemp(dir, "bad.txt.gz", damaged), LibarchiveFormat::kTar, {}));
     ASSERT_EQ(bad.size(), 1u);
     EXPECT_EQ(bad[0].status, DataStatus::kError);
     EXPECT_NE(bad[0].error.find("CRC"), std::string::npos) << bad[0].error;
@@ -241,7 +243,8 @@ TEST(CompressedTarTest, XzFilesInOneOrManyBlocksAndDamage)
     TempDir dir;
     std::string damaged = ReadFile(FixturePath("blocks.txt.xz"));
     damaged[damaged.size() / 2] ^= 0x10;
-    const auto bad = ReadAll(OpenLibarchiveReader(WriteTemp(dir, "bad.txt.xz", damaged), LibarchiveFormat::kTar, {}));
+    const auto bad =
+        ReadAll(OpenLibarchiveReader(WriteTemp(dir, "bad.txt.xz", damaged), LibarchiveFormat::kTar, {}));
     ASSERT_EQ(bad.size(), 1u);
     EXPECT_EQ(bad[0].status, DataStatus::kError);
     const std::string cut = ReadFile(FixturePath("blocks.txt.xz"));

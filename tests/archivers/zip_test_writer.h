@@ -13,8 +13,8 @@ namespace zr::archivers::test {
 struct ZipTestEntry {
     ZipTestEntry(std::string name_, std::string data_, int level_ = 6, std::string centralExtra_ = {},
                  bool dataDescriptor_ = false)
-        : name(std::move(name_)), data(std::move(data_)), level(level_), centralExtra(std::move(centralExtra_)),
-          dataDescriptor(dataDescriptor_)
+        : name(std::move(name_)), data(std::move(data_)), level(level_),
+          centralExtra(std::move(centralExtra_)), dataDescriptor(dataDescriptor_)
     {
     }
     std::string name;

@@ -10,7 +10,13 @@ namespace {
 // for the CRC and the reader that takes it.
 constexpr std::size_t kChunkSize = 256 * 1024;
 
-enum GzipFlag : unsigned { kHeaderCrc = 0x02, kExtra = 0x04, kName = 0x08, kComment = 0x10, kReserved = 0xE0 };
+enum GzipFlag : unsigned {
+    kHeaderCrc = 0x02,
+    kExtra = 0x04,
+    kName = 0x08,
+    kComment = 0x10,
+    kReserved = 0xE0
+};
 
 // Past a zero-terminated field starting at `at`.
 std::optional<std::size_t> SkipZeroTerminated(std::string_view d, std::size_t at)

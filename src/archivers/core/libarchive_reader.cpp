@@ -163,7 +163,10 @@ public:
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return base_; }
     void setStopCheck(std::function<bool()> keepGoing) override;
-    bool skipDecompresses() const override { return !singleFile_ && (decoded_ || archive_filter_count(a_) > 1); }
+    bool skipDecompresses() const override
+    {
+        return !singleFile_ && (decoded_ || archive_filter_count(a_) > 1);
+    }
     DataStatus skipData(const DataSink &observer) override;
     int tarType() const;
     int archiveType() const override { return format_ == LibarchiveFormat::kTar ? tarType() : 0; }
@@ -362,8 +365,8 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     entry.encrypted = archive_entry_is_encrypted(e) != 0;
     if (entry.kind == EntryKind::kFile && !(archive_entry_perm(e) & 0200))
         entry.attributes[3] = 'R';
-    entry.method =
-        DefaultMethodText(format_, archive_format_name(a_), decoded_ ? FilterName(decodedFilter_) : archive_filter_name(a_, 0));
+    entry.method = DefaultMethodText(format_, archive_format_name(a_),
+                                     decoded_ ? FilterName(decodedFilter_) : archive_filter_name(a_, 0));
     expectedCrc_.reset();
     if (index_ < details_.size()) {
         ApplyEntryDetails(details_[index_], entry);

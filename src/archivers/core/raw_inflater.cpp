@@ -18,10 +18,7 @@ constexpr std::size_t kMaxStep = std::numeric_limits<std::uint32_t>::max() / 2;
 
 class ZlibInflater final : public RawInflater {
 public:
-    ZlibInflater()
-    {
-        ok_ = inflateInit2(&z_, -MAX_WBITS) == Z_OK;
-    }
+    ZlibInflater() { ok_ = inflateInit2(&z_, -MAX_WBITS) == Z_OK; }
     ~ZlibInflater() override
     {
         if (ok_)

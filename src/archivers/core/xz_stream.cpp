@@ -36,7 +36,8 @@ const char *LzmaErrorText(lzma_ret r)
 
 bool LooksLikeXz(std::string_view data)
 {
-    return data.size() >= 6 && data.substr(0, 6) == std::string_view("\xFD" "7zXZ\0", 6);
+    static constexpr char kMagic[] = {'\xFD', '7', 'z', 'X', 'Z', '\0'};
+    return data.substr(0, sizeof kMagic) == std::string_view(kMagic, sizeof kMagic);
 }
 
 XzStream::XzStream(std::string_view compressed) : data_(compressed), out_(kChunkSize)

@@ -22,7 +22,7 @@ struct EndRecord {
     std::uint64_t directorySize = 0;
     std::uint64_t directoryOffset = 0;  // from the archive's start
     bool zip64 = false;
-    std::size_t zip64At = 0;  // the ZIP64 end record's position in the file
+    std::size_t zip64At = 0;        // the ZIP64 end record's position in the file
     std::uint64_t zip64Offset = 0;  // ... and its offset from the archive's start
 };
 
@@ -101,8 +101,8 @@ std::optional<std::uint64_t> ArchiveBase(const EndRecord &end)
 }
 
 // Replaces the 32-bit fields that are full with the ZIP64 extra field's values.
-void ApplyZip64Extra(std::string_view field, ZipEntryRecord &e, bool sizeFull, bool packedFull, bool offsetFull,
-                     bool diskFull)
+void ApplyZip64Extra(std::string_view field, ZipEntryRecord &e, bool sizeFull, bool packedFull,
+                     bool offsetFull, bool diskFull)
 {
     std::size_t at = 0;
     const auto take64 = [&](std::uint64_t &value, bool full) {
@@ -222,8 +222,8 @@ std::optional<ZipDirectory> ReadZipDirectory(std::string_view d, std::string &er
     return directory;
 }
 
-std::optional<std::size_t> ZipEntryDataOffset(std::string_view d, std::uint64_t base, const ZipEntryRecord &entry,
-                                              std::string &error)
+std::optional<std::size_t> ZipEntryDataOffset(std::string_view d, std::uint64_t base,
+                                              const ZipEntryRecord &entry, std::string &error)
 {
     const auto header = AdvanceWithin(0, base, d.size());
     const auto local = header ? AdvanceWithin(*header, entry.localHeaderOffset, d.size()) : std::nullopt;
@@ -231,7 +231,8 @@ std::optional<std::size_t> ZipEntryDataOffset(std::string_view d, std::uint64_t 
         error = "missing ZIP local header";
         return std::nullopt;
     }
-    const auto data = AdvanceWithin(*local + kLocalSize, Le16At(d, *local + 26) + Le16At(d, *local + 28), d.size());
+    const auto data =
+        AdvanceWithin(*local + kLocalSize, Le16At(d, *local + 26) + Le16At(d, *local + 28), d.size());
     if (!data || !AdvanceWithin(*data, entry.compressedSize, d.size())) {
         error = "truncated ZIP entry data";
         return std::nullopt;

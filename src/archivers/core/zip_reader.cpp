@@ -232,7 +232,8 @@ DataStatus ZipReader::readData(const DataSink &sink)
     produced_ = 0;
     // Some writers store an empty entry as "deflated" with no data at all.
     const bool nothing = packed.empty() && e.size == 0;
-    DataStatus status = e.method == kZipStored || nothing ? pushStored(packed, sink) : pushInflated(packed, sink);
+    DataStatus status =
+        e.method == kZipStored || nothing ? pushStored(packed, sink) : pushInflated(packed, sink);
     if (status == DataStatus::kStopped && overBudget_)
         return fail(kUnwrittenBudgetError, true);
     if (status != DataStatus::kComplete)

@@ -9,8 +9,8 @@ namespace {
 
 const LibraryTraits &UnZipTraits()
 {
-    static const LibraryTraits traits{"Unzip32", &OpenZipArchive,
-                                      UnzipDialect(), StopSense::kStopOnNonZero, RatioSense::kSaving};
+    static const LibraryTraits traits{"Unzip32", &OpenZipArchive, UnzipDialect(), StopSense::kStopOnNonZero,
+                                      RatioSense::kSaving};
     return traits;
 }
 

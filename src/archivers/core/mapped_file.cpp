@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdint>
 #include <dlfcn.h>
+#include <algorithm>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/mman.h>
@@ -157,6 +158,24 @@ MappedFile::MappedFile(const std::string &path)
         }
     }
     ::close(fd);
+}
+
+void MappedFile::adviseSequential() const
+{
+    if (slot_ >= 0)
+        posix_madvise(const_cast<char *>(data_), size_, POSIX_MADV_SEQUENTIAL);
+}
+
+void MappedFile::releaseBefore(std::size_t offset)
+{
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t end = std::min(offset, size_) / page * page;
+    // In steps of 1 MiB: one call per page would cost more than it saves.
+    // A file read into copy_ is heap memory: dropping its pages would lose it.
+    if (slot_ < 0 || end < released_ + (std::size_t{1} << 20))
+        return;
+    madvise(const_cast<char *>(data_) + released_, end - released_, MADV_DONTNEED);
+    released_ = end;
 }
 
 MappedFile::~MappedFile()

@@ -117,7 +117,8 @@ ArchiveOutcome ArchiveSearcher::Skip(const std::string &archivePath, SkipReason 
     return outcome;
 }
 
-ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &sink, std::stop_token stop)
+ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &sink, std::stop_token stop,
+                                       TypeJudgement judgement)
 {
     if (FileExistsQuiet(archivePath) && FileSizeOf(archivePath) == 0)
         return Skip(archivePath, SkipReason::EmptyFile, sink);
@@ -128,6 +129,7 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     control.SetTemporarydirectory(context_.workFolder);
     control.LhaOptions().ErrorMessage = true;
     control.LhaOptions().IgnoreBrokenHeader = true;
+    control.SetJudgeByContent(judgement == TypeJudgement::ByContent);
     control.SetArchiveFile(archivePath);
     // A self-extracting cabinet may have been cut out into the work folder.
     ScopedFileRemoval cabinet(control.ArchiveType() == atCab ? control.CabOptions().CutOutCabinet

@@ -75,11 +75,12 @@ void AppendLines(std::vector<std::string> &to, const std::vector<std::string> &l
 }
 
 struct FoundArchives {
-    std::vector<std::string> paths;
+    std::vector<CandidateArchive> archives;
     std::vector<std::string> unreadableFolders;  // "path: reason", each once
 };
 
-FoundArchives FindArchives(const std::string &folder, const std::string &pattern, bool subFolders)
+void FindInFolder(const std::string &folder, const std::string &pattern, bool subFolders,
+                  FoundArchives &found)
 {
     TFileFind finder;
     finder.MatchCaseSensitive = false;
@@ -88,7 +89,6 @@ FoundArchives FindArchives(const std::string &folder, const std::string &pattern
     finder.AddDir = false;
     finder.SetStartDir(folder);
     finder.SetFilePattern(pattern);
-    FoundArchives found;
     const auto noteUnreadable = [&found](const std::string &path, int error) {
         std::string line = path + ": " + FolderErrorText(error);
         if (std::find(found.unreadableFolders.begin(), found.unreadableFolders.end(), line) ==
@@ -105,7 +105,22 @@ FoundArchives FindArchives(const std::string &folder, const std::string &pattern
     // Each pattern walks the tree again, so a folder may be met more than once.
     for (const SkippedPath &skipped : finder.Skipped())
         noteUnreadable(skipped.path, skipped.error);
-    found.paths = finder.FilesFound();
+    for (const std::string &path : finder.FilesFound())
+        found.archives.push_back({path, TypeJudgement::ByName});
+}
+
+// Each input in its order: a folder's archives in walk order, an archive file
+// as itself (the archive-name pattern does not apply to it).
+FoundArchives FindArchives(const std::vector<SearchInput> &inputs, const std::string &pattern,
+                           bool subFolders)
+{
+    FoundArchives found;
+    for (const SearchInput &input : inputs) {
+        if (input.kind == SearchInput::Kind::Folder)
+            FindInFolder(NormalizeFolderPath(input.path), pattern, subFolders, found);
+        else
+            found.archives.push_back({input.path, TypeJudgement::ByContent});
+    }
     return found;
 }
 
@@ -149,6 +164,12 @@ void SearchRun::FillCounts(RunSummary &summary) const
 SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
     : conditions_(std::move(conditions)), options_(std::move(options))
 {
+    inputs_.push_back({SearchInput::Kind::Folder, conditions_.folder});
+}
+
+SearchRun::SearchRun(SearchConditions conditions, std::vector<SearchInput> inputs, RunOptions options)
+    : conditions_(std::move(conditions)), inputs_(std::move(inputs)), options_(std::move(options))
+{
 }
 
 RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
@@ -187,7 +208,11 @@ RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
 RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
 {
     RunSummary summary;
-    const std::string folder = NormalizeFolderPath(conditions_.folder);
+    // Progress lines show archives relative to the one folder searched, and
+    // in full when there are other inputs.
+    const bool oneFolder = inputs_.size() == 1 && inputs_[0].kind == SearchInput::Kind::Folder;
+    const std::string folder = oneFolder ? NormalizeFolderPath(inputs_[0].path) : std::string();
+    const std::string places = oneFolder ? folder : InputsText(inputs_);
     const std::string archivePattern = ArchiveNamePattern(conditions_);
     const std::string storedPattern = StoredFilePattern(conditions_.storedFiles);
     const bool noText = IsNoTextSearch(conditions_.searchText);
@@ -202,8 +227,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;
 
-    FoundArchives found = FindArchives(folder, archivePattern, conditions_.subFolders);
-    const std::vector<std::string> &archives = found.paths;
+    FoundArchives found = FindArchives(inputs_, archivePattern, conditions_.subFolders);
+    const std::vector<CandidateArchive> &archives = found.archives;
     summary.unreadableFolders = std::move(found.unreadableFolders);
     const int count = static_cast<int>(archives.size());
     summary.candidateCount = count;
@@ -212,7 +237,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.noArchiveFound = true;
         summary.beep = true;
         summary.resultLabel = NoArchiveFoundLabel();
-        summary.viewLines = NoArchiveLines(folder, archivePattern);
+        summary.viewLines = NoArchiveLines(places, archivePattern);
         if (!summary.unreadableFolders.empty())
             AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
         return summary;
@@ -240,8 +265,9 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
             summary.stopped = true;
             break;
         }
-        sink.OnArchiveStarted(i, count, archives[i]);
-        const ArchiveOutcome outcome = searcher.Search(archives[i], recorder, stop);
+        sink.OnArchiveStarted(i, count, archives[i].path);
+        const ArchiveOutcome outcome =
+            searcher.Search(archives[i].path, recorder, stop, archives[i].judgement);
         if (outcome.status == ArchiveStatus::Stopped) {
             summary.stopped = true;
             break;
@@ -253,7 +279,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.resultLabel = NoHitLabel(noText);
         summary.beep = true;
     }
-    summary.viewLines = ConditionLines(conditions_.searchText, folder, archivePattern, storedPattern);
+    summary.viewLines = ConditionLines(conditions_.searchText, places, archivePattern, storedPattern);
     summary.failedArchives = recorder.FailedArchives();
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
@@ -266,6 +292,12 @@ RunSummary RunSearch(const SearchConditions &conditions, const RunOptions &optio
                      std::stop_token stop)
 {
     return SearchRun(conditions, options).Run(sink, stop);
+}
+
+RunSummary RunSearch(const SearchConditions &conditions, const std::vector<SearchInput> &inputs,
+                     const RunOptions &options, RunSink &sink, std::stop_token stop)
+{
+    return SearchRun(conditions, inputs, options).Run(sink, stop);
 }
 
 }  // namespace zr::search

@@ -33,7 +33,7 @@ worker::WorkerPoolOptions PoolOptions(const ArchiveSearchContext &context, const
 // over the jobs' events in job order.
 class Relay final : public worker::JobEvents {
 public:
-    Relay(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop, bool announce)
+    Relay(const std::vector<CandidateArchive> &archives, RunSink &sink, std::stop_token stop, bool announce)
         : archives_(archives), sink_(sink), stop_(std::move(stop)), announce_(announce)
     {
     }
@@ -92,7 +92,7 @@ public:
         case worker::JobEndKind::kFailed:
             outcome_.status = ArchiveStatus::Skipped;
             outcome_.skipReason = SkipReason::WorkerFailed;
-            sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)], SkipReason::WorkerFailed,
+            sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)].path, SkipReason::WorkerFailed,
                                    std::string(kArchiveWorkerFailedText) + " (" + end.reason + ")");
             break;
         }
@@ -121,11 +121,11 @@ private:
         announced_ = job;
         if (announce_)
             sink_.OnArchiveStarted(job, static_cast<int>(archives_.size()),
-                                   archives_[static_cast<std::size_t>(job)]);
+                                   archives_[static_cast<std::size_t>(job)].path);
         return true;
     }
 
-    const std::vector<std::string> &archives_;
+    const std::vector<CandidateArchive> &archives_;
     RunSink &sink_;
     std::stop_token stop_;
     bool announce_;
@@ -135,12 +135,12 @@ private:
     ArchiveOutcome outcome_;
 };
 
-std::vector<std::vector<std::string>> Jobs(const std::vector<std::string> &archives)
+std::vector<std::vector<std::string>> Jobs(const std::vector<CandidateArchive> &archives)
 {
     std::vector<std::vector<std::string>> jobs;
     jobs.reserve(archives.size());
-    for (const std::string &a : archives)
-        jobs.push_back({a});
+    for (const CandidateArchive &a : archives)
+        jobs.push_back(ArchiveJob(a));
     return jobs;
 }
 
@@ -162,6 +162,18 @@ std::vector<std::vector<std::string>> Jobs(const std::vector<std::string> &archi
 }
 
 }  // namespace
+
+std::vector<std::string> ArchiveJob(const CandidateArchive &archive)
+{
+    if (archive.judgement == TypeJudgement::ByContent)
+        return {archive.path, kJudgeByContentMark};
+    return {archive.path};
+}
+
+TypeJudgement JudgementOfJob(const std::vector<std::string> &job)
+{
+    return job.size() > 1 && job[1] == kJudgeByContentMark ? TypeJudgement::ByContent : TypeJudgement::ByName;
+}
 
 std::vector<std::string> EncodeSearchContext(const ArchiveSearchContext &c, const std::string &libraryFolder)
 {
@@ -229,9 +241,9 @@ WorkerArchiveSearch::WorkerArchiveSearch(const ArchiveSearchContext &context, co
 }
 
 ArchiveOutcome WorkerArchiveSearch::Search(const std::string &archivePath, RunSink &sink,
-                                           std::stop_token stop)
+                                           std::stop_token stop, TypeJudgement judgement)
 {
-    const std::vector<std::string> archives{archivePath};
+    const std::vector<CandidateArchive> archives{{archivePath, judgement}};
     Relay relay(archives, sink, stop, false);
     try {
         pool_.Run(Jobs(archives), relay, stop);
@@ -241,7 +253,7 @@ ArchiveOutcome WorkerArchiveSearch::Search(const std::string &archivePath, RunSi
     return relay.Outcome();
 }
 
-bool WorkerArchiveSearch::SearchAll(const std::vector<std::string> &archives, RunSink &sink,
+bool WorkerArchiveSearch::SearchAll(const std::vector<CandidateArchive> &archives, RunSink &sink,
                                     std::stop_token stop)
 {
     Relay relay(archives, sink, stop, true);

@@ -19,6 +19,11 @@ namespace zr::search {
 // The message of an archive whose worker failed; the cause follows in brackets.
 inline constexpr const char *kArchiveWorkerFailedText = "書庫の処理中にエラーが発生しました";
 
+// The job of one archive: its path, then this mark when its type is judged by content.
+inline constexpr const char *kJudgeByContentMark = "by-content";
+std::vector<std::string> ArchiveJob(const CandidateArchive &archive);
+TypeJudgement JudgementOfJob(const std::vector<std::string> &job);
+
 // Event kinds a worker sends for one archive.
 enum WorkerEventKind : std::int64_t { kWorkerHit = 1, kWorkerProgressLine = 2, kWorkerSkipped = 3 };
 
@@ -51,7 +56,8 @@ public:
                         const std::string &workRoot, const worker::WorkerLimits &limits, int workers = 1);
 
     // As ArchiveSearcher::Search: events reach sink, run-ending errors are thrown.
-    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop);
+    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop,
+                          TypeJudgement judgement = TypeJudgement::ByName);
 
     // Searches every archive, several at once, and hands sink each archive's
     // events in the archives' order, each archive announced by
@@ -59,7 +65,7 @@ public:
     // the order of a search one archive after another. Returns true when
     // the run was stopped; the archives handed over before the stop keep
     // their hits, nothing after the first stopped archive is handed over.
-    bool SearchAll(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop);
+    bool SearchAll(const std::vector<CandidateArchive> &archives, RunSink &sink, std::stop_token stop);
 
     const std::string &Confinement() const { return pool_.Confinement(); }
 

@@ -72,7 +72,7 @@ public:
                               stop);
         EventSink sink(context);
         try {
-            const ArchiveOutcome outcome = searcher_->Search(job.at(0), sink, stop);
+            const ArchiveOutcome outcome = searcher_->Search(job.at(0), sink, stop, JudgementOfJob(job));
             context.SetOutcome({}, {static_cast<std::int64_t>(outcome.status),
                                     static_cast<std::int64_t>(outcome.skipReason), outcome.hits});
         } catch (const zr::regex::ERegExpParser &e) {

@@ -52,20 +52,13 @@ TEST(ZrGrepPathArgumentsTest, PatternThenPathsOrAnArchiveList)
     EXPECT_EQ(a.paths, (std::vector<std::string>{"/a", "b.zip", "/c"}));
     EXPECT_FALSE(a.archivesFrom);
 
-    const auto listed = tools::ParseZrGrepArguments(Args({"--archives-from", "-", "p"}));
-    EXPECT_EQ(listed.archivesFrom, "-");
-    EXPECT_TRUE(listed.paths.empty());
-    EXPECT_EQ(tools::ParseZrGrepArguments(Args({"--archives-from=l.txt", "p", "/d"})).paths,
-              std::vector<std::string>{"/d"});
+    EXPECT_TRUE(tools::ParseZrGrepArguments(Args({"--archives-from", "-", "p"})).paths.empty());
     // A condition file may give the folder, and the pattern too.
     EXPECT_TRUE(tools::ParseZrGrepArguments(Args({"--conditions", "c.ZrSrh", "p"})).paths.empty());
 
     EXPECT_NE(UsageErrorOf(Args({"p"})).find("PATH"), std::string::npos);
     EXPECT_NE(UsageErrorOf(Args({"p", "/a", "-"})).find("standard input"), std::string::npos);
     EXPECT_NE(UsageErrorOf(Args({"--archives-from", "l.txt"})), "");  // no pattern
-    EXPECT_NE(UsageErrorOf(Args({"p", "--archives-from"})), "");      // no list
-    // After "--", "-p" is the pattern and "-" still no PATH.
-    EXPECT_EQ(tools::ParseZrGrepArguments(Args({"--", "-p", "/d"})).pattern, "-p");
     EXPECT_NE(UsageErrorOf(Args({"--", "p", "-"})), "");
 }
 

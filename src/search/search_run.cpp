@@ -77,9 +77,10 @@ void AppendLines(std::vector<std::string> &to, const std::vector<std::string> &l
 struct FoundArchives {
     std::vector<CandidateArchive> archives;
     std::vector<std::string> unreadableFolders;  // "path: reason", each once
+    int linkedFoldersNotFollowed = 0;
 };
 
-void FindInFolder(const std::string &folder, const std::string &pattern, bool subFolders,
+void FindInFolder(const std::string &folder, const std::string &pattern, bool subFolders, bool followLinks,
                   FoundArchives &found)
 {
     TFileFind finder;
@@ -87,6 +88,7 @@ void FindInFolder(const std::string &folder, const std::string &pattern, bool su
     finder.MatchEnabled = false;
     finder.Recursive = subFolders;
     finder.AddDir = false;
+    finder.FollowLinks = followLinks;
     finder.SetStartDir(folder);
     finder.SetFilePattern(pattern);
     const auto noteUnreadable = [&found](const std::string &path, int error) {
@@ -102,26 +104,35 @@ void FindInFolder(const std::string &folder, const std::string &pattern, bool su
     } catch (const std::exception &) {
         // Out of handles: the walk ends; what was found is searched.
     }
-    // Each pattern walks the tree again, so a folder may be met more than once.
     for (const SkippedPath &skipped : finder.Skipped())
         noteUnreadable(skipped.path, skipped.error);
     for (const std::string &path : finder.FilesFound())
         found.archives.push_back({path, TypeJudgement::ByName});
+    found.linkedFoldersNotFollowed += finder.LinkedFoldersNotFollowed();
 }
 
 // Each input in its order: a folder's archives in walk order, an archive file
 // as itself (the archive-name pattern does not apply to it).
 FoundArchives FindArchives(const std::vector<SearchInput> &inputs, const std::string &pattern,
-                           bool subFolders)
+                           bool subFolders, bool followLinks)
 {
     FoundArchives found;
     for (const SearchInput &input : inputs) {
         if (input.kind == SearchInput::Kind::Folder)
-            FindInFolder(NormalizeFolderPath(input.path), pattern, subFolders, found);
+            FindInFolder(NormalizeFolderPath(input.path), pattern, subFolders, followLinks, found);
         else
             found.archives.push_back({input.path, TypeJudgement::ByContent});
     }
     return found;
+}
+
+// What the walk left out, at the end of the result view.
+void AppendFolderNotes(RunSummary &summary)
+{
+    if (summary.linkedFoldersNotFollowed > 0)
+        summary.viewLines.push_back(LinkedFoldersLine(summary.linkedFoldersNotFollowed));
+    if (!summary.unreadableFolders.empty())
+        AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
 }
 
 // The worker program for this run, or "" to search in this process.
@@ -227,9 +238,11 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;
 
-    FoundArchives found = FindArchives(inputs_, archivePattern, conditions_.subFolders);
+    FoundArchives found =
+        FindArchives(inputs_, archivePattern, conditions_.subFolders, options_.settings.followLinks);
     const std::vector<CandidateArchive> &archives = found.archives;
     summary.unreadableFolders = std::move(found.unreadableFolders);
+    summary.linkedFoldersNotFollowed = found.linkedFoldersNotFollowed;
     const int count = static_cast<int>(archives.size());
     summary.candidateCount = count;
     sink.OnArchivesFound(count, ArchivesFoundLabel(count));
@@ -238,8 +251,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.beep = true;
         summary.resultLabel = NoArchiveFoundLabel();
         summary.viewLines = NoArchiveLines(places, archivePattern);
-        if (!summary.unreadableFolders.empty())
-            AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
+        AppendFolderNotes(summary);
         return summary;
     }
 
@@ -255,7 +267,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (const std::string program = WorkerProgramFor(options_); !program.empty())
         workers = std::make_unique<WorkerArchiveSearch>(
             context, program, WorkersFolder(options_.workFolder),
-            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)),
+            options_.workerLimits.value_or(
+                worker::MakeWorkerLimits(options_.settings.workerLimits, options_.workFolder)),
             options_.workerCount > 0 ? options_.workerCount : DefaultWorkerCount());
     ArchiveSearcher searcher(std::move(context), std::move(scanner));
     if (workers)
@@ -283,8 +296,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     summary.failedArchives = recorder.FailedArchives();
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
-    if (!summary.unreadableFolders.empty())
-        AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
+    AppendFolderNotes(summary);
     return summary;
 }
 

@@ -17,6 +17,7 @@ const char *const kZrGrepUsage =
     "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z instead of all types\n"
     "  -x, --sfx                also self-extracting executables\n"
     "      --no-subfolders      only the folder itself\n"
+    "  -L, --follow             walk symbolic links to folders (each folder once)\n"
     "      --conditions FILE    read a condition file (*.ZrSrh) first; its folder is searched\n"
     "                           when no PATH and no --archives-from is given\n"
     "      --archives-from FILE search the archives listed in FILE (one path per line, \"-\" for\n"
@@ -122,6 +123,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.sfx = true;
     else if (name == "--no-subfolders")
         a.noSubFolders = true;
+    else if (name == "--follow" || name == "-L")
+        a.followLinks = true;
     else if (name == "--no-fuzzy")
         a.noFuzzy = true;
     else if (name == "--in-process")

@@ -10,6 +10,8 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools python3 time
   isal
+  # the sharded search on a Dask cluster (docs/scale.md) and its test
+  python3-distributed
   # real windows and Japanese text on screen
   fonts-noto-cjk xvfb xauth
   # fuzzing harnesses (clang with libFuzzer)

@@ -269,7 +269,8 @@ void TArchiveControl::SetArchiveFile(const std::string &name)
 
 void TArchiveControl::AssignExisting(const std::string &name)
 {
-    const TArchiveType type = DetectArchiveType(name, {lhaOptions_->IgnoreBrokenHeader, supportArchives_});
+    const TArchiveType type =
+        DetectArchiveType(name, {lhaOptions_->IgnoreBrokenHeader, supportArchives_, judgeByContent_});
     if (type == atNone) {
         DoInvalid(name);
         return;

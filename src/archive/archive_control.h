@@ -83,6 +83,10 @@ public:
     void SetSortType(TArcSortType key);
     TSupportArchives SupportArchives() const { return supportArchives_; }
     void SetSupportArchives(TSupportArchives types) { supportArchives_ = types; }
+    // Judge the next assigned file's type by its content whatever its name
+    // (off: by its extension, as the folder search finds archives).
+    bool JudgeByContent() const { return judgeByContent_; }
+    void SetJudgeByContent(bool on) { judgeByContent_ = on; }
     bool IsSfx() const { return isSfx_; }
     TArchiveType NewArchiveType() const { return newArchiveType_; }
     void SetNewArchiveType(TArchiveType type) { newArchiveType_ = type; }
@@ -219,6 +223,7 @@ private:
     TOverExtract overExtract_ = oeNew;
     TArcSortType sortType_ = stNoSort;
     TSupportArchives supportArchives_;
+    bool judgeByContent_ = false;
     bool isSfx_ = false;
     TArchiveType newArchiveType_ = atLha;
     TTarType newTarType_ = tttNONE;

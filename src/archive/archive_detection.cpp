@@ -120,6 +120,8 @@ TArchiveType DetectArchiveType(const std::string &fileName, const DetectionSetti
     if (type == atNone && settings.lhaIgnoreBrokenHeader && extension == ".LZH" &&
         Check(atLha, fileName, arc_mode::kLhaCheckBroken))
         type = atLha;
+    if (type == atNone && settings.judgeByContent && extension != ".EXE")
+        type = ProbeExecutable(fileName);
     if (!settings.supportArchives.Has(type))
         type = atNone;
     return type;

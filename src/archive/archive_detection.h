@@ -29,6 +29,10 @@ bool CabinetScan(const std::string &fileName);
 struct DetectionSettings {
     bool lhaIgnoreBrokenHeader = false;
     TSupportArchives supportArchives;
+    // Whatever the name says: when its extension names no type, or that
+    // type's library refuses the file, every library is asked in turn, as
+    // for an executable (a file the user named as an archive).
+    bool judgeByContent = false;
 };
 
 // Content check of an existing file; atNone when no library accepts it.

@@ -13,12 +13,20 @@ using namespace zr::archive;
 namespace {
 
 // The type an archive is walked as: its extension names the library, which
-// detects the format itself as it opens the file. Only an executable is
-// probed library by library (the self-extractors).
-TArchiveType WalkedType(const std::string &archivePath)
+// detects the format itself as it opens the file. An executable is probed
+// library by library (the self-extractors), and so is an archive the user
+// named directly when its extension names no library or that library
+// refuses it. When no library accepts such a file it is still walked by its
+// extension's library, so damage is reported as damage.
+TArchiveType WalkedType(const std::string &archivePath, TypeJudgement judgement)
 {
     if (UpperExtension(archivePath) == ".EXE")
         return DetectArchiveType(archivePath, {true, TSupportArchives()});
+    if (judgement == TypeJudgement::ByContent) {
+        const TArchiveType byContent = DetectArchiveType(archivePath, {true, TSupportArchives(), true});
+        if (byContent != atNone)
+            return byContent;
+    }
     return TypeFromExtension(archivePath);
 }
 
@@ -41,11 +49,12 @@ ArchiveOutcome ArchiveSearcher::Skip(const std::string &archivePath, SkipReason 
     return outcome;
 }
 
-ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &sink, std::stop_token stop)
+ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &sink, std::stop_token stop,
+                                       TypeJudgement judgement)
 {
     if (FileExistsQuiet(archivePath) && FileSizeOf(archivePath) == 0)
         return Skip(archivePath, SkipReason::EmptyFile, sink);
-    TArchiverBinding *binding = BindingFor(WalkedType(archivePath));
+    TArchiverBinding *binding = BindingFor(WalkedType(archivePath, judgement));
     if (!binding)
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
     ArchiveSession session(

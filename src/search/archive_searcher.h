@@ -12,6 +12,7 @@
 #include "search/file_scanner.h"
 #include "search/run_options.h"
 #include "search/run_sink.h"
+#include "search/search_inputs.h"
 
 namespace zr::search {
 
@@ -49,7 +50,8 @@ public:
 
     // Hits and progress lines go to sink as they are found. Throws what ends a
     // run (malformed pattern, extraction folder failure, out of memory).
-    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop);
+    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop,
+                          TypeJudgement judgement = TypeJudgement::ByName);
 
     const ArchiveSearchContext &Context() const { return context_; }
 

@@ -19,4 +19,21 @@ void WriteArchiveSetFile(const std::string &path, const HitList &hits)
     platform::ReplaceFileContents(path, ArchiveSetText(hits));
 }
 
+std::vector<std::string> ParseArchiveList(std::string_view text)
+{
+    std::vector<std::string> paths;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (!line.empty())
+            paths.emplace_back(line);
+        start = end + 1;
+    }
+    return paths;
+}
+
 }  // namespace zr::search

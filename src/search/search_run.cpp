@@ -75,13 +75,13 @@ void AppendLines(std::vector<std::string> &to, const std::vector<std::string> &l
 }
 
 struct FoundArchives {
-    std::vector<std::string> paths;
+    std::vector<CandidateArchive> archives;
     std::vector<std::string> unreadableFolders;  // "path: reason", each once
     int linkedFoldersNotFollowed = 0;
 };
 
-FoundArchives FindArchives(const std::string &folder, const std::string &pattern, bool subFolders,
-                           bool followLinks)
+void FindInFolder(const std::string &folder, const std::string &pattern, bool subFolders, bool followLinks,
+                  FoundArchives &found)
 {
     TFileFind finder;
     finder.MatchCaseSensitive = false;
@@ -91,7 +91,6 @@ FoundArchives FindArchives(const std::string &folder, const std::string &pattern
     finder.FollowLinks = followLinks;
     finder.SetStartDir(folder);
     finder.SetFilePattern(pattern);
-    FoundArchives found;
     const auto noteUnreadable = [&found](const std::string &path, int error) {
         std::string line = path + ": " + FolderErrorText(error);
         if (std::find(found.unreadableFolders.begin(), found.unreadableFolders.end(), line) ==
@@ -107,8 +106,23 @@ FoundArchives FindArchives(const std::string &folder, const std::string &pattern
     }
     for (const SkippedPath &skipped : finder.Skipped())
         noteUnreadable(skipped.path, skipped.error);
-    found.paths = finder.FilesFound();
-    found.linkedFoldersNotFollowed = finder.LinkedFoldersNotFollowed();
+    for (const std::string &path : finder.FilesFound())
+        found.archives.push_back({path, TypeJudgement::ByName});
+    found.linkedFoldersNotFollowed += finder.LinkedFoldersNotFollowed();
+}
+
+// Each input in its order: a folder's archives in walk order, an archive file
+// as itself (the archive-name pattern does not apply to it).
+FoundArchives FindArchives(const std::vector<SearchInput> &inputs, const std::string &pattern,
+                           bool subFolders, bool followLinks)
+{
+    FoundArchives found;
+    for (const SearchInput &input : inputs) {
+        if (input.kind == SearchInput::Kind::Folder)
+            FindInFolder(NormalizeFolderPath(input.path), pattern, subFolders, followLinks, found);
+        else
+            found.archives.push_back({input.path, TypeJudgement::ByContent});
+    }
     return found;
 }
 
@@ -161,6 +175,12 @@ void SearchRun::FillCounts(RunSummary &summary) const
 SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
     : conditions_(std::move(conditions)), options_(std::move(options))
 {
+    inputs_.push_back({SearchInput::Kind::Folder, conditions_.folder});
+}
+
+SearchRun::SearchRun(SearchConditions conditions, std::vector<SearchInput> inputs, RunOptions options)
+    : conditions_(std::move(conditions)), inputs_(std::move(inputs)), options_(std::move(options))
+{
 }
 
 RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
@@ -199,7 +219,11 @@ RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
 RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
 {
     RunSummary summary;
-    const std::string folder = NormalizeFolderPath(conditions_.folder);
+    // Progress lines show archives relative to the one folder searched, and
+    // in full when there are other inputs.
+    const bool oneFolder = inputs_.size() == 1 && inputs_[0].kind == SearchInput::Kind::Folder;
+    const std::string folder = oneFolder ? NormalizeFolderPath(inputs_[0].path) : std::string();
+    const std::string places = oneFolder ? folder : InputsText(inputs_);
     const std::string archivePattern = ArchiveNamePattern(conditions_);
     const std::string storedPattern = StoredFilePattern(conditions_.storedFiles);
     const bool noText = IsNoTextSearch(conditions_.searchText);
@@ -215,8 +239,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.settings = options_.settings;
 
     FoundArchives found =
-        FindArchives(folder, archivePattern, conditions_.subFolders, options_.settings.followLinks);
-    const std::vector<std::string> &archives = found.paths;
+        FindArchives(inputs_, archivePattern, conditions_.subFolders, options_.settings.followLinks);
+    const std::vector<CandidateArchive> &archives = found.archives;
     summary.unreadableFolders = std::move(found.unreadableFolders);
     summary.linkedFoldersNotFollowed = found.linkedFoldersNotFollowed;
     const int count = static_cast<int>(archives.size());
@@ -226,7 +250,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.noArchiveFound = true;
         summary.beep = true;
         summary.resultLabel = NoArchiveFoundLabel();
-        summary.viewLines = NoArchiveLines(folder, archivePattern);
+        summary.viewLines = NoArchiveLines(places, archivePattern);
         AppendFolderNotes(summary);
         return summary;
     }
@@ -254,8 +278,9 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
             summary.stopped = true;
             break;
         }
-        sink.OnArchiveStarted(i, count, archives[i]);
-        const ArchiveOutcome outcome = searcher.Search(archives[i], recorder, stop);
+        sink.OnArchiveStarted(i, count, archives[i].path);
+        const ArchiveOutcome outcome =
+            searcher.Search(archives[i].path, recorder, stop, archives[i].judgement);
         if (outcome.status == ArchiveStatus::Stopped) {
             summary.stopped = true;
             break;
@@ -267,7 +292,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.resultLabel = NoHitLabel(noText);
         summary.beep = true;
     }
-    summary.viewLines = ConditionLines(conditions_.searchText, folder, archivePattern, storedPattern);
+    summary.viewLines = ConditionLines(conditions_.searchText, places, archivePattern, storedPattern);
     summary.failedArchives = recorder.FailedArchives();
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
@@ -279,6 +304,12 @@ RunSummary RunSearch(const SearchConditions &conditions, const RunOptions &optio
                      std::stop_token stop)
 {
     return SearchRun(conditions, options).Run(sink, stop);
+}
+
+RunSummary RunSearch(const SearchConditions &conditions, const std::vector<SearchInput> &inputs,
+                     const RunOptions &options, RunSink &sink, std::stop_token stop)
+{
+    return SearchRun(conditions, inputs, options).Run(sink, stop);
 }
 
 }  // namespace zr::search

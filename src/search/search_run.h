@@ -12,6 +12,7 @@
 #include "search/run_sink.h"
 #include "search/run_summary.h"
 #include "search/search_conditions.h"
+#include "search/search_inputs.h"
 
 namespace zr::search {
 
@@ -34,7 +35,12 @@ private:
 
 class SearchRun {
 public:
+    // Searches the conditions' folder.
     SearchRun(SearchConditions conditions, RunOptions options);
+    // Searches the inputs in their order instead (the conditions' folder is
+    // not used): each folder's archives in walk order, each archive file as
+    // itself. One run, one summary.
+    SearchRun(SearchConditions conditions, std::vector<SearchInput> inputs, RunOptions options);
 
     // Runs synchronously. The conditions should have passed ValidateConditions.
     // Never throws: an error ends the run with RunSummary::errorMessage set,
@@ -50,6 +56,7 @@ private:
     void FillCounts(RunSummary &summary) const;
 
     SearchConditions conditions_;
+    std::vector<SearchInput> inputs_;
     RunOptions options_;
     HitList hits_;
     HitCounter counter_;
@@ -58,5 +65,7 @@ private:
 // Convenience form of SearchRun(conditions, options).Run(sink, stop).
 RunSummary RunSearch(const SearchConditions &conditions, const RunOptions &options, RunSink &sink,
                      std::stop_token stop = {});
+RunSummary RunSearch(const SearchConditions &conditions, const std::vector<SearchInput> &inputs,
+                     const RunOptions &options, RunSink &sink, std::stop_token stop = {});
 
 }  // namespace zr::search

@@ -33,7 +33,7 @@ worker::WorkerPoolOptions PoolOptions(const ArchiveSearchContext &context, const
 // over the jobs' events in job order.
 class Relay final : public worker::JobEvents {
 public:
-    Relay(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop, bool announce)
+    Relay(const std::vector<CandidateArchive> &archives, RunSink &sink, std::stop_token stop, bool announce)
         : archives_(archives), sink_(sink), stop_(std::move(stop)), announce_(announce)
     {
     }
@@ -95,7 +95,7 @@ private:
     {
         outcome_.status = ArchiveStatus::Skipped;
         outcome_.skipReason = SkipReason::WorkerFailed;
-        sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)], SkipReason::WorkerFailed,
+        sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)].path, SkipReason::WorkerFailed,
                                std::string(kArchiveWorkerFailedText) + " (" + reason + ")");
     }
 
@@ -114,11 +114,11 @@ private:
         announced_ = job;
         if (announce_)
             sink_.OnArchiveStarted(job, static_cast<int>(archives_.size()),
-                                   archives_[static_cast<std::size_t>(job)]);
+                                   archives_[static_cast<std::size_t>(job)].path);
         return true;
     }
 
-    const std::vector<std::string> &archives_;
+    const std::vector<CandidateArchive> &archives_;
     RunSink &sink_;
     std::stop_token stop_;
     bool announce_;
@@ -128,12 +128,12 @@ private:
     ArchiveOutcome outcome_;
 };
 
-std::vector<std::vector<std::string>> Jobs(const std::vector<std::string> &archives)
+std::vector<std::vector<std::string>> Jobs(const std::vector<CandidateArchive> &archives)
 {
     std::vector<std::vector<std::string>> jobs;
     jobs.reserve(archives.size());
-    for (const std::string &a : archives)
-        jobs.push_back(EncodeWorkerJob(ArchiveJob{a}));
+    for (const CandidateArchive &a : archives)
+        jobs.push_back(EncodeWorkerJob(ArchiveJob{a.path, a.judgement}));
     return jobs;
 }
 
@@ -182,9 +182,9 @@ WorkerArchiveSearch::WorkerArchiveSearch(const ArchiveSearchContext &context, co
 }
 
 ArchiveOutcome WorkerArchiveSearch::Search(const std::string &archivePath, RunSink &sink,
-                                           std::stop_token stop)
+                                           std::stop_token stop, TypeJudgement judgement)
 {
-    const std::vector<std::string> archives{archivePath};
+    const std::vector<CandidateArchive> archives{{archivePath, judgement}};
     Relay relay(archives, sink, stop, false);
     try {
         pool_.Run(Jobs(archives), relay, stop);
@@ -194,7 +194,7 @@ ArchiveOutcome WorkerArchiveSearch::Search(const std::string &archivePath, RunSi
     return relay.Outcome();
 }
 
-bool WorkerArchiveSearch::SearchAll(const std::vector<std::string> &archives, RunSink &sink,
+bool WorkerArchiveSearch::SearchAll(const std::vector<CandidateArchive> &archives, RunSink &sink,
                                     std::stop_token stop)
 {
     Relay relay(archives, sink, stop, true);

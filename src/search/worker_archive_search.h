@@ -34,7 +34,8 @@ public:
                         const std::string &workRoot, const worker::WorkerLimits &limits, int workers = 1);
 
     // As ArchiveSearcher::Search: events reach sink, run-ending errors are thrown.
-    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop);
+    ArchiveOutcome Search(const std::string &archivePath, RunSink &sink, std::stop_token stop,
+                          TypeJudgement judgement = TypeJudgement::ByName);
 
     // Searches every archive, several at once, and hands sink each archive's
     // events in the archives' order, each archive announced by
@@ -42,7 +43,7 @@ public:
     // the order of a search one archive after another. Returns true when
     // the run was stopped; the archives handed over before the stop keep
     // their hits, nothing after the first stopped archive is handed over.
-    bool SearchAll(const std::vector<std::string> &archives, RunSink &sink, std::stop_token stop);
+    bool SearchAll(const std::vector<CandidateArchive> &archives, RunSink &sink, std::stop_token stop);
 
     const std::string &Confinement() const { return pool_.Confinement(); }
 

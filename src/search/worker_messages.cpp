@@ -12,6 +12,10 @@ enum EventKind : std::int64_t { kHit = 1, kProgressLine = 2, kSkipped = 3 };
 
 constexpr std::size_t kSetupTexts = 14;
 
+// An archive job's second text: how its type is judged.
+constexpr const char *kByNameText = "by-name";
+constexpr const char *kByContentText = "by-content";
+
 std::string Flag(bool b) { return b ? "1" : "0"; }
 
 std::optional<bool> ParseFlag(const std::string &text)
@@ -126,13 +130,17 @@ std::vector<std::string> EncodeWorkerJob(const WorkerJob &job)
 {
     if (const auto *view = std::get_if<ViewJob>(&job))
         return {kViewJobTag, view->archivePath, view->storedName};
-    return {std::get<ArchiveJob>(job).archivePath};
+    const auto &archive = std::get<ArchiveJob>(job);
+    return {archive.archivePath,
+            archive.judgement == TypeJudgement::ByContent ? kByContentText : kByNameText};
 }
 
 std::optional<WorkerJob> DecodeWorkerJob(const std::vector<std::string> &texts)
 {
-    if (texts.size() == 1)
-        return ArchiveJob{texts[0]};
+    if (texts.size() == 2 && texts[1] == kByNameText)
+        return ArchiveJob{texts[0], TypeJudgement::ByName};
+    if (texts.size() == 2 && texts[1] == kByContentText)
+        return ArchiveJob{texts[0], TypeJudgement::ByContent};
     if (texts.size() == 3 && texts[0] == kViewJobTag)
         return ViewJob{texts[1], texts[2]};
     return std::nullopt;

@@ -36,9 +36,10 @@ struct WorkerSetup {
 std::vector<std::string> EncodeWorkerSetup(const WorkerSetup &setup);
 std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &texts);
 
-// Search one archive.
+// Search one archive; one the user named directly has its type judged by content.
 struct ArchiveJob {
     std::string archivePath;
+    TypeJudgement judgement = TypeJudgement::ByName;
     bool operator==(const ArchiveJob &) const = default;
 };
 // Extract one stored file for the window's view.

@@ -45,7 +45,9 @@ TEST(WorkerMessagesTest, EveryKindComesBackAsSent)
     EXPECT_EQ(c.settings.logSizeKb, 65536u);
     EXPECT_EQ(c.settings.textEncoding, regex::TEncodingChoice::ecEucJp);
 
-    for (const WorkerJob &job : {WorkerJob{ArchiveJob{"/a b/c.zip"}}, WorkerJob{ViewJob{"/x.lzh", "dir\\f.txt"}}})
+    for (const WorkerJob &job : {WorkerJob{ArchiveJob{"/a b/c.zip"}},
+                                 WorkerJob{ArchiveJob{"/named/x.dat", TypeJudgement::ByContent}},
+                                 WorkerJob{ViewJob{"/x.lzh", "dir\\f.txt"}}})
         EXPECT_EQ(DecodeWorkerJob(EncodeWorkerJob(job)), job);
 
     THitRecord hit{"/a.zip", "in.txt", 2147483647, "ab\x81\xac" "cd\x81\xac", {{2, "é"}, {6, "😀"}}};
@@ -93,6 +95,7 @@ TEST(WorkerMessagesTest, MalformedMessagesAreRefused)
 
     EXPECT_FALSE(DecodeWorkerJob({}));
     EXPECT_FALSE(DecodeWorkerJob({"a", "b"}));
+    EXPECT_FALSE(DecodeWorkerJob({"/older/worker.zip"}));  // a job without its judgement
     EXPECT_FALSE(DecodeWorkerJob({"not the tag", "a", "b"}));
 
     const WorkerPayload hit = EncodeWorkerEvent(HitEvent{THitRecord{"a", "b", 3, "xx\x81\xac", {{2, "é"}}}});

@@ -172,6 +172,24 @@ TEST_F(WorkerRunTest, WorkersGiveWhatTheRunInOneProcessGives)
     EXPECT_EQ(bad.patternErrorPosition, home.patternErrorPosition);
 }
 
+TEST_F(WorkerRunTest, ArchivesNamedDirectlyAreJudgedByContentInTheWorker)
+{
+    // One name that names no library, one that names the wrong one.
+    const std::string dat = Add("given.dat", LzhOf({{"a.txt", "needle in lzh\r\n"}}));
+    const std::string wrong = Add("zip-inside.lzh", ZipOf({{"b.txt", "needle in zip\r\n"}}));
+    const std::string plain = Add("notes.dat", "needle, but no archive\r\n");
+    const std::vector<SearchInput> inputs{{SearchInput::Kind::Archive, dat},
+                                          {SearchInput::Kind::Archive, wrong},
+                                          {SearchInput::Kind::Archive, plain}};
+    const RunSummary s = RunSearch(Conditions("needle"), inputs, WorkerOptions(), sink_);
+    EXPECT_FALSE(s.Failed()) << s.errorMessage;
+    EXPECT_EQ(HitTexts(), (std::vector<std::string>{"given.dat:a.txt:1:needle in lzh",
+                                                    "zip-inside.lzh:b.txt:1:needle in zip"}));
+    ASSERT_EQ(sink_.skipped.size(), 1u);
+    EXPECT_EQ(sink_.skipped[0].path, plain);
+    EXPECT_EQ(sink_.skipped[0].reason, SkipReason::NotAnArchive);
+}
+
 TEST_F(WorkerRunTest, AStopDuringARunOfTwoWorkersKeepsTheHitsInRunOrderUpToIt)
 {
     for (int i = 0; i < 8; ++i)

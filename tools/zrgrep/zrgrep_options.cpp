@@ -6,15 +6,22 @@
 namespace zr::tools {
 
 const char *const kZrGrepUsage =
-    "usage: zrgrep [OPTIONS] PATTERN FOLDER\n"
-    "Searches the text files stored in the archives below FOLDER.\n"
+    "usage: zrgrep [OPTIONS] PATTERN PATH...\n"
+    "Searches the text files stored in archives. Each PATH is a folder, whose archives are found\n"
+    "by name (see -a and -t), or an archive file, searched as itself whatever its name; the\n"
+    "PATHs are searched in the given order as one run.\n"
+    "  zrgrep 'entry 1' many.zip                   one archive\n"
+    "  zrgrep -t zip,lha --json 'ab+c' docs a.dat  the ZIP and LHA archives below docs, then a.dat\n"
     "  -a, --archive-name TEXT  archive name or wildcard (default \"*.*\": use the types)\n"
     "  -f, --files LIST         stored-file wildcards, \";\"-separated (default \"*.*\")\n"
     "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z instead of all types\n"
     "  -x, --sfx                also self-extracting executables\n"
     "      --no-subfolders      only the folder itself\n"
     "  -L, --follow             walk symbolic links to folders (each folder once)\n"
-    "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
+    "      --conditions FILE    read a condition file (*.ZrSrh) first; its folder is searched\n"
+    "                           when no PATH and no --archives-from is given\n"
+    "      --archives-from FILE search the archives listed in FILE (one path per line, \"-\" for\n"
+    "                           standard input) after the PATHs, in the listed order\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
     "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
     "      --in-process         search archives in this process, not in confined workers\n"
@@ -26,7 +33,8 @@ const char *const kZrGrepUsage =
     "      --color=WHEN         auto, always or never\n"
     "      --help, --version\n"
     "PATTERN \"\" or \"*\" lists the matching stored files without searching them.\n"
-    "Exit status: 0 hits found, 1 none, 2 error, 130 interrupted.\n";
+    "A missing PATH is reported and the others are searched.\n"
+    "Exit status: 0 hits found, 1 none, 2 error or no PATH could be searched, 130 interrupted.\n";
 
 const char *const kZrGrepVersion = "zrgrep (ZuRivo) 1.10";
 
@@ -80,7 +88,7 @@ bool TakesValue(const std::string &name)
 {
     return name == "--archive-name" || name == "-a" || name == "--files" || name == "-f" ||
            name == "--types" || name == "-t" || name == "--conditions" || name == "--color" ||
-           name == "--encoding" || name == "--workers" || name == "-j";
+           name == "--encoding" || name == "--workers" || name == "-j" || name == "--archives-from";
 }
 
 int ParseWorkers(const std::string &text)
@@ -103,6 +111,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.types = SplitTypes(value);
     else if (name == "--conditions")
         a.conditionsFile = value;
+    else if (name == "--archives-from")
+        a.archivesFrom = value;
     else if (name == "--color")
         a.color = ParseColor(value);
     else if (name == "--encoding")
@@ -171,13 +181,21 @@ ZrGrepArguments ParseZrGrepArguments(const std::vector<std::string> &args)
     }
     if (a.help || a.version)
         return a;
-    // With a condition file both operands may come from it.
-    if (operands.size() == 2) {
-        a.pattern = operands[0];
-        a.folder = operands[1];
-    } else if (!(operands.empty() && !a.conditionsFile.empty())) {
-        throw ZrGrepUsageError("zrgrep: expected PATTERN and FOLDER");
+    // With a condition file the pattern and the folder may come from it; with
+    // an archive list the PATHs are optional.
+    if (!operands.empty()) {
+        a.pattern = operands.front();
+        a.paths.assign(operands.begin() + 1, operands.end());
     }
+    const bool placesElsewhere = !a.conditionsFile.empty() || a.archivesFrom.has_value();
+    if (operands.empty() && a.conditionsFile.empty())
+        throw ZrGrepUsageError("zrgrep: expected PATTERN and at least one PATH");
+    if (a.paths.empty() && !placesElsewhere)
+        throw ZrGrepUsageError("zrgrep: expected at least one PATH (a folder or an archive) after PATTERN");
+    for (const std::string &path : a.paths)
+        if (path == "-")
+            throw ZrGrepUsageError("zrgrep: \"-\" is not a PATH: archives are not read from standard input "
+                                   "(--archives-from - reads a list of archive paths)");
     return a;
 }
 
@@ -185,8 +203,6 @@ search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::Search
 {
     if (a.pattern)
         c.searchText = *a.pattern;
-    if (a.folder)
-        c.folder = *a.folder;
     if (a.archiveName)
         c.archiveName = *a.archiveName;
     if (a.storedFiles)

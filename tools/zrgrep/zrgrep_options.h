@@ -1,5 +1,5 @@
 #pragma once
-// Command line of zrgrep: zrgrep [OPTIONS] PATTERN FOLDER
+// Command line of zrgrep: zrgrep [OPTIONS] PATTERN PATH...
 
 #include <optional>
 #include <stdexcept>
@@ -18,7 +18,8 @@ enum class ColorMode { Auto, Always, Never };
 // the initial) value alone.
 struct ZrGrepArguments {
     std::optional<std::string> pattern;
-    std::optional<std::string> folder;
+    std::vector<std::string> paths;           // folders and archive files, in the given order
+    std::optional<std::string> archivesFrom;  // a list of archive paths, one per line; "-" = standard input
     std::optional<std::string> archiveName;
     std::optional<std::string> storedFiles;
     std::optional<std::vector<std::string>> types;  // lha, zip, arj, cab, tar, rar
@@ -45,10 +46,12 @@ extern const char *const kZrGrepUsage;
 extern const char *const kZrGrepVersion;
 
 // Throws ZrGrepUsageError for an unknown option, a missing value, an unknown
-// type or a wrong number of operands. "--" ends the options.
+// type, no PATH (unless a condition file or an archive list gives the places)
+// or "-" as a PATH. "--" ends the options.
 ZrGrepArguments ParseZrGrepArguments(const std::vector<std::string> &args);
 
-// The command line's values over base (the initial conditions or a condition file's).
+// The command line's values over base (the initial conditions or a condition
+// file's); the places to search are not conditions (see paths).
 search::SearchConditions ApplyArguments(const ZrGrepArguments &args, search::SearchConditions base);
 
 }  // namespace zr::tools

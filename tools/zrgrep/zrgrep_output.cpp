@@ -2,6 +2,8 @@
 
 #include "search/hit_record.h"
 #include "search/run_texts.h"
+#include "terminal_text.h"
+#include "utf8_sequence.h"
 
 namespace zr::tools {
 namespace {
@@ -9,37 +11,6 @@ namespace {
 constexpr const char *kReplacement = "\xEF\xBF\xBD";
 constexpr const char *kMatchColour = "\x1b[1;31m";
 constexpr const char *kResetColour = "\x1b[0m";
-
-// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    unsigned minimum = 0;
-    unsigned code = 0;
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2, minimum = 0x80, code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3, minimum = 0x800, code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4, minimum = 0x10000, code = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto t = static_cast<unsigned char>(text[i + k]);
-        if ((t & 0xC0) != 0x80)
-            return 0;
-        code = code << 6 | (t & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return 0;
-    return length;
-}
 
 std::string LineNumberText(const search::THitRecord &hit) { return std::to_string(hit.LineNo); }
 
@@ -50,7 +21,7 @@ std::string ValidUtf8(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = Utf8SequenceLength(text, i);
+        const std::size_t length = ValidUtf8SequenceLength(text, i);
         if (length == 0) {
             out += kReplacement;
             ++i;
@@ -106,20 +77,20 @@ std::string FormatJsonHit(const search::THitRecord &hit)
 
 std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans)
 {
-    std::string line = hit.ArchivePath + "{" + hit.StoredName + "}";
+    std::string line = TerminalSafe(hit.ArchivePath) + "{" + TerminalSafe(hit.StoredName) + "}";
     if (hit.LineNo == 0)
         return line;
     line += ":" + LineNumberText(hit) + ":";
     const std::string_view text = hit.LineText;
     if (!spans)
-        return line + search::DisplayLineText(hit);
+        return line + TerminalSafe(search::DisplayLineText(hit));
     std::size_t done = 0;
     for (const auto &[begin, end] : spans->Find(text)) {
-        line += search::DisplayLineText(hit, done, begin);
-        line += kMatchColour + search::DisplayLineText(hit, begin, end) + kResetColour;
+        line += TerminalSafe(search::DisplayLineText(hit, done, begin));
+        line += kMatchColour + TerminalSafe(search::DisplayLineText(hit, begin, end)) + kResetColour;
         done = end;
     }
-    return line + search::DisplayLineText(hit, done);
+    return line + TerminalSafe(search::DisplayLineText(hit, done));
 }
 
 OutputSink::OutputSink(OutputMode mode, std::unique_ptr<MatchSpans> colour, bool progress, std::FILE *out,
@@ -133,7 +104,7 @@ void OutputSink::OnArchiveStarted(int index, int count, const std::string &path)
 {
     if (!progress_)
         return;
-    std::fprintf(err_, "\r\x1b[Karchive %d/%d: %s", index + 1, count, path.c_str());
+    std::fprintf(err_, "\r\x1b[Karchive %d/%d: %s", index + 1, count, TerminalSafe(path).c_str());
     std::fflush(err_);
     progressShown_ = true;
 }
@@ -175,13 +146,13 @@ void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason re
         return;
     ClearProgress();
     if (reason == search::SkipReason::WorkerFailed)
-        std::fprintf(err_, "zrgrep: %s: %s\n", path.c_str(), detail.c_str());
+        std::fprintf(err_, "zrgrep: %s: %s\n", TerminalSafe(path).c_str(), detail.c_str());
     else if (reason == search::SkipReason::EntryTooLarge)
-        std::fprintf(err_, "zrgrep: %s{%s}: 格納ファイルが大きすぎるため検索しませんでした\n", path.c_str(),
-                     detail.c_str());
+        std::fprintf(err_, "zrgrep: %s{%s}: 格納ファイルが大きすぎるため検索しませんでした\n",
+                     TerminalSafe(path).c_str(), TerminalSafe(detail).c_str());
     else
         std::fprintf(err_, "zrgrep: %s{%s}: 展開フォルダの外を指す格納ファイル名のため展開しませんでした\n",
-                     path.c_str(), ValidUtf8(detail).c_str());
+                     TerminalSafe(path).c_str(), TerminalSafe(ValidUtf8(detail)).c_str());
     std::fflush(err_);
 }
 
@@ -193,7 +164,7 @@ void OutputSink::OnFinished(const search::RunSummary &summary)
                      search::LinkedFoldersLine(summary.linkedFoldersNotFollowed).c_str());
     for (const std::string &folder : summary.unreadableFolders)
         std::fprintf(err_, "zrgrep: %s (このフォルダは読めないため検索しませんでした)\n",
-                     ValidUtf8(folder).c_str());
+                     TerminalSafe(ValidUtf8(folder)).c_str());
     std::fflush(err_);
     if (mode_ == OutputMode::Count)
         Write(summary.resultLabel);

@@ -8,10 +8,11 @@
 #include "search/stale_work_folders.h"
 #include "search/condition_file.h"
 #include "search/search_run.h"
-#include "search/validation.h"
 #include "search/work_folder.h"
+#include "terminal_text.h"
 #include "zrgrep_options.h"
 #include "zrgrep_output.h"
+#include "zrgrep_places.h"
 
 namespace zr::tools {
 namespace {
@@ -28,9 +29,11 @@ std::string ForTerminal(std::string text)
     return text;
 }
 
+// Messages name paths the user or an archive list gave, so they are made
+// safe for the terminal too.
 int Fail(const ZrGrepStreams &s, const std::string &message)
 {
-    std::fprintf(s.err, "zrgrep: %s\n", ForTerminal(message).c_str());
+    std::fprintf(s.err, "zrgrep: %s\n", TerminalSafe(ForTerminal(message), LineFeeds::Keep).c_str());
     return kExitError;
 }
 
@@ -103,7 +106,7 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
     try {
         args = ParseZrGrepArguments(argv);
     } catch (const ZrGrepUsageError &e) {
-        std::fprintf(s.err, "%s\n%s", e.what(), kZrGrepUsage);
+        std::fprintf(s.err, "%s\n%s", TerminalSafe(e.what()).c_str(), kZrGrepUsage);
         return kExitError;
     }
     if (args.help) {
@@ -119,9 +122,17 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
     if (!ReadConditions(args, s, conditions))
         return kExitError;
     conditions = ApplyArguments(args, conditions);
-    const search::ValidationResult valid = search::ValidateConditions(conditions);
-    if (!valid.Ok())
-        return Fail(s, valid.message);
+    // A place that cannot be searched is named, and the others are searched.
+    ZrGrepPlaces places;
+    try {
+        places = CollectPlaces(args, conditions, s.in);
+    } catch (const ZrGrepListError &e) {
+        return Fail(s, e.what());
+    }
+    for (const std::string &refusal : places.refusals)
+        Fail(s, refusal);
+    if (places.inputs.empty() && !places.refusals.empty())
+        return kExitError;
 
     // The pattern is checked before anything is extracted, so a typing error
     // costs nothing and names its position.
@@ -159,7 +170,8 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
             options.settings.followLinks = true;
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);
-        const search::RunSummary summary = search::RunSearch(conditions, options, sink, stop.get_token());
+        const search::RunSummary summary =
+            search::RunSearch(conditions, places.inputs, options, sink, stop.get_token());
         work.Remove();
         if (summary.Failed())
             return Fail(s, PatternErrorText(summary.errorMessage, summary.patternErrorPosition));

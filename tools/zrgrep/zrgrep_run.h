@@ -15,6 +15,7 @@ struct ZrGrepStreams {
     std::FILE *err = stderr;
     bool outIsTerminal = false;
     bool errIsTerminal = false;
+    std::FILE *in = stdin;  // read for "--archives-from -"
 };
 
 // Exit status: 0 hits, 1 none, 2 error. Stopping through stop ends the search

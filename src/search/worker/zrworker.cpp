@@ -84,7 +84,9 @@ public:
         }
         EventSink sink(context);
         try {
-            const ArchiveOutcome outcome = searcher_->Search(std::get<ArchiveJob>(*job).archivePath, sink, stop);
+            const auto &archive = std::get<ArchiveJob>(*job);
+            const ArchiveOutcome outcome =
+                searcher_->Search(archive.archivePath, sink, stop, archive.judgement);
             SetOutcome(context, EncodeArchiveJobOutcome({outcome}));
         } catch (const zr::regex::ERegExpParser &e) {
             Fail(context, {RunFailureKind::Pattern, e.what(), e.Position()});

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <vector>
 
 #include "archive/archive_control.h"
 #include "archivers/archiver_api.h"
+#include "search/extraction_faults.h"
 #include "search/extraction_helpers.h"
 #include "search/extraction_setup.h"
 #include "search/held_events.h"
@@ -54,7 +56,7 @@ constexpr std::size_t kHeldEventLimit = 16u << 20;
 
 // What the listing says of one stored file before anything is extracted.
 struct PlannedItem {
-    enum Kind { kFolder, kRefused, kFile };
+    enum Kind { kFolder, kRefused, kLocked, kFile };
     const TArchiveItem *item;
     Kind kind;
     std::string relative;  // below the extraction folder, '/' between folders
@@ -82,6 +84,8 @@ std::vector<PlannedItem> PlanItems(const std::vector<const TArchiveItem *> &item
             kind = PlannedItem::kFolder;
         else if (LeavesFolder(relative))
             kind = PlannedItem::kRefused;
+        else if (IsPasswordProtected(*item))
+            kind = PlannedItem::kLocked;
         plan.push_back({item, kind, std::move(relative)});
     }
     return plan;
@@ -96,6 +100,23 @@ bool HasUniqueFiles(const std::vector<PlannedItem> &plan)
         if (planned.kind == PlannedItem::kFile && !seen.insert(planned.relative).second)
             return false;
     return true;
+}
+
+bool HasFilesToExtract(const std::vector<PlannedItem> &plan)
+{
+    for (const PlannedItem &planned : plan)
+        if (planned.kind == PlannedItem::kFile)
+            return true;
+    return false;
+}
+
+// Stored files the listing already rules out are named in their turn.
+void ReportPassedOver(const PlannedItem &planned, const std::string &archivePath, RunSink &sink)
+{
+    if (planned.kind == PlannedItem::kRefused)
+        sink.OnArchiveSkipped(archivePath, SkipReason::EntryRefused, planned.item->FileName());
+    else if (planned.kind == PlannedItem::kLocked)
+        sink.OnArchiveSkipped(archivePath, SkipReason::PasswordProtected, planned.item->FileName());
 }
 
 }  // namespace
@@ -136,7 +157,7 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
     control.ListFiles(context_.storedPattern);
     if (control.Count() == 0)
-        return Skip(archivePath, SkipReason::NoMatchingEntries, sink);
+        return Skip(archivePath, ListingSkipReason(control.ListingError()), sink);
 
     if (context_.noText)
         return ListStoredFiles(control, archivePath, sink);
@@ -204,8 +225,7 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         if (!inMemory)
             return ZR_ARC_WRITE;
         for (; next < plan.size() && plan[next].kind != PlannedItem::kFile; ++next)
-            if (plan[next].kind == PlannedItem::kRefused)
-                held.OnArchiveSkipped(archivePath, SkipReason::EntryRefused, plan[next].item->FileName());
+            ReportPassedOver(plan[next], archivePath, held);
         if (next == plan.size() || plan[next].relative != relative || held.Bytes() > kHeldEventLimit) {
             inMemory = false;
             return ZR_ARC_WRITE;
@@ -221,15 +241,17 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         return ZR_ARC_TAKEN;
     });
 
-    // Entries past the file-size limit or with names that leave the folder
-    // were left out; the rest was extracted and is searched.
-    bool someTooLarge = false;
-    {
+    // A failed extraction still leaves the stored files it wrote: they are
+    // searched, and each one missing is reported with the library's reason.
+    std::optional<SkipReason> missingReason;
+    bool missingReported = false;
+    if (HasFilesToExtract(plan)) {
         TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
         const ScopedFileRemoval responseFile(list.ResponseFileName);
         std::vector<const TArchiveItem *> items;
         for (const PlannedItem &planned : plan)
-            items.push_back(planned.item);
+            if (planned.kind != PlannedItem::kLocked)
+                items.push_back(planned.item);
         BuildExtractList(control, items, list);
         list.SetDestDirectory(context_.extractFolder);
         ConfigureExtraction(control, context_.workFolder, context_.settings, true, oeWrite);
@@ -238,13 +260,10 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         control.OnEnd = [&libraryResult](TArchiveControl *, int, int code) { libraryResult = code; };
         const int result = control.Extract(context_.extractFolder, list);
         control.SetMemoryTaker(0, {});
-        someTooLarge = result != 0 && libraryResult == ZR_ARC_E_TOO_LARGE;
-        const bool someRefused = result != 0 && libraryResult == ZR_ARC_E_UNSAFE_NAME;
-        if (stoppedInScan || (result != 0 && !someTooLarge && !someRefused)) {
-            if (stoppedInScan || stop.stop_requested())
-                return {ArchiveStatus::Stopped, SkipReason::ExtractionFailed, 0};
-            return Skip(archivePath, SkipReason::ExtractionFailed, sink);
-        }
+        if (stoppedInScan || (result != 0 && stop.stop_requested()))
+            return {ArchiveStatus::Stopped, SkipReason::ExtractionFailed, 0};
+        if (result != 0)
+            missingReason = MissingEntryReason(libraryResult);
     }
     outcome.hits = held.PassOn(sink, stop);
     if (stop.stop_requested()) {
@@ -257,14 +276,16 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
         const std::string storedName = planned.item->FileName();
         if (planned.kind == PlannedItem::kFolder)
             continue;
-        if (planned.kind == PlannedItem::kRefused) {
-            sink.OnArchiveSkipped(archivePath, SkipReason::EntryRefused, storedName);
+        if (planned.kind != PlannedItem::kFile) {
+            ReportPassedOver(planned, archivePath, sink);
             continue;
         }
         const std::string extracted = folder + planned.relative;
         if (!IsRegularFile(extracted)) {
-            if (someTooLarge)
-                sink.OnArchiveSkipped(archivePath, SkipReason::EntryTooLarge, storedName);
+            if (missingReason && !IsLinkEntry(*planned.item)) {
+                sink.OnArchiveSkipped(archivePath, *missingReason, storedName);
+                missingReported = true;
+            }
             continue;
         }
         const ScopedFileRemoval removal(extracted);
@@ -276,6 +297,9 @@ ArchiveOutcome ArchiveSearcher::ExtractAndScan(TArchiveControl &control, const s
             return outcome;
         }
     }
+    // A fault past the last stored file (a damaged end record) still tells.
+    if (missingReason && !missingReported && IsArchiveFault(*missingReason))
+        sink.OnArchiveSkipped(archivePath, *missingReason, {});
     return outcome;
 }
 

@@ -95,16 +95,18 @@ TEST_F(MemoryScanTest, EveryKindOfArchiveGivesTheSameEventsAsFromTheFolder)
         ExpectSameAsFromTheFolder(Conditions(text));
 }
 
-TEST_F(MemoryScanTest, AnArchiveWhoseExtractionFailsShowsNoHitsOfTheFilesScannedBeforeTheFault)
+TEST_F(MemoryScanTest, ADamagedStoredFileIsNamedAndTheRestOfItsArchiveSearched)
 {
-    // Its first file is whole and holds the text; the second fails its CRC.
+    // Its first file fails its CRC; the second is whole.
     const std::string fixtures = SourceDir() + "/tests/archivers/fixtures/";
     Add("badcrc.zip", zr::testing::ReadFileBytes(fixtures + "badcrc.zip"));
-    Add("good.zip", ZipOf({{"hello.txt", "hello, ZuRivo!\n"}}));
-    const SearchConditions c = Conditions("ZuRivo");
+    Add("good.zip", ZipOf({{"hello.txt", "2000\n"}}));
+    const SearchConditions c = Conditions("2000");
     const std::vector<std::string> events = Events(c, false);
-    EXPECT_EQ(events, (std::vector<std::string>{"skipped badcrc.zip extraction failed ",
-                                                "hit good.zip{hello.txt}:1:hello, ZuRivo! subs 0",
+    EXPECT_EQ(events, (std::vector<std::string>{"skipped badcrc.zip damaged hello.txt",
+                                                "hit badcrc.zip{sub/numbers.txt}:2000:2000 subs 0",
+                                                "progress badcrc.zip ⇒ numbers.txt ⇒ 1行",
+                                                "hit good.zip{hello.txt}:1:2000 subs 0",
                                                 "progress good.zip ⇒ hello.txt ⇒ 1行"}));
     EXPECT_EQ(events, Events(c, true));
 }

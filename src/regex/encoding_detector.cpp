@@ -422,7 +422,10 @@ TDetection DetectEncoding(std::string_view block, bool atFileStart, bool wholeRe
             if (HasUtf16TextEvidence(p, n, little) && IsValidUtf16(p, n, little, wholeRest))
                 return {little ? TTextEncoding::teUtf16LE : TTextEncoding::teUtf16BE, 0};
         }
-        if (zeros.total * 64 > n)
+        // A stray zero byte or two (a damaged or oddly made text) leave the
+        // byte-wise readings to decide; more are binary.
+        constexpr std::size_t kStrayZeros = 2;
+        if (zeros.total * 64 > n && zeros.total > kStrayZeros)
             return binaryOrUtf16();
     }
 

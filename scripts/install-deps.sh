@@ -6,9 +6,10 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config ccache
-  qt6-base-dev libarchive-dev libsqlite3-dev
+  qt6-base-dev libarchive-dev liblzma-dev libsqlite3-dev libisal-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools python3 time
+  isal
   # real windows and Japanese text on screen
   fonts-noto-cjk xvfb xauth
   # fuzzing harnesses (clang with libFuzzer)

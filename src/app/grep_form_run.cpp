@@ -52,6 +52,7 @@ void TGrepForm::StartSearch()
 
     search::RunOptions options;
     options.settings = search::RunSettings::FromRegistry();
+    options.keepHits = false;  // the window keeps the hits it is sent (hits_)
     try {
         options.workFolder = search::GetWorkFolder(options.settings);
         workFolder_ = options.workFolder;

@@ -121,6 +121,7 @@ TSettingsDialog::TSettingsDialog(QWidget *parent) : QDialog(parent)
     spnLogSize_->setRange(kMinLogSizeKb, kMaxLogSizeKb);
     spnLogSize_->setSuffix(Q(" KB"));
     chbBeep_ = new QCheckBox(Q("エラーのときビープ音を鳴らさない(&B)"), runBox);
+    chbFollowLinks_ = new QCheckBox(Q("リンク先のフォルダも検索する(&K)"), runBox);
     cbEncoding_ = new QComboBox(runBox);
     for (const EncodingEntry &entry : kEncodings)
         cbEncoding_->addItem(Q(entry.caption), static_cast<int>(entry.choice));
@@ -133,6 +134,7 @@ TSettingsDialog::TSettingsDialog(QWidget *parent) : QDialog(parent)
     form->addRow(Q("格納ファイルの文字コード(&E):"), cbEncoding_);
     form->addRow(chbSilent_);
     form->addRow(chbBeep_);
+    form->addRow(chbFollowLinks_);
 
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(Q("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
@@ -167,6 +169,7 @@ void TSettingsDialog::SetValues(const TSettingsValues &v)
     chbSilent_->setChecked(v.silentMode);
     spnLogSize_->setValue(v.logSizeKb);
     chbBeep_->setChecked(v.beepSound);
+    chbFollowLinks_->setChecked(v.followLinks);
     const int index = cbEncoding_->findData(static_cast<int>(v.textEncoding));
     cbEncoding_->setCurrentIndex(index < 0 ? 0 : index);
     UpdateViewerControls();
@@ -181,6 +184,7 @@ TSettingsValues TSettingsDialog::Values() const
     v.silentMode = chbSilent_->isChecked();
     v.logSizeKb = spnLogSize_->value();
     v.beepSound = chbBeep_->isChecked();
+    v.followLinks = chbFollowLinks_->isChecked();
     v.textEncoding = static_cast<regex::TEncodingChoice>(cbEncoding_->currentData().toInt());
     return v;
 }

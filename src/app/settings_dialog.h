@@ -50,6 +50,7 @@ public:
     QCheckBox *SilentModeBox() const { return chbSilent_; }
     QSpinBox *LogSizeBox() const { return spnLogSize_; }
     QCheckBox *BeepSoundBox() const { return chbBeep_; }
+    QCheckBox *FollowLinksBox() const { return chbFollowLinks_; }
     QComboBox *EncodingBox() const { return cbEncoding_; }
 
     void accept() override;
@@ -67,6 +68,7 @@ private:
     QCheckBox *chbSilent_ = nullptr;
     QSpinBox *spnLogSize_ = nullptr;
     QCheckBox *chbBeep_ = nullptr;
+    QCheckBox *chbFollowLinks_ = nullptr;
     QComboBox *cbEncoding_ = nullptr;
 };
 

@@ -41,7 +41,7 @@ std::uint32_t InfoCompressedSize(const TIndividualInfo &info)
 {
     return ReadLe32(&info[info_offset::kCompressedSize]);
 }
-std::uint32_t InfoFlags(const TIndividualInfo &info) { return ReadLe32(&info[info_offset::kFlags]); }
+std::uint32_t InfoFlag(const TIndividualInfo &info) { return ReadLe32(&info[info_offset::kFlag]); }
 std::uint16_t InfoRatio(const TIndividualInfo &info) { return ReadLe16(&info[info_offset::kRatio]); }
 std::uint16_t InfoDosDate(const TIndividualInfo &info) { return ReadLe16(&info[info_offset::kDate]); }
 std::uint16_t InfoDosTime(const TIndividualInfo &info) { return ReadLe16(&info[info_offset::kTime]); }
@@ -66,7 +66,6 @@ TIndividualInfo MakeIndividualInfo(const IndividualInfoFields &fields)
     TIndividualInfo info{};
     WriteLe32(&info[info_offset::kOriginalSize], fields.originalSize);
     WriteLe32(&info[info_offset::kCompressedSize], fields.compressedSize);
-    WriteLe32(&info[info_offset::kFlags], fields.flags);
     WriteLe16(&info[info_offset::kRatio], fields.ratio);
     WriteLe16(&info[info_offset::kDate], fields.dosDate);
     WriteLe16(&info[info_offset::kTime], fields.dosTime);

@@ -23,7 +23,7 @@ namespace info_offset {
 constexpr std::size_t kOriginalSize = 0;
 constexpr std::size_t kCompressedSize = 4;
 constexpr std::size_t kCrc = 8;
-constexpr std::size_t kFlags = 12;
+constexpr std::size_t kFlag = 12;
 constexpr std::size_t kRatio = 20;
 constexpr std::size_t kDate = 22;
 constexpr std::size_t kTime = 24;
@@ -34,7 +34,7 @@ constexpr std::size_t kMethod = 550;
 
 std::uint32_t InfoOriginalSize(const TIndividualInfo &info);
 std::uint32_t InfoCompressedSize(const TIndividualInfo &info);
-std::uint32_t InfoFlags(const TIndividualInfo &info);  // ZR_ARC_FLAG_* bits
+std::uint32_t InfoFlag(const TIndividualInfo &info);  // ZR_ARC_FLAG_* bits
 std::uint16_t InfoRatio(const TIndividualInfo &info);
 std::uint16_t InfoDosDate(const TIndividualInfo &info);
 std::uint16_t InfoDosTime(const TIndividualInfo &info);
@@ -47,7 +47,6 @@ struct IndividualInfoFields {
     std::string fileName;
     std::uint32_t originalSize = 0;
     std::uint32_t compressedSize = 0;
-    std::uint32_t flags = 0;
     std::uint16_t ratio = 0;
     std::uint16_t dosDate = 0;
     std::uint16_t dosTime = 0;

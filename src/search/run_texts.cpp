@@ -102,6 +102,11 @@ std::vector<std::string> UnsearchedArchivesLines(const RunSummary &summary, cons
     return lines;
 }
 
+std::string LinkedFoldersLine(int count)
+{
+    return "リンクのため検索しなかったフォルダ： " + std::to_string(count) + " 件";
+}
+
 std::vector<std::string> UnreadableFoldersLines(const std::vector<std::string> &folders)
 {
     // A handful tells the user where to look; a whole locked-down tree would

@@ -27,6 +27,9 @@ std::string FailedArchivesLine(int count);
 // a count line, then the first few archives (relative to the folder, with
 // their stored files) and how many more.
 std::vector<std::string> UnsearchedArchivesLines(const RunSummary &summary, const std::string &searchFolder);
+
+// "リンクのため検索しなかったフォルダ： <n> 件": symbolic links to folders the walk did not follow.
+std::string LinkedFoldersLine(int count);
 // The count line, then the first few folders ("  path: reason") and how many more.
 std::vector<std::string> UnreadableFoldersLines(const std::vector<std::string> &folders);
 // Why a folder could not be read, for the user.

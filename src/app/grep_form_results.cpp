@@ -41,7 +41,7 @@ void TGrepForm::SetRunState(TRunState state)
 
 void TGrepForm::LayoutResultPanel(TRunState state)
 {
-    const ResultPanelLayout layout = LayoutForState(state);
+    const ResultPanelLayout layout = LayoutForState(state, resultView_->LineCount());
     header_->setFixedHeight(ScaledHeight(layout.headerHeight, fontMetrics().lineSpacing()));
     lblTitle_->setText(QString::fromStdString(layout.title));
     SetBold(lblTitle_, layout.titleBold);
@@ -58,7 +58,8 @@ void TGrepForm::LayoutResultPanel(TRunState state)
     resultView_->setVisible(layout.resultViewVisible);
     if (layout.resultViewVisible) {
         resultView_->SetBvStyle(TBvStyle());
-        resultView_->SetScrollBar(TBvScrollBars::ssNone);
+        resultView_->SetScrollBar(layout.resultViewScrolls ? TBvScrollBars::ssVertical
+                                                           : TBvScrollBars::ssNone);
     }
     PlaceResultView();
 }

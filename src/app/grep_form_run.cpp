@@ -135,6 +135,8 @@ void TGrepForm::FinishRun(const search::RunSummary &summary)
     }
     // However the run ended, the window leaves the searching state.
     SetRunState(summary.finalState == TRunState::rsSearching ? TRunState::rsFinished : summary.finalState);
+    // Sized for the closing lines, which a stop may have come before.
+    LayoutResultPanel(runState_);
     if (!hits_.Empty()) {
         FillArchiveTree();
         SelectTreeRoot();

@@ -4,8 +4,10 @@
 
 namespace zr {
 
-ResultPanelLayout LayoutForState(TRunState state)
+ResultPanelLayout LayoutForState(TRunState state, int viewLines)
 {
+    constexpr int kDesignedViewLines = 4;
+    constexpr int kDesignLineHeight = 13;
     ResultPanelLayout layout;
     switch (state) {
     case TRunState::rsIdle:
@@ -27,6 +29,10 @@ ResultPanelLayout LayoutForState(TRunState state)
         layout.resultLabelVisible = true;
         layout.resultLabelBold = true;
         layout.resultViewVisible = true;
+        layout.headerHeight +=
+            kDesignLineHeight *
+            (std::clamp(viewLines, kDesignedViewLines, kMostFinishedViewLines) - kDesignedViewLines);
+        layout.resultViewScrolls = viewLines > kMostFinishedViewLines;
         break;
     }
     return layout;

@@ -17,9 +17,16 @@ struct ResultPanelLayout {
     bool resultViewVisible = false;
     // Idle: the view, the hits, the tree's archives and the list are cleared.
     bool clearResults = false;
+    // Finished with more lines than the header can grow to hold.
+    bool resultViewScrolls = false;
 };
 
-ResultPanelLayout LayoutForState(TRunState state);
+// viewLines: the result view's lines at the end of a run. Past the four
+// condition lines (archives that could not be searched, unreadable folders)
+// the finished header grows by a line each, up to kMostFinishedViewLines;
+// beyond that the view scrolls.
+ResultPanelLayout LayoutForState(TRunState state, int viewLines = 0);
+inline constexpr int kMostFinishedViewLines = 10;
 
 // The result view's width: it follows the header's right edge (10 pixels in)
 // but never ends left of 460.

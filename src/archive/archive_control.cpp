@@ -8,6 +8,7 @@
 #include "archive/archive_detection.h"
 #include "archive/cabinet_cutout.h"
 #include "archive/stored_name.h"
+#include "archivers/archiver_api.h"
 #include "util/file_queries.h"
 #include "util/temp_folder.h"
 
@@ -91,6 +92,20 @@ std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx)
         break;
     }
     return {};
+}
+
+// The library's reason for a listing it could not count: its first
+// FindFirst says it (encrypted headers, damage); an archive that lists its
+// first entries and then fails is damaged further on.
+int ListingFailure(TArchiverBinding &binding, const std::string &archiveName, std::uint32_t mode)
+{
+    ScopedArchiveHandle handle(binding,
+                               binding.OpenArchive(TArchiveControl::ApplicationWindow(), archiveName, mode));
+    if (!handle)
+        return ZR_ARC_E_OPEN;
+    TIndividualInfo info{};
+    const int result = binding.FindFirst(handle.Get(), "*", info);
+    return result == ZR_ARC_FIND_OK || result == ZR_ARC_FIND_END ? ZR_ARC_E_DATA : result;
 }
 
 }  // namespace
@@ -394,6 +409,7 @@ void TArchiveControl::ListFiles(const std::string &mask)
         return;
     }
     StopWatcher();
+    listingError_ = 0;
     // Asked of the file system by its bytes: a name that is not valid UTF-8
     // (Shift-JIS from an old disk) has no faithful QString spelling.
     struct stat info {};
@@ -425,14 +441,15 @@ void TArchiveControl::ListEntries(const std::string &archiveName, const std::str
     const int count = binding->GetFileCount(archiveName);
     individuals_.ArcFileCount = count;
     const bool tolerant = archiveType_ == atLha && lhaOptions_->IgnoreBrokenHeader;
-    if (count <= 0 && !tolerant)
-        return;
-
     std::uint32_t mode = arc_mode::kList;
     if (archiveType_ == atLha)
         mode = tolerant ? arc_mode::kListLhaBroken : arc_mode::kListLha;
     if (archiveType_ == atCab || archiveType_ == atTar)
         mode = arc_mode::kListCabTar;
+    if (count < 0 && !tolerant)
+        listingError_ = ListingFailure(*binding, archiveName, mode);
+    if (count <= 0 && !tolerant)
+        return;
     individuals_.SetCapacity(count);
 
     ScopedArchiveHandle handle(*binding, binding->OpenArchive(ApplicationWindow(), archiveName, mode));

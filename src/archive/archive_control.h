@@ -132,6 +132,10 @@ public:
     // ---- operations
     // Fills the item lists with the entries matching a blank-separated wildcard list.
     void ListFiles(const std::string &mask);
+    // Why the last listing could not be read: 0 when it was, else the
+    // library's code (ZR_ARC_E_ENCRYPTED for encrypted headers, ZR_ARC_E_DATA
+    // for damage, ZR_ARC_E_OPEN when the library could not open it).
+    int ListingError() const { return listingError_; }
     // 0 success, 1 library busy, 2 library error or no cabinet, 3 no type.
     int Extract(const std::string &destDir, TArchiveStrings &files);
     int Extract(const std::string &destDir, const std::vector<std::string> &names);
@@ -232,6 +236,7 @@ private:
     TArchiveType archiveType_ = atNone;
     TTarType tarType_ = tttNONE;
     std::uint64_t archiveSize_ = 0;
+    int listingError_ = 0;
     QDateTime archiveDate_;
 
     std::unique_ptr<TLhaOptions> lhaOptions_;

@@ -46,7 +46,9 @@ std::string DateTimeText(const QDateTime &dateTime)
 
 namespace {
 
-bool ShowsCompressedSize(TArchiveType type) { return type != atCab && type != atTar; }
+// Cab, Tar and 7z compress several entries as one stream: no entry has a
+// packed size of its own.
+bool ShowsCompressedSize(TArchiveType type) { return type != atCab && type != atTar && type != at7z; }
 
 std::string AttributeColumnText(const TArchiveItem &item)
 {

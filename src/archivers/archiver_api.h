@@ -132,6 +132,8 @@ typedef struct TExtractingInfoEx {
 #define ZR_ARC_E_INTERNAL 0x800F      /* out of memory or an unexpected failure */
 #define ZR_ARC_E_TOO_LARGE                                                                                   \
     0x8010 /* an entry outgrew the process's file-size limit: it was skipped, the rest extracted */
+#define ZR_ARC_E_ENCRYPTED                                                                                   \
+    0x8011 /* FindFirst: the archive's headers are encrypted; nothing can be listed without the password */
 /* Links, devices and FIFOs are never created; they are logged as skipped
  * and do not make a command fail. */
 

@@ -191,6 +191,55 @@ bool LooksLikeUtf16(const ZeroCounts &zeros, std::size_t n, std::size_t *highHal
     return *highHalfZeros * 10 >= pairs && *lowHalfZeros * 8 < *highHalfZeros;
 }
 
+bool IsPlainTextByte(unsigned char c)
+{
+    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
+}
+
+// What the code units say of a UTF-16 reading: plain ASCII text (zero high
+// half, printable or white-space low half), control characters (zero high
+// half, any other low half but zero), and units whose two bytes are both
+// plain ASCII, as byte-wise text would give.
+struct Utf16Units {
+    std::size_t units = 0, plainAscii = 0, controls = 0, asciiPairs = 0;
+};
+
+Utf16Units CountUtf16Units(Bytes p, std::size_t n, bool little)
+{
+    Utf16Units counts;
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        const unsigned char high = little ? p[i + 1] : p[i];
+        const unsigned char low = little ? p[i] : p[i + 1];
+        ++counts.units;
+        counts.asciiPairs += IsPlainTextByte(high) && IsPlainTextByte(low);
+        if (high == 0 && low != 0)
+            ++(IsPlainTextByte(low) || low >= 0xA0 ? counts.plainAscii : counts.controls);
+    }
+    return counts;
+}
+
+// Control characters are rare in text: nearly every unit with a zero high
+// half must be plain.
+bool FewControls(const Utf16Units &counts) { return counts.controls * 10 <= counts.plainAscii; }
+
+// One zero byte in a short text proves nothing: UTF-16 told by its zero
+// bytes needs several code units of plain ASCII text.
+bool HasUtf16TextEvidence(Bytes p, std::size_t n, bool little)
+{
+    constexpr std::size_t Enough = 4;
+    const Utf16Units counts = CountUtf16Units(p, n, little);
+    return counts.plainAscii >= Enough && FewControls(counts);
+}
+
+// Japanese UTF-16 is told by its high bytes; byte-wise ASCII text (with a
+// stray zero byte that made it look binary) has them too, but then nearly
+// every unit is two ASCII bytes.
+bool CouldBeJapaneseUtf16(Bytes p, std::size_t n, bool little)
+{
+    const Utf16Units counts = CountUtf16Units(p, n, little);
+    return FewControls(counts) && counts.asciiPairs * 10 < counts.units * 8;
+}
+
 bool IsValidUtf16(Bytes p, std::size_t n, bool little, bool wholeRest)
 {
     for (std::size_t i = 0; i + 1 < n; i += 2) {
@@ -358,7 +407,7 @@ TDetection DetectEncoding(std::string_view block, bool atFileStart, bool wholeRe
     const auto binaryOrUtf16 = [&]() -> TDetection {
         bool little = true;
         if (atFileStart && n % 2 == 0 && LooksLikeJapaneseUtf16(p, n, &little) &&
-            IsValidUtf16(p, n, little, wholeRest))
+            CouldBeJapaneseUtf16(p, n, little) && IsValidUtf16(p, n, little, wholeRest))
             return {little ? TTextEncoding::teUtf16LE : TTextEncoding::teUtf16BE, 0};
         return {TTextEncoding::teBinary, 0};
     };
@@ -366,12 +415,17 @@ TDetection DetectEncoding(std::string_view block, bool atFileStart, bool wholeRe
     const ZeroCounts zeros = CountZeros(p, n);
     if (zeros.total > 0) {
         std::size_t high = 0, low = 0;
-        if (atFileStart && LooksLikeUtf16(zeros, n, &high, &low)) {
+        // A file of whole code units has an even length.
+        const bool wholeUnits = !wholeRest || n % 2 == 0;
+        if (atFileStart && wholeUnits && LooksLikeUtf16(zeros, n, &high, &low)) {
             const bool little = zeros.odd >= zeros.even;
-            if (IsValidUtf16(p, n, little, wholeRest))
+            if (HasUtf16TextEvidence(p, n, little) && IsValidUtf16(p, n, little, wholeRest))
                 return {little ? TTextEncoding::teUtf16LE : TTextEncoding::teUtf16BE, 0};
         }
-        if (zeros.total * 64 > n)
+        // A stray zero byte or two (a damaged or oddly made text) leave the
+        // byte-wise readings to decide; more are binary.
+        constexpr std::size_t kStrayZeros = 2;
+        if (zeros.total * 64 > n && zeros.total > kStrayZeros)
             return binaryOrUtf16();
     }
 

@@ -10,6 +10,14 @@ namespace zr::search {
 
 enum TRunState { rsIdle, rsSearching, rsFinished };
 
+// An archive the run could not search in whole or in part, and the stored
+// files concerned (none known: the archive as a whole).
+struct UnsearchedArchive {
+    std::string path;
+    std::vector<std::string> storedNames;
+    bool operator==(const UnsearchedArchive &) const = default;
+};
+
 struct RunSummary {
     std::string resultLabel;             // the result label's final text (UTF-8)
     std::vector<std::string> viewLines;  // the result view at the end (UTF-8)
@@ -22,6 +30,11 @@ struct RunSummary {
     bool beep = false;                   // an exclamation beep is due (no archive or no hit)
     // "path: reason" of each archive whose worker failed (it was skipped).
     std::vector<std::string> failedArchives;
+    // Archives passed over for a password, for damage, or because their
+    // extraction failed otherwise; intact stored files of them were searched.
+    std::vector<UnsearchedArchive> passwordArchives;
+    std::vector<UnsearchedArchive> damagedArchives;
+    std::vector<UnsearchedArchive> unextractedArchives;
     // "path: reason" of each folder the walk could not read (its archives were not searched).
     std::vector<std::string> unreadableFolders;
     // Symbolic links to folders the walk did not follow (following is off by default).

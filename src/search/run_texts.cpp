@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "util/dbcs.h"
 #include "util/size_format.h"
@@ -55,6 +56,50 @@ std::string ProgressLine(const std::string &archivePath, const std::string &sear
 std::string FailedArchivesLine(int count)
 {
     return "処理できなかった書庫： " + std::to_string(count) + " 件";
+}
+
+namespace {
+
+// "  <archive>[ ⇒ <stored>, <stored>, ... ほか N 件]"
+std::string UnsearchedArchiveLine(const UnsearchedArchive &archive, const std::string &searchFolder)
+{
+    constexpr std::size_t kNamesShown = 3;
+    std::string names;
+    for (std::size_t i = 0; i < archive.storedNames.size() && i < kNamesShown; ++i)
+        names += (i > 0 ? ", " : "") + archive.storedNames[i];
+    if (archive.storedNames.size() > kNamesShown)
+        names += " ほか " + std::to_string(archive.storedNames.size() - kNamesShown) + " 件";
+    std::string line = "  " + ProgressLine(archive.path, searchFolder, names, 0);
+    if (names.empty())
+        line.resize(line.size() - std::string_view(" ⇒ ").size());
+    return line;
+}
+
+void AppendUnsearched(std::vector<std::string> &lines, const std::string &heading,
+                      const std::vector<UnsearchedArchive> &archives, const std::string &searchFolder)
+{
+    // As with folders: enough to act on, never enough to bury the results.
+    constexpr std::size_t kShown = 5;
+    if (archives.empty())
+        return;
+    lines.push_back(heading + std::to_string(archives.size()) + " 件");
+    for (std::size_t i = 0; i < archives.size() && i < kShown; ++i)
+        lines.push_back(UnsearchedArchiveLine(archives[i], searchFolder));
+    if (archives.size() > kShown)
+        lines.push_back("  ほか " + std::to_string(archives.size() - kShown) + " 件");
+}
+
+}  // namespace
+
+std::vector<std::string> UnsearchedArchivesLines(const RunSummary &summary, const std::string &searchFolder)
+{
+    std::vector<std::string> lines;
+    AppendUnsearched(lines, "パスワード付きのため検索できなかった書庫： ", summary.passwordArchives,
+                     searchFolder);
+    AppendUnsearched(lines, "壊れているため検索できなかった書庫： ", summary.damagedArchives, searchFolder);
+    AppendUnsearched(lines, "展開に失敗したため検索できなかった書庫： ", summary.unextractedArchives,
+                     searchFolder);
+    return lines;
 }
 
 std::string LinkedFoldersLine(int count)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "search/run_summary.h"
+
 namespace zr::search {
 
 // "<n>件の書庫が検索対象です."
@@ -20,6 +22,12 @@ std::vector<std::string> ConditionLines(const std::string &searchText, const std
 // The view when no archive was found: an empty line, the folder and the archive pattern.
 // The result-view line after a run in which some archives could not be searched.
 std::string FailedArchivesLine(int count);
+// The result view's lines for the archives passed over for a password, for
+// damage and for another failed extraction: for each list that is not empty
+// a count line, then the first few archives (relative to the folder, with
+// their stored files) and how many more.
+std::vector<std::string> UnsearchedArchivesLines(const RunSummary &summary, const std::string &searchFolder);
+
 // "リンクのため検索しなかったフォルダ： <n> 件": symbolic links to folders the walk did not follow.
 std::string LinkedFoldersLine(int count);
 // The count line, then the first few folders ("  path: reason") and how many more.

@@ -11,6 +11,7 @@
 #include "search/file_scanner.h"
 #include "search/run_texts.h"
 #include "search/search_errors.h"
+#include "search/unsearched_archives.h"
 #include "search/work_folder.h"
 #include "search/worker_archive_search.h"
 #include "util/file_queries.h"
@@ -48,16 +49,19 @@ public:
     {
         if (reason == SkipReason::WorkerFailed)
             failed_.push_back(path + ": " + detail);
+        unsearched_.Note(path, reason, detail);
         target_.OnArchiveSkipped(path, reason, detail);
     }
 
     const std::vector<std::string> &FailedArchives() const { return failed_; }
+    UnsearchedArchives &Unsearched() { return unsearched_; }
 
 private:
     RunSink &target_;
     HitList *hits_;  // null when the caller keeps no list
     HitCounter &counter_;
     std::vector<std::string> failed_;  // "path: reason" of archives whose worker failed
+    UnsearchedArchives unsearched_;
 };
 
 std::string ToCp932(const std::string &searchText)
@@ -296,6 +300,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     summary.failedArchives = recorder.FailedArchives();
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
+    recorder.Unsearched().MoveInto(summary);
+    AppendLines(summary.viewLines, UnsearchedArchivesLines(summary, folder));
     AppendFolderNotes(summary);
     return summary;
 }

@@ -91,6 +91,21 @@ TEST(ResultPanelLayout, EachStateHasItsHeaderTitleAndParts)
     EXPECT_EQ(finished.title, "検索結果");
     EXPECT_TRUE(finished.resultLabelBold);
     EXPECT_FALSE(finished.clearResults);
+    EXPECT_FALSE(finished.resultViewScrolls);
+}
+
+// Lines past the four conditions (archives that could not be searched) must
+// be seen: the header grows a line for each, then the view scrolls.
+TEST(ResultPanelLayout, AFinishedViewWithMoreLinesGrowsThenScrolls)
+{
+    EXPECT_EQ(LayoutForState(TRunState::rsFinished, 4).headerHeight, 85);
+    EXPECT_EQ(LayoutForState(TRunState::rsFinished, 6).headerHeight, 85 + 2 * 13);
+    const ResultPanelLayout many = LayoutForState(TRunState::rsFinished, 40);
+    EXPECT_EQ(many.headerHeight, 85 + (kMostFinishedViewLines - 4) * 13);
+    EXPECT_TRUE(many.resultViewScrolls);
+    EXPECT_FALSE(LayoutForState(TRunState::rsFinished, kMostFinishedViewLines).resultViewScrolls);
+    // Searching keeps its height whatever the view holds.
+    EXPECT_EQ(LayoutForState(TRunState::rsSearching, 40).headerHeight, 120);
 }
 
 TEST(ResultPanelLayout, ViewWidthFollowsTheHeaderButNeverEndsLeftOf460)

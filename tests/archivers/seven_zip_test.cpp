@@ -43,6 +43,8 @@ TEST(SevenZipRecordTest, RecordsCarrySizeDateMethodAndFolders)
         }
         if (name == "sub/repeat.txt") {
             EXPECT_EQ(r.dwOriginalSize, RepeatText().size());
+            // Packed by the folder, not by the entry: unknown, never the unpacked size.
+            EXPECT_EQ(r.dwCompressedSize, 0u);
         }
     }
     EXPECT_TRUE(sawFolder);
@@ -94,6 +96,43 @@ TEST(SevenZipHostileTest, LinksAbsoluteAndClimbingNamesStayOut)
     EXPECT_EQ(FilesBelow(root.path()), (std::map<std::string, std::string>{{"a/dest/evil.txt", "evil\n"}}))
         << log;
     EXPECT_FALSE(fs::exists(fs::symlink_status(dest / "link")));
+}
+
+// Encrypted data is flagged per entry; encrypted names leave nothing to
+// list, and the first FindFirst says why.
+TEST(EncryptedListingTest, LockedEntriesAreFlaggedAndLockedHeadersNamed)
+{
+    const std::string fixtures =
+        std::string(std::getenv("ZR_SOURCE_DIR") ? std::getenv("ZR_SOURCE_DIR") : ".") +
+        "/tests/search/fixtures/";
+    ArchiverLibrary seven(kLib, kPrefix);
+    ArchiverLibrary unzip("libUnzip32.so", "UnZip");
+    ASSERT_TRUE(seven.loaded() && unzip.loaded());
+    const auto flags = [](const std::vector<TIndividualInfo> &records) {
+        std::vector<std::string> out;
+        for (const auto &r : records)
+            out.push_back(std::string(r.szFileName) + ((r.uFlag & ZR_ARC_FLAG_ENCRYPTED) ? " locked" : ""));
+        return out;
+    };
+    EXPECT_EQ(flags(seven.list(fixtures + "data-locked.7z")),
+              (std::vector<std::string>{"locked.txt locked"}));
+    EXPECT_EQ(flags(unzip.list(fixtures + "zip-aes.zip")), (std::vector<std::string>{"locked.txt locked"}));
+    EXPECT_EQ(flags(unzip.list(fixtures + "zipcrypto.zip")),
+              (std::vector<std::string>{"locked.txt locked", "open.txt"}));
+
+    const std::string header = fixtures + "header-locked.7z";
+    EXPECT_LT(seven.count(header), 0);
+    HARC arc = seven.fn<ZrArcOpenArchiveFn>("OpenArchive")(nullptr, header.c_str(), 0);
+    ASSERT_NE(arc, nullptr);
+    TIndividualInfo info{};
+    EXPECT_EQ(seven.fn<ZrArcFindFirstFn>("FindFirst")(arc, "*", &info), ZR_ARC_E_ENCRYPTED);
+    seven.fn<ZrArcCloseArchiveFn>("CloseArchive")(arc);
+    // Damage is no password.
+    arc = seven.fn<ZrArcOpenArchiveFn>("OpenArchive")(nullptr, FixturePath("truncated.7z").c_str(), 0);
+    if (arc) {
+        EXPECT_NE(seven.fn<ZrArcFindFirstFn>("FindFirst")(arc, "*", &info), ZR_ARC_E_ENCRYPTED);
+        seven.fn<ZrArcCloseArchiveFn>("CloseArchive")(arc);
+    }
 }
 
 TEST(SevenZipTruncatedTest, IsRefusedOrFailsWithoutLeavingAHalfFile)

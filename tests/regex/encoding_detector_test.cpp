@@ -66,6 +66,31 @@ TEST(EncodingDetector, PlainTextAndBinary)
     EXPECT_EQ(Detect("\x80\xa0\xfd\xff\xfe\xa0\x80\x80\xfe\xff\x80\xfd").encoding, E::teBinary);
 }
 
+TEST(EncodingDetector, UnmarkedUtf16NeedsSeveralUnitsOfPlainText)
+{
+    const auto isUtf16 = [](const std::string &bytes, bool wholeRest = true) {
+        const E found = Detect(bytes, true, wholeRest).encoding;
+        return found == E::teUtf16LE || found == E::teUtf16BE;
+    };
+    // One zero byte in a few characters.
+    EXPECT_FALSE(isUtf16(std::string("a\0b\nab\n", 7)));
+    EXPECT_FALSE(isUtf16(std::string("a\0b\nab\n\n", 8)));
+    EXPECT_FALSE(isUtf16(std::string("hello\0 x\nhello again\n", 21)));
+    EXPECT_FALSE(isUtf16(std::string("hello\0 x\nhello again\n\n", 22)));
+    // Zero high halves under control characters are no text.
+    EXPECT_FALSE(isUtf16(std::string("\x01\0\x02\0\x03\0\x04\0\x05\0abcdefghij", 20)));
+    // A whole file of odd length holds no whole UTF-16 units; a block cut
+    // from a longer file may.
+    const std::string unmarked = Encoded("plain words\r\n" + Japanese, E::teUtf16LE);
+    EXPECT_TRUE(isUtf16(unmarked));
+    EXPECT_FALSE(isUtf16(unmarked + "x"));
+    EXPECT_TRUE(isUtf16(unmarked + "x", false));
+    // Short unmarked UTF-16 is still told by its zero high halves, from
+    // three on; one or two zero bytes are left to the byte-wise readings.
+    EXPECT_TRUE(isUtf16(Encoded("abc", E::teUtf16LE)));
+    EXPECT_FALSE(isUtf16(Encoded("hi", E::teUtf16BE)));
+}
+
 TEST(EncodingDetector, ACharacterCutByTheBlockEndIsNoError)
 {
     std::string utf8 = Japanese + "検";

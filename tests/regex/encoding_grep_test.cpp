@@ -169,6 +169,19 @@ TEST_F(EncodingGrepTest, BinaryAndCp932FilesAreSearchedAsTheirBytes)
     EXPECT_EQ(grep_.LastEncoding(), E::teCp932);
 }
 
+// One zero byte in a short text is no sign of UTF-16: the text is read as
+// bytes, and the zero byte reads as a blank.
+TEST_F(EncodingGrepTest, AStrayZeroByteLeavesAShortTextAsItsBytes)
+{
+    EXPECT_EQ(Search("a b", std::string("a\0b\nab\n", 7)), (std::vector<Shown>{{1, "a b"}}));
+    EXPECT_EQ(Search("hello", std::string("hello\0 x\nhello again\n", 21)),
+              (std::vector<Shown>{{1, "hello  x"}, {2, "hello again"}}));
+    // The same texts of even length.
+    EXPECT_EQ(Search("a b", std::string("a\0b\nab\n\n", 8)).size(), 1u);
+    EXPECT_EQ(Search("hello", std::string("hello\0 x\nhello again\n\n", 22)).size(), 2u);
+    EXPECT_NE(grep_.LastEncoding(), E::teUtf16LE);
+}
+
 TEST_F(EncodingGrepTest, LongUtf16LinesAcrossBlocks)
 {
     std::string text = "始め\n";

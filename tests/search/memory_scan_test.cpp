@@ -93,18 +93,27 @@ TEST_F(MemoryScanTest, EveryKindOfArchiveGivesTheSameEventsAsFromTheFolder)
         ExpectSameAsFromTheFolder(Conditions(text));
 }
 
-TEST_F(MemoryScanTest, ADamagedEntryLosesItsHitsAndIsReportedByName)
+TEST_F(MemoryScanTest, ADamagedStoredFileIsNamedAndTheRestOfItsArchiveSearched)
 {
-    // Its first file holds the text and fails its CRC.
+    // Its first file fails its CRC; the second is whole.
     const std::string fixtures = SourceDir() + "/tests/archivers/fixtures/";
     Add("badcrc.zip", zr::testing::ReadFileBytes(fixtures + "badcrc.zip"));
-    Add("good.zip", ZipOf({{"hello.txt", "hello, ZuRivo!\n"}}));
-    const SearchConditions c = Conditions("ZuRivo");
-    const std::vector<std::string> events = Events(c, false);
-    EXPECT_EQ(events, (std::vector<std::string>{"skipped badcrc.zip damaged hello.txt (CRC error)",
-                                                "hit good.zip{hello.txt}:1:hello, ZuRivo! subs 0",
+    Add("good.zip", ZipOf({{"hello.txt", "2000\n"}}));
+    const SearchConditions c = Conditions("2000");
+    std::vector<std::string> events = Events(c, false);
+    // The reason's wording is the ZIP reader's own and differs between builds.
+    ASSERT_FALSE(events.empty());
+    EXPECT_TRUE(events[0].starts_with("skipped badcrc.zip damaged hello.txt (")) << events[0];
+    events[0] = events[0].substr(0, events[0].find(" ("));
+    std::vector<std::string> inWorker = Events(c, true);
+    if (!inWorker.empty())
+        inWorker[0] = inWorker[0].substr(0, inWorker[0].find(" ("));
+    EXPECT_EQ(events, (std::vector<std::string>{"skipped badcrc.zip damaged hello.txt",
+                                                "hit badcrc.zip{sub/numbers.txt}:2000:2000 subs 0",
+                                                "progress badcrc.zip ⇒ numbers.txt ⇒ 1行",
+                                                "hit good.zip{hello.txt}:1:2000 subs 0",
                                                 "progress good.zip ⇒ hello.txt ⇒ 1行"}));
-    EXPECT_EQ(events, Events(c, true));
+    EXPECT_EQ(events, inWorker);
 }
 
 }  // namespace

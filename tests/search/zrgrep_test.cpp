@@ -150,6 +150,51 @@ TEST_F(ZrGrepProgramTest, ExitStatusTellsHitsNoneAndErrors)
     EXPECT_TRUE(WorkFolders().empty());
 }
 
+// A malformed pattern is only reported when a file is about to be searched:
+// a run that searches nothing ends as any run without hits.
+TEST_F(ZrGrepProgramTest, AMalformedPatternWithNothingToSearchEndsNormally)
+{
+    tree_.Write("a.zip", ZipOf({{"in.txt", "abc\n"}}));
+    EXPECT_EQ(Run({"-f", "*.nothing", "(abc", tree_.Path()}), 1) << err_;
+    EXPECT_EQ(err_, "指定の文字を含む書庫は見つかりませんでした。\n");
+    EXPECT_EQ(Run({"--in-process", "(abc", tree_.Path()}), 2);
+    EXPECT_EQ(err_, "zrgrep: 右(閉じ)括弧が必要です (at byte 5 of the pattern)\n");
+}
+
+TEST_F(ZrGrepProgramTest, ArchivesThatCouldNotBeSearchedAreNamedWithoutChangingTheOutcome)
+{
+    const char *source = std::getenv("ZR_SOURCE_DIR");
+    const std::string fixtures = std::string(source ? source : ".") + "/tests/search/fixtures/";
+    for (const char *name : {"zipcrypto.zip", "header-locked.7z", "damaged.zip"})
+        tree_.Write(name, zr::testing::ReadFileBytes(fixtures + name));
+    const std::string locked = tree_ / "zipcrypto.zip", header = tree_ / "header-locked.7z",
+                      damaged = tree_ / "damaged.zip";
+
+    ASSERT_EQ(Run({"--json", "needle", tree_.Path()}), 0) << err_;
+    for (const std::string &record :
+         {"{\"archive\": \"" + locked + "\", \"stored\": \"locked.txt\", \"skipped\": \"password\"}",
+          "{\"archive\": \"" + header + "\", \"skipped\": \"password\"}",
+          "{\"archive\": \"" + damaged + "\", \"stored\": \"broken.txt (",
+          "{\"archive\": \"" + damaged +
+              "\", \"stored\": \"intact.txt\", \"line\": 1, \"text\": \"intact needle\"}"})
+        EXPECT_NE(out_.find(record), std::string::npos) << record << "\n" << out_;
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 5);
+
+    // One line per archive on stderr, then the summary line as always.
+    ASSERT_EQ(Run({"needle", tree_.Path()}), 0) << err_;
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2);
+    for (const std::string &line :
+         {"zrgrep: " + locked + ": パスワード付きのため検索できませんでした (locked.txt)\n",
+          "zrgrep: " + header + ": パスワード付きのため検索できませんでした\n",
+          "zrgrep: " + damaged + ": 壊れているため検索できませんでした (broken.txt ("})
+        EXPECT_NE(err_.find(line), std::string::npos) << line << "\n" << err_;
+    EXPECT_TRUE(err_.ends_with("2 行 見つかりました。  書庫数： 2 件  格納数：2 件\n")) << err_;
+
+    // Without a hit elsewhere, skipped archives still make no error.
+    EXPECT_EQ(Run({"haystack", tree_.Path()}), 1);
+    EXPECT_TRUE(err_.ends_with("指定の文字を含む書庫は見つかりませんでした。\n")) << err_;
+}
+
 TEST_F(ZrGrepProgramTest, OutputModes)
 {
     tree_.Write("a.zip", ZipOf({{"x/in.txt", "needle\n"}, {"q\"uote.txt", "needle \"quoted\" \\ back\n"}}));

@@ -75,6 +75,48 @@ std::string FormatJsonHit(const search::THitRecord &hit)
            "}";
 }
 
+const char *SkippedJsonWord(search::SkipReason reason)
+{
+    switch (reason) {
+    case search::SkipReason::PasswordProtected:
+        return "password";
+    case search::SkipReason::Damaged:
+        return "damaged";
+    case search::SkipReason::ExtractionFailed:
+    case search::SkipReason::WorkerFailed:
+        return "failed";
+    default:
+        return nullptr;
+    }
+}
+
+std::string FormatJsonSkip(const std::string &archivePath, search::SkipReason reason,
+                           const std::string &detail)
+{
+    const char *word = SkippedJsonWord(reason);
+    if (!word)
+        return {};
+    std::string record = "{\"archive\": " + JsonString(archivePath);
+    // A worker's detail is its cause, not a stored name.
+    if (!detail.empty() && reason != search::SkipReason::WorkerFailed)
+        record += ", \"stored\": " + JsonString(detail);
+    return record + ", \"skipped\": \"" + word + "\"}";
+}
+
+std::string FormatUnsearchedLine(const search::UnsearchedArchive &archive, const std::string &why)
+{
+    constexpr std::size_t kNamesShown = 3;
+    std::string line = "zrgrep: " + ValidUtf8(archive.path) + ": " + why;
+    if (archive.storedNames.empty())
+        return line;
+    line += " (";
+    for (std::size_t i = 0; i < archive.storedNames.size() && i < kNamesShown; ++i)
+        line += (i > 0 ? ", " : "") + ValidUtf8(archive.storedNames[i]);
+    if (archive.storedNames.size() > kNamesShown)
+        line += " ほか " + std::to_string(archive.storedNames.size() - kNamesShown) + " 件";
+    return line + ")";
+}
+
 std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans)
 {
     std::string line = TerminalSafe(hit.ArchivePath) + "{" + TerminalSafe(hit.StoredName) + "}";
@@ -141,6 +183,12 @@ void OutputSink::OnHit(const search::THitRecord &hit)
 void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason reason,
                                   const std::string &detail)
 {
+    if (mode_ == OutputMode::Json) {
+        if (const std::string record = FormatJsonSkip(path, reason, detail); !record.empty()) {
+            ClearProgress();
+            Write(record);
+        }
+    }
     if (reason != search::SkipReason::WorkerFailed && reason != search::SkipReason::EntryTooLarge &&
         reason != search::SkipReason::EntryRefused)
         return;
@@ -159,6 +207,14 @@ void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason re
 void OutputSink::OnFinished(const search::RunSummary &summary)
 {
     ClearProgress();
+    // One line per archive, once the run knows all its stored files.
+    const auto printEach = [this](const std::vector<search::UnsearchedArchive> &archives, const char *why) {
+        for (const search::UnsearchedArchive &archive : archives)
+            std::fprintf(err_, "%s\n", FormatUnsearchedLine(archive, why).c_str());
+    };
+    printEach(summary.passwordArchives, "パスワード付きのため検索できませんでした");
+    printEach(summary.damagedArchives, "壊れているため検索できませんでした");
+    printEach(summary.unextractedArchives, "展開に失敗したため検索できませんでした");
     if (summary.linkedFoldersNotFollowed > 0)
         std::fprintf(err_, "zrgrep: %s (-L で検索します)\n",
                      search::LinkedFoldersLine(summary.linkedFoldersNotFollowed).c_str());

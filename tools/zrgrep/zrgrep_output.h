@@ -20,6 +20,12 @@ std::string JsonString(std::string_view text);
 
 // {"archive": ..., "stored": ..., "line": N, "text": ...}
 std::string FormatJsonHit(const search::THitRecord &hit);
+// {"archive": ..., ["stored": ...,] "skipped": "password"|"damaged"|"failed"}
+// for an archive or stored file that could not be searched; "" for other skips.
+std::string FormatJsonSkip(const std::string &archivePath, search::SkipReason reason,
+                           const std::string &detail);
+// "zrgrep: ARCHIVE: WHY[ (STORED, STORED, ...)]" for stderr.
+std::string FormatUnsearchedLine(const search::UnsearchedArchive &archive, const std::string &why);
 // ARCHIVE{STORED}:LINENO:TEXT, or ARCHIVE{STORED} for a stored-file hit. With
 // spans, each match is wrapped in the terminal's colour codes.
 std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans);
@@ -33,9 +39,11 @@ public:
 
     void OnArchiveStarted(int index, int count, const std::string &path) override;
     void OnHit(const search::THitRecord &hit) override;
-    // An archive whose worker failed, or a stored file past the size budget, is named on stderr.
+    // An archive whose worker failed, or a stored file past the size budget, is named on stderr at
+    // once; in JSON mode an archive or stored file that could not be searched is also a record.
     void OnArchiveSkipped(const std::string &path, search::SkipReason reason,
                           const std::string &detail) override;
+    // Names each archive passed over for a password, damage or a failed extraction on stderr.
     void OnFinished(const search::RunSummary &summary) override;
 
     bool WriteFailed() const { return writeFailed_; }

@@ -134,20 +134,22 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
     if (places.inputs.empty() && !places.refusals.empty())
         return kExitError;
 
-    // The pattern is checked before anything is extracted, so a typing error
-    // costs nothing and names its position.
+    // The pattern is compiled before anything is extracted. A malformed one
+    // is left to the run, which reports it when a file is about to be
+    // searched: a run that searches nothing ends normally.
     std::unique_ptr<MatchSpans> colour;
+    std::string cp932Pattern;
     if (!search::IsNoTextSearch(conditions.searchText)) {
         const platform::ConversionResult cp932 = platform::Utf8ToCp932(conditions.searchText);
         if (!cp932.ok)
             return Fail(s, "the pattern holds a character Shift_JIS cannot hold (byte " +
                                std::to_string(cp932.errorOffset + 1) + ")");
+        cp932Pattern = cp932.text;
         try {
             auto spans = std::make_unique<MatchSpans>(cp932.text, !args.noFuzzy);
             if (UsesColour(args.color, s) && args.output == OutputMode::Lines)
                 colour = std::move(spans);
-        } catch (const regex::ERegExpParser &e) {
-            return Fail(s, PatternErrorText(e.what(), PositionAsTyped(cp932.text, e.Position())));
+        } catch (const regex::ERegExpParser &) {
         }
     }
 
@@ -173,8 +175,12 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         const search::RunSummary summary =
             search::RunSearch(conditions, places.inputs, options, sink, stop.get_token());
         work.Remove();
-        if (summary.Failed())
-            return Fail(s, PatternErrorText(summary.errorMessage, summary.patternErrorPosition));
+        if (summary.Failed()) {
+            const std::size_t position = summary.patternErrorPosition > 0
+                                             ? PositionAsTyped(cp932Pattern, summary.patternErrorPosition)
+                                             : 0;
+            return Fail(s, PatternErrorText(summary.errorMessage, position));
+        }
         if (args.output == OutputMode::Lines || args.output == OutputMode::Json)
             std::fprintf(s.err, "%s\n", summary.resultLabel.c_str());
         if (sink.WriteFailed())

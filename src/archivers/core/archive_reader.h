@@ -54,6 +54,9 @@ public:
 
     const std::string &errorText() const { return errorText_; }
     bool errorIsFatal() const { return errorFatal_; }
+    // The archive's own headers are encrypted: without the password not
+    // even its names can be read.
+    bool errorIsLockedArchive() const { return errorLocked_; }
 
     // Readers that may decompress a lot without giving data out (the
     // skipped entries of a solid block) ask `keepGoing` now and then and
@@ -66,10 +69,11 @@ public:
     const std::string &endNote() const { return endNote_; }
 
 protected:
-    void setError(std::string text, bool fatal)
+    void setError(std::string text, bool fatal, bool lockedArchive = false)
     {
         errorText_ = std::move(text);
         errorFatal_ = fatal;
+        errorLocked_ = lockedArchive;
     }
     void setEndNote(std::string text) { endNote_ = std::move(text); }
     void setStoppedByCaller() { stoppedByCaller_ = true; }
@@ -78,6 +82,7 @@ private:
     bool stoppedByCaller_ = false;
     std::string errorText_;
     bool errorFatal_ = false;
+    bool errorLocked_ = false;
     std::string endNote_;
 };
 

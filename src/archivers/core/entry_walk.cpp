@@ -124,7 +124,7 @@ int EntryWalk::run(const std::string &file, const NameFilter &filter, const Open
         if (status == ReadStatus::kError) {
             if (reader_->stoppedByCaller())
                 return finish(ZR_ARC_E_CANCELLED, "Cancelled.");
-            if (SaysPassword(reader_->errorText()))
+            if (reader_->errorIsLockedArchive() || SaysPassword(reader_->errorText()))
                 return finish(ZR_ARC_E_UNSUPPORTED, reader_->errorText());
             return finish(anyEntry ? ZR_ARC_E_DATA : ZR_ARC_E_NOT_ARCHIVE, reader_->errorText());
         }

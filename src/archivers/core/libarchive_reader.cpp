@@ -360,7 +360,9 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
         entry.size = GzipStoredSize(path_);
     else if (singleFile_ && measureSizes_)
         entry.size = MeasureSingleFile(path_, unwrittenLeft_);
-    entry.compressedSize = entry.size;
+    // 7z packs whole folders of entries together: no entry has a packed
+    // size of its own, so it stays unknown (0) rather than look unpacked.
+    entry.compressedSize = format_ == LibarchiveFormat::k7z ? 0 : entry.size;
     entry.modified = archive_entry_mtime_is_set(e) ? archive_entry_mtime(e) : 0;
     entry.encrypted = archive_entry_is_encrypted(e) != 0;
     if (entry.kind == EntryKind::kFile && !(archive_entry_perm(e) & 0200))
@@ -456,7 +458,10 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
         setError("Cancelled.", true);
         return ReadStatus::kError;
     }
-    if (r < ARCHIVE_WARN || !e) {
+    // A RAR entry whose data is encrypted fails its header but is listed
+    // whole; the extraction passes it over like any encrypted entry.
+    const bool lockedEntry = r == ARCHIVE_FAILED && e && archive_entry_is_encrypted(e);
+    if ((r < ARCHIVE_WARN && !lockedEntry) || !e) {
         const char *text = archive_error_string(a_);
         const std::string reason = text ? text : "damaged header";
         // Tolerated: the entries before the damage stay usable, as if the
@@ -465,7 +470,9 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
             setEndNote("Broken header, the rest of the archive is skipped: " + reason);
             return ReadStatus::kEnd;
         }
-        setError(reason, true);
+        // Encrypted headers fail before the first entry, with the archive
+        // known to hold encrypted entries.
+        setError(reason, true, index_ == 0 && archive_read_has_encrypted_entries(a_) > 0);
         return ReadStatus::kError;
     }
     std::string error;
@@ -474,7 +481,8 @@ ReadStatus LibarchiveReader::next(EntryInfo &entry)
         return ReadStatus::kError;
     }
     fillEntry(e, entry);
-    dataPending_ = true;
+    // libarchive refuses the data of a header it failed; nothing to skip.
+    dataPending_ = !lockedEntry;
     return ReadStatus::kOk;
 }
 

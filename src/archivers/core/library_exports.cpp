@@ -84,8 +84,11 @@ int NextMatching(ArchiveHandle &handle, void *record)
     for (;;) {
         const ReadStatus status = handle.reader->next(entry);
         if (status != ReadStatus::kOk) {
+            const bool locked = handle.reader->errorIsLockedArchive();
             handle.reader.reset();
-            return status == ReadStatus::kEnd ? ZR_ARC_FIND_END : ZR_ARC_E_DATA;
+            if (status == ReadStatus::kEnd)
+                return ZR_ARC_FIND_END;
+            return locked ? ZR_ARC_E_ENCRYPTED : ZR_ARC_E_DATA;
         }
         if (handle.filter.matches(entry.name)) {
             FillIndividualInfo(entry, handle.traits->ratioSense, *static_cast<TIndividualInfo *>(record));
@@ -209,8 +212,10 @@ int CheckArchive(const LibraryTraits &traits, const char *file, int mode)
         EntryInfo entry;
         for (;;) {
             const ReadStatus status = opened.reader->next(entry);
+            // Encrypted headers are still this format's: the caller learns
+            // from the listing that a password is needed.
             if (status != ReadStatus::kOk)
-                return status == ReadStatus::kEnd ? 1 : 0;
+                return status == ReadStatus::kEnd || opened.reader->errorIsLockedArchive() ? 1 : 0;
             if ((mode & ZR_ARC_CHECK_FULLCRC) && entry.kind == EntryKind::kFile && !entry.encrypted &&
                 opened.reader->readData(nullptr) != DataStatus::kComplete)
                 return 0;

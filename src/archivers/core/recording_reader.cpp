@@ -15,7 +15,7 @@ RecordingReader::RecordingReader(std::unique_ptr<ArchiveReader> inner, WalkMemo 
 void RecordingReader::takeInnerState()
 {
     if (!inner_->errorText().empty())
-        setError(inner_->errorText(), inner_->errorIsFatal());
+        setError(inner_->errorText(), inner_->errorIsFatal(), inner_->errorIsLockedArchive());
     if (!inner_->endNote().empty())
         setEndNote(inner_->endNote());
     if (inner_->stoppedByCaller())

@@ -85,14 +85,14 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     case ZR_ARC_E_DATA:
         // The entries before the damage were searched and keep their hits.
         if (!session.DamageReported())
-            sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, message);
+            sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, DamageDetail({}, message));
         return outcome;
     case ZR_ARC_E_CANCELLED:
         return Skip(archivePath, SkipReason::ExtractionFailed, sink, message);
     default:
         if (session.Offered() == 0)
             return Skip(archivePath, SkipReason::NotAnArchive, sink);
-        sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, message);
+        sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, DamageDetail({}, message));
         return outcome;
     }
 }

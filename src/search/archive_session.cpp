@@ -29,14 +29,6 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-std::string DamageDetail(std::string_view name, std::string_view reason)
-{
-    std::string detail(name);
-    if (!reason.empty())
-        detail.append(" (").append(reason).append(")");
-    return detail;
-}
-
 }  // namespace
 
 ArchiveSession::ArchiveSession(ArchiveSessionSetup setup, std::function<FileScanner &()> scanner,

@@ -27,4 +27,28 @@ const char *SkipReasonName(SkipReason reason)
     return "skipped";
 }
 
+std::string DamageDetail(std::string_view storedName, std::string_view reason)
+{
+    std::string detail(storedName);
+    if (!reason.empty()) {
+        if (!detail.empty())
+            detail += ' ';
+        detail.append("(").append(reason).append(")");
+    }
+    return detail;
+}
+
+DamageParts SplitDamageDetail(const std::string &detail)
+{
+    if (!detail.ends_with(')'))
+        return {detail, {}};
+    if (detail.starts_with('('))
+        return {{}, detail.substr(1, detail.size() - 2)};
+    // The reason is the last bracket: a stored name may hold " (" itself.
+    const std::size_t open = detail.rfind(" (");
+    if (open == std::string::npos)
+        return {detail, {}};
+    return {detail.substr(0, open), detail.substr(open + 2, detail.size() - open - 3)};
+}
+
 }  // namespace zr::search

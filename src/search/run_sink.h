@@ -3,6 +3,7 @@
 // window forwards them to its thread in batches, the command line prints them.
 
 #include <string>
+#include <string_view>
 
 #include "search/hit_record.h"
 #include "search/run_summary.h"
@@ -23,6 +24,15 @@ enum class SkipReason {
 };
 
 const char *SkipReasonName(SkipReason reason);
+
+// A damaged entry's detail: "name (reason)", or "(reason)" when the damage
+// belongs to no one stored file.
+std::string DamageDetail(std::string_view storedName, std::string_view reason);
+struct DamageParts {
+    std::string storedName;  // "" when no stored file is known
+    std::string reason;
+};
+DamageParts SplitDamageDetail(const std::string &detail);
 
 class RunSink {
 public:

@@ -141,3 +141,21 @@ TEST(UnsearchedArchivesLinesTest, ShowTheFirstArchivesAndStoredFilesAndHowManyMo
 
 }  // namespace
 }  // namespace zr::search::test
+
+namespace zr::search {
+namespace {
+
+TEST(DamageDetailTest, TheReasonComesApartFromANameThatHoldsBracketsItself)
+{
+    EXPECT_EQ(DamageDetail("a (1).txt", "CRC error"), "a (1).txt (CRC error)");
+    const DamageParts named = SplitDamageDetail(DamageDetail("a (1).txt", "CRC error"));
+    EXPECT_EQ(named.storedName, "a (1).txt");
+    EXPECT_EQ(named.reason, "CRC error");
+    const DamageParts whole = SplitDamageDetail(DamageDetail({}, "truncated (at 12)"));
+    EXPECT_EQ(whole.storedName, "");
+    EXPECT_EQ(whole.reason, "truncated (at 12)");
+    EXPECT_EQ(SplitDamageDetail("plain.txt").storedName, "plain.txt");
+}
+
+}  // namespace
+}  // namespace zr::search

@@ -13,6 +13,7 @@
 #include "archive_builders.h"
 #include "match_spans.h"
 #include "search/condition_file.h"
+#include "test_support/temp_env.h"
 #include "util/size_format.h"
 #include "zrgrep_options.h"
 #include "zrgrep_output.h"
@@ -174,7 +175,7 @@ TEST_F(ZrGrepProgramTest, ArchivesThatCouldNotBeSearchedAreNamedWithoutChangingT
     for (const std::string &record :
          {"{\"archive\": \"" + locked + "\", \"stored\": \"locked.txt\", \"skipped\": \"password\"}",
           "{\"archive\": \"" + header + "\", \"skipped\": \"password\"}",
-          "{\"archive\": \"" + damaged + "\", \"stored\": \"broken.txt (",
+          "{\"archive\": \"" + damaged + "\", \"stored\": \"broken.txt\", \"reason\": \"CRC error\", \"skipped\": \"damaged\"}",
           "{\"archive\": \"" + damaged +
               "\", \"stored\": \"intact.txt\", \"line\": 1, \"text\": \"intact needle\"}"})
         EXPECT_NE(out_.find(record), std::string::npos) << record << "\n" << out_;

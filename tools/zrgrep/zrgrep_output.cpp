@@ -97,9 +97,16 @@ std::string FormatJsonSkip(const std::string &archivePath, search::SkipReason re
     if (!word)
         return {};
     std::string record = "{\"archive\": " + JsonString(archivePath);
-    // A worker's detail is its cause, not a stored name.
-    if (!detail.empty() && reason != search::SkipReason::WorkerFailed)
+    if (reason == search::SkipReason::Damaged) {
+        const search::DamageParts parts = search::SplitDamageDetail(detail);
+        if (!parts.storedName.empty())
+            record += ", \"stored\": " + JsonString(parts.storedName);
+        if (!parts.reason.empty())
+            record += ", \"reason\": " + JsonString(parts.reason);
+    } else if (!detail.empty() && reason != search::SkipReason::WorkerFailed) {
+        // A worker's detail is its cause, not a stored name.
         record += ", \"stored\": " + JsonString(detail);
+    }
     return record + ", \"skipped\": \"" + word + "\"}";
 }
 

@@ -1,6 +1,7 @@
 #include "app/grep_form.h"
 
 #include "app/grep_status_bar.h"
+#include "app/hit_line_delegate.h"
 #include "app/hit_models.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
@@ -254,6 +255,10 @@ QWidget *TGrepForm::BuildResultPanel()
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     tree_->setMinimumWidth(60);
+    // Archive names are read whole: the column is as wide as the longest one
+    // and the tree scrolls sideways instead of cutting them.
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     treeColumn->addWidget(lblTreeHeader_);
     treeColumn->addWidget(tree_);
 
@@ -269,6 +274,8 @@ QWidget *TGrepForm::BuildResultPanel()
     list_ = new QTreeView(listPanel);
     listModel_ = new TResultListModel(this);
     list_->setModel(listModel_);
+    lineDelegate_ = new THitLineDelegate(listModel_, list_);
+    list_->setItemDelegateForColumn(2, lineDelegate_);
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
@@ -276,8 +283,7 @@ QWidget *TGrepForm::BuildResultPanel()
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    list_->header()->setSectionsClickable(false);
-    list_->header()->setStretchLastSection(false);
+    SetUpListColumns();
     listColumn->addWidget(lblListHeader_);
     listColumn->addWidget(list_);
     resultSplitter_->addWidget(treePanel);
@@ -330,6 +336,8 @@ void TGrepForm::FirstShow()
     hisName_->setEditText(QStringLiteral("*.*"));
     hisItem_->setEditText(QStringLiteral("*.*"));
     hisPath_->setCurrentIndex(-1);
+    options_->chbRegExp->setChecked(ReadSettingBool(kGrepSection, "RegExp", true));
+    options_->chbFuzzy->setChecked(ReadSettingBool(kGrepSection, "Fuzzy", true));
     ShowSelectionCount();
     UpdateActions();
     editsCount_ = true;
@@ -379,6 +387,13 @@ void TGrepForm::SavePlacementAndWidths()
 
 void TGrepForm::SaveHistories()
 {
+    // How the text is matched is kept with the texts searched.
+    try {
+        WriteSettingInteger(kGrepSection, "RegExp", options_->chbRegExp->isChecked() ? 1 : 0);
+        WriteSettingInteger(kGrepSection, "Fuzzy", options_->chbFuzzy->isChecked() ? 1 : 0);
+    } catch (const std::exception &) {
+        // As below: the store reported it.
+    }
     for (THistoryComboBox *box : {hisChar_, static_cast<THistoryComboBox *>(hisName_), hisPath_,
                                   static_cast<THistoryComboBox *>(hisItem_)}) {
         try {

@@ -52,6 +52,7 @@ class THistoryMenu;
 class TOptionsPanel;
 class TPatternComboBox;
 class TArchiveTreeModel;
+class THitLineDelegate;
 class TResultListModel;
 class TRunController;
 struct RunBatch;
@@ -62,6 +63,7 @@ struct TGrepActions {
     QAction *ActF_GrepStart = nullptr;
     QAction *ActF_GrepStop = nullptr;
     QAction *ActF_SaveAs = nullptr;
+    QAction *ActF_SaveHits = nullptr;
     QAction *ActF_OpenParam = nullptr;
     QAction *ActF_SaveParm = nullptr;
     QAction *ActF_Fin = nullptr;
@@ -163,6 +165,7 @@ public:
     QTreeView *ResultList() const { return list_; }
     TArchiveTreeModel *TreeModel() const { return treeModel_; }
     TResultListModel *ListModel() const { return listModel_; }
+    THitLineDelegate *LineDelegate() const { return lineDelegate_; }
     TBigView *ResultView() const { return resultView_; }
     QFrame *ResultHeader() const { return header_; }
     QMenu *FilterMenu() const { return popFilter_; }
@@ -183,6 +186,7 @@ public slots:
     // Actions on hits and condition files (grep_form_hit_actions.cpp).
     void OnNewGrep();
     void OnSaveAs();
+    void OnSaveHits();
     void OnOpenParam();
     void OnSaveParam();
     void OnFinish();
@@ -241,8 +245,18 @@ private:
     void TreeSelectionChanged();
     void ListContextMenu(const QPoint &pos);
     void TreeContextMenu(const QPoint &pos);
-    void FillArchiveTree();
     void ClearResults();
+
+    // grep_form_list_columns.cpp
+    void SetUpListColumns();
+    void ListHeaderClicked(int column);
+    void ShowSortIndicator();
+    // Before the list changes mode: keeps the widths of the mode shown.
+    void KeepListWidths();
+    // After: the remembered widths of the new mode, or widths that fit the
+    // contents when the mode has none yet since the last run.
+    void ApplyListWidths();
+    void FitListColumns();
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
     void ViewSelectedHit();
@@ -255,6 +269,7 @@ private:
     void KeepTypedFolder(const std::string &folder);
     void EnterRun(const search::SearchConditions &conditions);
     void HandleBatch(RunBatch &batch);
+    void ShowArrivedHits();
     void FinishRun(const search::RunSummary &summary);
     void LeaveRun();
 
@@ -290,6 +305,7 @@ private:
     QTreeView *list_ = nullptr;
     TArchiveTreeModel *treeModel_ = nullptr;
     TResultListModel *listModel_ = nullptr;
+    THitLineDelegate *lineDelegate_ = nullptr;  // marks the matches in 検索行データ
     TGrepStatusBar *statusBar_ = nullptr;
     QToolBar *toolBar_ = nullptr;
 
@@ -315,6 +331,10 @@ private:
     TRunController *run_ = nullptr;
     RunJobFactory runJobFactory_;
     TProgressFeed progressFeed_;
+    // Result-list column widths by list mode (root, archive); empty = fit
+    // the contents when the mode is next shown.
+    std::vector<int> listWidths_[2];
+    bool applyingWidths_ = false;
     QTimer *animation_ = nullptr;
     int animationStep_ = 0;
 };

@@ -89,8 +89,6 @@ void TGrepForm::ClearResults()
     lblListHeader_->setText(QString::fromStdString(OpenArchiveHeaderText(TArchiveTreeModel::RootText())));
 }
 
-void TGrepForm::FillArchiveTree() { treeModel_->SetHits(&hits_); }
-
 void TGrepForm::SelectTreeRoot()
 {
     const QModelIndex root = treeModel_->RootIndex();
@@ -118,6 +116,9 @@ void TGrepForm::TreeSelectionChanged()
 void TGrepForm::FillResultList(const QModelIndex &node)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    KeepListWidths();
+    // The header's sections change with the model: not the user's widths.
+    applyingWidths_ = true;
     if (treeModel_->IsRoot(node)) {
         listModel_->ShowArchives(&hits_);
     } else if (const auto start = treeModel_->ArchiveStart(node)) {
@@ -125,9 +126,8 @@ void TGrepForm::FillResultList(const QModelIndex &node)
     } else {
         listModel_->Clear();
     }
-    const std::vector<int> widths = listModel_->ColumnWidths();
-    for (int i = 0; i < static_cast<int>(widths.size()); ++i)
-        list_->setColumnWidth(i, widths[i]);
+    applyingWidths_ = false;
+    ApplyListWidths();
     QApplication::restoreOverrideCursor();
     ShowSelectionCount();
 }
@@ -138,7 +138,10 @@ void TGrepForm::ShowSelectionCount()
     const bool archiveNode = node.isValid() && !treeModel_->IsRoot(node);
     const int selected =
         list_->selectionModel() ? static_cast<int>(list_->selectionModel()->selectedRows().size()) : 0;
-    statusBar_->SetCountText(SelectionCountText(listModel_->rowCount(), selected, archiveNode));
+    const TListRows rows = !archiveNode                ? TListRows::lrArchives
+                           : listModel_->LineDisplay() ? TListRows::lrHitLines
+                                                       : TListRows::lrStoredFiles;
+    statusBar_->SetCountText(SelectionCountText(listModel_->rowCount(), selected, rows));
     UpdateActions();
 }
 

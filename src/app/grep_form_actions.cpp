@@ -48,6 +48,8 @@ void TGrepForm::CreateActions()
     act_.ActF_GrepStop = NewAction(this, "ActF_GrepStop", "検索終了(&Q)", "検索を中断します", aiGrepStop);
     act_.ActF_SaveAs = NewAction(this, "ActF_SaveAs", "検索結果を書庫セットで保存(&W)",
                                  "検索結果の書庫リストを書庫セットとして保存します", aiSaveAs);
+    act_.ActF_SaveHits = NewAction(this, "ActF_SaveHits", "ヒット行を保存(&T)...",
+                                   "見つかった行を CSV または TSV で保存します", -1);
     act_.ActF_OpenParam = NewAction(this, "ActF_OpenParam", "検索条件を開く(&O)",
                                     "登録済みの検索条件を開いて設定します", aiOpenParam);
     act_.ActF_SaveParm =
@@ -82,6 +84,7 @@ void TGrepForm::CreateActions()
     connect(act_.ActF_GrepStart, &QAction::triggered, this, &TGrepForm::StartSearch);
     connect(act_.ActF_GrepStop, &QAction::triggered, this, &TGrepForm::StopSearch);
     connect(act_.ActF_SaveAs, &QAction::triggered, this, &TGrepForm::OnSaveAs);
+    connect(act_.ActF_SaveHits, &QAction::triggered, this, &TGrepForm::OnSaveHits);
     connect(act_.ActF_OpenParam, &QAction::triggered, this, &TGrepForm::OnOpenParam);
     connect(act_.ActF_SaveParm, &QAction::triggered, this, &TGrepForm::OnSaveParam);
     connect(act_.ActF_Fin, &QAction::triggered, this, &TGrepForm::OnFinish);
@@ -98,9 +101,9 @@ void TGrepForm::CreateActions()
     connect(act_.ActH_Topic, &QAction::triggered, this, &TGrepForm::OnHelpTopic);
     connect(act_.ActH_About, &QAction::triggered, this, &TGrepForm::OnAbout);
     addActions({act_.ActF_NewGrep, act_.ActF_GrepStart, act_.ActF_GrepStop, act_.ActF_SaveAs,
-                act_.ActF_OpenParam, act_.ActF_SaveParm, act_.ActF_Fin, act_.ActE_View, act_.ActE_OpenZiZiv,
-                act_.ActE_FileCopy, act_.ActE_FileMove, act_.ActE_AllSelect, act_.ActO_DispLineNo,
-                act_.ActH_Topic, act_.ActH_About});
+                act_.ActF_SaveHits, act_.ActF_OpenParam, act_.ActF_SaveParm, act_.ActF_Fin, act_.ActE_View,
+                act_.ActE_OpenZiZiv, act_.ActE_FileCopy, act_.ActE_FileMove, act_.ActE_AllSelect,
+                act_.ActO_DispLineNo, act_.ActH_Topic, act_.ActH_About});
 }
 
 void TGrepForm::CreateMenus()
@@ -118,6 +121,7 @@ void TGrepForm::CreateMenus()
     file->addAction(act_.ActF_GrepStop);
     file->addSeparator();
     file->addAction(act_.ActF_SaveAs);
+    file->addAction(act_.ActF_SaveHits);
     file->addSeparator();
     file->addAction(act_.ActF_OpenParam);
     file->addAction(act_.ActF_SaveParm);
@@ -258,6 +262,7 @@ void TGrepForm::UpdateActions()
     act_.ActF_OpenParam->setEnabled(e.openParam);
     act_.ActF_GrepStop->setEnabled(e.grepStop);
     act_.ActF_SaveAs->setEnabled(e.saveAs);
+    act_.ActF_SaveHits->setEnabled(e.saveAs);
     act_.ActE_View->setEnabled(e.view);
     act_.ActE_OpenZiZiv->setEnabled(e.openZiZiv);
     act_.ActE_FileCopy->setEnabled(e.fileCopy);

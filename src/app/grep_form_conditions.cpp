@@ -89,6 +89,8 @@ search::SearchConditions TGrepForm::Conditions() const
     c.rar = options_->chbRar->isChecked();
     c.sevenZip = options_->chbSevenZip->isChecked();
     c.sfx = options_->chbSfx->isChecked();
+    c.regularExpression = options_->chbRegExp->isChecked();
+    c.fuzzy = options_->chbFuzzy->isChecked();
     return c;
 }
 
@@ -111,6 +113,8 @@ void TGrepForm::SetConditions(const search::SearchConditions &c)
     options_->chbRar->setChecked(c.rar);
     options_->chbSevenZip->setChecked(c.sevenZip);
     options_->chbSfx->setChecked(c.sfx);
+    options_->chbRegExp->setChecked(c.regularExpression);
+    options_->chbFuzzy->setChecked(c.fuzzy);
     options_->ApplyTypeSwitchRule();
     SetConditionsChanged(true);
 }

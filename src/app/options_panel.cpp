@@ -60,6 +60,18 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     grid->addWidget(chbSevenZip, 4, 0);
     grid->addWidget(chbSfx, 5, 0, 1, 2);
     body->addWidget(frame);
+    lblMatching = new QLabel(QString::fromUtf8("文字列の照合"), body_);
+    body->addWidget(lblMatching);
+    auto *matching = new QGroupBox(body_);
+    auto *matchingLayout = new QVBoxLayout(matching);
+    matchingLayout->setContentsMargins(6, 4, 6, 4);
+    chbRegExp = NewCheckBox("正規表現", true, matching);
+    chbRegExp->setToolTip(QString::fromUtf8("オフにすると . や ( も入力どおりの文字として検索します"));
+    chbFuzzy = NewCheckBox("あいまい検索", true, matching);
+    chbFuzzy->setToolTip(QString::fromUtf8("全角と半角、ひらがなとカタカナなどを同じ文字とみなします"));
+    matchingLayout->addWidget(chbRegExp);
+    matchingLayout->addWidget(chbFuzzy);
+    body->addWidget(matching);
     outer->addWidget(body_);
 
     connect(chbAlltype, &QCheckBox::clicked, this, [this] { ApplyTypeSwitchRule(); });

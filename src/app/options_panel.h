@@ -1,6 +1,7 @@
 #pragma once
 // The folding options panel of the conditions: a link-like caption that opens
-// and closes it, the sub-folder switch and the archive-type switches.
+// and closes it, the sub-folder switch, the archive-type switches and how the
+// text is matched (as a regular expression, with the fuzzy-character table).
 
 #include <QWidget>
 
@@ -36,6 +37,9 @@ public:
     QCheckBox *chbRar = nullptr;
     QCheckBox *chbSevenZip = nullptr;
     QCheckBox *chbSfx = nullptr;
+    QLabel *lblMatching = nullptr;
+    QCheckBox *chbRegExp = nullptr;
+    QCheckBox *chbFuzzy = nullptr;
 
 signals:
     void OpenChanged(bool open);

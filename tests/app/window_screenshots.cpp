@@ -1,5 +1,5 @@
 // Takes the window's screenshots for docs/screenshots: idle, during a run and
-// with results. Not a test: run it by hand (under Xvfb) with
+// with results, sorted, and the root's list. Not a test: run it by hand (under Xvfb) with
 //   window_screenshots <output folder> <folder to search> <search text>
 // and a scratch registry in $ZURIVO_REGISTRY.
 
@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QPixmap>
 #include <QTreeView>
 #include <cstdio>
@@ -66,5 +67,14 @@ int main(int argc, char *argv[])
         tree->setCurrentIndex(first);
     Pump(300);
     Save(form, out + "/window-results.png");
+    // Sorted by line number, highest first (two clicks on the header).
+    form.ResultList()->header()->sectionClicked(1);
+    form.ResultList()->header()->sectionClicked(1);
+    Pump(200);
+    Save(form, out + "/window-results-sorted.png");
+    // The root's list: folders relative to the searched one.
+    form.SelectTreeRoot();
+    Pump(200);
+    Save(form, out + "/window-results-root.png");
     return 0;
 }

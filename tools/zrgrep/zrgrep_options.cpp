@@ -15,6 +15,7 @@ const char *const kZrGrepUsage =
     "      --no-subfolders      only the folder itself\n"
     "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
+    "  -F, --fixed-strings      the pattern is plain text: . ( * and the like match themselves\n"
     "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
     "      --in-process         search archives in this process, not in confined workers\n"
     "  -j, --workers N          archives searched at once in workers, 1 to 8 (default: 2 on two or more "
@@ -114,6 +115,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.noSubFolders = true;
     else if (name == "--no-fuzzy")
         a.noFuzzy = true;
+    else if (name == "--fixed-strings" || name == "-F")
+        a.fixedStrings = true;
     else if (name == "--in-process")
         a.inProcess = true;
     else if (name == "--json")
@@ -203,6 +206,10 @@ search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::Search
         c.sfx = true;
     if (a.noSubFolders)
         c.subFolders = false;
+    if (a.noFuzzy)
+        c.fuzzy = false;
+    if (a.fixedStrings)
+        c.regularExpression = false;
     return c;
 }
 

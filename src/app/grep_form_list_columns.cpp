@@ -7,6 +7,7 @@
 #include "app/list_sort_cycle.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTreeView>
 #include <algorithm>
 
@@ -88,9 +89,10 @@ void TGrepForm::FitListColumns()
     const int widest = std::max(80, list_->viewport()->width() * 3 / 5);
     for (int c = 0; c + 1 < columns; ++c) {
         list_->resizeColumnToContents(c);
-        // Never narrower than the header's caption.
-        const int width =
-            std::min(widest, std::max(list_->columnWidth(c), list_->header()->sectionSizeHint(c)));
+        // Never narrower than the header's caption with room for the sort mark.
+        const int caption = list_->header()->sectionSizeHint(c) +
+                            list_->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, list_) + 4;
+        const int width = std::min(widest, std::max(list_->columnWidth(c), caption));
         list_->setColumnWidth(c, width);
         widths[static_cast<std::size_t>(c)] = width;
     }

@@ -262,13 +262,22 @@ void TResultListModel::ApplySort()
     };
     const bool byLine = mode_ == TResultListMode::rlArchive && sort_.column == 1;
     const bool descending = sort_.order == Qt::DescendingOrder;
-    std::stable_sort(rows_.begin(), rows_.end(), [&](std::size_t a, std::size_t b) {
-        if (descending)
-            std::swap(a, b);
-        if (byLine)
-            return records[a].LineNo < records[b].LineNo;
-        return key(a) < key(b);
+    if (byLine) {
+        std::stable_sort(rows_.begin(), rows_.end(), [&](std::size_t a, std::size_t b) {
+            return descending ? records[b].LineNo < records[a].LineNo : records[a].LineNo < records[b].LineNo;
+        });
+        return;
+    }
+    // Each key is found once, not at every comparison.
+    std::vector<std::pair<std::string_view, std::size_t>> keyed;
+    keyed.reserve(rows_.size());
+    for (std::size_t row : rows_)
+        keyed.emplace_back(key(row), row);
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
+        return descending ? b.first < a.first : a.first < b.first;
     });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        rows_[i] = keyed[i].second;
 }
 
 void TResultListModel::Clear()

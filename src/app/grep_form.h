@@ -36,11 +36,13 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class QItemSelection;
+class QKeyEvent;
 class QTimer;
 
 namespace zr {
@@ -220,10 +222,13 @@ private:
     void CreatePopups();
     void CreateKeys();
     void EscapePressed();
+    bool HandleListKey(QKeyEvent *key);
+    void OpenPopupOfFocus();
 
     // grep_form_conditions.cpp
     void ConnectConditionEdits();
     void ConditionEdited();
+    void RememberUsedTexts();
     void CreateReOpenMenu();
     void PrepareReOpenMenu();
     void PrepareFilterMenu();
@@ -238,11 +243,15 @@ private:
     // grep_form_results.cpp
     void LayoutResultPanel(TRunState state);
     void PlaceResultView();
+    void FitHeaderToResultView();
     void TreeSelectionChanged();
     void ListContextMenu(const QPoint &pos);
     void TreeContextMenu(const QPoint &pos);
     void FillArchiveTree();
     void ClearResults();
+    int SelectedListRows() const;
+    void SelectAllListRows();
+    int LineNumberColumnWidth() const;
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
     void ViewSelectedHit();
@@ -275,6 +284,7 @@ private:
     QPushButton *btnStart_ = nullptr;
     QPushButton *btnStop_ = nullptr;
     TOptionsPanel *options_ = nullptr;
+    QScrollArea *conditionsScroll_ = nullptr;
 
     // Results.
     QSplitter *mainSplitter_ = nullptr;

@@ -1,4 +1,5 @@
 #include "app/grep_form.h"
+#include "app/qt_translations.h"
 #include "app/single_instance.h"
 #include "platform/locale_setup.h"
 #include "util/message_registry_notice.h"
@@ -44,6 +45,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZuRivo"));
     QApplication::setDesktopFileName(QStringLiteral("zurivo"));
+    zr::InstallQtJapaneseTranslations(app);
     const CommandLine line = ParseCommandLine(QApplication::arguments());
 
     zr::TSingleInstance instance(zr::SingleInstanceName());

@@ -25,6 +25,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -307,6 +308,9 @@ QWidget *TGrepForm::BuildResultPanel()
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->header()->setSectionsClickable(false);
+    // The header asks whether each column is wholly selected whenever it paints,
+    // which walks every row; it highlights nothing, so it gets a selection of its own.
+    list_->header()->setSelectionModel(new QItemSelectionModel(listModel_, list_->header()));
     list_->header()->setStretchLastSection(false);
     listColumn->addWidget(lblListHeader_);
     listColumn->addWidget(list_);

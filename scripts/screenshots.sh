@@ -22,7 +22,7 @@ lines = ["ログ 行 %d: 正常" % i for i in range(1, 130001)]
 lines[123455] = "ログ 行 123456: 見積書の送信に失敗しました"
 (root / "docs/送信ログ.log").write_text("\n".join(lines) + "\n", encoding="utf-8")
 PY
-(cd "$scratch/src" && zip -qr "$data/見積一式.zip" docs && lha -aq "$data/作業/旧見積.lzh" docs/見積書.txt \
+(cd "$scratch/src" && zip -qr "$data/見積一式.zip" docs && cp docs/見積書.txt docs/estimate.txt && lha -aq "$data/作業/旧見積.lzh" docs/estimate.txt \
   && tar czf "$data/log.tar.gz" docs/送信ログ.log docs/readme.txt)
 
 export ZURIVO_REGISTRY=$scratch/registry.sqlite3

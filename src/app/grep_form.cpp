@@ -443,6 +443,7 @@ void TGrepForm::resizeEvent(QResizeEvent *event)
 
 bool TGrepForm::eventFilter(QObject *watched, QEvent *event)
 {
+    NoteEscapeForPopup(event);
     if (watched == header_ && event->type() == QEvent::Resize)
         PlaceResultView();
     if (watched == list_ && event->type() == QEvent::KeyPress && HandleListKey(static_cast<QKeyEvent *>(event)))

@@ -223,6 +223,7 @@ private:
     void CreateKeys();
     void EscapePressed();
     bool HandleListKey(QKeyEvent *key);
+    void NoteEscapeForPopup(QEvent *event);
     void OpenPopupOfFocus();
 
     // grep_form_conditions.cpp
@@ -318,7 +319,8 @@ private:
     bool conditionsChanged_ = false;
     bool busy_ = false;
     bool shown_ = false;
-    bool editsCount_ = false;  // edits set ConditionsChanged once the first show is over
+    bool editsCount_ = false;
+    bool escapeForPopup_ = false;  // this Esc press was taken by an open list or menu  // edits set ConditionsChanged once the first show is over
     std::string workFolder_;
     search::HitList hits_;
     search::SearchConditions runConditions_;

@@ -242,6 +242,22 @@ void TGrepForm::CreateKeys()
                 act_.ActF_GrepStart->trigger();
         });
     list_->installEventFilter(this);
+    // Esc is watched on its way to any widget, so a press that an open list or
+    // menu took is known when the window's own Esc handling is reached.
+    qApp->installEventFilter(this);
+}
+
+void TGrepForm::NoteEscapeForPopup(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::KeyRelease)
+        return;
+    if (static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape)
+        return;
+    if (type == QEvent::KeyRelease)
+        escapeForPopup_ = false;
+    else if (QApplication::activePopupWidget())
+        escapeForPopup_ = true;
 }
 
 // Enter opens the hit; Ctrl+A selects every row (the view's own select-all
@@ -292,6 +308,8 @@ void TGrepForm::EscapePressed()
         popup->close();
         return;
     }
+    if (escapeForPopup_)
+        return;
     if (busy_) {
         // Directly: the stop action is disabled while a view extracts.
         StopSearch();

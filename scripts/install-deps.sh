@@ -11,7 +11,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools python3 time
   isal
   # real windows and Japanese text on screen
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk xvfb xauth openbox
+  # Qt's own dialogs and edit menus in Japanese
+  qt6-translations-l10n
   # fuzzing harnesses (clang with libFuzzer)
   clang libclang-rt-14-dev
   # archivers that made the committed fixtures

@@ -36,11 +36,13 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class QItemSelection;
+class QKeyEvent;
 class QTimer;
 
 namespace zr {
@@ -220,10 +222,14 @@ private:
     void CreatePopups();
     void CreateKeys();
     void EscapePressed();
+    bool HandleListKey(QKeyEvent *key);
+    void NoteEscapeForPopup(QEvent *event);
+    void OpenPopupOfFocus();
 
     // grep_form_conditions.cpp
     void ConnectConditionEdits();
     void ConditionEdited();
+    void RememberUsedTexts();
     void CreateReOpenMenu();
     void PrepareReOpenMenu();
     void PrepareFilterMenu();
@@ -238,11 +244,15 @@ private:
     // grep_form_results.cpp
     void LayoutResultPanel(TRunState state);
     void PlaceResultView();
+    void FitHeaderToResultView();
     void TreeSelectionChanged();
     void ListContextMenu(const QPoint &pos);
     void TreeContextMenu(const QPoint &pos);
     void FillArchiveTree();
     void ClearResults();
+    int SelectedListRows() const;
+    void SelectAllListRows();
+    int LineNumberColumnWidth() const;
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
     void ViewSelectedHit();
@@ -275,6 +285,7 @@ private:
     QPushButton *btnStart_ = nullptr;
     QPushButton *btnStop_ = nullptr;
     TOptionsPanel *options_ = nullptr;
+    QScrollArea *conditionsScroll_ = nullptr;
 
     // Results.
     QSplitter *mainSplitter_ = nullptr;
@@ -308,7 +319,8 @@ private:
     bool conditionsChanged_ = false;
     bool busy_ = false;
     bool shown_ = false;
-    bool editsCount_ = false;  // edits set ConditionsChanged once the first show is over
+    bool editsCount_ = false;
+    bool escapeForPopup_ = false;  // this Esc press was taken by an open list or menu  // edits set ConditionsChanged once the first show is over
     std::string workFolder_;
     search::HitList hits_;
     search::SearchConditions runConditions_;

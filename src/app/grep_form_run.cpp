@@ -48,6 +48,7 @@ void TGrepForm::StartSearch()
         return;
     }
     KeepTypedFolder(conditions.folder);
+    RememberUsedTexts();
     EnterRun(conditions);
 
     search::RunOptions options;
@@ -132,6 +133,9 @@ void TGrepForm::FinishRun(const search::RunSummary &summary)
     if (!summary.Failed()) {
         lblResult_->setText(QString::fromStdString(summary.resultLabel));
         resultView_->Assign(summary.viewLines);
+    } else {
+        // The archive count of the run's start would stand over a result that never came.
+        lblResult_->clear();
     }
     // However the run ended, the window leaves the searching state.
     SetRunState(summary.finalState == TRunState::rsSearching ? TRunState::rsFinished : summary.finalState);

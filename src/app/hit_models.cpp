@@ -4,6 +4,7 @@
 #include "util/path_names.h"
 
 #include <QFileIconProvider>
+#include <algorithm>
 
 namespace zr {
 
@@ -171,6 +172,16 @@ std::vector<int> TResultListModel::ColumnWidths() const
     if (mode_ == TResultListMode::rlRoot)
         return {100, 300};
     return {100, 50, 400};
+}
+
+int TResultListModel::LargestLineNumber() const
+{
+    if (mode_ != TResultListMode::rlArchive || !lineDisplay_ || !hits_)
+        return 0;
+    int largest = 0;
+    for (const std::size_t row : rows_)
+        largest = std::max(largest, hits_->At(row).LineNo);
+    return largest;
 }
 
 int TResultListModel::rowCount(const QModelIndex &parent) const

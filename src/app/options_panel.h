@@ -3,6 +3,7 @@
 // and closes it, the sub-folder switch and the archive-type switches.
 
 #include <QWidget>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -22,6 +23,8 @@ public:
     void ApplyTypeSwitchRule();
     // The caption takes no clicks during a run.
     void SetCaptionEnabled(bool enabled);
+    // The switches in Tab order.
+    std::vector<QWidget *> Controls() const;
 
     QLabel *lblOptions = nullptr;
     QCheckBox *chbSubDir = nullptr;

@@ -1,6 +1,6 @@
-// One archiver library through its C exports, as the search uses it: check,
-// count, open and list every entry, then extract everything into a scratch
-// folder. Records must stay NUL-terminated; afterwards the scratch tree may
+// One archiver library through its C exports, as the window and the search
+// use it: check, count, open and list every entry, extract everything into a
+// scratch folder, and walk the entries taking every other one. Records must stay NUL-terminated; afterwards the scratch tree may
 // hold only the archive and extracted regular files and folders inside the
 // destination: nothing written beside or above it, no link, device or FIFO.
 // Files are limited to 64 MiB, so a bomb costs one entry, not the disk.
@@ -111,6 +111,30 @@ int TakeEveryOther(void *user, const char *path, const char *data, std::uint64_t
     return (offered++ + sum) % 2 ? ZR_ARC_WRITE : ZR_ARC_TAKEN;
 }
 
+// The search's walk: every other entry taken, its data read to the end; a
+// record must be terminated and the whole name never empty for an offer.
+void Walk(const std::string &archive)
+{
+    struct State {
+        int offers = 0;
+    } state;
+    ZrArcWalkCallbacks callbacks{};
+    callbacks.user = &state;
+    callbacks.offer = [](void *user, const TIndividualInfo *record, const char *name, int) {
+        CheckRecord(*record);
+        if (!name)
+            __builtin_trap();
+        return static_cast<State *>(user)->offers++ % 2 ? ZR_ARC_WALK_DECLINE : ZR_ARC_WALK_TAKE;
+    };
+    callbacks.data = [](void *, const char *bytes, size_t size) { return size == 0 || bytes ? 1 : 0; };
+    char message[256] = {};
+    callbacks.message = message;
+    callbacks.messageSize = sizeof message;
+    ZR_EXPORT(WalkEntries)(archive.c_str(), "*", 0, &callbacks);
+    if (!Terminated(message, sizeof message))
+        __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -156,6 +180,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
      &TakeEveryOther, &offered);
     if (!Terminated(output.data(), output.size()))
         __builtin_trap();
+    CheckTree();
+    Walk(archive);
     CheckTree();
     zr::fuzz::EmptyFolder(Destination());
     zr::fuzz::EmptyFolder(Work() + "/tmp");

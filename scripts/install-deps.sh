@@ -6,11 +6,14 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config ccache
-  qt6-base-dev libarchive-dev libsqlite3-dev
+  qt6-base-dev libarchive-dev liblzma-dev libsqlite3-dev libisal-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools python3 time
+  isal
   # real windows and Japanese text on screen
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk xvfb xauth openbox
+  # Qt's own dialogs and edit menus in Japanese
+  qt6-translations-l10n
   # fuzzing harnesses (clang with libFuzzer)
   clang libclang-rt-14-dev
   # archivers that made the committed fixtures

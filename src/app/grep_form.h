@@ -36,11 +36,13 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class QItemSelection;
+class QKeyEvent;
 class QTimer;
 
 namespace zr {
@@ -224,10 +226,14 @@ private:
     void CreatePopups();
     void CreateKeys();
     void EscapePressed();
+    bool HandleListKey(QKeyEvent *key);
+    void NoteEscapeForPopup(QEvent *event);
+    void OpenPopupOfFocus();
 
     // grep_form_conditions.cpp
     void ConnectConditionEdits();
     void ConditionEdited();
+    void RememberUsedTexts();
     void CreateReOpenMenu();
     void PrepareReOpenMenu();
     void PrepareFilterMenu();
@@ -242,10 +248,14 @@ private:
     // grep_form_results.cpp
     void LayoutResultPanel(TRunState state);
     void PlaceResultView();
+    void FitHeaderToResultView();
     void TreeSelectionChanged();
     void ListContextMenu(const QPoint &pos);
     void TreeContextMenu(const QPoint &pos);
     void ClearResults();
+    int SelectedListRows() const;
+    void SelectAllListRows();
+    int LineNumberColumnWidth() const;
 
     // grep_form_list_columns.cpp
     void SetUpListColumns();
@@ -256,6 +266,7 @@ private:
     // After: the remembered widths of the new mode, or widths that fit the
     // contents when the mode has none yet since the last run.
     void ApplyListWidths();
+    void KeepLineNumbersWhole();
     void FitListColumns();
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
@@ -290,6 +301,7 @@ private:
     QPushButton *btnStart_ = nullptr;
     QPushButton *btnStop_ = nullptr;
     TOptionsPanel *options_ = nullptr;
+    QScrollArea *conditionsScroll_ = nullptr;
 
     // Results.
     QSplitter *mainSplitter_ = nullptr;
@@ -324,7 +336,8 @@ private:
     bool conditionsChanged_ = false;
     bool busy_ = false;
     bool shown_ = false;
-    bool editsCount_ = false;  // edits set ConditionsChanged once the first show is over
+    bool editsCount_ = false;
+    bool escapeForPopup_ = false;  // this Esc press was taken by an open list or menu  // edits set ConditionsChanged once the first show is over
     std::string workFolder_;
     search::HitList hits_;
     search::SearchConditions runConditions_;

@@ -6,10 +6,16 @@
 #include "app/grep_status_bar.h"
 #include "app/hit_models.h"
 #include "app/options_panel.h"
+#include "app/pattern_combo_box.h"
+#include "history/history_combo_box.h"
 #include "util/message_box.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMenuBar>
@@ -227,10 +233,87 @@ void TGrepForm::CreateKeys()
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] { EscapePressed(); });
+    // Shift+F10 is the keyboard's way to a pop-up menu, as the menu key is.
+    auto *popupKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    popupKey->setContext(Qt::WindowShortcut);
+    connect(popupKey, &QShortcut::activated, this, [this] { OpenPopupOfFocus(); });
+
+    // Enter in a condition box starts the search, as the start button would.
+    for (QComboBox *box : {static_cast<QComboBox *>(hisChar_), static_cast<QComboBox *>(hisName_),
+                           static_cast<QComboBox *>(hisPath_), static_cast<QComboBox *>(hisItem_)})
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+            if (act_.ActF_GrepStart->isEnabled())
+                act_.ActF_GrepStart->trigger();
+        });
+    list_->installEventFilter(this);
+    // Esc is watched on its way to any widget, so a press that an open list or
+    // menu took is known when the window's own Esc handling is reached.
+    qApp->installEventFilter(this);
+}
+
+void TGrepForm::NoteEscapeForPopup(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::KeyRelease)
+        return;
+    if (static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape)
+        return;
+    if (type == QEvent::KeyRelease)
+        escapeForPopup_ = false;
+    else if (QApplication::activePopupWidget())
+        escapeForPopup_ = true;
+}
+
+// Enter opens the hit; Ctrl+A selects every row (the view's own select-all
+// walks all rows, ours is one range).
+bool TGrepForm::HandleListKey(QKeyEvent *key)
+{
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if ((key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier)
+            return false;
+        if (act_.ActE_View->isEnabled())
+            act_.ActE_View->trigger();
+        return true;
+    }
+    if (key->matches(QKeySequence::SelectAll)) {
+        SelectAllListRows();
+        ShowSelectionCount();
+        return true;
+    }
+    return false;
+}
+
+void TGrepForm::OpenPopupOfFocus()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || focus->window() != this)
+        return;
+    if (focus == list_ || focus == tree_) {
+        auto *view = static_cast<QTreeView *>(focus);
+        QRect cell = view->visualRect(view->currentIndex());
+        const QRect area = view->viewport()->rect();
+        const QPoint at = cell.isValid() && area.intersects(cell) ? cell.intersected(area).center() : area.topLeft();
+        if (focus == list_)
+            ListContextMenu(at);
+        else
+            TreeContextMenu(at);
+        return;
+    }
+    // Edit boxes and the rest: their own menu, as the menu key would open it.
+    const QPoint at = focus->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+    QApplication::sendEvent(focus, &event);
 }
 
 void TGrepForm::EscapePressed()
 {
+    // An open drop-down list or menu takes Esc to close itself, nothing more.
+    if (QWidget *popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return;
+    }
+    if (escapeForPopup_)
+        return;
     if (busy_) {
         // Directly: the stop action is disabled while a view extracts.
         StopSearch();
@@ -248,8 +331,7 @@ ActionEnablingInput TGrepForm::EnablingInput() const
     in.treeHasArchives = treeModel_->ArchiveCount() > 0;
     const QModelIndex node = tree_->currentIndex();
     in.archiveNodeSelected = node.isValid() && !treeModel_->IsRoot(node);
-    in.selectedListItems =
-        list_->selectionModel() ? static_cast<int>(list_->selectionModel()->selectedRows().size()) : 0;
+    in.selectedListItems = SelectedListRows();
     return in;
 }
 

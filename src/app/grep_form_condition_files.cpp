@@ -22,6 +22,12 @@ void TGrepForm::SetUpFileDialogs()
 void TGrepForm::LoadConditionFile(const std::string &path)
 {
     const search::ConditionFileResult result = search::ReadConditionFile(path, Conditions());
+    if (result.status == search::ConditionFileStatus::TooLarge ||
+        result.status == search::ConditionFileStatus::TextTooLong) {
+        ShowMessageBox(this, path + " を読み込めません。" + search::ConditionFileProblem(result.status),
+                       mtError, mbOKOnly);
+        return;
+    }
     if (!result.Ok())
         return;  // not text, or not a condition file: ignored without a word
     SetConditions(result.conditions);

@@ -74,7 +74,18 @@ void TGrepForm::ApplyListWidths()
         list_->setColumnWidth(c, i < widths.size() ? widths[i] : designed[i]);
     }
     applyingWidths_ = false;
+    KeepLineNumbersWhole();
     ShowSortIndicator();
+}
+
+void TGrepForm::KeepLineNumbersWhole()
+{
+    // A width remembered from a shorter archive must not cut this one's line numbers.
+    if (listModel_->Mode() != TResultListMode::rlArchive)
+        return;
+    const int needed = LineNumberColumnWidth();
+    if (list_->columnWidth(1) < needed)
+        list_->setColumnWidth(1, needed);
 }
 
 void TGrepForm::FitListColumns()
@@ -97,6 +108,7 @@ void TGrepForm::FitListColumns()
         widths[static_cast<std::size_t>(c)] = width;
     }
     applyingWidths_ = false;
+    KeepLineNumbersWhole();
     ShowSortIndicator();
 }
 

@@ -49,10 +49,12 @@ void TGrepForm::StartSearch()
         return;
     }
     KeepTypedFolder(conditions.folder);
+    RememberUsedTexts();
     EnterRun(conditions);
 
     search::RunOptions options;
     options.settings = search::RunSettings::FromRegistry();
+    options.keepHits = false;  // the window keeps the hits it is sent (hits_)
     try {
         options.workFolder = search::GetWorkFolder(options.settings);
         workFolder_ = options.workFolder;
@@ -157,6 +159,9 @@ void TGrepForm::FinishRun(const search::RunSummary &summary)
     if (!summary.Failed()) {
         lblResult_->setText(QString::fromStdString(summary.resultLabel));
         resultView_->Assign(summary.viewLines);
+    } else {
+        // The archive count of the run's start would stand over a result that never came.
+        lblResult_->clear();
     }
     // However the run ended, the window leaves the searching state.
     SetRunState(summary.finalState == TRunState::rsSearching ? TRunState::rsFinished : summary.finalState);

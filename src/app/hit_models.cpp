@@ -295,6 +295,16 @@ std::vector<int> TResultListModel::ColumnWidths() const
     return {100, 50, 400};
 }
 
+int TResultListModel::LargestLineNumber() const
+{
+    if (mode_ != TResultListMode::rlArchive || !lineDisplay_ || !hits_)
+        return 0;
+    int largest = 0;
+    for (const std::size_t row : rows_)
+        largest = std::max(largest, hits_->At(row).LineNo);
+    return largest;
+}
+
 int TResultListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());

@@ -79,6 +79,8 @@ public:
     const search::THitRecord &Record(int row) const { return hits_->At(RecordIndex(row)); }
     // The designed widths of the current mode's columns.
     std::vector<int> ColumnWidths() const;
+    // The largest line number shown (0 when none is), so its column can fit it.
+    int LargestLineNumber() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

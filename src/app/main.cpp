@@ -1,5 +1,7 @@
 #include "app/grep_form.h"
+#include "app/qt_translations.h"
 #include "app/single_instance.h"
+#include "archive/window/window_side.h"
 #include "platform/locale_setup.h"
 #include "util/message_registry_notice.h"
 
@@ -44,6 +46,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZuRivo"));
     QApplication::setDesktopFileName(QStringLiteral("zurivo"));
+    zr::archive::InstallArchiveWindowSide();
+    zr::InstallQtJapaneseTranslations(app);
     const CommandLine line = ParseCommandLine(QApplication::arguments());
 
     zr::TSingleInstance instance(zr::SingleInstanceName());

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
@@ -28,6 +29,8 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     outer->setSpacing(2);
     lblOptions = new QLabel(this);
     lblOptions->setCursor(Qt::PointingHandCursor);
+    // A Tab stop: Space or Enter opens and closes the panel as a click does.
+    lblOptions->setFocusPolicy(Qt::StrongFocus);
     lblOptions->installEventFilter(this);
     outer->addWidget(lblOptions);
 
@@ -99,17 +102,25 @@ void TOptionsPanel::ApplyTypeSwitchRule()
 
 void TOptionsPanel::SetCaptionEnabled(bool enabled) { lblOptions->setEnabled(enabled); }
 
+std::vector<QWidget *> TOptionsPanel::Controls() const
+{
+    return {chbSubDir, chbAlltype, chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbSfx};
+}
+
 void TOptionsPanel::StyleCaption()
 {
     // Closed it reads as a link; open it reads as the title bar of the frame.
     if (open_) {
         lblOptions->setText(QString::fromUtf8("検索オプション <<"));
         lblOptions->setStyleSheet(QStringLiteral("QLabel { background: palette(highlight); color: white; "
-                                                 "padding: 1px 3px; }"));
+                                                 "padding: 1px 3px; border: 1px solid transparent; }"
+                                                 "QLabel:focus { border: 1px dotted white; }"));
         lblOptions->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     } else {
         lblOptions->setText(QString::fromUtf8("検索オプション >>"));
-        lblOptions->setStyleSheet(QStringLiteral("QLabel { color: blue; padding: 1px 3px; }"));
+        lblOptions->setStyleSheet(QStringLiteral("QLabel { color: blue; padding: 1px 3px; "
+                                                 "border: 1px solid transparent; }"
+                                                 "QLabel:focus { border: 1px dotted blue; }"));
         lblOptions->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     }
 }
@@ -120,6 +131,13 @@ bool TOptionsPanel::eventFilter(QObject *watched, QEvent *event)
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             Toggle();
         return true;
+    }
+    if (watched == lblOptions && event->type() == QEvent::KeyPress && lblOptions->isEnabled()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Toggle();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

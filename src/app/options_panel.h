@@ -4,6 +4,7 @@
 // text is matched (as a regular expression, with the fuzzy-character table).
 
 #include <QWidget>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -23,6 +24,8 @@ public:
     void ApplyTypeSwitchRule();
     // The caption takes no clicks during a run.
     void SetCaptionEnabled(bool enabled);
+    // The switches in Tab order.
+    std::vector<QWidget *> Controls() const;
 
     QLabel *lblOptions = nullptr;
     QCheckBox *chbSubDir = nullptr;

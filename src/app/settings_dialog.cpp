@@ -62,9 +62,9 @@ std::optional<std::string> DefaultFolderPicker(QWidget *owner, const std::string
 }
 
 // A sample whose second line the viewer should open at.
-std::string WriteSampleFile()
+std::string WriteSampleFile(const std::string &preferredFolder)
 {
-    const std::string folder = TempFolder();
+    const std::string folder = preferredFolder.empty() ? TempFolder() : preferredFolder;
     if (folder.empty())
         return {};
     const std::string path = folder + "/ZuRivo viewer test.txt";
@@ -121,6 +121,7 @@ TSettingsDialog::TSettingsDialog(QWidget *parent) : QDialog(parent)
     spnLogSize_->setRange(kMinLogSizeKb, kMaxLogSizeKb);
     spnLogSize_->setSuffix(Q(" KB"));
     chbBeep_ = new QCheckBox(Q("エラーのときビープ音を鳴らさない(&B)"), runBox);
+    chbFollowLinks_ = new QCheckBox(Q("リンク先のフォルダも検索する(&K)"), runBox);
     cbEncoding_ = new QComboBox(runBox);
     for (const EncodingEntry &entry : kEncodings)
         cbEncoding_->addItem(Q(entry.caption), static_cast<int>(entry.choice));
@@ -133,6 +134,7 @@ TSettingsDialog::TSettingsDialog(QWidget *parent) : QDialog(parent)
     form->addRow(Q("格納ファイルの文字コード(&E):"), cbEncoding_);
     form->addRow(chbSilent_);
     form->addRow(chbBeep_);
+    form->addRow(chbFollowLinks_);
 
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(Q("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
@@ -167,6 +169,7 @@ void TSettingsDialog::SetValues(const TSettingsValues &v)
     chbSilent_->setChecked(v.silentMode);
     spnLogSize_->setValue(v.logSizeKb);
     chbBeep_->setChecked(v.beepSound);
+    chbFollowLinks_->setChecked(v.followLinks);
     const int index = cbEncoding_->findData(static_cast<int>(v.textEncoding));
     cbEncoding_->setCurrentIndex(index < 0 ? 0 : index);
     UpdateViewerControls();
@@ -181,6 +184,7 @@ TSettingsValues TSettingsDialog::Values() const
     v.silentMode = chbSilent_->isChecked();
     v.logSizeKb = spnLogSize_->value();
     v.beepSound = chbBeep_->isChecked();
+    v.followLinks = chbFollowLinks_->isChecked();
     v.textEncoding = static_cast<regex::TEncodingChoice>(cbEncoding_->currentData().toInt());
     return v;
 }
@@ -199,7 +203,7 @@ void TSettingsDialog::TestViewer()
         ShowMessageBox(this, "ビューアのプログラムを指定してください。", mtWarning, mbOKOnly);
         return;
     }
-    const std::string sample = WriteSampleFile();
+    const std::string sample = WriteSampleFile(sampleFolder);
     if (sample.empty()) {
         ShowMessageBox(this, "テスト用のファイルを作成できません。", mtError, mbOKOnly);
         return;
@@ -231,9 +235,10 @@ void TSettingsDialog::accept()
         QDialog::accept();
 }
 
-bool ShowSettingsDialog(QWidget *owner)
+bool ShowSettingsDialog(QWidget *owner, const std::string &sampleFolder)
 {
     TSettingsDialog dialog(owner);
+    dialog.sampleFolder = sampleFolder;
     dialog.SetValues(TSettingsValues::FromRegistry());
     return dialog.exec() == QDialog::Accepted;
 }

@@ -33,6 +33,9 @@ public:
     std::function<std::optional<std::string>(QWidget *, const std::string &start)> pickProgram;
     std::function<std::optional<std::string>(QWidget *, const std::string &start)> pickFolder;
     std::function<platform::LaunchResult(const std::string &commandLine)> launch;
+    // Where the test button writes its sample: the window's work folder, which
+    // goes when the window does (the private temporary folder when empty).
+    std::string sampleFolder;
 
     // The test button: opens a small sample file in the chosen viewer at its
     // second line; a viewer that cannot be started is reported.
@@ -50,6 +53,7 @@ public:
     QCheckBox *SilentModeBox() const { return chbSilent_; }
     QSpinBox *LogSizeBox() const { return spnLogSize_; }
     QCheckBox *BeepSoundBox() const { return chbBeep_; }
+    QCheckBox *FollowLinksBox() const { return chbFollowLinks_; }
     QComboBox *EncodingBox() const { return cbEncoding_; }
 
     void accept() override;
@@ -67,10 +71,11 @@ private:
     QCheckBox *chbSilent_ = nullptr;
     QSpinBox *spnLogSize_ = nullptr;
     QCheckBox *chbBeep_ = nullptr;
+    QCheckBox *chbFollowLinks_ = nullptr;
     QComboBox *cbEncoding_ = nullptr;
 };
 
 // Opens the dialog on the stored values; true when they were saved.
-bool ShowSettingsDialog(QWidget *owner);
+bool ShowSettingsDialog(QWidget *owner, const std::string &sampleFolder);
 
 }  // namespace zr

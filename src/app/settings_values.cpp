@@ -34,6 +34,7 @@ TSettingsValues TSettingsValues::FromRegistry()
     if (v.logSizeKb < kMinLogSizeKb || v.logSizeKb > kMaxLogSizeKb)
         v.logSizeKb = 1024;  // the run falls back to the same
     v.beepSound = OrDefault([] { return ReadSettingBool("Setting", "BeepSound", false); }, false);
+    v.followLinks = OrDefault([] { return ReadSettingBool("Setting", "FollowLinks", false); }, false);
     v.textEncoding =
         OrDefault([] { return search::ReadTextEncodingSetting(); }, regex::TEncodingChoice::ecAuto);
     return v;
@@ -46,6 +47,7 @@ void TSettingsValues::Write() const
     WriteSettingInteger("Setting", "SilentMode", silentMode ? 1 : 0);
     WriteSettingInteger("Archive", "LogSize", logSizeKb);
     WriteSettingInteger("Setting", "BeepSound", beepSound ? 1 : 0);
+    WriteSettingInteger("Setting", "FollowLinks", followLinks ? 1 : 0);
     search::WriteTextEncodingSetting(textEncoding);
 }
 

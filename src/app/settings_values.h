@@ -16,6 +16,7 @@ struct TSettingsValues {
     bool silentMode = true;
     int logSizeKb = 1024;    // "Archive" "LogSize"
     bool beepSound = false;  // "Setting" "BeepSound": true silences the error beep
+    bool followLinks = false;  // "Setting" "FollowLinks": walk symbolic links to folders
     regex::TEncodingChoice textEncoding = regex::TEncodingChoice::ecAuto;
 
     static TSettingsValues FromRegistry();

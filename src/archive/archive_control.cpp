@@ -6,8 +6,6 @@
 #include <filesystem>
 
 #include "archive/archive_detection.h"
-#include "archive/archive_watcher.h"
-#include "archive/busy_cursor.h"
 #include "archive/cabinet_cutout.h"
 #include "archive/stored_name.h"
 #include "util/file_queries.h"
@@ -21,6 +19,38 @@ WindowHandle &ApplicationWindowSlot()
     static WindowHandle window = nullptr;
     return window;
 }
+
+TControlWindowSideFactory &WindowSideFactorySlot()
+{
+    static TControlWindowSideFactory factory;
+    return factory;
+}
+
+std::unique_ptr<TControlWindowSide> MakeWindowSide(TControlSurface surface)
+{
+    const TControlWindowSideFactory &factory = WindowSideFactorySlot();
+    return surface == TControlSurface::Window && factory ? factory() : nullptr;
+}
+
+// The busy cursor for a scope, when the control has a window side.
+class BusyScope {
+public:
+    explicit BusyScope(TControlWindowSide *side) : side_(side)
+    {
+        if (side_)
+            side_->BeginBusy();
+    }
+    ~BusyScope()
+    {
+        if (side_)
+            side_->EndBusy();
+    }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    TControlWindowSide *side_;
+};
 
 std::string NewArchiveExtension(TArchiveType type, TTarType tarType, bool sfx)
 {
@@ -69,16 +99,25 @@ std::string LogText(std::string_view log) { return std::string(log.substr(0, log
 
 void TArchiveControl::SetApplicationWindow(WindowHandle window) { ApplicationWindowSlot() = window; }
 WindowHandle TArchiveControl::ApplicationWindow() { return ApplicationWindowSlot(); }
+void TArchiveControl::SetWindowSideFactory(TControlWindowSideFactory factory)
+{
+    WindowSideFactorySlot() = std::move(factory);
+}
 
-TArchiveControl::TArchiveControl(TControlSurface surface)
+TArchiveControl::TArchiveControl(TControlSurface surface) : TArchiveControl(MakeWindowSide(surface))
+{
+    surface_ = surface;
+}
+
+TArchiveControl::TArchiveControl(std::unique_ptr<TControlWindowSide> windowSide)
     : lhaOptions_(std::make_unique<TLhaOptions>(this)), cabOptions_(std::make_unique<TCabOptions>(this)),
       tarOptions_(std::make_unique<TTarOptions>(this)), arjOptions_(std::make_unique<TArjOptions>(this)),
       rarOptions_(std::make_unique<TRarOptions>(this)), zipOptions_(std::make_unique<TZipOptions>(this)),
       sevenZipOptions_(std::make_unique<TSevenZipOptions>(this)), individuals_(this), items_(this),
-      surface_(surface)
+      surface_(windowSide ? TControlSurface::Window : TControlSurface::Plain), windowSide_(std::move(windowSide))
 {
-    if (surface_ == TControlSurface::Window)
-        watcher_ = std::make_unique<TArchiveWatcher>([this] { DoNotification(); });
+    if (windowSide_)
+        windowSide_->SetOnArchiveChanged([this] { DoNotification(); });
 }
 
 TArchiveControl::~TArchiveControl()
@@ -90,14 +129,14 @@ TArchiveControl::~TArchiveControl()
 
 void TArchiveControl::PointWatcherAt(const std::string &file)
 {
-    if (watcher_)
-        watcher_->PointAt(file);
+    if (windowSide_)
+        windowSide_->WatchArchive(file);
 }
 
 void TArchiveControl::StopWatcher()
 {
-    if (watcher_)
-        watcher_->Stop();
+    if (windowSide_)
+        windowSide_->StopWatching();
 }
 
 // ---- properties
@@ -262,7 +301,7 @@ int TArchiveControl::SelfExtractorCode(const std::string &name, TArchiveType typ
 {
     if (UpperExtension(name) != ".EXE")
         return 0;
-    ScopedBusyCursor cursor(surface_ == TControlSurface::Window);
+    BusyScope busy(windowSide_.get());
     int code = 0;
     switch (type) {
     case atLha: {
@@ -378,11 +417,9 @@ void TArchiveControl::ListEntries(const std::string &archiveName, const std::str
     TArchiverBinding *binding = BindingFor(archiveType_);
     if (!binding)
         return;
-    const bool busyCursor =
-        surface_ == TControlSurface::Window && archiveType_ != atLha && archiveType_ != atArj;
-    std::unique_ptr<ScopedBusyCursor> cursor;
-    if (busyCursor)
-        cursor = std::make_unique<ScopedBusyCursor>();
+    // The LHA and ARJ libraries list quickly enough to go without the cursor.
+    const bool busyCursor = archiveType_ != atLha && archiveType_ != atArj;
+    BusyScope busy(busyCursor ? windowSide_.get() : nullptr);
 
     const int count = binding->GetFileCount(archiveName);
     individuals_.ArcFileCount = count;

@@ -18,12 +18,12 @@
 #include "archive/archive_strings.h"
 #include "archive/archive_types.h"
 #include "archive/archiver_binding.h"
+#include "archive/control_window_side.h"
 #include "archive/individual_list.h"
 
 namespace zr::archive {
 
 class TArchiveControl;
-class TArchiveWatcher;
 
 using TArcStartEvent = std::function<void(TArchiveControl *sender, int operation)>;
 using TArcEndEvent = std::function<void(TArchiveControl *sender, int operation, int resultCode)>;
@@ -41,8 +41,10 @@ using TNotifyEvent = std::function<void(TArchiveControl *sender)>;
 std::string LogText(std::string_view log);
 
 // A window's control shows the busy cursor and watches its archive through
-// the owner thread's event loop. A plain control does neither, so it can work
-// on any thread and in programs without a window.
+// the owner thread's event loop, by the window side the program installed
+// (SetWindowSideFactory; without one it acts as a plain control). A plain
+// control does neither, so it can work on any thread and in programs without
+// a window.
 enum class TControlSurface { Window, Plain };
 
 class TArchiveControl : public TArchiveOptionsOwner {
@@ -50,6 +52,8 @@ public:
     static constexpr std::uint32_t kDefaultBufferSize = 32128;
 
     explicit TArchiveControl(TControlSurface surface = TControlSurface::Window);
+    // A window's control with this window side.
+    explicit TArchiveControl(std::unique_ptr<TControlWindowSide> windowSide);
     ~TArchiveControl() override;
     TArchiveControl(const TArchiveControl &) = delete;
     TArchiveControl &operator=(const TArchiveControl &) = delete;
@@ -57,6 +61,8 @@ public:
     // The window handle handed to the libraries (opaque; null by default).
     static void SetApplicationWindow(WindowHandle window);
     static WindowHandle ApplicationWindow();
+    // What window controls made from now on carry (empty: nothing).
+    static void SetWindowSideFactory(TControlWindowSideFactory factory);
 
     // ---- published properties
     bool Automatic() const { return automatic_; }
@@ -150,8 +156,8 @@ public:
     TNotifyEvent OnNotification;
 
     TControlSurface Surface() const { return surface_; }
-    // The watcher of a window's control (tests shorten its quiet interval).
-    TArchiveWatcher &Watcher() { return *watcher_; }
+    // Null for a plain control.
+    TControlWindowSide *WindowSide() const { return windowSide_.get(); }
 
     // Called by the owner-window callback of the libraries.
     static int ProgressCallback(TArchiveType type, unsigned int state, const void *info);
@@ -239,7 +245,7 @@ private:
     ProgressState progress_;
     bool progressInstalled_ = false;
     TControlSurface surface_;
-    std::unique_ptr<TArchiveWatcher> watcher_;  // null for a plain control
+    std::unique_ptr<TControlWindowSide> windowSide_;  // null for a plain control
 };
 
 }  // namespace zr::archive

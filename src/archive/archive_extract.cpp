@@ -8,7 +8,6 @@
 #include <typeinfo>
 
 #include "archive/archive_control.h"
-#include "archive/archive_watcher.h"
 #include "archive/command_line.h"
 
 namespace zr::archive {

@@ -41,6 +41,7 @@ std::uint32_t InfoCompressedSize(const TIndividualInfo &info)
 {
     return ReadLe32(&info[info_offset::kCompressedSize]);
 }
+std::uint32_t InfoFlag(const TIndividualInfo &info) { return ReadLe32(&info[info_offset::kFlag]); }
 std::uint16_t InfoRatio(const TIndividualInfo &info) { return ReadLe16(&info[info_offset::kRatio]); }
 std::uint16_t InfoDosDate(const TIndividualInfo &info) { return ReadLe16(&info[info_offset::kDate]); }
 std::uint16_t InfoDosTime(const TIndividualInfo &info) { return ReadLe16(&info[info_offset::kTime]); }

@@ -23,6 +23,7 @@ namespace info_offset {
 constexpr std::size_t kOriginalSize = 0;
 constexpr std::size_t kCompressedSize = 4;
 constexpr std::size_t kCrc = 8;
+constexpr std::size_t kFlag = 12;
 constexpr std::size_t kRatio = 20;
 constexpr std::size_t kDate = 22;
 constexpr std::size_t kTime = 24;
@@ -33,6 +34,7 @@ constexpr std::size_t kMethod = 550;
 
 std::uint32_t InfoOriginalSize(const TIndividualInfo &info);
 std::uint32_t InfoCompressedSize(const TIndividualInfo &info);
+std::uint32_t InfoFlag(const TIndividualInfo &info);  // ZR_ARC_FLAG_* bits
 std::uint16_t InfoRatio(const TIndividualInfo &info);
 std::uint16_t InfoDosDate(const TIndividualInfo &info);
 std::uint16_t InfoDosTime(const TIndividualInfo &info);

@@ -1,6 +1,7 @@
 #include "archive/archiver_binding.h"
 
 #include <cstddef>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <type_traits>
@@ -34,6 +35,26 @@ static_assert(offsetof(::TExtractingInfoEx, szSourceFileName) == progress_offset
 static_assert(offsetof(::TExtractingInfoEx, szDestFileName) == progress_offset::kDestName);
 
 template <typename Fn> Fn As(void *symbol) { return reinterpret_cast<Fn>(symbol); }
+
+struct WalkContext {
+    TEntryWalker &walker;
+    std::exception_ptr failure;
+    TIndividualInfo record;
+};
+
+// Every callback of a walk holds its exceptions: none may cross the library.
+template <typename Call, typename Result> Result Guarded(void *user, Call &&call, Result failed)
+{
+    auto &c = *static_cast<WalkContext *>(user);
+    if (c.failure)
+        return failed;
+    try {
+        return call(c);
+    } catch (...) {
+        c.failure = std::current_exception();
+        return failed;
+    }
+}
 
 // The library table lives for the whole run; its slots free their modules
 // when the program ends.
@@ -212,6 +233,51 @@ int TArchiverBinding::FindFirst(ArcHandle archive, const std::string &mask, TInd
 {
     auto fn = As<FindFirstFn>(Export("FindFirst"));
     return fn ? fn(archive, mask.c_str(), info.data()) : -1;
+}
+
+int TArchiverBinding::WalkEntries(const std::string &fileName, const std::string &wildcards,
+                                  std::uint32_t mode, TEntryWalker &walker, std::string *message)
+{
+    auto fn = As<ZrArcWalkEntriesFn>(Export("WalkEntries"));
+    if (!fn)
+        return kArcNotCalled;
+    WalkContext context{walker, nullptr, {}};
+    ZrArcWalkCallbacks callbacks{};
+    callbacks.user = &context;
+    callbacks.offer = [](void *user, const ::TIndividualInfo *record, const char *fullName, int refusal) {
+        return Guarded(
+            user,
+            [&](WalkContext &c) {
+                std::memcpy(c.record.data(), record, c.record.size());
+                return c.walker.Offer(c.record, fullName, refusal);
+            },
+            ZR_ARC_WALK_STOP);
+    };
+    callbacks.data = [](void *user, const char *bytes, std::size_t size) {
+        return Guarded(
+            user, [&](WalkContext &c) { return c.walker.Data(std::string_view(bytes, size)) ? 1 : 0; }, 0);
+    };
+    callbacks.entryEnd = [](void *user, int result, const char *reason) {
+        Guarded(
+            user,
+            [&](WalkContext &c) {
+                c.walker.EntryEnd(result, reason ? reason : "");
+                return 0;
+            },
+            0);
+    };
+    callbacks.keepGoing = [](void *user) {
+        return Guarded(user, [](WalkContext &c) { return c.walker.KeepGoing() ? 1 : 0; }, 0);
+    };
+    char text[1024] = {};
+    callbacks.message = text;
+    callbacks.messageSize = sizeof text;
+    const int result = fn(fileName.c_str(), wildcards.c_str(), mode, &callbacks);
+    if (context.failure)
+        std::rethrow_exception(context.failure);
+    if (message)
+        *message = text;
+    return result;
 }
 
 int TArchiverBinding::FindNext(ArcHandle archive, TIndividualInfo &info)

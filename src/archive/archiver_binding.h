@@ -38,6 +38,20 @@ constexpr std::uint32_t kArjSfxQuery = 0x20002201;
 // Answers ZR_ARC_TAKEN, ZR_ARC_WRITE or ZR_ARC_CANCEL for one whole file.
 using MemoryTaker = std::function<int(const std::string &relativePath, std::string_view data)>;
 
+// Receives one walk of an archive (see <Prefix>WalkEntries in archiver_api.h).
+class TEntryWalker {
+public:
+    virtual ~TEntryWalker() = default;
+    // An entry whose name matches: answers ZR_ARC_WALK_TAKE, _DECLINE or _STOP.
+    virtual int Offer(const TIndividualInfo &record, std::string_view fullName, int refusal) = 0;
+    // The taken entry's data in order; false stops the walk.
+    virtual bool Data(std::string_view bytes) = 0;
+    // How the taken entry ended (0 once its check passed).
+    virtual void EntryEnd(int result, std::string_view reason) = 0;
+    // Asked while data is decompressed only to be skipped; false stops.
+    virtual bool KeepGoing() { return true; }
+};
+
 class TArchiverBinding {
 public:
     TArchiverBinding(TArchiveType type, TArchiverLibrary &library, std::string prefix);
@@ -66,6 +80,11 @@ public:
     int CloseArchive(ArcHandle archive);
     int IsSFXFile(ArcHandle archive);
     int GetArchiveType(const std::string &fileName);
+    // One pass over the archive's entries matching `wildcards`; the walker's
+    // exceptions end the walk and are raised again here. kArcNotCalled when
+    // the library lacks the export; `message` gets the library's reason.
+    int WalkEntries(const std::string &fileName, const std::string &wildcards, std::uint32_t mode,
+                    TEntryWalker &walker, std::string *message = nullptr);
 
     // Check with the library's cursor mode switched off around the call.
     bool CheckArchiveQuietCursor(const std::string &fileName, int mode);

@@ -170,6 +170,43 @@ typedef int (*ZR_ARC_TAKE_FILE)(void *user, const char *relativePath, const char
 typedef int (*ZrArcExtractToMemoryFn)(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize,
                                       uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);
 
+/* Extra export for the search, beside the designed ones:
+ * <Prefix>WalkEntries opens `file` once, detects its type once and walks its
+ * entries in archive order.  Each entry whose name matches `wildcards` (as
+ * FindFirst matches them) is offered with its record, filled as FindNext
+ * fills it, and its whole stored name (the record's may be cut).  `refusal`
+ * is ZR_ARC_OK for an entry whose data can be taken, else why not:
+ * ZR_ARC_WALK_NO_DATA (a folder, link or device), ZR_ARC_E_UNSAFE_NAME (the
+ * name climbs out of any folder), ZR_ARC_E_UNSUPPORTED (encrypted: see the
+ * record's uFlag, or an unknown method).  The answer is ZR_ARC_WALK_TAKE, ZR_ARC_WALK_DECLINE or
+ * ZR_ARC_WALK_STOP; a declined entry is skipped without decompressing it
+ * where the format allows.  A taken entry's data comes to `data` in order
+ * (0 stops the walk as cancelled), then `entryEnd` tells how it ended:
+ * ZR_ARC_OK once its check passed, ZR_ARC_E_DATA (reason given: CRC,
+ * truncation), ZR_ARC_E_TOO_LARGE (past the file-size limit; the walk goes
+ * on), ZR_ARC_E_CANCELLED.  `keepGoing` (may be NULL) is asked now and then
+ * while data is decompressed only to be skipped; 0 stops the walk.
+ * Results: ZR_ARC_OK; ZR_ARC_E_OPEN; ZR_ARC_E_NOT_ARCHIVE (no entry could
+ * be read); ZR_ARC_E_UNSUPPORTED (the archive itself needs a password);
+ * ZR_ARC_E_DATA (damaged after some entries: those were offered);
+ * ZR_ARC_E_CANCELLED; ZR_ARC_E_INTERNAL.  `message` receives why, if given.
+ * Nothing is written to disk and no walk is remembered. */
+#define ZR_ARC_WALK_STOP (-1)
+#define ZR_ARC_WALK_DECLINE 0
+#define ZR_ARC_WALK_TAKE 1
+#define ZR_ARC_WALK_NO_DATA 1 /* refusal: nothing to take */
+typedef struct ZrArcWalkCallbacks {
+    void *user;
+    int (*offer)(void *user, const TIndividualInfo *record, const char *fullName, int refusal);
+    int (*data)(void *user, const char *bytes, size_t size);
+    void (*entryEnd)(void *user, int result, const char *reason);
+    int (*keepGoing)(void *user);
+    char *message;
+    uint32_t messageSize;
+} ZrArcWalkCallbacks;
+typedef int (*ZrArcWalkEntriesFn)(const char *file, const char *wildcards, uint32_t mode,
+                                  const ZrArcWalkCallbacks *callbacks);
+
 /* The exports of one reading library, named <prefix><suffix>. */
 #define ZR_ARC_DECLARE_READER(P)                                                                             \
     int P(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize);                                 \
@@ -187,7 +224,9 @@ typedef int (*ZrArcExtractToMemoryFn)(HWND wnd, const char *cmdLine, char *outpu
     int P##FindNext(HARC arc, void *individualInfo);                                                         \
     int P##IsSFXFile(HARC arc);                                                                              \
     int P##ExtractToMemory(HWND wnd, const char *cmdLine, char *output, uint32_t outputSize,                 \
-                           uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);
+                           uint64_t memoryLimit, ZR_ARC_TAKE_FILE take, void *user);                  \
+    int P##WalkEntries(const char *file, const char *wildcards, uint32_t mode,                               \
+                       const ZrArcWalkCallbacks *callbacks);
 
 ZR_ARC_DECLARE_READER(Unlha)    /* libUnlha32.so */
 ZR_ARC_DECLARE_READER(Cab)      /* libcab32.so */

@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zr {
@@ -75,6 +77,7 @@ void TFileFind::Execute()
     done_ = false;
     filesFound_.clear();
     skipped_.clear();
+    linkedFoldersNotFollowed_ = 0;
     matcher_.CaseSensitive = MatchCaseSensitive;
     matcher_.SetPattern(MatchString);
     for (const std::string &start : startFolders_) {
@@ -93,15 +96,24 @@ void TFileFind::WalkStartFolder(const std::string &folder)
             throw EFileFindOutOfResources();
         throw EFileFindChDir(folder + ": " + std::strerror(error), folder, error);
     }
-    for (const std::string &pattern : patterns_) {
-        if (done_)
-            return;
-        Walk(folder, pattern);
+    walkedDirs_.clear();
+    buckets_.assign(patterns_.size(), {});
+    visited_.clear();
+    try {
+        if (FirstVisit(folder))
+            WalkListed(folder, entries);
+    } catch (...) {
+        // What the walk found before it had to end is still reported.
+        ReportBuckets();
+        throw;
     }
+    ReportBuckets();
 }
 
-void TFileFind::Walk(const std::string &folder, const std::string &pattern)
+void TFileFind::Walk(const std::string &folder)
 {
+    if (!FirstVisit(folder))
+        return;
     std::vector<FolderEntry> entries;
     int error = 0;
     if (!ListFolder(folder, entries, error)) {
@@ -110,33 +122,83 @@ void TFileFind::Walk(const std::string &folder, const std::string &pattern)
         skipped_.push_back({folder, error});
         return;
     }
-    const std::string dir = WithSlash(folder);
-    ReportMatches(dir, entries, pattern);
-    if (done_ || !Recursive)
+    WalkListed(folder, entries);
+}
+
+void TFileFind::WalkListed(const std::string &folder, const std::vector<FolderEntry> &entries)
+{
+    walkedDirs_.push_back(WithSlash(folder));
+    CollectMatches(entries);
+    if (!Recursive)
         return;
+    const std::string dir = walkedDirs_.back();  // a copy: the list grows below
     for (const FolderEntry &entry : entries) {
-        if (entry.kind != EntryKind::Folder || entry.name[0] == '.')
-            continue;
-        Walk(dir + entry.name, pattern);
-        if (done_)
-            return;
+        if (ShouldDescend(entry))
+            Walk(dir + entry.name);
     }
 }
 
-void TFileFind::ReportMatches(const std::string &dir, const std::vector<FolderEntry> &entries,
-                              const std::string &pattern)
+bool TFileFind::FirstVisit(const std::string &folder)
 {
+    if (!FollowLinks)
+        return true;  // without links a real tree cannot lead back into itself
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        return true;  // the listing reports why it cannot be read
+    return visited_.insert({st.st_dev, st.st_ino}).second;
+}
+
+bool TFileFind::ShouldDescend(const FolderEntry &entry)
+{
+    if (entry.name[0] == '.')
+        return false;
+    if (entry.kind == EntryKind::Folder)
+        return true;
+    if (entry.kind != EntryKind::LinkedFolder)
+        return false;
+    if (!FollowLinks)
+        ++linkedFoldersNotFollowed_;
+    return FollowLinks;
+}
+
+void TFileFind::CollectMatches(const std::vector<FolderEntry> &entries)
+{
+    const std::size_t dirIndex = walkedDirs_.size() - 1;
+    const std::string &dir = walkedDirs_.back();
+    const bool filterByContent = MatchEnabled && !MatchString.empty();
     for (const FolderEntry &entry : entries) {
-        if (!IsReportable(entry.kind, AddDir) || !platform::MatchesNamePattern(entry.name, pattern))
+        if (!IsReportable(entry.kind, AddDir))
             continue;
-        if (MatchEnabled && !MatchString.empty() && !HoldsMatchString(dir + entry.name, entry.kind))
-            continue;
-        if (OnFileFind)
-            OnFileFind(*this, dir, entry.name, done_);
-        if (done_)
-            return;
-        filesFound_.push_back(dir + entry.name);
+        std::optional<bool> holdsMatchString;  // read once, whatever the number of patterns
+        for (std::size_t p = 0; p < patterns_.size(); ++p) {
+            if (!platform::MatchesNamePattern(entry.name, patterns_[p]))
+                continue;
+            if (filterByContent && !holdsMatchString)
+                holdsMatchString = HoldsMatchString(dir + entry.name, entry.kind);
+            if (filterByContent && !*holdsMatchString)
+                break;
+            buckets_[p].push_back({dirIndex, entry.name});
+        }
     }
+}
+
+// The hits in their designed order: pattern after pattern, each in walk order.
+void TFileFind::ReportBuckets()
+{
+    for (const std::vector<PendingHit> &bucket : buckets_) {
+        for (const PendingHit &hit : bucket) {
+            const std::string &dir = walkedDirs_[hit.dir];
+            if (OnFileFind)
+                OnFileFind(*this, dir, hit.name, done_);
+            if (done_)
+                break;
+            filesFound_.push_back(dir + hit.name);
+        }
+        if (done_)
+            break;
+    }
+    buckets_.clear();
+    walkedDirs_.clear();
 }
 
 bool TFileFind::HoldsMatchString(const std::string &path, EntryKind kind)

@@ -71,6 +71,50 @@ int ProfileInteger(std::string_view text, int defaultValue)
     return static_cast<int>(value);
 }
 
+ProfileFileLoad LoadProfileFile(const std::string &path, std::uint64_t maxBytes)
+{
+    ProfileFileLoad load;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return load;
+    struct stat info {};
+    std::string bytes;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return load;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        load.status = ProfileFileLoad::Status::TooLarge;
+        return load;
+    }
+    // One byte more than allowed tells a file that grew meanwhile.
+    bytes.resize(static_cast<std::size_t>(maxBytes) + 1);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n < 0) {
+                ::close(fd);
+                return load;
+            }
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (done > maxBytes) {
+        load.status = ProfileFileLoad::Status::TooLarge;
+        return load;
+    }
+    bytes.resize(done);
+    load.document = ProfileDocument(DecodeProfileText(bytes));
+    load.status = ProfileFileLoad::Status::Ok;
+    return load;
+}
+
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
 ProfileDocument TIniFile::Load() const

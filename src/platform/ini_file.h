@@ -6,6 +6,7 @@
 
 #include "platform/profile_document.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,15 @@ std::string DecodeProfileText(std::string_view bytes);
 
 // Whole decimal, "$hex" or "0xhex" integer, else defaultValue.
 int ProfileInteger(std::string_view text, int defaultValue);
+
+// One read of a whole profile file, for callers that take many values at once.
+struct ProfileFileLoad {
+    enum class Status { Ok, Unreadable, TooLarge };
+    Status status = Status::Unreadable;
+    ProfileDocument document;
+};
+// A file larger than maxBytes is refused before it is read.
+ProfileFileLoad LoadProfileFile(const std::string &path, std::uint64_t maxBytes);
 
 class TIniFile {
 public:

@@ -1,5 +1,9 @@
 #include "platform/locale_setup.h"
 
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
 #include <clocale>
 #include <cstring>
 #include <initializer_list>
@@ -17,6 +21,14 @@ bool EnsureUtf8Ctype()
             return true;
     }
     return false;
+}
+
+void PinLocalTimeZone()
+{
+    if (std::getenv("TZ") || ::access("/etc/localtime", R_OK) != 0)
+        return;
+    ::setenv("TZ", ":/etc/localtime", 0);
+    ::tzset();
 }
 
 }  // namespace zr::platform

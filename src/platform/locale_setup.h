@@ -6,4 +6,9 @@ namespace zr::platform {
 // returns false when no UTF-8 locale could be set.
 bool EnsureUtf8Ctype();
 
+// Names the system's time zone file in TZ when TZ is unset, so that each
+// local-time conversion (one or two per stored file of an archive) stops
+// checking the file again; the zone is the same. Call before any thread starts.
+void PinLocalTimeZone();
+
 }  // namespace zr::platform

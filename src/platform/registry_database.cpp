@@ -19,6 +19,8 @@ namespace zr::platform {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+// The one wait at opening for a file that another program keeps locked.
+constexpr int kOpenLockWaitMs = 2000;
 
 std::mutex g_noticeMutex;
 RegistryNoticeHandler g_noticeHandler;
@@ -164,12 +166,19 @@ bool FileIsUnusable(int code)
     case SQLITE_CORRUPT:
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
-    case SQLITE_READONLY:
         return true;
     default:
         return false;
     }
 }
+
+// Tables of another program: a database that holds any is not ours to change.
+const char *const kForeignObjects =
+    "SELECT count(*) FROM sqlite_master WHERE type IN ('table', 'view', 'trigger')"
+    " AND name NOT IN ('reg_keys', 'reg_values')"
+    " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'";
+
+bool IsBusy(int code) { return (code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED; }
 
 std::string ParentKey(std::string_view key)
 {
@@ -284,11 +293,29 @@ void RegistryDatabase::Open()
     }
     MakeParentFolder(path_);
     std::string reason;
-    bool unusable = false;
-    if (TryOpenFile(reason, unusable))
+    switch (TryOpenFile(reason)) {
+    case FileOpening::kOpened:
         return;
-    const bool fileExists = ::access(path_.c_str(), F_OK) == 0;
-    if (!unusable || !fileExists) {
+    case FileOpening::kReadOnly:
+        OpenReadOnlyCopy();
+        return;
+    case FileOpening::kLocked:
+        OpenLockedCopy();
+        return;
+    case FileOpening::kForeign:
+        Notice("設定データベース " + path_ +
+               " は ZuRivo の設定ファイルではありません。このファイルは変更せず、既定の設定で動作します。"
+               "設定は保存されません。");
+        OpenInMemory();
+        return;
+    case FileOpening::kPassingFailure:
+        Notice("設定データベース " + path_ + " を使えません（" + reason + "）。設定は保存されません。");
+        OpenInMemory();
+        return;
+    case FileOpening::kUnusable:
+        break;
+    }
+    if (::access(path_.c_str(), F_OK) != 0) {
         Notice("設定データベース " + path_ + " を使えません（" + reason + "）。設定は保存されません。");
         OpenInMemory();
         return;
@@ -301,7 +328,7 @@ void RegistryDatabase::Open()
         return;
     }
     std::string retryReason;
-    if (TryOpenFile(retryReason, unusable)) {
+    if (TryOpenFile(retryReason) == FileOpening::kOpened) {
         Notice("設定データベース " + path_ + " を使えません（" + reason + "）。元のファイルは " + aside +
                " として残し、新しいデータベースを使います。");
         return;
@@ -311,20 +338,28 @@ void RegistryDatabase::Open()
     OpenInMemory();
 }
 
-bool RegistryDatabase::TryOpenFile(std::string &reason, bool &unusable)
+RegistryDatabase::FileOpening RegistryDatabase::TryOpenFile(std::string &reason)
 {
     CloseHandle();
-    unusable = false;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     int rc = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
+    // SQLite falls back to reading a file it may not write.
     if (rc == SQLITE_OK && sqlite3_db_readonly(db_, "main") == 1) {
-        reason = "書き込みできません";
-        unusable = true;
         CloseHandle();
-        return false;
+        return FileOpening::kReadOnly;
     }
     if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        sqlite3_busy_timeout(db_, kOpenLockWaitMs);
+        Statement foreign(db_, kForeignObjects);
+        rc = foreign.Valid() ? foreign.Step() : sqlite3_errcode(db_);
+        if (rc == SQLITE_ROW && foreign.Int(0) > 0) {
+            CloseHandle();
+            return FileOpening::kForeign;  // checked before anything writes to it
+        }
+        if (rc == SQLITE_ROW)
+            rc = SQLITE_OK;
+    }
+    if (rc == SQLITE_OK) {
         // In WAL mode NORMAL still never corrupts the file; it only skips the
         // sync per commit that made every settings write cost milliseconds.
         rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
@@ -340,16 +375,77 @@ bool RegistryDatabase::TryOpenFile(std::string &reason, bool &unusable)
     }
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
+    // A writer that holds the file now would make every later change wait
+    // the full timeout: it is found here, once.
     if (rc == SQLITE_OK) {
-        persistent_ = true;
-        return true;
+        rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
-    unusable = FileIsUnusable(rc);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        persistent_ = true;
+        return FileOpening::kOpened;
+    }
     reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
     if (rc == SQLITE_CORRUPT)
         reason = "データベースが壊れています";
     CloseHandle();
-    return false;
+    if (IsBusy(rc))
+        return FileOpening::kLocked;
+    if ((rc & 0xFF) == SQLITE_READONLY)
+        return FileOpening::kReadOnly;
+    return FileIsUnusable(rc) ? FileOpening::kUnusable : FileOpening::kPassingFailure;
+}
+
+bool RegistryDatabase::CopyFileToMemory()
+{
+    sqlite3 *file = nullptr;
+    if (sqlite3_open_v2(path_.c_str(), &file, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close_v2(file);
+        return false;
+    }
+    bool copied = false;
+    Statement foreign(file, kForeignObjects);
+    if (foreign.Step() == SQLITE_ROW && foreign.Int(0) == 0) {
+        OpenInMemory();
+        if (sqlite3_backup *backup = sqlite3_backup_init(db_, "main", file, "main")) {
+            copied = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+            sqlite3_backup_finish(backup);
+        }
+    }
+    sqlite3_close_v2(file);
+    if (copied)
+        Exec(kSchema);  // a file without our tables yet reads as empty
+    return copied;
+}
+
+void RegistryDatabase::OpenReadOnlyCopy()
+{
+    readOnly_ = true;
+    if (CopyFileToMemory()) {
+        Notice("設定データベース " + path_ +
+               " は書き込みできないため、読み取り専用で開きました。設定の変更は保存されません。");
+        return;
+    }
+    Notice("設定データベース " + path_ +
+           " は書き込みできず、読むこともできません。このファイルは変更せず、"
+           "既定の設定で動作します。設定は保存されません。");
+    OpenInMemory();
+}
+
+void RegistryDatabase::OpenLockedCopy()
+{
+    const std::string waited = std::to_string(kOpenLockWaitMs / 1000);
+    if (CopyFileToMemory()) {
+        Notice("設定データベース " + path_ + " は他のプログラムが使用中です（" + waited +
+               " 秒待ちました）。今の設定を読み込みましたが、この間の設定の変更は保存されません。");
+        return;
+    }
+    Notice("設定データベース " + path_ + " は他のプログラムが使用中です（" + waited +
+           " 秒待ちました）。既定の設定で動作し、設定は保存されません。");
+    OpenInMemory();
 }
 
 void RegistryDatabase::OpenInMemory()

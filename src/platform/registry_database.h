@@ -4,11 +4,17 @@
 // names are compared without case and keep the case they were created with.
 //
 // Several processes may share the file (WAL mode and a busy timeout). A file
-// that cannot be used (corrupt, not a database, unreadable, read-only) is
-// renamed aside, kept, and a fresh database is used; the user is told through
-// the notice handler. A file that fails for a passing reason (locked, disk
-// full) is never moved. When even that fails, an in-memory database keeps the
-// program running and the notice says that settings will not be saved.
+// that cannot be used (corrupt, not a database, unreadable) is renamed aside,
+// kept, and a fresh database is used; the user is told through the notice
+// handler. Other files are never moved or changed, and settings then live in
+// memory for the session, with a notice:
+// - a file that may only be read is copied into memory ("read-only");
+// - a file another program keeps locked costs one short wait, then is copied
+//   into memory as it is;
+// - an SQLite file of another program (tables that are not ours) is left
+//   alone, and the defaults are used;
+// - a passing failure (disk full, input/output error) or a failed fallback
+//   also ends with the defaults.
 
 #include "platform/registry_value.h"
 
@@ -45,6 +51,8 @@ public:
     const std::string &Path() const { return path_; }
     // False when the file could not be used and settings live in memory only.
     bool IsPersistent() const { return persistent_; }
+    // True when the file could be read but not written (its contents are used).
+    bool IsReadOnly() const { return readOnly_; }
 
     // All key arguments are canonical paths (see registry_key_path.h).
     bool KeyExists(std::string_view key);
@@ -58,8 +66,13 @@ public:
 
 private:
     friend class RegistryBatch;
+    enum class FileOpening { kOpened, kReadOnly, kLocked, kForeign, kUnusable, kPassingFailure };
+
     void Open();
-    bool TryOpenFile(std::string &reason, bool &unusable);
+    FileOpening TryOpenFile(std::string &reason);
+    bool CopyFileToMemory();  // false (and nothing copied) for a foreign or unreadable file
+    void OpenReadOnlyCopy();
+    void OpenLockedCopy();
     void OpenInMemory();
     bool Exec(const char *sql);
     void CloseHandle();
@@ -67,6 +80,7 @@ private:
     std::string path_;
     sqlite3 *db_ = nullptr;
     bool persistent_ = false;
+    bool readOnly_ = false;
 };
 
 // Groups the writes made through `database` while it lives into one

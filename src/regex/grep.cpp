@@ -50,8 +50,22 @@ void TGrep::GrepBytes(const std::string &name, std::string_view bytes)
     bytes_.reset();
 }
 
+void TGrep::GrepStream(const std::string &name, TByteStream &stream)
+{
+    stream_ = &stream;
+    try {
+        GrepFile(name);
+    } catch (...) {
+        stream_ = nullptr;
+        throw;
+    }
+    stream_ = nullptr;
+}
+
 std::unique_ptr<TFileTextSource> TGrep::OpenSource(const std::string &fileName) const
 {
+    if (stream_)
+        return std::make_unique<TFileTextSource>(*stream_, fileName, encodingChoice_);
     if (bytes_)
         return std::make_unique<TFileTextSource>(*bytes_, fileName, encodingChoice_);
     return std::make_unique<TFileTextSource>(fileName, encodingChoice_);

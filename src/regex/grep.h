@@ -66,6 +66,8 @@ public:
     void GrepFile(const std::string &fileName);
     // The same search over a file already in memory; `name` only names it.
     void GrepBytes(const std::string &name, std::string_view bytes);
+    // The same search over bytes read from `stream` as the scan goes.
+    void GrepStream(const std::string &name, TByteStream &stream);
     // The designed scan the pattern gets (the reference for the fast one).
     bool UsesLiteralScan() const { return grepFile_ == &TGrep::LiteralScan; }
     bool UsesFastScan() const { return fastScan_ && fastScan_->Usable(); }
@@ -95,6 +97,7 @@ private:
 
     TGrepOnMatch onMatch_;
     std::optional<std::string_view> bytes_;  // set during GrepBytes
+    TByteStream *stream_ = nullptr;          // set during GrepStream
     std::stop_source cancel_;
     std::stop_token stop_;
     MessageLoopHook messageLoop_;

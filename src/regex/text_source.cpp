@@ -68,6 +68,17 @@ TFileTextSource::TFileTextSource(std::string_view bytes, const std::string &file
     }
 }
 
+// A stream's length is unknown: the input buffer grows by what is asked for.
+TFileTextSource::TFileTextSource(TByteStream &stream, const std::string &fileName, TEncodingChoice choice)
+    : fileName_(fileName), expectedSize_(UINT64_MAX / 2), stream_(&stream), choice_(choice)
+{
+    if (choice == TEncodingChoice::ecCp932) {
+        mode_ = Mode::AsIs;
+        encoding_ = TTextEncoding::teCp932;
+        judged_ = true;
+    }
+}
+
 TFileTextSource::~TFileTextSource()
 {
     if (fd_ >= 0)
@@ -78,6 +89,12 @@ std::size_t TFileTextSource::ReadFile(char *dest, std::size_t wanted)
 {
     if (fileEnded_)
         return 0;
+    if (stream_) {
+        const std::size_t n = stream_->Read(dest, wanted);
+        fileEnded_ = n == 0;
+        readSoFar_ += n;
+        return n;
+    }
     if (fd_ < 0) {
         const std::size_t n = std::min(wanted, bytes_.size() - static_cast<std::size_t>(readSoFar_));
         std::memcpy(dest, bytes_.data() + readSoFar_, n);

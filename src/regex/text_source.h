@@ -17,6 +17,16 @@
 
 namespace zr::regex {
 
+// Bytes that arrive as they are produced, such as a stored file while it is
+// decompressed; nested archives and documents can feed the scan the same way.
+class TByteStream {
+public:
+    virtual ~TByteStream() = default;
+    // Up to wanted bytes, waiting for them if need be; 0 only at the end.
+    // Throws EInOutError when the bytes cannot be had.
+    virtual std::size_t Read(char *dest, std::size_t wanted) = 0;
+};
+
 class TTextSource {
 public:
     virtual ~TTextSource() = default;
@@ -39,6 +49,9 @@ public:
     // The bytes of a file already in memory, judged and read alike; they
     // must outlive the source.
     TFileTextSource(std::string_view bytes, const std::string &fileName, TEncodingChoice choice);
+    // Bytes read from a stream as the scan needs them; the stream must
+    // outlive the source.
+    TFileTextSource(TByteStream &stream, const std::string &fileName, TEncodingChoice choice);
     ~TFileTextSource() override;
     TFileTextSource(const TFileTextSource &) = delete;
     TFileTextSource &operator=(const TFileTextSource &) = delete;
@@ -69,7 +82,8 @@ private:
     std::uint64_t expectedSize_ = 0;  // size at opening; files may still grow
     std::uint64_t readSoFar_ = 0;
     int fd_ = -1;
-    std::string_view bytes_;  // read instead of fd_ when it is -1
+    std::string_view bytes_;         // read instead of fd_ when it is -1 and there is no stream
+    TByteStream *stream_ = nullptr;  // read instead of fd_ when set
     TEncodingChoice choice_;
     Mode mode_ = Mode::Judging;
     TTextEncoding encoding_ = TTextEncoding::teAscii;

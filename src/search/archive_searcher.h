@@ -1,8 +1,8 @@
 #pragma once
-// The work on one archive: detect its type, list the stored files that match,
-// and either report them (list-only mode) or extract and scan them one by one.
-// It can run anywhere the archiver libraries can: in the run's thread or in a
-// helper process.
+// The work on one archive: one walk of its entries through its library, the
+// matching stored files either reported (list-only mode) or scanned as they
+// are decompressed (see archive_session.h). It can run anywhere the archiver
+// libraries can: in the run's thread or in a helper process.
 
 #include <functional>
 #include <memory>
@@ -12,11 +12,6 @@
 #include "search/file_scanner.h"
 #include "search/run_options.h"
 #include "search/run_sink.h"
-
-namespace zr::archive {
-class TArchiveControl;
-class TArchiveItem;
-}  // namespace zr::archive
 
 namespace zr::search {
 
@@ -46,7 +41,7 @@ struct ArchiveOutcome {
 
 class ArchiveSearcher {
 public:
-    // scanner: used for every extracted file (null = the grep component).
+    // scanner: used for every stored file (null = the grep component).
     ArchiveSearcher(ArchiveSearchContext context, std::unique_ptr<FileScanner> scanner = nullptr);
     ~ArchiveSearcher();
     ArchiveSearcher(const ArchiveSearcher &) = delete;
@@ -61,15 +56,7 @@ public:
 private:
     ArchiveOutcome Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
                         const std::string &detail = {});
-    ArchiveOutcome ListStoredFiles(archive::TArchiveControl &control, const std::string &archivePath,
-                                   RunSink &sink);
-    ArchiveOutcome ExtractAndScan(archive::TArchiveControl &control, const std::string &archivePath,
-                                  RunSink &sink, const std::stop_token &stop);
     void EnsurePattern();
-    // Scans one stored file through `scan`, reporting its hits and progress line.
-    ScanStatus ScanStoredFile(const std::string &archivePath, const archive::TArchiveItem &item,
-                              RunSink &sink, ArchiveOutcome &outcome,
-                              const std::function<ScanStatus(const MatchedLineHandler &)> &scan);
 
     ArchiveSearchContext context_;
     std::unique_ptr<FileScanner> scanner_;

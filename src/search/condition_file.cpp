@@ -49,28 +49,57 @@ void WriteConditionFile(const std::string &path, const SearchConditions &conditi
     platform::ReplaceFileContents(path, file.Text());
 }
 
+std::string ConditionFileProblem(ConditionFileStatus status)
+{
+    switch (status) {
+    case ConditionFileStatus::Ok:
+        return {};
+    case ConditionFileStatus::NotText:
+        return "ファイルがないか、読めないか、テキストではありません";
+    case ConditionFileStatus::MissingSection:
+        return "[Condition] または [Option] セクションがありません";
+    case ConditionFileStatus::TooLarge:
+        return "ファイルが大きすぎます（" + std::to_string(kMaxConditionFileBytes / 1024) + " KB まで）";
+    case ConditionFileStatus::TextTooLong:
+        return "検索文字列が長すぎます（" + std::to_string(kMaxConditionTextBytes / 1024) + " KB まで）";
+    }
+    return {};
+}
+
 ConditionFileResult ReadConditionFile(const std::string &path, const SearchConditions &current)
 {
     ConditionFileResult result;
     result.conditions = current;
-    if (!IsTextFile(path)) {
-        result.status = ConditionFileStatus::NotText;
+    const auto fail = [&](ConditionFileStatus status) {
+        result.status = status;
         return result;
-    }
-    const platform::TIniFile file(path);
-    if (!file.SectionExists(kCondition) || !file.SectionExists(kOption)) {
-        result.status = ConditionFileStatus::MissingSection;
-        return result;
-    }
+    };
+    platform::ProfileFileLoad load = platform::LoadProfileFile(path, kMaxConditionFileBytes);
+    if (load.status == platform::ProfileFileLoad::Status::TooLarge)
+        return fail(ConditionFileStatus::TooLarge);
+    if (load.status != platform::ProfileFileLoad::Status::Ok || !IsTextFile(path))
+        return fail(ConditionFileStatus::NotText);
+    const platform::ProfileDocument &file = load.document;
+    if (!file.SectionExists(kCondition) || !file.SectionExists(kOption))
+        return fail(ConditionFileStatus::MissingSection);
+    const auto text = [&](const char *section, const char *key) {
+        return file.Read(section, key).value_or(std::string());
+    };
     SearchConditions &c = result.conditions;
-    c.searchText = file.ReadString(kCondition, "Char", "");
-    c.archiveName = file.ReadString(kCondition, "File", "");
-    const std::string folder = file.ReadString(kCondition, "Path", "");
+    c.searchText = text(kCondition, "Char");
+    if (c.searchText.size() > kMaxConditionTextBytes) {
+        result.conditions = current;
+        return fail(ConditionFileStatus::TextTooLong);
+    }
+    c.archiveName = text(kCondition, "File");
+    const std::string folder = text(kCondition, "Path");
     if (!folder.empty())
         c.folder = folder;
-    c.storedFiles = file.ReadString(kCondition, "Item", "");
-    for (const SwitchField &s : kSwitches)
-        c.*s.field = file.ReadBool(kOption, s.name, s.defaultValue);
+    c.storedFiles = text(kCondition, "Item");
+    for (const SwitchField &s : kSwitches) {
+        const std::optional<std::string> value = file.Read(kOption, s.name);
+        c.*s.field = value ? platform::ProfileInteger(*value, s.defaultValue ? 1 : 0) != 0 : s.defaultValue;
+    }
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "regex/text_encoding.h"
+#include "regex/text_source.h"
 #include "regex/txt_file_line_info.h"
 
 namespace zr::search {
@@ -42,6 +43,14 @@ public:
         return ScanStatus::Missing;
     }
     virtual bool ScansBytes() const { return false; }
+    // The same scan over bytes that arrive while it runs (a stored file
+    // being decompressed), for scanners that scan bytes.
+    virtual ScanStatus ScanStream(const std::string &path, regex::TByteStream &stream,
+                                  const MatchedLineHandler &onLine, std::stop_token stop)
+    {
+        (void)path, (void)stream, (void)onLine, (void)stop;
+        return ScanStatus::Missing;
+    }
     // Inside the handler: the characters of a converted file that the
     // reported line holds as geta marks (none for a CP932 file).
     virtual std::vector<regex::TLineSubstitution> LineSubstitutions() const { return {}; }

@@ -33,6 +33,12 @@ public:
         return Scan(onLine, stop, [&] { grep_.GrepBytes(path, bytes); });
     }
 
+    ScanStatus ScanStream(const std::string &path, regex::TByteStream &stream,
+                          const MatchedLineHandler &onLine, std::stop_token stop) override
+    {
+        return Scan(onLine, stop, [&] { grep_.GrepStream(path, stream); });
+    }
+
     bool ScansBytes() const override { return true; }
 
     std::vector<regex::TLineSubstitution> LineSubstitutions() const override { return substitutes_; }

@@ -16,6 +16,8 @@ RunSettings RunSettings::FromRegistry()
     s.reportType2 = ReadSettingBool("Setting", "ReportType2", false);
     s.skipFile = ReadSettingBool("Setting", "SkipFile", false);
     s.ignoreBrokenHeader = ReadSettingBool("Setting", "IgnoreBrokenHeader", false);
+    s.followLinks = ReadSettingBool("Setting", "FollowLinks", false);
+    s.workerLimits = worker::WorkerLimitSettings::FromRegistry();
     const int logSize = ReadSettingInteger("Archive", "LogSize", 1024);
     s.textEncoding = ReadTextEncodingSetting();
     s.logSizeKb = logSize > 0 ? static_cast<std::uint32_t>(logSize) : 1024;

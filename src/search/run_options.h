@@ -23,10 +23,13 @@ struct RunSettings {
     bool skipFile = false;            // LHA: report skipped files
     bool ignoreBrokenHeader = false;  // LHA, during extraction
     std::uint32_t logSizeKb = 1024;   // archive control log buffer
+    bool followLinks = false;         // walk symbolic links to folders ("FollowLinks")
+    worker::WorkerLimitSettings workerLimits;  // what each worker process may use
     // "TextEncoding": each stored file's encoding judged (auto) or forced.
     regex::TEncodingChoice textEncoding = regex::TEncodingChoice::ecAuto;
 
-    // Reads the values through the settings store; missing values give the defaults.
+    // Reads the values through the settings store; missing values give the
+    // defaults. Callers read the store; the run itself never does.
     static RunSettings FromRegistry();
 };
 
@@ -53,7 +56,7 @@ struct RunOptions {
     // hits come in the same order whatever the number.
     int workerCount = 0;
     std::string workerProgram;
-    std::optional<worker::WorkerLimits> workerLimits;  // unset: the settings ("Setting" section)
+    std::optional<worker::WorkerLimits> workerLimits;  // unset: from settings.workerLimits
 };
 
 }  // namespace zr::search

@@ -24,6 +24,8 @@ struct RunSummary {
     std::vector<std::string> failedArchives;
     // "path: reason" of each folder the walk could not read (its archives were not searched).
     std::vector<std::string> unreadableFolders;
+    // Symbolic links to folders the walk did not follow (following is off by default).
+    int linkedFoldersNotFollowed = 0;
     std::string errorMessage;              // set when an error ended the run (the text to show)
     std::size_t patternErrorPosition = 0;  // 1-based byte in the CP932 pattern, for a malformed pattern
     TRunState finalState = rsFinished;     // the state the window moves to

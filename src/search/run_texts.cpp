@@ -57,6 +57,11 @@ std::string FailedArchivesLine(int count)
     return "処理できなかった書庫： " + std::to_string(count) + " 件";
 }
 
+std::string LinkedFoldersLine(int count)
+{
+    return "リンクのため検索しなかったフォルダ： " + std::to_string(count) + " 件";
+}
+
 std::vector<std::string> UnreadableFoldersLines(const std::vector<std::string> &folders)
 {
     // A handful tells the user where to look; a whole locked-down tree would

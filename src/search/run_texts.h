@@ -21,6 +21,8 @@ std::vector<std::string> ConditionLines(const std::string &searchText, const std
 // The view when no archive was found: an empty line, the folder and the archive pattern.
 // The result-view line after a run in which some archives could not be searched.
 std::string FailedArchivesLine(int count);
+// "リンクのため検索しなかったフォルダ： <n> 件": symbolic links to folders the walk did not follow.
+std::string LinkedFoldersLine(int count);
 // The count line, then the first few folders ("  path: reason") and how many more.
 std::vector<std::string> UnreadableFoldersLines(const std::vector<std::string> &folders);
 // Why a folder could not be read, for the user.

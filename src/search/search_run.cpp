@@ -81,15 +81,18 @@ void AppendLines(std::vector<std::string> &to, const std::vector<std::string> &l
 struct FoundArchives {
     std::vector<std::string> paths;
     std::vector<std::string> unreadableFolders;  // "path: reason", each once
+    int linkedFoldersNotFollowed = 0;
 };
 
-FoundArchives FindArchives(const std::string &folder, const std::string &pattern, bool subFolders)
+FoundArchives FindArchives(const std::string &folder, const std::string &pattern, bool subFolders,
+                           bool followLinks)
 {
     TFileFind finder;
     finder.MatchCaseSensitive = false;
     finder.MatchEnabled = false;
     finder.Recursive = subFolders;
     finder.AddDir = false;
+    finder.FollowLinks = followLinks;
     finder.SetStartDir(folder);
     finder.SetFilePattern(pattern);
     FoundArchives found;
@@ -106,11 +109,20 @@ FoundArchives FindArchives(const std::string &folder, const std::string &pattern
     } catch (const std::exception &) {
         // Out of handles: the walk ends; what was found is searched.
     }
-    // Each pattern walks the tree again, so a folder may be met more than once.
     for (const SkippedPath &skipped : finder.Skipped())
         noteUnreadable(skipped.path, skipped.error);
     found.paths = finder.FilesFound();
+    found.linkedFoldersNotFollowed = finder.LinkedFoldersNotFollowed();
     return found;
+}
+
+// What the walk left out, at the end of the result view.
+void AppendFolderNotes(RunSummary &summary)
+{
+    if (summary.linkedFoldersNotFollowed > 0)
+        summary.viewLines.push_back(LinkedFoldersLine(summary.linkedFoldersNotFollowed));
+    if (!summary.unreadableFolders.empty())
+        AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
 }
 
 // The worker program for this run, or "" to search in this process.
@@ -209,9 +221,11 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;
 
-    FoundArchives found = FindArchives(folder, archivePattern, conditions_.subFolders);
+    FoundArchives found =
+        FindArchives(folder, archivePattern, conditions_.subFolders, options_.settings.followLinks);
     const std::vector<std::string> &archives = found.paths;
     summary.unreadableFolders = std::move(found.unreadableFolders);
+    summary.linkedFoldersNotFollowed = found.linkedFoldersNotFollowed;
     const int count = static_cast<int>(archives.size());
     summary.candidateCount = count;
     sink.OnArchivesFound(count, ArchivesFoundLabel(count));
@@ -220,8 +234,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
         summary.beep = true;
         summary.resultLabel = NoArchiveFoundLabel();
         summary.viewLines = NoArchiveLines(folder, archivePattern);
-        if (!summary.unreadableFolders.empty())
-            AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
+        AppendFolderNotes(summary);
         return summary;
     }
 
@@ -237,7 +250,8 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (const std::string program = WorkerProgramFor(options_); !program.empty())
         workers = std::make_unique<WorkerArchiveSearch>(
             context, program, WorkersFolder(options_.workFolder),
-            options_.workerLimits.value_or(worker::ReadWorkerLimits(options_.workFolder)),
+            options_.workerLimits.value_or(
+                worker::MakeWorkerLimits(options_.settings.workerLimits, options_.workFolder)),
             options_.workerCount > 0 ? options_.workerCount : DefaultWorkerCount());
     ArchiveSearcher searcher(std::move(context), std::move(scanner));
     if (workers)
@@ -264,8 +278,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     summary.failedArchives = recorder.FailedArchives();
     if (!summary.failedArchives.empty())
         summary.viewLines.push_back(FailedArchivesLine(static_cast<int>(summary.failedArchives.size())));
-    if (!summary.unreadableFolders.empty())
-        AppendLines(summary.viewLines, UnreadableFoldersLines(summary.unreadableFolders));
+    AppendFolderNotes(summary);
     return summary;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,8 @@
 #include "search/extraction_setup.h"
 #include "search/work_folder.h"
 #include "search/worker_archive_search.h"
+#include "util/folder_delete.h"
+#include "search/worker_messages.h"
 #include "util/path_names.h"
 
 namespace zr::search {
@@ -24,6 +27,54 @@ namespace {
 // The worker folders of a view, apart from those of a search still winding down.
 constexpr const char *kViewWorkersFolder = "~VIEWWORK";
 constexpr const char *kWorkerViewFolder = "~VIEW";
+// Emptied before every extraction: what the library writes lands here, and
+// only the one file asked for moves on.
+constexpr const char *kStagingFolder = "~VIEWSTAGE";
+
+// The listing pattern that finds the name: a double quote cannot travel in
+// the quoted list, so it is matched by "?" (the exact name is picked after).
+std::string ListingPatternFor(const std::string &storedName)
+{
+    std::string pattern = storedName;
+    std::replace(pattern.begin(), pattern.end(), '"', '?');
+    return QuoteIfSpaced(pattern);
+}
+
+// The staging folder goes with whatever else the library wrote there.
+class ScopedFolderRemoval {
+public:
+    explicit ScopedFolderRemoval(std::string path) : path_(std::move(path)) {}
+    ~ScopedFolderRemoval() { DeleteFolderTree(path_, true); }
+    ScopedFolderRemoval(const ScopedFolderRemoval &) = delete;
+    ScopedFolderRemoval &operator=(const ScopedFolderRemoval &) = delete;
+
+private:
+    std::string path_;
+};
+
+// Names as the listing gives them; "/" and "\\" separate folders alike.
+bool SameStoredName(std::string_view listed, std::string_view wanted)
+{
+    const auto separator = [](char c) { return c == '/' || c == '\\'; };
+    return listed.size() == wanted.size() &&
+           std::equal(listed.begin(), listed.end(), wanted.begin(),
+                      [&](char a, char b) { return a == b || (separator(a) && separator(b)); });
+}
+
+// Moves `from` to `to`, making the viewed-files folder first.
+bool MoveInto(const std::string &from, const std::string &to, std::string &error)
+{
+    const std::string folder = std::filesystem::path(to).parent_path().string();
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
 
 // A path the worker reported must lie inside the folder it was given.
 bool InsideFolder(const std::string &path, const std::string &folder)
@@ -64,26 +115,22 @@ ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &worke
     case worker::JobEndKind::kDone:
         break;
     }
-    const auto &numbers = end.done.numbers;
-    const std::int64_t status = numbers.empty() ? -1 : numbers[0];
-    if (status < static_cast<std::int64_t>(ViewExtractStatus::Extracted) ||
-        status > static_cast<std::int64_t>(ViewExtractStatus::Stopped)) {
+    const auto outcome = DecodeViewJobOutcome({end.done.texts, end.done.numbers});
+    if (!outcome) {
         result.status = ViewExtractStatus::Failed;
         return result;
     }
-    result.status = static_cast<ViewExtractStatus>(status);
-    if (end.done.texts.size() > 1)
-        result.detail = end.done.texts[1];
+    result.status = outcome->status;
+    result.detail = outcome->detail;
     if (result.status != ViewExtractStatus::Extracted)
         return result;
-    const std::string extracted = end.done.texts.empty() ? std::string() : end.done.texts[0];
+    const std::string &extracted = outcome->file;
     if (!InsideFolder(extracted, workersFolder) || !IsRegularFile(extracted)) {
         result.status = ViewExtractStatus::Failed;
         return result;
     }
-    if (std::rename(extracted.c_str(), target.c_str()) != 0) {
+    if (!MoveInto(extracted, target, result.detail)) {
         result.status = ViewExtractStatus::Failed;
-        result.detail = std::strerror(errno);
         return result;
     }
     result.file = target;
@@ -94,7 +141,8 @@ ViewExtractResult FromWorker(const worker::JobEnd &end, const std::string &worke
 
 std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName)
 {
-    return AppendPathSeparator(destFolder) + FileNamePart(storedName);
+    return AppendPathSeparator(AppendPathSeparator(destFolder) + kViewedFolderName) +
+           FileNamePart(storedName);
 }
 
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
@@ -112,25 +160,40 @@ ViewExtractResult ExtractForView(const std::string &archivePath, const std::stri
                                                                    : std::string());
     if (control.ArchiveType() == atNone)
         return {ViewExtractStatus::NotAnArchive, {}, {}};
-    // The listing takes a blank-separated list: a name with blanks is quoted.
-    control.ListFiles(QuoteIfSpaced(storedName));
-    if (control.Count() == 0)
-        return {ViewExtractStatus::NotFound, {}, {}};
-
+    control.ListFiles(ListingPatternFor(storedName));
+    // The pattern may match more ("*" and "?" are wildcards to the library):
+    // only the entry of exactly this name is taken.
     std::vector<const TArchiveItem *> items;
     for (int i = 0; i < control.Count(); ++i)
-        items.push_back(control.Items(i));
+        if (SameStoredName(control.Items(i)->FileName(), storedName)) {
+            items.push_back(control.Items(i));
+            break;
+        }
+    if (items.empty())
+        return {ViewExtractStatus::NotFound, {}, {}};
+
+    const std::string staging = AppendPathSeparator(destFolder) + kStagingFolder;
+    try {
+        PrepareExtractFolder(staging);
+    } catch (const std::exception &e) {
+        return {ViewExtractStatus::Failed, {}, e.what()};
+    }
+    const ScopedFolderRemoval stagingRemoval(staging);
     TArchiveStrings list(control.OptionsFor(control.ArchiveType()), MakeResponseFileName());
     const ScopedFileRemoval responseFile(list.ResponseFileName);
     BuildExtractList(control, items, list);
-    list.SetDestDirectory(destFolder);
-    ConfigureExtraction(control, destFolder, settings, false, oeWrite);
-    const int result = control.Extract(destFolder, list);
+    list.SetDestDirectory(staging);
+    ConfigureExtraction(control, staging, settings, false, oeWrite);
+    const int result = control.Extract(staging, list);
     if (stop.stop_requested())
         return {ViewExtractStatus::Stopped, {}, {}};
-    const std::string target = ViewTargetPath(destFolder, storedName);
-    if (result != 0 || !IsRegularFile(target))
+    const std::string extracted = AppendPathSeparator(staging) + FileNamePart(storedName);
+    if (result != 0 || !IsRegularFile(extracted))
         return {ViewExtractStatus::Failed, {}, {}};
+    const std::string target = ViewTargetPath(destFolder, storedName);
+    std::string error;
+    if (!MoveInto(extracted, target, error))
+        return {ViewExtractStatus::Failed, {}, error};
     return {ViewExtractStatus::Extracted, target, {}};
 }
 
@@ -143,7 +206,7 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     context.settings = settings;
     worker::WorkerPoolOptions options;
     options.program = program;
-    options.setup = EncodeSearchContext(context, archive::LibraryFolder());
+    options.setup = EncodeWorkerSetup({context, archive::LibraryFolder()});
     options.workRoot = AppendPathSeparator(workFolder) + kViewWorkersFolder;
     options.workers = 1;
     options.limits = limits;
@@ -153,7 +216,7 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     try {
         worker::WorkerPool pool(options);
         ViewJobEvents events;
-        pool.Run({{kViewJobTag, archivePath, storedName}}, events, stop);
+        pool.Run({EncodeWorkerJob(ViewJob{archivePath, storedName})}, events, stop);
         if (events.ended)
             result = FromWorker(events.end, options.workRoot, target);
         else
@@ -168,20 +231,17 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     return result;
 }
 
-bool IsViewJob(const std::vector<std::string> &job) { return job.size() == 3 && job[0] == kViewJobTag; }
-
-void RunViewJob(const std::vector<std::string> &job, const RunSettings &settings,
-                const std::string &ownFolder, worker::JobContext &context, std::stop_token stop)
+ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &storedName,
+                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop)
 {
     const std::string folder = AppendPathSeparator(ownFolder) + kWorkerViewFolder;
     try {
         PrepareExtractFolder(folder);
     } catch (const std::exception &e) {
-        context.SetOutcome({{}, e.what()}, {static_cast<std::int64_t>(ViewExtractStatus::Failed)});
-        return;
+        return {ViewExtractStatus::Failed, {}, e.what()};
     }
-    const ViewExtractResult result = ExtractForView(job[1], job[2], folder, settings, stop);
-    context.SetOutcome({result.file, result.detail}, {static_cast<std::int64_t>(result.status)});
+    const ViewExtractResult result = ExtractForView(archivePath, storedName, folder, settings, stop);
+    return {result.status, result.file, result.detail};
 }
 
 }  // namespace zr::search

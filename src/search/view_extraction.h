@@ -1,8 +1,11 @@
 #pragma once
 // Extracting the stored file of one hit for viewing: the archive is opened,
-// the stored name listed, and what was listed extracted without its folders
-// into a folder that is not emptied first, so a later file of the same name
-// overwrites an earlier one.
+// the entry of exactly the stored name (wildcard characters in it are plain
+// characters) is extracted into an emptied staging folder, and only that
+// file moves, without its folders, into the "~VIEWED" folder below the work
+// folder. That folder is not emptied first, so a later file of the same name
+// overwrites an earlier one, and no stored name can replace a file the work
+// folder keeps for itself.
 //
 // The window does this in a confined worker process like the search's
 // archive work, so a hostile archive costs the view, not the program: the
@@ -33,11 +36,12 @@ struct ViewExtractResult {
     std::string detail;  // why a worker failed, for the log
 };
 
-// destFolder + "/" + the last element of the stored name ("/" or "\").
+inline constexpr const char *kViewedFolderName = "~VIEWED";
+
+// destFolder + "/~VIEWED/" + the last element of the stored name ("/" or "\").
 std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName);
 
-// In this process. The stored name is the listing pattern; it is quoted when
-// it holds a blank, so such a name is still found.
+// In this process; the result's file is ViewTargetPath(destFolder, ...).
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
                                  const std::string &destFolder, const RunSettings &settings,
                                  std::stop_token stop = {});
@@ -49,12 +53,12 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
                                          const std::string &program, const worker::WorkerLimits &limits,
                                          std::stop_token stop = {});
 
-// The worker side: a view job is {kViewJobTag, archive, stored name}.
+// The first text of a view job, which no archive path can be.
 inline constexpr const char *kViewJobTag = "\x01view";
-bool IsViewJob(const std::vector<std::string> &job);
-// Extracts into a fresh "~VIEW" folder below ownFolder and reports the
-// status and the file as the job's outcome.
-void RunViewJob(const std::vector<std::string> &job, const RunSettings &settings,
-                const std::string &ownFolder, worker::JobContext &context, std::stop_token stop);
+struct ViewJobOutcome;
+// The worker side: extracts into a fresh "~VIEW" folder below ownFolder and
+// gives the status and the file as the job's outcome.
+ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &storedName,
+                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop);
 
 }  // namespace zr::search

@@ -10,16 +10,18 @@ namespace zr::search {
 inline constexpr const char *kWorkFolderName = "~GREP(";
 inline constexpr const char *kExtractFolderName = "~EXTRACT";
 
-// The window's work folder: settings.workPath (when it is an existing folder)
-// or the private temporary folder, + "/~GREP(", created when missing.
-// Throws ETempError.
+// The window's work folder: below settings.workPath (when it is an existing
+// folder) or the private temporary folder, "~GREP(" - or "~GREP(2",
+// "~GREP(3"... when a live window of another process holds it. The folder is
+// claimed for this process's lifetime (a lock on its "~OWNER" file), and
+// whatever a window that ended left in it is removed on claiming. The same
+// process gets the same folder on every call. Throws ETempError naming the
+// folder and the reason.
 std::string GetWorkFolder(const RunSettings &settings);
-
-// The window's start: GetWorkFolder, after removing a folder left behind by
-// a window that was killed (its owner, noted in the folder, no longer runs;
-// a folder of a live window is kept). Notes this process as the owner.
-// Throws ETempError.
 std::string ClaimWorkFolder(const RunSettings &settings);
+
+// True while a process holds the work folder (its owner file is locked).
+bool IsWorkFolderInUse(const std::string &folder);
 
 // workFolder + "/~EXTRACT".
 std::string ExtractFolderName(const std::string &workFolder);

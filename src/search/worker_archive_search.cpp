@@ -1,6 +1,7 @@
 #include "search/worker_archive_search.h"
 
 #include <algorithm>
+#include <variant>
 #include <thread>
 #include <sched.h>
 #include <unistd.h>
@@ -9,12 +10,11 @@
 #include "platform/program_folder.h"
 #include "regex/scanner_error.h"
 #include "search/search_errors.h"
+#include "search/worker_messages.h"
 
 namespace zr::search {
 
 namespace {
-
-std::string Flag(bool b) { return b ? "1" : "0"; }
 
 worker::WorkerPoolOptions PoolOptions(const ArchiveSearchContext &context, const std::string &program,
                                       const std::string &workRoot, const worker::WorkerLimits &limits,
@@ -22,7 +22,7 @@ worker::WorkerPoolOptions PoolOptions(const ArchiveSearchContext &context, const
 {
     worker::WorkerPoolOptions o;
     o.program = program;
-    o.setup = EncodeSearchContext(context, archive::LibraryFolder());
+    o.setup = EncodeWorkerSetup({context, archive::LibraryFolder()});
     o.workRoot = workRoot;
     o.workers = std::max(1, workers);
     o.limits = limits;
@@ -47,29 +47,16 @@ public:
             stopped_ = true;
             return;
         }
-        const auto text = [&](std::size_t i) { return i < e.texts.size() ? e.texts[i] : std::string(); };
-        const auto number = [&](std::size_t i) { return i < e.numbers.size() ? e.numbers[i] : 0; };
-        switch (number(0)) {
-        case kWorkerHit: {
-            THitRecord hit{text(0), text(1), static_cast<std::int32_t>(number(1)), text(2)};
-            // Then the characters of a converted file behind its geta marks.
-            for (std::size_t k = 3; k < e.texts.size(); ++k) {
-                const std::int64_t offset = number(k - 1);
-                if (offset >= 0 && static_cast<std::size_t>(offset) + 2 <= hit.LineText.size())
-                    hit.Substitutes.push_back({static_cast<std::size_t>(offset), e.texts[k]});
-            }
-            sink_.OnHit(hit);
-            break;
-        }
-        case kWorkerProgressLine:
-            sink_.OnProgressLine(text(0));
-            break;
-        case kWorkerSkipped:
-            sink_.OnArchiveSkipped(text(0), static_cast<SkipReason>(number(1)), text(1));
-            break;
-        default:
-            break;
-        }
+        // An event that does not decode is not of this program's worker: dropped.
+        const std::optional<WorkerEvent> event = DecodeWorkerEvent({e.texts, e.numbers});
+        if (!event)
+            return;
+        if (const auto *hit = std::get_if<HitEvent>(&*event))
+            sink_.OnHit(hit->hit);
+        else if (const auto *line = std::get_if<ProgressLineEvent>(&*event))
+            sink_.OnProgressLine(line->text);
+        else if (const auto *skipped = std::get_if<SkippedEvent>(&*event))
+            sink_.OnArchiveSkipped(skipped->path, skipped->reason, skipped->detail);
     }
 
     void OnDispatched(int job) override
@@ -84,23 +71,21 @@ public:
         if (!Enter(job))
             return;  // what comes after a stopped archive is not part of the run
         ++ended_;
-        const auto &n = end.done.numbers;
         switch (end.kind) {
         case worker::JobEndKind::kDone:
-            outcome_.status = n.size() > 0 ? static_cast<ArchiveStatus>(n[0]) : ArchiveStatus::Searched;
-            outcome_.skipReason = n.size() > 1 ? static_cast<SkipReason>(n[1]) : SkipReason::NotAnArchive;
-            outcome_.hits = n.size() > 2 ? static_cast<int>(n[2]) : 0;
-            stopped_ = outcome_.status == ArchiveStatus::Stopped;
+            if (const auto done = DecodeArchiveJobOutcome({end.done.texts, end.done.numbers})) {
+                outcome_ = done->outcome;
+                stopped_ = outcome_.status == ArchiveStatus::Stopped;
+            } else {
+                Failed(job, "作業プロセスの応答が読めません");
+            }
             break;
         case worker::JobEndKind::kStopped:
             outcome_.status = ArchiveStatus::Stopped;
             stopped_ = true;
             break;
         case worker::JobEndKind::kFailed:
-            outcome_.status = ArchiveStatus::Skipped;
-            outcome_.skipReason = SkipReason::WorkerFailed;
-            sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)], SkipReason::WorkerFailed,
-                                   std::string(kArchiveWorkerFailedText) + " (" + end.reason + ")");
+            Failed(job, end.reason);
             break;
         }
     }
@@ -113,6 +98,14 @@ public:
     ArchiveOutcome Outcome() const { return Stopped() ? ArchiveOutcome{ArchiveStatus::Stopped} : outcome_; }
 
 private:
+    void Failed(int job, const std::string &reason)
+    {
+        outcome_.status = ArchiveStatus::Skipped;
+        outcome_.skipReason = SkipReason::WorkerFailed;
+        sink_.OnArchiveSkipped(archives_[static_cast<std::size_t>(job)], SkipReason::WorkerFailed,
+                               std::string(kArchiveWorkerFailedText) + " (" + reason + ")");
+    }
+
     // Announces a job on its first event, as the run one archive after
     // another does before starting it: not once the run is stopped.
     bool Enter(int job)
@@ -147,69 +140,29 @@ std::vector<std::vector<std::string>> Jobs(const std::vector<std::string> &archi
     std::vector<std::vector<std::string>> jobs;
     jobs.reserve(archives.size());
     for (const std::string &a : archives)
-        jobs.push_back({a});
+        jobs.push_back(EncodeWorkerJob(ArchiveJob{a}));
     return jobs;
 }
 
 [[noreturn]] void RaiseRunError(const worker::WorkerRunError &e)
 {
-    const auto &n = e.Numbers();
-    switch (n.empty() ? kWorkerOtherError : n[0]) {
-    case kWorkerPatternError:
-        throw regex::ERegExpParser(e.what(), n.size() > 1 ? static_cast<std::size_t>(n[1]) : 0);
-    case kWorkerTempError:
-        throw ETempError(e.what());
-    case kWorkerEncodingError:
-        throw ESearchTextEncoding(e.what());
-    case kWorkerMemoryError:
+    const RunFailure failure = DecodeRunFailure({{e.what()}, e.Numbers()});
+    switch (failure.kind) {
+    case RunFailureKind::Pattern:
+        throw regex::ERegExpParser(failure.text, failure.patternPosition);
+    case RunFailureKind::Temp:
+        throw ETempError(failure.text);
+    case RunFailureKind::Encoding:
+        throw ESearchTextEncoding(failure.text);
+    case RunFailureKind::Memory:
         throw EMemoryAllocate();
-    default:
-        throw std::runtime_error(e.what());
+    case RunFailureKind::Other:
+        break;
     }
+    throw std::runtime_error(failure.text);
 }
 
 }  // namespace
-
-std::vector<std::string> EncodeSearchContext(const ArchiveSearchContext &c, const std::string &libraryFolder)
-{
-    const RunSettings &s = c.settings;
-    return {c.searchFolder,
-            c.storedPattern,
-            Flag(c.noText),
-            c.cp932Pattern,
-            Flag(c.fuzzy),
-            s.workPath,
-            Flag(s.silentMode),
-            Flag(s.reportType1),
-            Flag(s.reportType2),
-            Flag(s.skipFile),
-            Flag(s.ignoreBrokenHeader),
-            std::to_string(s.logSizeKb),
-            libraryFolder,
-            std::string(regex::EncodingChoiceName(s.textEncoding))};
-}
-
-ArchiveSearchContext DecodeSearchContext(const std::vector<std::string> &t, std::string &libraryFolder)
-{
-    const auto text = [&](std::size_t i) { return i < t.size() ? t[i] : std::string(); };
-    const auto flag = [&](std::size_t i) { return text(i) == "1"; };
-    ArchiveSearchContext c;
-    c.searchFolder = text(0);
-    c.storedPattern = text(1);
-    c.noText = flag(2);
-    c.cp932Pattern = text(3);
-    c.fuzzy = flag(4);
-    c.settings.workPath = text(5);
-    c.settings.silentMode = flag(6);
-    c.settings.reportType1 = flag(7);
-    c.settings.reportType2 = flag(8);
-    c.settings.skipFile = flag(9);
-    c.settings.ignoreBrokenHeader = flag(10);
-    c.settings.logSizeKb = static_cast<std::uint32_t>(std::strtoul(text(11).c_str(), nullptr, 10));
-    libraryFolder = text(12);
-    c.settings.textEncoding = regex::ParseEncodingChoice(text(13)).value_or(regex::TEncodingChoice::ecAuto);
-    return c;
-}
 
 int DefaultWorkerCount()
 {

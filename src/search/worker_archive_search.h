@@ -19,23 +19,6 @@ namespace zr::search {
 // The message of an archive whose worker failed; the cause follows in brackets.
 inline constexpr const char *kArchiveWorkerFailedText = "書庫の処理中にエラーが発生しました";
 
-// Event kinds a worker sends for one archive.
-enum WorkerEventKind : std::int64_t { kWorkerHit = 1, kWorkerProgressLine = 2, kWorkerSkipped = 3 };
-
-// Run-ending errors a worker reports, so the run can raise the same kind.
-enum WorkerFailureKind : std::int64_t {
-    kWorkerOtherError = 0,
-    kWorkerPatternError = 1,
-    kWorkerTempError = 2,
-    kWorkerEncodingError = 3,
-    kWorkerMemoryError = 4,
-};
-
-// The setup texts that carry a context (and the archiver library folder) to a worker.
-std::vector<std::string> EncodeSearchContext(const ArchiveSearchContext &context,
-                                             const std::string &libraryFolder);
-ArchiveSearchContext DecodeSearchContext(const std::vector<std::string> &texts, std::string &libraryFolder);
-
 // The worker program beside the running program ("zrworker"), or "" when absent.
 std::string DefaultWorkerProgram();
 

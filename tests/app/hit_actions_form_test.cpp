@@ -156,7 +156,7 @@ TEST_F(HitActionsFormTest, ViewExtractsIntoTheWorkFolderAndOpensTheViewerAtTheLi
     form->Actions().ActE_View->trigger();
     EXPECT_FALSE(form->BusyFlag());
     ASSERT_TRUE(WaitForFile(bin / "vim.args"));
-    const std::string target = form->WorkFolder() + "/readme.txt";
+    const std::string target = form->WorkFolder() + "/~VIEWED/readme.txt";
     EXPECT_EQ(ReadLines(bin / "vim.args"), (Lines{"+3", target}));
     EXPECT_EQ(testing::ReadFileBytes(target), "one needle\ntwo\nneedle three\n");
     EXPECT_TRUE(presenter->texts.empty());
@@ -170,7 +170,7 @@ TEST_F(HitActionsFormTest, DefaultViewerAndStoredFileHitsOpenWithoutALine)
     SelectRows({0});
     form->Actions().ActE_View->trigger();
     ASSERT_TRUE(WaitForFile(bin / "xdg-open.args"));
-    EXPECT_EQ(ReadLines(bin / "xdg-open.args"), (Lines{form->WorkFolder() + "/b.txt"}));
+    EXPECT_EQ(ReadLines(bin / "xdg-open.args"), (Lines{form->WorkFolder() + "/~VIEWED/b.txt"}));
 }
 
 TEST_F(HitActionsFormTest, ViewFailuresSpeakOrStaySilent)
@@ -370,6 +370,7 @@ TEST_F(SettingsDialogTest, OkWritesTheValuesAndCancelWritesNothing)
     dialog.SilentModeBox()->setChecked(false);
     dialog.LogSizeBox()->setValue(200);
     dialog.BeepSoundBox()->setChecked(true);
+    dialog.FollowLinksBox()->setChecked(true);
     dialog.EncodingBox()->setCurrentIndex(dialog.EncodingBox()->findText("UTF-8"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -379,6 +380,7 @@ TEST_F(SettingsDialogTest, OkWritesTheValuesAndCancelWritesNothing)
     EXPECT_FALSE(ReadSettingBool("Setting", "SilentMode", true));
     EXPECT_EQ(ReadSettingInteger("Archive", "LogSize", 0), 200);
     EXPECT_TRUE(ReadSettingBool("Setting", "BeepSound", false));
+    EXPECT_TRUE(ReadSettingBool("Setting", "FollowLinks", false));
     EXPECT_EQ(ReadSettingString("Setting", "TextEncoding", ""), "utf-8");
 }
 

@@ -62,7 +62,7 @@ TEST_F(FinderTree, EntriesSortedBeforeSubFoldersAndDotRules)
     EXPECT_TRUE(finder.Skipped().empty());
 }
 
-TEST_F(FinderTree, EachPatternWalksOnItsOwn)
+TEST_F(FinderTree, PatternsReportInTurn)
 {
     EXPECT_EQ(Find("*.txt;;y.*;"), (List{At("c.txt"), At("sub1/y.zip")}));
     EXPECT_EQ(finder.FilePattern(), "*.txt;y.*");
@@ -168,7 +168,7 @@ TEST(FileFindSamples, FindsRealArchivesInAReadOnlyFolder)
     finder.SetStartDir(samples);
     finder.SetFilePattern("*.CAB;*_cp932.*");
     finder.Execute();
-    // The cabinets in name order, then a second walk for the CP932 samples.
+    // The cabinets in name order, then the CP932 samples.
     List expected = cabinets;
     expected.insert(expected.end(), cp932.begin(), cp932.end());
     EXPECT_EQ(finder.FilesFound(), expected);

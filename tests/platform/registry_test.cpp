@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -261,6 +263,140 @@ TEST(RegistryDatabase, UnusableLocationFallsBackToMemoryWithANotice)
     EXPECT_TRUE(db.CreateKey("HKEY_CURRENT_USER\\Still"));
     EXPECT_TRUE(db.KeyExists("HKEY_CURRENT_USER\\Still"));
     EXPECT_EQ(notices.messages.size(), 1u);
+}
+
+bool AnyMovedAside(const TempRegistry &temp)
+{
+    for (const auto &entry : std::filesystem::directory_iterator(temp.Folder().Path()))
+        if (entry.path().filename().string().find(".broken-") != std::string::npos)
+            return true;
+    return false;
+}
+
+bool Mentions(const std::vector<std::string> &messages, const std::string &text)
+{
+    return messages.size() == 1 && messages[0].find(text) != std::string::npos;
+}
+
+// Runs `check` in a child process that may not write the file (root writes
+// anything, so the child becomes an ordinary user first); true when it passed.
+bool InChildThatCannotWrite(const std::string &folder, const std::function<bool()> &check)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            if (::chown(folder.c_str(), 65534, 65534) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(2);
+        }
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(RegistryDatabase, AReadOnlyFileIsReadButNeverReplacedAndTheUserIsTold)
+{
+    TempRegistry temp;
+    const bool passed = InChildThatCannotWrite(temp.Folder().Path(), [&] {
+        {
+            RegistryDatabase writable(temp.Path());
+            if (!writable.CreateKey("HKEY_CURRENT_USER\\Kept") ||
+                !writable.WriteValue("HKEY_CURRENT_USER\\Kept", "v", RegValue::String("old")))
+                return false;
+        }
+        ::chmod(temp.Path().c_str(), 0444);
+        const std::string before = ReadFileBytes(temp.Path());
+        NoticeCapture notices;
+        RegistryDatabase db(temp.Path());
+        const auto value = db.ReadValue("HKEY_CURRENT_USER\\Kept", "v");
+        const bool changed = db.WriteValue("HKEY_CURRENT_USER\\Kept", "v", RegValue::String("new"));
+        const auto afterChange = db.ReadValue("HKEY_CURRENT_USER\\Kept", "v");
+        bool ok = true;
+        const auto expect = [&](bool condition, const char *what) {
+            if (!condition)
+                std::fprintf(stderr, "failed: %s\n", what);
+            ok = ok && condition;
+        };
+        expect(db.IsReadOnly() && !db.IsPersistent(), "read-only, not saved");
+        expect(value && value->text == "old", "the settings in the file are used");
+        expect(changed && afterChange && afterChange->text == "new", "changes work for the session");
+        expect(ReadFileBytes(temp.Path()) == before, "the file is unchanged");
+        expect(!AnyMovedAside(temp), "nothing renamed aside");
+        expect(Mentions(notices.messages, temp.Path()) && Mentions(notices.messages, "読み取り専用"),
+               "one notice naming the file and saying read-only");
+        return ok;
+    });
+    EXPECT_TRUE(passed);
+}
+
+TEST(RegistryDatabase, AFileLockedByAnotherProgramCostsOneWaitThenANotice)
+{
+    TempRegistry temp;
+    {
+        RegistryDatabase db(temp.Path());
+        ASSERT_TRUE(db.CreateKey("HKEY_CURRENT_USER\\Kept"));
+        ASSERT_TRUE(db.WriteValue("HKEY_CURRENT_USER\\Kept", "v", RegValue::DWord(7)));
+    }
+    int locked[2], release[2];
+    ASSERT_EQ(::pipe(locked), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t holder = ::fork();
+    ASSERT_NE(holder, -1);
+    if (holder == 0) {  // another program in the middle of a long write
+        RegistryDatabase other(temp.Path());
+        RegistryBatch batch(other);
+        other.WriteValue("HKEY_CURRENT_USER\\Kept", "pending", RegValue::DWord(1));
+        char c = 0;
+        (void)!::write(locked[1], "1", 1);
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(locked[0], &c, 1), 1);
+
+    NoticeCapture notices;
+    RegistryDatabase db(temp.Path());
+    EXPECT_FALSE(db.IsPersistent());
+    const auto kept = db.ReadValue("HKEY_CURRENT_USER\\Kept", "v");
+    ASSERT_TRUE(kept.has_value()) << "what the file held is still read";
+    EXPECT_EQ(kept->dword, 7u);
+    EXPECT_TRUE(db.WriteValue("HKEY_CURRENT_USER\\Kept", "v", RegValue::DWord(8))) << "no further wait";
+    EXPECT_TRUE(Mentions(notices.messages, "使用中"))
+        << (notices.messages.empty() ? "" : notices.messages[0]);
+    EXPECT_FALSE(AnyMovedAside(temp));
+
+    ASSERT_EQ(::write(release[1], "1", 1), 1);
+    ::waitpid(holder, nullptr, 0);
+    RegistryDatabase after(temp.Path());
+    EXPECT_EQ(after.ReadValue("HKEY_CURRENT_USER\\Kept", "v")->dword, 7u)
+        << "the session's change was not saved";
+    for (int fd : {locked[0], locked[1], release[0], release[1]})
+        ::close(fd);
+}
+
+TEST(RegistryDatabase, AnotherProgramsSqliteFileIsLeftAloneAndTheDefaultsAreUsed)
+{
+    TempRegistry temp;
+    sqlite3 *foreign = nullptr;
+    ASSERT_EQ(sqlite3_open(temp.Path().c_str(), &foreign), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(foreign, "CREATE TABLE bookmarks(url TEXT); INSERT INTO bookmarks VALUES('x')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(foreign);
+    const std::string before = ReadFileBytes(temp.Path());
+
+    NoticeCapture notices;
+    {
+        RegistryDatabase db(temp.Path());
+        EXPECT_FALSE(db.IsPersistent());
+        EXPECT_TRUE(db.CreateKey("HKEY_CURRENT_USER\\Session"));
+        EXPECT_FALSE(db.KeyExists("HKEY_CURRENT_USER\\Software"));
+    }
+    EXPECT_EQ(ReadFileBytes(temp.Path()), before) << "not a byte changed";
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() + "-wal"));
+    EXPECT_FALSE(AnyMovedAside(temp));
+    EXPECT_TRUE(Mentions(notices.messages, temp.Path()));
+    EXPECT_TRUE(Mentions(notices.messages, "ZuRivo の設定ファイルではありません"));
 }
 
 TEST(RegistryDatabase, DefaultPathFollowsTheEnvironment)

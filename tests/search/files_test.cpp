@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +145,48 @@ TEST_F(ConditionFileTest, FilesThatAreNotConditionFilesChangeNothing)
     read = ReadConditionFile(path_, current);
     EXPECT_EQ(read.status, ConditionFileStatus::MissingSection);
     EXPECT_EQ(read.conditions, current);
+}
+
+// Oversized files and search strings are refused with their own reason
+// before they are read whole; the current conditions stay as they were.
+TEST_F(ConditionFileTest, HugeFilesAndSearchStringsAreRefusedWithoutBeingRead)
+{
+    SearchConditions current;
+    current.searchText = "current";
+    const auto expectRefused = [&](ConditionFileStatus status) {
+        const ConditionFileResult read = ReadConditionFile(path_, current);
+        EXPECT_EQ(read.status, status);
+        EXPECT_EQ(read.conditions, current);
+        EXPECT_FALSE(ConditionFileProblem(status).empty());
+    };
+
+    {  // a 50 MB search string, written as a real file
+        std::ofstream out(path_, std::ios::binary);
+        out << "[Condition]\nChar=";
+        const std::string block(1 << 20, 'a');
+        for (int i = 0; i < 50; ++i)
+            out << block;
+        out << "\n[Option]\nRecurse=1\n";
+    }
+    expectRefused(ConditionFileStatus::TooLarge);
+
+    // 200 MB without a byte on disk: refused by its size alone.
+    ASSERT_EQ(::truncate(path_.c_str(), 200LL << 20), 0);
+    expectRefused(ConditionFileStatus::TooLarge);
+
+    // Small enough a file, but a search string no search could use.
+    WriteFileBytes(path_, "[Condition]\nChar=" + std::string(kMaxConditionTextBytes + 1, 'b') +
+                              "\n[Option]\nRecurse=1\n");
+    expectRefused(ConditionFileStatus::TextTooLong);
+
+    // At the limits exactly, still read.
+    WriteFileBytes(path_, "[Condition]\nChar=" + std::string(kMaxConditionTextBytes, 'c') +
+                              "\n[Option]\nRecurse=0\n");
+    const ConditionFileResult read = ReadConditionFile(path_, current);
+    ASSERT_TRUE(read.Ok());
+    EXPECT_EQ(read.conditions.searchText.size(), kMaxConditionTextBytes);
+    EXPECT_FALSE(read.conditions.subFolders);
+    std::filesystem::remove(path_);
 }
 
 TEST(ArchiveSetFileTest, EachArchiveOnceInRunOrderWithCrLf)

@@ -1,7 +1,6 @@
-// Stored files scanned from memory while the library extracts must give a
-// run exactly what scanning them from the work folder gives: the same
-// events, in the same order, including the archives that fall back to the
-// folder half-way and those whose extraction fails.
+// Stored files scanned from memory as the library decompresses them must give
+// a run exactly what scanning each of them written out to the work folder
+// gives: the same events, in the same order, including damaged archives.
 
 #include "search/file_scanner.h"
 #include "search_test_support.h"
@@ -9,7 +8,7 @@
 namespace zr::search::test {
 namespace {
 
-// The grep component, but unable to scan bytes: every file goes by the folder.
+// The grep component, but unable to scan bytes: every file goes by the disk.
 class FolderOnlyScanner : public FileScanner {
 public:
     void SetPattern(const std::string &pattern, bool fuzzy) override { inner_->SetPattern(pattern, fuzzy); }
@@ -85,25 +84,24 @@ TEST_F(MemoryScanTest, EveryKindOfArchiveGivesTheSameEventsAsFromTheFolder)
                         {"../evil.txt", "needle\n"},
                         {"sub/", ""},
                         {"sub/ok.txt", "needle ok\n"}}));
-    // The same name twice is one file on disk: the folder's answer stands.
+    // The same name twice: each copy is searched on its own.
     Add("d.lzh",
         LzhOf({{"dup.txt", "needle old\r\n"}, {"other.txt", "needle\r\n"}, {"dup.txt", "needle new\r\n"}}));
-    // Compressed tars come through the library's memory of its last walk.
     for (const char *name : {"sample.tgz", "sample.tar.bz2", "sample.7z", "lh7.lzh", "mszip.cab"})
         Add(std::string("f-") + name, zr::testing::ReadFileBytes(fixtures + name));
     for (const char *text : {"needle", "e", "ZuRivo"})
         ExpectSameAsFromTheFolder(Conditions(text));
 }
 
-TEST_F(MemoryScanTest, AnArchiveWhoseExtractionFailsShowsNoHitsOfTheFilesScannedBeforeTheFault)
+TEST_F(MemoryScanTest, ADamagedEntryLosesItsHitsAndIsReportedByName)
 {
-    // Its first file is whole and holds the text; the second fails its CRC.
+    // Its first file holds the text and fails its CRC.
     const std::string fixtures = SourceDir() + "/tests/archivers/fixtures/";
     Add("badcrc.zip", zr::testing::ReadFileBytes(fixtures + "badcrc.zip"));
     Add("good.zip", ZipOf({{"hello.txt", "hello, ZuRivo!\n"}}));
     const SearchConditions c = Conditions("ZuRivo");
     const std::vector<std::string> events = Events(c, false);
-    EXPECT_EQ(events, (std::vector<std::string>{"skipped badcrc.zip extraction failed ",
+    EXPECT_EQ(events, (std::vector<std::string>{"skipped badcrc.zip damaged hello.txt (CRC error)",
                                                 "hit good.zip{hello.txt}:1:hello, ZuRivo! subs 0",
                                                 "progress good.zip ⇒ hello.txt ⇒ 1行"}));
     EXPECT_EQ(events, Events(c, true));

@@ -2,11 +2,15 @@
 // libraries.
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <thread>
+#include <unistd.h>
 
 #include "search/file_scanner.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
+#include "util/settings_store.h"
 #include "search_test_support.h"
 
 namespace zr::search::test {
@@ -185,6 +189,28 @@ TEST_F(SearchRunTest, NoArchiveFoundGivesItsOwnLines)
     EXPECT_EQ(s.viewLines, NoArchiveLines(tree_.Path(), kAllArchiveTypes));
 }
 
+TEST_F(SearchRunTest, LinkedFoldersAreNamedInTheViewOrSearchedWhenFollowed)
+{
+    zr::test::ScratchFolder outside;
+    outside.Write("b.zip", ZipOf({{"in.txt", "needle\n"}}));
+    Add("a.zip", ZipOf({{"in.txt", "needle\n"}}));
+    ASSERT_EQ(::symlink(outside.Path().c_str(), (tree_ / "away").c_str()), 0);
+    // The run takes its settings from its options only, never from the store.
+    WriteSettingInteger("Setting", "FollowLinks", 1);
+
+    RunSummary s = Run(Conditions("needle"));
+    EXPECT_EQ(s.hitCount, 1);
+    EXPECT_EQ(s.linkedFoldersNotFollowed, 1);
+    EXPECT_EQ(s.viewLines.back(), "リンクのため検索しなかったフォルダ： 1 件");
+
+    RunOptions follow = Options();
+    follow.settings.followLinks = true;
+    s = RunSearch(Conditions("needle"), follow, sink_);
+    EXPECT_EQ(s.hitCount, 2);
+    EXPECT_EQ(s.linkedFoldersNotFollowed, 0);
+    EXPECT_EQ(s.viewLines, ConditionLines("needle", tree_.Path(), kAllArchiveTypes, "*.*"));
+}
+
 TEST_F(SearchRunTest, MalformedPatternIsReportedWhenAFileIsAboutToBeSearched)
 {
     Add("a.zip", ZipOf({{"in.doc", "x\n"}}));
@@ -220,7 +246,9 @@ TEST_F(SearchRunTest, UnusableWorkFolderEndsTheRunWithTheDesignedMessage)
     tree_.Write("../" + std::filesystem::path(scratch_.Path()).filename().string() + "/work/~EXTRACT", "");
     const RunSummary s = Run(Conditions("x"));
     ASSERT_TRUE(s.Failed());
-    EXPECT_EQ(s.errorMessage, "作業フォルダが作成できません。フォルダ名 = " + ExtractFolderName(work_));
+    EXPECT_EQ(s.errorMessage, "作業フォルダが作成できません。フォルダ名 = " + ExtractFolderName(work_) +
+                                  "（" + std::strerror(ENOTDIR) + "）")
+        << "the designed message, then the reason";
     EXPECT_EQ(s.finalState, rsFinished);
 }
 

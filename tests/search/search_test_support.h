@@ -20,6 +20,7 @@ namespace zr::search::test {
 struct SkippedArchive {
     std::string path;
     SkipReason reason;
+    std::string detail = {};
 };
 
 class RecordingSink : public RunSink {
@@ -43,9 +44,9 @@ public:
         if (onHit)
             onHit(hit);
     }
-    void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &) override
+    void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {
-        skipped.push_back({path, reason});
+        skipped.push_back({path, reason, detail});
     }
     void OnFinished(const RunSummary &summary) override
     {

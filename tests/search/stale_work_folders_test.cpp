@@ -2,6 +2,9 @@
 // else below the temporary folder is touched.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -59,8 +62,9 @@ std::string OwnerOf(const std::string &work)
     return pid;
 }
 
-// The window's "~GREP(": left behind by a killed window it is removed at the
-// next start; a live window's folder and its files stay.
+// The window's "~GREP(": left behind by a killed window it is emptied at the
+// next start; a folder a live window holds is never touched, and a second
+// window gets a folder of its own.
 TEST(StaleWorkFoldersTest, TheWindowClaimsItsFolderOnlyFromAnEndedOwner)
 {
     zr::test::ScratchFolder base;
@@ -75,22 +79,75 @@ TEST(StaleWorkFoldersTest, TheWindowClaimsItsFolderOnlyFromAnEndedOwner)
     EXPECT_FALSE(std::filesystem::exists(work + "/~EXTRACT"));
     EXPECT_FALSE(std::filesystem::exists(work + "/viewed.txt"));
     EXPECT_EQ(OwnerOf(work), std::to_string(::getpid()));
+    EXPECT_TRUE(IsWorkFolderInUse(work));
 
-    // Claimed again by its own process (a second window): nothing goes.
+    // Asked again by its own process (the run, the view): the same folder, nothing goes.
     base.Write("~GREP(/viewed.txt", "in use");
     EXPECT_EQ(ClaimWorkFolder(settings), work);
+    EXPECT_EQ(GetWorkFolder(settings), work);
     EXPECT_TRUE(std::filesystem::exists(work + "/viewed.txt"));
+}
 
-    // Another live process owns it: kept with its owner.
-    base.Write("~GREP(/~OWNER", std::to_string(::getppid()) + "\n");
-    EXPECT_EQ(ClaimWorkFolder(settings), work);
-    EXPECT_TRUE(std::filesystem::exists(work + "/viewed.txt"));
-    EXPECT_EQ(OwnerOf(work), std::to_string(::getppid()));
+TEST(StaleWorkFoldersTest, TwoWindowsOfDifferentSettingsNeverShareOrDeleteEachOthersFolder)
+{
+    zr::test::ScratchFolder base;
+    RunSettings settings;
+    settings.workPath = base.Path();
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t other = ::fork();
+    ASSERT_NE(other, -1);
+    if (other == 0) {  // the first window
+        const std::string mine = ClaimWorkFolder(settings);
+        std::ofstream(mine + "/viewed.txt") << "the first window's file";
+        char c = 0;
+        (void)!::write(ready[1], "1", 1);
+        (void)!::read(release[0], &c, 1);
+        _exit(mine == base / "~GREP(" ? 0 : 1);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
 
-    // No owner noted: left by a window that never said, so stale.
-    std::filesystem::remove(work + "/~OWNER");
-    EXPECT_EQ(ClaimWorkFolder(settings), work);
-    EXPECT_FALSE(std::filesystem::exists(work + "/viewed.txt"));
+    const std::string second = ClaimWorkFolder(settings);
+    EXPECT_EQ(second, base / "~GREP(2");
+    EXPECT_TRUE(IsWorkFolderInUse(base / "~GREP("));
+    EXPECT_TRUE(std::filesystem::exists(base / "~GREP(/viewed.txt")) << "the live window's files stay";
+    EXPECT_EQ(RemoveStaleWorkFolders(base.Path()), 0);
+    EXPECT_TRUE(std::filesystem::exists(base / "~GREP(/viewed.txt"));
+
+    // The second window closes first: its folder goes, the first one's stays.
+    std::filesystem::remove_all(second);
+    EXPECT_TRUE(std::filesystem::exists(base / "~GREP(/viewed.txt"));
+
+    ASSERT_EQ(::write(release[1], "1", 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(IsWorkFolderInUse(base / "~GREP(")) << "the lock ends with its process";
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        ::close(fd);
+}
+
+TEST(StaleWorkFoldersTest, AWorkFolderThatCannotBeMadeIsNamedWithTheReason)
+{
+    zr::test::ScratchFolder base;
+    // A folder whose path leaves no room for the work folder's name.
+    std::string deep = base.Path();
+    while (deep.size() + 201 < 4090)
+        std::filesystem::create_directory(deep += "/" + std::string(200, 'd'));
+    std::filesystem::create_directory(deep +=
+                                      "/" + std::string(std::max<std::size_t>(1, 4089 - deep.size()), 'e'));
+    RunSettings settings;
+    settings.workPath = deep;
+    try {
+        ClaimWorkFolder(settings);
+        FAIL() << "no error";
+    } catch (const std::exception &e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(deep + "/~GREP("), std::string::npos) << message;
+        EXPECT_NE(message.find(std::strerror(ENAMETOOLONG)), std::string::npos) << message;
+    }
 }
 
 }  // namespace

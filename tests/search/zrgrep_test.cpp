@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unistd.h>
 
 #include "archive_builders.h"
 #include "child_process.h"
@@ -215,6 +216,24 @@ TEST_F(ZrGrepProgramTest, OutputModes)
     EXPECT_EQ(out_, tree_ / "a.zip" + "{x/in.txt}\n");
     ASSERT_EQ(Run({"--json", "-f", "x/*", "", tree_.Path()}), 0);
     EXPECT_NE(out_.find("\"line\": 0, \"text\": \"\"}"), std::string::npos);
+}
+
+TEST_F(ZrGrepProgramTest, LinkedFoldersAreCountedOrFollowedOnce)
+{
+    zr::test::ScratchFolder outside;
+    outside.Write("b.zip", ZipOf({{"in.txt", "needle b\n"}}));
+    tree_.Write("a.zip", ZipOf({{"in.txt", "needle a\n"}}));
+    tree_.MakeFolder("sub");
+    ASSERT_EQ(::symlink(outside.Path().c_str(), (tree_ / "sub/away").c_str()), 0);
+    ASSERT_EQ(::symlink(tree_.Path().c_str(), (tree_ / "sub/loop").c_str()), 0);
+
+    ASSERT_EQ(Run({"needle", tree_.Path()}), 0) << err_;
+    EXPECT_EQ(out_, tree_ / "a.zip" + "{in.txt}:1:needle a\n");
+    EXPECT_NE(err_.find("zrgrep: リンクのため検索しなかったフォルダ： 2 件"), std::string::npos) << err_;
+
+    ASSERT_EQ(Run({"-L", "needle", tree_.Path()}), 0) << err_;
+    EXPECT_EQ(out_, tree_ / "a.zip" + "{in.txt}:1:needle a\n" + tree_ / "sub/away/b.zip" + "{in.txt}:1:needle b\n");
+    EXPECT_EQ(err_.find("リンク"), std::string::npos) << err_;
 }
 
 TEST_F(ZrGrepProgramTest, ConditionFileFirstThenTheCommandLine)

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/locale_setup.h"
 #include "platform/memory_reuse.h"
 #include "util/folder_delete.h"
 #include "zrgrep_run.h"
@@ -54,6 +55,7 @@ int main(int argc, char **argv)
     // A closed pipe shows as a failed write, which stops the search cleanly.
     ::signal(SIGPIPE, SIG_IGN);
     zr::platform::KeepFreedMemoryForReuse();
+    zr::platform::PinLocalTimeZone();
 
     std::stop_source stop;
     std::atomic<bool> interrupted{false};

@@ -13,6 +13,7 @@ const char *const kZrGrepUsage =
     "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z instead of all types\n"
     "  -x, --sfx                also self-extracting executables\n"
     "      --no-subfolders      only the folder itself\n"
+    "  -L, --follow             walk symbolic links to folders (each folder once)\n"
     "      --conditions FILE    read a condition file (*.ZrSrh) first\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
     "  -F, --fixed-strings      the pattern is plain text: . ( * and the like match themselves\n"
@@ -113,6 +114,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.sfx = true;
     else if (name == "--no-subfolders")
         a.noSubFolders = true;
+    else if (name == "--follow" || name == "-L")
+        a.followLinks = true;
     else if (name == "--no-fuzzy")
         a.noFuzzy = true;
     else if (name == "--fixed-strings" || name == "-F")

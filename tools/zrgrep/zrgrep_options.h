@@ -24,6 +24,7 @@ struct ZrGrepArguments {
     std::optional<std::vector<std::string>> types;  // lha, zip, arj, cab, tar, rar
     bool sfx = false;
     bool noSubFolders = false;
+    bool followLinks = false;  // walk symbolic links to folders (over the "FollowLinks" setting)
     std::string conditionsFile;
     bool noFuzzy = false;
     bool fixedStrings = false;                       // the pattern is searched as typed

@@ -1,6 +1,7 @@
 #include "zrgrep_output.h"
 
 #include "search/hit_record.h"
+#include "search/run_texts.h"
 
 namespace zr::tools {
 namespace {
@@ -187,6 +188,9 @@ void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason re
 void OutputSink::OnFinished(const search::RunSummary &summary)
 {
     ClearProgress();
+    if (summary.linkedFoldersNotFollowed > 0)
+        std::fprintf(err_, "zrgrep: %s (-L で検索します)\n",
+                     search::LinkedFoldersLine(summary.linkedFoldersNotFollowed).c_str());
     for (const std::string &folder : summary.unreadableFolders)
         std::fprintf(err_, "zrgrep: %s (このフォルダは読めないため検索しませんでした)\n",
                      ValidUtf8(folder).c_str());

@@ -60,9 +60,22 @@ bool ReadConditions(const ZrGrepArguments &args, const ZrGrepStreams &s, search:
         conditions = read.conditions;
         return true;
     }
-    const char *why = read.status == search::ConditionFileStatus::NotText
-                          ? "missing, unreadable or not text"
-                          : "no [Condition] or [Option] section";
+    std::string why;
+    switch (read.status) {
+    case search::ConditionFileStatus::TooLarge:
+        why = "larger than " + std::to_string(search::kMaxConditionFileBytes >> 10) + " KiB";
+        break;
+    case search::ConditionFileStatus::TextTooLong:
+        why = "its search string is longer than " + std::to_string(search::kMaxConditionTextBytes >> 10) +
+              " KiB";
+        break;
+    case search::ConditionFileStatus::MissingSection:
+        why = "no [Condition] or [Option] section";
+        break;
+    default:
+        why = "missing, unreadable or not text";
+        break;
+    }
     Fail(s, "cannot read the condition file " + args.conditionsFile + ": " + why);
     return false;
 }
@@ -143,6 +156,8 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         options.settings = SettingsOrDefaults();
         if (args.encoding)
             options.settings.textEncoding = *args.encoding;
+        if (args.followLinks)
+            options.settings.followLinks = true;
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);
         const search::RunSummary summary = search::RunSearch(conditions, options, sink, stop.get_token());

@@ -315,17 +315,6 @@ std::optional<std::size_t> FindZipEndRecord(std::string_view d)
     return std::nullopt;
 }
 
-std::string ZipMethodText(unsigned method)
-{
-    static const std::pair<unsigned, const char *> methods[] = {{0, "Stored"}, {8, "Deflate"}, {9, "Defl64"},
-                                                                {12, "BZip2"}, {14, "LZMA"},   {93, "Zstd"},
-                                                                {95, "XZ"},    {98, "PPMd"},   {99, "AES"}};
-    for (const auto &[code, text] : methods)
-        if (code == method)
-            return text;
-    return "M" + std::to_string(method);
-}
-
 // One central directory record at `p` (bounds checked by the caller).
 EntryDetails ReadZipCentralRecord(std::string_view d, std::size_t p)
 {
@@ -343,6 +332,17 @@ EntryDetails ReadZipCentralRecord(std::string_view d, std::size_t p)
 }
 
 }  // namespace
+
+std::string ZipMethodText(unsigned method)
+{
+    static const std::pair<unsigned, const char *> methods[] = {{0, "Stored"}, {8, "Deflate"}, {9, "Defl64"},
+                                                                {12, "BZip2"}, {14, "LZMA"},   {93, "Zstd"},
+                                                                {95, "XZ"},    {98, "PPMd"},   {99, "AES"}};
+    for (const auto &[code, text] : methods)
+        if (code == method)
+            return text;
+    return "M" + std::to_string(method);
+}
 
 std::vector<EntryDetails> ReadZipDetails(std::string_view d)
 {

@@ -43,6 +43,9 @@ void ApplyEntryDetails(const EntryDetails &details, EntryInfo &entry);
 // "lha -lh5-", "CAB 1.3 (MSZIP)") or the tar filter.
 std::string DefaultMethodText(LibarchiveFormat format, const char *formatName, const char *filterName);
 
+// "Stored", "Deflate", ... for a ZIP compression method; "M<number>" for one without a name.
+std::string ZipMethodText(unsigned method);
+
 // Attribute text "ASHR" with '-' for unset bits.
 std::string DosAttributeText(std::uint32_t dosAttributes);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -12,8 +13,11 @@
 #include "archivers/archiver_api.h"
 #include "archivers/core/entry_details.h"
 #include "archivers/core/file_stream.h"
+#include "archivers/core/gzip_stream.h"
+#include "archivers/core/mapped_file.h"
 #include "archivers/core/signature_scan.h"
 #include "archivers/core/stored_name.h"
+#include "archivers/core/xz_stream.h"
 
 namespace zr::archivers {
 
@@ -142,6 +146,9 @@ std::uint64_t MeasureSingleFile(const std::string &path, std::uint64_t budget)
     return total;
 }
 
+// libarchive's name for a filter we decode ourselves.
+const char *FilterName(int filter) { return filter == ARCHIVE_FILTER_XZ ? "xz" : "gzip"; }
+
 class LibarchiveReader final : public ArchiveReader {
 public:
     LibarchiveReader(std::string path, LibarchiveFormat format) : path_(std::move(path)), format_(format) {}
@@ -156,13 +163,19 @@ public:
     DataStatus readData(const DataSink &sink) override;
     std::uint64_t archiveOffset() const override { return base_; }
     void setStopCheck(std::function<bool()> keepGoing) override;
-    bool skipDecompresses() const override { return !singleFile_ && archive_filter_count(a_) > 1; }
+    bool skipDecompresses() const override
+    {
+        return !singleFile_ && (decoded_ || archive_filter_count(a_) > 1);
+    }
     DataStatus skipData(const DataSink &observer) override;
     int tarType() const;
     int archiveType() const override { return format_ == LibarchiveFormat::kTar ? tarType() : 0; }
 
 private:
     bool findBase(const OpenOptions &options, std::string &error);
+    int attachSource();
+    static la_ssize_t ReadDecoded(struct archive *a, void *self, const void **buffer);
+    int outerFilter() const;
     std::string entryName(struct archive_entry *e) const;
     void fillEntry(struct archive_entry *e, EntryInfo &entry);
     bool acceptFirstHeader(std::string &error);
@@ -175,6 +188,12 @@ private:
     std::uint64_t base_ = 0;
     struct archive *a_ = nullptr;
     FileStream stream_;
+    // A gzip or xz file is decoded here, faster than libarchive's filter
+    // would (ISA-L; xz blocks on several threads), and libarchive reads the
+    // decoded bytes.
+    std::unique_ptr<MappedFile> compressedFile_;
+    std::unique_ptr<DecodedStream> decoded_;
+    int decodedFilter_ = ARCHIVE_FILTER_NONE;
     std::vector<EntryDetails> details_;
     std::size_t index_ = 0;
     bool singleFile_ = false;
@@ -223,8 +242,7 @@ bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
         error = "out of memory";
         return false;
     }
-    EnableFormat(a_, format_, NamesAreUtf8(details_));
-    if (stream_.attach(a_) != ARCHIVE_OK) {
+    if (attachSource() != ARCHIVE_OK) {
         const char *text = archive_error_string(a_);
         error = text ? text : "not a readable archive";
         return false;
@@ -232,12 +250,58 @@ bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
     return true;
 }
 
+int LibarchiveReader::attachSource()
+{
+    if (format_ == LibarchiveFormat::kTar && base_ == 0) {
+        auto file = std::make_unique<MappedFile>(path_);
+        if (LooksLikeGzip(file->view())) {
+            decoded_ = std::make_unique<GzipStream>(file->view());
+            decodedFilter_ = ARCHIVE_FILTER_GZIP;
+        } else if (LooksLikeXz(file->view())) {
+            decoded_ = std::make_unique<XzStream>(file->view());
+            decodedFilter_ = ARCHIVE_FILTER_XZ;
+        }
+        if (decoded_) {
+            file->adviseSequential();
+            compressedFile_ = std::move(file);
+            // The decoded stream is a tar or anything else (a single file),
+            // never compressed again: only the formats bid.
+            archive_read_support_format_tar(a_);
+            archive_read_support_format_raw(a_);
+            return archive_read_open(a_, this, nullptr, &LibarchiveReader::ReadDecoded, nullptr);
+        }
+    }
+    EnableFormat(a_, format_, NamesAreUtf8(details_));
+    return stream_.attach(a_);
+}
+
+la_ssize_t LibarchiveReader::ReadDecoded(struct archive *a, void *self, const void **buffer)
+{
+    auto *reader = static_cast<LibarchiveReader *>(self);
+    std::string_view chunk;
+    if (!reader->decoded_->read(chunk)) {
+        archive_set_error(a, EIO, "%s", reader->decoded_->error().c_str());
+        return ARCHIVE_FATAL;
+    }
+    reader->compressedFile_->releaseBefore(static_cast<std::size_t>(reader->decoded_->consumed()));
+    *buffer = chunk.data();
+    return static_cast<la_ssize_t>(chunk.size());
+}
+
+// The compression around the archive, ARCHIVE_FILTER_NONE when there is none.
+int LibarchiveReader::outerFilter() const
+{
+    if (decoded_)
+        return decodedFilter_;
+    return archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
+}
+
 bool LibarchiveReader::acceptFirstHeader(std::string &error)
 {
     if (format_ != LibarchiveFormat::kTar || archive_format(a_) != ARCHIVE_FORMAT_RAW)
         return true;
     // The raw format takes anything: only a real compressed file counts.
-    if (archive_filter_count(a_) <= 1) {
+    if (outerFilter() == ARCHIVE_FILTER_NONE) {
         error = "not a tar or compressed file";
         return false;
     }
@@ -292,7 +356,7 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     if (entry.kind == EntryKind::kFolder && !entry.name.empty() && entry.name.back() != '/')
         entry.name += '/';
     entry.size = archive_entry_size_is_set(e) ? static_cast<std::uint64_t>(archive_entry_size(e)) : 0;
-    if (singleFile_ && archive_filter_code(a_, 0) == ARCHIVE_FILTER_GZIP)
+    if (singleFile_ && outerFilter() == ARCHIVE_FILTER_GZIP)
         entry.size = GzipStoredSize(path_);
     else if (singleFile_ && measureSizes_)
         entry.size = MeasureSingleFile(path_, unwrittenLeft_);
@@ -301,7 +365,8 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
     entry.encrypted = archive_entry_is_encrypted(e) != 0;
     if (entry.kind == EntryKind::kFile && !(archive_entry_perm(e) & 0200))
         entry.attributes[3] = 'R';
-    entry.method = DefaultMethodText(format_, archive_format_name(a_), archive_filter_name(a_, 0));
+    entry.method = DefaultMethodText(format_, archive_format_name(a_),
+                                     decoded_ ? FilterName(decodedFilter_) : archive_filter_name(a_, 0));
     expectedCrc_.reset();
     if (index_ < details_.size()) {
         ApplyEntryDetails(details_[index_], entry);
@@ -324,8 +389,7 @@ void LibarchiveReader::setStopCheck(std::function<bool()> keepGoing)
 
 int LibarchiveReader::tarType() const
 {
-    const int filter = archive_filter_count(a_) > 1 ? archive_filter_code(a_, 0) : ARCHIVE_FILTER_NONE;
-    switch (filter) {
+    switch (outerFilter()) {
     case ARCHIVE_FILTER_NONE:
         return singleFile_ ? ZR_TAR_TYPE_NONE : ZR_TAR_TYPE_TAR;
     case ARCHIVE_FILTER_GZIP:

@@ -26,6 +26,8 @@ int CloseArchive(HARC arc);
 int FindFirst(HARC arc, const char *wildcards, void *individualInfo);
 int FindNext(HARC arc, void *individualInfo);
 int IsSFXFile(HARC arc);
+int WalkEntries(const LibraryTraits &traits, const char *file, const char *wildcards, uint32_t mode,
+                const ZrArcWalkCallbacks *callbacks);
 
 class WalkMemo;
 // The library's memo of the last archive it walked (one per shared object).
@@ -75,5 +77,9 @@ int RememberedArchiveType(const std::string &path);
                                          ZR_ARC_TAKE_FILE t, void *u)                                        \
     {                                                                                                        \
         return zr::archivers::RunCommandToMemory(TRAITS, w, c, o, s, l, t, u);                               \
+    }                                                                                                        \
+    ZR_ARC_EXPORT int P##WalkEntries(const char *f, const char *w, uint32_t m, const ZrArcWalkCallbacks *c)  \
+    {                                                                                                        \
+        return zr::archivers::WalkEntries(TRAITS, f, w, m, c);                                               \
     }                                                                                                        \
     }

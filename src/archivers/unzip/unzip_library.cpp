@@ -1,7 +1,7 @@
 // Unzip32: the ZIP (reading) archiver library.
 #include "archivers/core/command_dialects.h"
-#include "archivers/core/libarchive_reader.h"
 #include "archivers/core/library_exports.h"
+#include "archivers/core/zip_reader.h"
 
 namespace zr::archivers {
 
@@ -9,8 +9,8 @@ namespace {
 
 const LibraryTraits &UnZipTraits()
 {
-    static const LibraryTraits traits{"Unzip32", &OpenLibarchiveFormat<LibarchiveFormat::kZip>,
-                                      UnzipDialect(), StopSense::kStopOnNonZero, RatioSense::kSaving};
+    static const LibraryTraits traits{"Unzip32", &OpenZipArchive, UnzipDialect(), StopSense::kStopOnNonZero,
+                                      RatioSense::kSaving};
     return traits;
 }
 

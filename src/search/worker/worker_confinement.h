@@ -1,9 +1,10 @@
 #pragma once
 // What a worker process does to itself before it touches an archive: no new
-// privileges, a system-call filter (no network, no new programs, no
-// tracing), and a Landlock domain that allows writing only below its own
-// work folder. Each layer is used when the kernel offers it; the report says
-// which are in force.
+// privileges, no capabilities, a system-call filter (no sockets, no new
+// programs, no tracing, no io_uring, no typing into a terminal, no change of
+// owner, mode, times or extended attributes), and a Landlock domain that
+// allows writing only below its own work folder. Each layer is used when
+// the kernel offers it; the report says which are in force.
 
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ struct ConfinementReport {
     bool writesConfined = false;
     bool networkConfined = false;
     bool signalsConfined = false;
+    bool capabilitiesDropped = false;
     std::vector<std::string> notes;  // why a layer is missing
 
     std::string Text() const;  // one line for logs and the documentation test

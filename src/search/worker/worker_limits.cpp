@@ -42,17 +42,29 @@ std::uint64_t DefaultStoredFileBudget(const std::string &workFolder)
     return std::max(budget, kMiB);
 }
 
-WorkerLimits ReadWorkerLimits(const std::string &workFolder)
+WorkerLimitSettings WorkerLimitSettings::FromRegistry()
+{
+    WorkerLimitSettings s;
+    s.stallSeconds = ReadSettingInteger("Setting", "WorkerStallSeconds", s.stallSeconds);
+    s.storedFileLimitMb = ReadSettingInteger("Setting", "StoredFileLimitMB", s.storedFileLimitMb);
+    s.memoryMb = ReadSettingInteger("Setting", "WorkerMemoryMB", s.memoryMb);
+    return s;
+}
+
+WorkerLimits MakeWorkerLimits(const WorkerLimitSettings &settings, const std::string &workFolder)
 {
     WorkerLimits limits;
-    limits.stallSeconds =
-        std::max(1, ReadSettingInteger("Setting", "WorkerStallSeconds", limits.stallSeconds));
-    const int fileMb = ReadSettingInteger("Setting", "StoredFileLimitMB", 0);
-    limits.storedFileBytes =
-        fileMb > 0 ? static_cast<std::uint64_t>(fileMb) * kMiB : DefaultStoredFileBudget(workFolder);
-    const int memoryMb = ReadSettingInteger("Setting", "WorkerMemoryMB", 2048);
-    limits.memoryBytes = static_cast<std::uint64_t>(std::max(256, memoryMb)) * kMiB;
+    limits.stallSeconds = std::max(1, settings.stallSeconds);
+    limits.storedFileBytes = settings.storedFileLimitMb > 0
+                                 ? static_cast<std::uint64_t>(settings.storedFileLimitMb) * kMiB
+                                 : DefaultStoredFileBudget(workFolder);
+    limits.memoryBytes = static_cast<std::uint64_t>(std::max(256, settings.memoryMb)) * kMiB;
     return limits;
+}
+
+WorkerLimits ReadWorkerLimits(const std::string &workFolder)
+{
+    return MakeWorkerLimits(WorkerLimitSettings::FromRegistry(), workFolder);
 }
 
 }  // namespace zr::search::worker

@@ -21,8 +21,19 @@ struct WorkerLimits {
 // counts too. Never below 1 MiB, so a full disk still lets small files through.
 std::uint64_t DefaultStoredFileBudget(const std::string &workFolder);
 
-// Section "Setting": "WorkerStallSeconds" (default 60), "StoredFileLimitMB"
-// (0 or absent: the default budget) and "WorkerMemoryMB" (default 2048).
+// The limits as the settings store holds them (section "Setting").
+struct WorkerLimitSettings {
+    int stallSeconds = 60;       // "WorkerStallSeconds"
+    int storedFileLimitMb = 0;   // "StoredFileLimitMB"; 0: the default budget
+    int memoryMb = 2048;         // "WorkerMemoryMB", at least 256
+
+    static WorkerLimitSettings FromRegistry();
+};
+
+// The limits for a run whose work folder is workFolder.
+WorkerLimits MakeWorkerLimits(const WorkerLimitSettings &settings, const std::string &workFolder);
+
+// MakeWorkerLimits over the values in the settings store.
 WorkerLimits ReadWorkerLimits(const std::string &workFolder);
 
 }  // namespace zr::search::worker

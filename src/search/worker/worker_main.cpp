@@ -76,9 +76,9 @@ class Context final : public JobContext {
 public:
     explicit Context(std::int64_t id) : id_(id) {}
 
-    void Emit(std::int64_t kind, std::vector<std::string> texts, std::vector<std::int64_t> numbers) override
+    void Emit(std::vector<std::string> texts, std::vector<std::int64_t> numbers) override
     {
-        numbers.insert(numbers.begin(), {id_, kind});
+        numbers.insert(numbers.begin(), id_);
         Send({MessageType::kEvent, std::move(texts), std::move(numbers)});
     }
     void SetOutcome(std::vector<std::string> texts, std::vector<std::int64_t> numbers) override
@@ -162,11 +162,16 @@ int RunWorker(JobHandler &handler, int argc, char **argv)
     const auto setup = ReadMessage(kRequestFd, decoder);
     if (!setup || setup->type != MessageType::kSetup)
         return 2;
+    if (setup->numbers.empty() || setup->numbers[0] != kProtocolVersion) {
+        // The run tells the user; this worker cannot take its jobs.
+        Send({MessageType::kReady, {std::string()}, {kProtocolVersion}});
+        return 2;
+    }
     handler.Setup(setup->texts);
     const char *tmp = std::getenv("TMPDIR");
     const std::string report =
         confine ? ConfineWorker(tmp ? tmp : "/nonexistent").Text() : std::string("unconfined (--no-confine)");
-    Send({MessageType::kReady, {report}, {}});
+    Send({MessageType::kReady, {report}, {kProtocolVersion}});
     static RequestQueue queue;
     queue.Start(decoder);
     FlushPendingEventsEvery(std::chrono::milliseconds(20));

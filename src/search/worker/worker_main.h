@@ -14,9 +14,8 @@ namespace zr::search::worker {
 class JobContext {
 public:
     virtual ~JobContext() = default;
-    // An event for the run: `kind` is the caller's own event code.
-    virtual void Emit(std::int64_t kind, std::vector<std::string> texts,
-                      std::vector<std::int64_t> numbers = {}) = 0;
+    // An event for the run, in the caller's own encoding.
+    virtual void Emit(std::vector<std::string> texts, std::vector<std::int64_t> numbers) = 0;
     // The job's outcome; sent once when the job returns.
     virtual void SetOutcome(std::vector<std::string> texts, std::vector<std::int64_t> numbers) = 0;
     // An error that ends the whole run; the job ends with it.

@@ -11,13 +11,19 @@
 
 namespace zr::search::worker {
 
+// The version of what the messages mean. A run and a worker of different
+// builds may not understand each other: each side sends its version in the
+// setup exchange and a mismatch ends the run with a clear error. Raise it
+// whenever a message's texts or numbers change meaning.
+inline constexpr std::int64_t kProtocolVersion = 2;
+
 enum class MessageType : std::uint8_t {
     // run -> worker
-    kSetup = 1,  // texts: what every job of the run shares
+    kSetup = 1,  // numbers[0]: kProtocolVersion; texts: what every job of the run shares
     kJob = 2,    // numbers[0]: job index; texts: the job
     kStop = 3,   // end the current job early (hits so far are kept)
     // worker -> run
-    kReady = 16,    // texts: what confinement is in force
+    kReady = 16,    // numbers[0]: the worker's kProtocolVersion; texts: what confinement is in force
     kEvent = 17,    // numbers[0]: job; numbers[1]: the caller's event kind; the rest is the caller's
     kDone = 18,     // numbers[0]: job; the rest is the caller's outcome
     kFailure = 19,  // texts[0]: an error that ends the whole run (bad pattern, work folder)

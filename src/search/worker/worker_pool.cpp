@@ -28,6 +28,13 @@ Message WithoutId(Message m)
 
 std::string StallReason(int seconds) { return std::to_string(seconds) + " 秒間処理が進みませんでした"; }
 
+std::string VersionMismatchText(const std::string &program, std::int64_t workerVersion)
+{
+    return "作業プロセス " + program + " の通信の版 (" + std::to_string(workerVersion) +
+           ") がこのプログラムの版 (" + std::to_string(kProtocolVersion) +
+           ") と合いません。同じ版の zrworker を入れてください。";
+}
+
 std::string MemoryReason(std::uint64_t bytes)
 {
     return "メモリ使用量が上限 (" + std::to_string(bytes >> 20) + " MB) を超えました";
@@ -92,7 +99,7 @@ void WorkerPool::StartWorker(Slot &slot)
 #endif
     slot.process = std::make_unique<WorkerProcess>(launch);
     ++started_;
-    slot.process->Send({MessageType::kSetup, options_.setup, {}});
+    slot.process->Send({MessageType::kSetup, options_.setup, {kProtocolVersion}});
 }
 
 void WorkerPool::Dispatch(Slot &slot, int job, const std::vector<std::string> &texts,
@@ -136,6 +143,12 @@ void WorkerPool::Drain(Slot &slot, std::vector<JobState> &state)
         slot.lastProgress = Clock::now();
         if (message->type == MessageType::kReady) {
             confinement_ = message->texts.empty() ? std::string() : message->texts[0];
+            const std::int64_t version = message->numbers.empty() ? 0 : message->numbers[0];
+            if (version != kProtocolVersion && slot.job >= 0) {
+                state[slot.job].failure.emplace(VersionMismatchText(options_.program, version),
+                                                std::vector<std::int64_t>{});
+                EndJob(slot, state, JobEndKind::kDone, {});
+            }
             continue;
         }
         if (slot.job < 0 || message->numbers.empty() || message->numbers[0] != slot.id)

@@ -75,6 +75,8 @@ private:
 // The failure texts, for the caller's skip reasons.
 std::string StallReason(int seconds);
 std::string MemoryReason(std::uint64_t bytes);
+// The run's error when a worker speaks another version of the messages.
+std::string VersionMismatchText(const std::string &program, std::int64_t workerVersion);
 
 class WorkerPool {
 public:

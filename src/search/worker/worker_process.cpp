@@ -52,6 +52,29 @@ std::vector<char *> Pointers(std::vector<std::string> &strings)
     return p;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizers report on standard error.
+constexpr int kLastNullStream = STDOUT_FILENO;
+#else
+constexpr int kLastNullStream = STDERR_FILENO;
+#endif
+
+// The worker never gets the user's terminal or the run's output: a parser
+// taken over could type into the shell or truncate a file opened with ">>".
+// Its messages travel through its own pipe.
+bool ReplaceStandardStreams()
+{
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null < 0)
+        return false;
+    for (int fd = STDIN_FILENO; fd <= kLastNullStream; ++fd)
+        if (::dup2(null, fd) < 0)
+            return false;
+    if (null > kLastNullStream)
+        ::close(null);
+    return true;
+}
+
 // In the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecWorker(int requestRead, int eventWrite, const WorkerLaunch &launch, char *const argv[],
                              char *const envp[])
@@ -59,14 +82,16 @@ std::vector<char *> Pointers(std::vector<std::string> &strings)
     // Both pipe ends move above the fixed numbers first so no dup2 clobbers the other.
     const int request = ::fcntl(requestRead, F_DUPFD, 10);
     const int event = ::fcntl(eventWrite, F_DUPFD, 10);
-    if (request < 0 || event < 0 || ::dup2(request, kRequestFd) < 0 || ::dup2(event, kEventFd) < 0)
+    if (request < 0 || event < 0 || !ReplaceStandardStreams() || ::dup2(request, kRequestFd) < 0 ||
+        ::dup2(event, kEventFd) < 0)
         _exit(126);
     // Everything else the run has open (archives, the settings database,
     // the window's sockets) stays out of the worker.
     if (::syscall(SYS_close_range, kEventFd + 1, ~0U, 0) != 0)
         for (int fd = kEventFd + 1; fd < 1024; ++fd)
             ::close(fd);
-    ::setpgid(0, 0);
+    // A session of its own: a group to kill as a whole, and no controlling terminal.
+    ::setsid();
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     SetLimit(RLIMIT_CORE, 0);
     if (launch.fileSizeLimit)

@@ -3,8 +3,11 @@
 // lines and skips back through its pipe, confined to its own work folder.
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <variant>
 
 #include "archive/archiver_library.h"
+#include "platform/locale_setup.h"
 #include "regex/scanner_error.h"
 #include "search/archive_searcher.h"
 #include "search/search_errors.h"
@@ -12,6 +15,7 @@
 #include "search/work_folder.h"
 #include "search/worker/worker_main.h"
 #include "search/worker_archive_search.h"
+#include "search/worker_messages.h"
 
 namespace {
 
@@ -21,80 +25,98 @@ using zr::search::worker::JobContext;
 class EventSink final : public RunSink {
 public:
     explicit EventSink(JobContext &context) : context_(context) {}
-    void OnProgressLine(const std::string &text) override { context_.Emit(kWorkerProgressLine, {text}); }
-    void OnHit(const THitRecord &hit) override
-    {
-        std::vector<std::string> texts = {hit.ArchivePath, hit.StoredName, hit.LineText};
-        std::vector<std::int64_t> numbers = {hit.LineNo};
-        for (const auto &sub : hit.Substitutes) {
-            texts.push_back(sub.Original);
-            numbers.push_back(static_cast<std::int64_t>(sub.Offset));
-        }
-        context_.Emit(kWorkerHit, texts, numbers);
-    }
+    void OnProgressLine(const std::string &text) override { Emit(ProgressLineEvent{text}); }
+    void OnHit(const THitRecord &hit) override { Emit(HitEvent{hit}); }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {
-        context_.Emit(kWorkerSkipped, {path, detail}, {static_cast<std::int64_t>(reason)});
+        Emit(SkippedEvent{path, reason, detail});
     }
 
 private:
+    void Emit(const WorkerEvent &event)
+    {
+        WorkerPayload payload = EncodeWorkerEvent(event);
+        context_.Emit(std::move(payload.texts), std::move(payload.numbers));
+    }
+
     JobContext &context_;
 };
 
 class ArchiveJobs final : public worker::JobHandler {
 public:
-    void Setup(const std::vector<std::string> &setup) override
+    void Setup(const std::vector<std::string> &texts) override
     {
-        std::string libraryFolder;
-        ArchiveSearchContext context = DecodeSearchContext(setup, libraryFolder);
-        if (!libraryFolder.empty())
-            zr::archive::SetLibraryFolder(libraryFolder);
+        std::optional<WorkerSetup> setup = DecodeWorkerSetup(texts);
+        setupFailure_.reset();
+        if (!setup) {
+            setupFailure_ = RunFailure{RunFailureKind::Other, "作業プロセスが検索の設定を読めませんでした"};
+            setup.emplace();
+        }
+        ArchiveSearchContext &context = setup->context;
+        if (!setup->libraryFolder.empty())
+            zr::archive::SetLibraryFolder(setup->libraryFolder);
         // Everything this worker writes stays in its own folder.
         const char *own = std::getenv("TMPDIR");
         context.workFolder = own ? own : "";
         context.extractFolder = ExtractFolderName(context.workFolder);
-        setupError_.clear();
         try {
             PrepareExtractFolder(context.extractFolder);
         } catch (const std::exception &e) {
-            setupError_ = e.what();
+            if (!setupFailure_)
+                setupFailure_ = RunFailure{RunFailureKind::Temp, e.what()};
         }
-        searcher_ = std::make_unique<ArchiveSearcher>(std::move(context));
+        searcher_ = std::make_unique<ArchiveSearcher>(std::move(setup->context));
     }
 
-    void Run(const std::vector<std::string> &job, JobContext &context, std::stop_token stop) override
+    void Run(const std::vector<std::string> &texts, JobContext &context, std::stop_token stop) override
     {
-        if (!setupError_.empty())
-            return context.Fail(setupError_, {kWorkerTempError});
+        if (setupFailure_)
+            return Fail(context, *setupFailure_);
+        const std::optional<WorkerJob> job = DecodeWorkerJob(texts);
+        if (!job)
+            return Fail(context, {RunFailureKind::Other, "作業プロセスが検索の指示を読めませんでした"});
         // The window's view of one hit extracts a single stored file.
-        if (IsViewJob(job))
-            return RunViewJob(job, searcher_->Context().settings, searcher_->Context().workFolder, context,
-                              stop);
+        if (const auto *view = std::get_if<ViewJob>(&*job)) {
+            const ArchiveSearchContext &shared = searcher_->Context();
+            SetOutcome(context, EncodeViewJobOutcome(RunViewJob(view->archivePath, view->storedName,
+                                                                shared.settings, shared.workFolder, stop)));
+            return;
+        }
         EventSink sink(context);
         try {
-            const ArchiveOutcome outcome = searcher_->Search(job.at(0), sink, stop);
-            context.SetOutcome({}, {static_cast<std::int64_t>(outcome.status),
-                                    static_cast<std::int64_t>(outcome.skipReason), outcome.hits});
+            const ArchiveOutcome outcome = searcher_->Search(std::get<ArchiveJob>(*job).archivePath, sink, stop);
+            SetOutcome(context, EncodeArchiveJobOutcome({outcome}));
         } catch (const zr::regex::ERegExpParser &e) {
-            context.Fail(e.what(), {kWorkerPatternError, static_cast<std::int64_t>(e.Position())});
+            Fail(context, {RunFailureKind::Pattern, e.what(), e.Position()});
         } catch (const ETempError &e) {
-            context.Fail(e.what(), {kWorkerTempError});
+            Fail(context, {RunFailureKind::Temp, e.what()});
         } catch (const ESearchTextEncoding &e) {
-            context.Fail(e.what(), {kWorkerEncodingError});
+            Fail(context, {RunFailureKind::Encoding, e.what()});
         } catch (const EMemoryAllocate &e) {
-            context.Fail(e.what(), {kWorkerMemoryError});
+            Fail(context, {RunFailureKind::Memory, e.what()});
         }
     }
 
 private:
+    static void SetOutcome(JobContext &context, WorkerPayload outcome)
+    {
+        context.SetOutcome(std::move(outcome.texts), std::move(outcome.numbers));
+    }
+    static void Fail(JobContext &context, const RunFailure &failure)
+    {
+        WorkerPayload payload = EncodeRunFailure(failure);
+        context.Fail(payload.texts.at(0), std::move(payload.numbers));
+    }
+
     std::unique_ptr<ArchiveSearcher> searcher_;
-    std::string setupError_;
+    std::optional<RunFailure> setupFailure_;
 };
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    zr::platform::PinLocalTimeZone();
     ArchiveJobs jobs;
     return zr::search::worker::RunWorker(jobs, argc, argv);
 }

@@ -39,4 +39,8 @@ __attribute__((visibility("default"))) void *CabOpenArchive(void *, const char *
     Misbehave();
 }
 __attribute__((visibility("default"))) int Cab(void *, const char *, char *, std::uint32_t) { Misbehave(); }
+__attribute__((visibility("default"))) int CabWalkEntries(const char *, const char *, std::uint32_t, const void *)
+{
+    Misbehave();
+}
 }

@@ -3,8 +3,11 @@
 // arrive in job order, and workers are confined.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
+#include <sys/stat.h>
 #include <map>
 #include <thread>
 
@@ -145,6 +148,22 @@ TEST_F(WorkerPoolTest, ARunEndingErrorComesAfterTheJobsBeforeIt)
     EXPECT_EQ(again.ends[0].kind, JobEndKind::kDone);
 }
 
+TEST_F(WorkerPoolTest, AWorkerOfAnotherMessageVersionEndsTheRunWithAClearError)
+{
+    WorkerPoolOptions options = Options();
+    options.arguments = {"--speak-version=" + std::to_string(kProtocolVersion - 1)};
+    WorkerPool pool(options);
+    Recorder r;
+    try {
+        pool.Run(Jobs({"good1.txt"}), r);
+        FAIL() << "the run went on";
+    } catch (const WorkerRunError &e) {
+        EXPECT_EQ(e.what(), VersionMismatchText(options.program, kProtocolVersion - 1));
+    }
+    EXPECT_TRUE(r.events.empty());
+    EXPECT_TRUE(r.endOrder.empty());
+}
+
 TEST_F(WorkerPoolTest, AStopKeepsWhatTheStoppedJobFoundAndStartsNothingMore)
 {
     WorkerPool pool(Options());
@@ -206,6 +225,45 @@ TEST_F(WorkerPoolTest, WorkersSeeOnlyTheirPipesAndWriteOnlyTheirFolderUpToTheFil
         EXPECT_FALSE(std::filesystem::exists(data / "outside.txt"));
     }
     std::cout << "worker confinement: " << pool.Confinement() << "\n";
+}
+
+TEST_F(WorkerPoolTest, AConfinedWorkerCannotReachTheTerminalOutsideFilesSocketsOrCapabilities)
+{
+    WorkerPool pool(Options());
+    Recorder r;
+    const auto jobs = Jobs({"breakout.txt"});
+    const std::string outside = jobs[0][1];
+    data.Write("outside.txt", "keep");
+    ::chmod(outside.c_str(), 0640);
+    struct stat before {};
+    ASSERT_EQ(::stat(outside.c_str(), &before), 0);
+    pool.Run(jobs, r);
+    std::map<std::string, std::string> attempts;
+    for (const auto &[job, e] : r.events)
+        attempts[e.texts.at(0)] = e.texts.at(1);
+    SCOPED_TRACE(pool.Confinement());
+    ASSERT_FALSE(attempts.empty());
+
+    // Refused by the filter itself (EPERM), not merely failing on /dev/null.
+    const std::string refused = std::strerror(EPERM);
+    for (const char *call : {"TIOCSTI", "TIOCSTI high bits", "TIOCLINUX", "chmod outside", "chown outside",
+                             "utimensat outside", "setxattr outside", "fchmod outside", "futimens outside",
+                             "io_uring_setup", "unix socket", "socketpair", "sendto address"})
+        EXPECT_EQ(attempts[call], refused) << call;
+
+    EXPECT_EQ(attempts["fd 0"], "/dev/null");
+    EXPECT_EQ(attempts["fd 1"], "/dev/null");
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizers keep standard error for their reports
+    EXPECT_EQ(attempts["fd 2"], "/dev/null");
+#endif
+    for (const char *set : {"CapEff", "CapPrm", "CapBnd"})
+        EXPECT_EQ(attempts[set], "0000000000000000") << set;
+
+    struct stat after {};
+    ASSERT_EQ(::stat(outside.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_NE(pool.Confinement().find("capabilities none"), std::string::npos);
 }
 
 TEST(WorkerLimitsTest, TheStoredFileBudgetIsHalfTheFreeSpaceAtMostFourGiB)

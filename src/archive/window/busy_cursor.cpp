@@ -1,4 +1,4 @@
-#include "archive/busy_cursor.h"
+#include "archive/window/busy_cursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "archive/archive_watcher.h"
+#include "archive/window/archive_watcher.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,0 +1,43 @@
+#pragma once
+// The bounded hand-over between the thread that decompresses a stored file
+// and the thread that scans it: the decompressing side waits while the
+// queue is full, the scanning side while it is empty, so memory stays at
+// the bound whatever the file's size.
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "regex/text_source.h"
+
+namespace zr::search {
+
+class BlockQueue final : public regex::TByteStream {
+public:
+    explicit BlockQueue(std::size_t byteLimit) : byteLimit_(byteLimit) {}
+
+    // Producer side. False once the reader has quit (nothing more is wanted).
+    bool Push(std::string_view bytes);
+    // No more bytes will come.
+    void Close();
+
+    // Consumer side: blocks until bytes or the end arrive.
+    std::size_t Read(char *dest, std::size_t wanted) override;
+    // The reader is gone: pushes fail from now on and never wait.
+    void Quit();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> blocks_;
+    std::size_t frontUsed_ = 0;  // bytes of blocks_.front() already read
+    std::size_t held_ = 0;       // bytes in blocks_ not yet read
+    std::size_t byteLimit_;
+    bool closed_ = false;
+    bool quit_ = false;
+};
+
+}  // namespace zr::search

@@ -13,7 +13,9 @@ PACKAGES=(
   # the sharded search on a Dask cluster (docs/scale.md) and its test
   python3-distributed
   # real windows and Japanese text on screen
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk xvfb xauth openbox
+  # Qt's own dialogs and edit menus in Japanese
+  qt6-translations-l10n
   # fuzzing harnesses (clang with libFuzzer)
   clang libclang-rt-14-dev
   # archivers that made the committed fixtures

@@ -14,7 +14,7 @@ namespace zr {
 void ShowAboutBox(QWidget *owner)
 {
     QDialog box(owner);
-    box.setWindowTitle(QStringLiteral("About ZuRivo"));
+    box.setWindowTitle(QString::fromUtf8("バージョン情報"));
     auto *layout = new QVBoxLayout(&box);
     auto *row = new QHBoxLayout;
     auto *icon = new QLabel(&box);

@@ -58,6 +58,10 @@ QIcon FallbackActionIcon(TActionImage image)
 
 QIcon ActionIcon(TActionImage image)
 {
+    // Themes draw these in grey (they look disabled when they are not) or
+    // draw both saves alike: the drawn glyphs tell them apart.
+    if (image == aiView || image == aiOpenZiZiv || image == aiSaveAs)
+        return FallbackActionIcon(image);
     const QString name = QString::fromLatin1(ActionIconThemeName(image));
     if (QIcon::hasThemeIcon(name))
         return QIcon::fromTheme(name);

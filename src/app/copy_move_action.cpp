@@ -93,6 +93,7 @@ bool CopyOrMoveArchives(TCopyMoveKind kind, const std::vector<std::string> &arch
     TFileOperator op;
     op.SetParentForm(parentForm);
     op.SetOperation(kind == TCopyMoveKind::cmCopy ? TFileOperation::foCopy : TFileOperation::foMove);
+    op.SetProgressTitle("書庫の" + CopyMoveVerb(kind));
     op.SetSource(SourceCommaList(archives));
     op.SetDestination(DestinationCommaList(*destination));
     const bool ok = dialogs.execute(op) && !op.Aborted();

@@ -63,6 +63,18 @@ TFileDialogRequest ArchiveSetSaveRequest(const std::string &searchText)
     return r;
 }
 
+TFileDialogRequest HitExportSaveRequest()
+{
+    TFileDialogRequest r;
+    r.kind = TFileDialogRequest::Kind::Save;
+    r.title = "ヒット行を保存";
+    r.defaultExtension = "csv";
+    r.proposedName = "ヒット行.csv";
+    r.filters = {{"CSV (カンマ区切り)", "*.csv"}, {"TSV (タブ区切り)", "*.tsv"}};
+    r.overwritePrompt = true;
+    return r;
+}
+
 TFileDialogRequest ArchiveOpenRequest(const std::string &startFolder)
 {
     TFileDialogRequest r;

@@ -33,6 +33,8 @@ struct TFileDialogRequest {
 TFileDialogRequest ConditionOpenRequest();
 TFileDialogRequest ConditionSaveRequest(const std::string &searchText);
 TFileDialogRequest ArchiveSetSaveRequest(const std::string &searchText);
+// Every hit line as CSV (UTF-8 with BOM) or TSV.
+TFileDialogRequest HitExportSaveRequest();
 // The archive dialog beside the archive-name box; startFolder may be empty.
 TFileDialogRequest ArchiveOpenRequest(const std::string &startFolder);
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <exception>
@@ -18,7 +19,6 @@ namespace {
 
 constexpr const char *kWidthSection = "Dialog\\Filter";
 constexpr int kClientWidth = 451;
-constexpr int kClientHeight = 240;
 
 // Every keystroke reaches the grid at once, so OK reads what the open editor
 // shows even when the editor never lost its focus.
@@ -61,7 +61,6 @@ TFilterForm::TFilterForm(QWidget *owner, std::string namesKey, std::string masks
     : QDialog(owner), namesKey_(std::move(namesKey)), masksKey_(std::move(masksKey))
 {
     setWindowTitle(QString::fromUtf8("格納ファイルのフィルタ設定"));
-    setFixedSize(kClientWidth, kClientHeight);
     BuildWidgets();
     if (owner) {
         int x = pos().x();
@@ -85,11 +84,18 @@ TFilterForm::~TFilterForm()
 void TFilterForm::BuildWidgets()
 {
     grid_ = new QTableWidget(kFilterMaximum, 2, this);
-    grid_->setGeometry(8, 8, kClientWidth - 16, 178);
     grid_->setHorizontalHeaderLabels({QString::fromUtf8("フィルタ名"), QString::fromUtf8("フィルタ")});
     grid_->verticalHeader()->hide();
-    // Rows as high as the text and its editor need, so most filters show at once.
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
+    // Rows as high as the text and its editor need; the grid shows all ten at once.
+    const int rowHeight = grid_->fontMetrics().height() + 8;
+    grid_->verticalHeader()->setDefaultSectionSize(rowHeight);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    const int gridHeight = grid_->horizontalHeader()->sizeHint().height() + kFilterMaximum * rowHeight +
+                           2 * grid_->frameWidth() + grid_->horizontalScrollBar()->sizeHint().height();
+    grid_->setGeometry(8, 8, kClientWidth - 16, gridHeight);
+    const int noteTop = 8 + gridHeight + 4;
+    const int buttonTop = noteTop + 18;
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid_->horizontalHeader()->setSectionsClickable(false);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -103,16 +109,17 @@ void TFilterForm::BuildWidgets()
             grid_->setItem(row, column, new QTableWidgetItem());
 
     lblNote_ = new QLabel(QString::fromUtf8("最大 10フィルタまで"), this);
-    lblNote_->setGeometry(8, 190, kClientWidth - 16, 16);
+    lblNote_->setGeometry(8, noteTop, kClientWidth - 16, 16);
     lblNote_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     btnDefault_ = new QPushButton(QString::fromUtf8("初期値(&I)"), this);
-    btnDefault_->setGeometry(8, 208, 88, 25);
+    btnDefault_->setGeometry(8, buttonTop, 88, 25);
     btnOk_ = new QPushButton(QStringLiteral("&OK"), this);
-    btnOk_->setGeometry(kClientWidth - 8 - 88 - 6 - 88, 208, 88, 25);
+    btnOk_->setGeometry(kClientWidth - 8 - 88 - 6 - 88, buttonTop, 88, 25);
     btnOk_->setDefault(true);
     btnCancel_ = new QPushButton(QString::fromUtf8("キャンセル(&C)"), this);
-    btnCancel_->setGeometry(kClientWidth - 8 - 88, 208, 88, 25);
+    btnCancel_->setGeometry(kClientWidth - 8 - 88, buttonTop, 88, 25);
+    setFixedSize(kClientWidth, buttonTop + 25 + 7);
     connect(btnOk_, &QPushButton::clicked, this, &TFilterForm::Ok);
     connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);  // Esc does the same
     connect(btnDefault_, &QPushButton::clicked, this, &TFilterForm::RestoreDefaults);

@@ -1,9 +1,11 @@
 #include "app/grep_form.h"
 
 #include "app/grep_status_bar.h"
+#include "app/hit_line_delegate.h"
 #include "app/hit_models.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
+#include "app/result_list_view.h"
 #include "app/result_panel_layout.h"
 #include "app/run_controller.h"
 #include "app/window_placement.h"
@@ -18,14 +20,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
@@ -116,7 +121,19 @@ void TGrepForm::BuildWindow()
 {
     mainSplitter_ = new QSplitter(Qt::Horizontal, this);
     mainSplitter_->setChildrenCollapsible(false);
-    mainSplitter_->addWidget(BuildConditionsPanel());
+    // In a low window the conditions scroll, and the control with the focus
+    // is scrolled into sight.
+    conditionsScroll_ = new QScrollArea(mainSplitter_);
+    conditionsScroll_->setFrameShape(QFrame::NoFrame);
+    conditionsScroll_->setWidgetResizable(true);
+    conditionsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    conditionsScroll_->setWidget(BuildConditionsPanel());
+    conditionsScroll_->setMinimumWidth(conditionsScroll_->widget()->minimumWidth());
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && conditionsScroll_->widget()->isAncestorOf(now))
+            conditionsScroll_->ensureWidgetVisible(now, 4, 4);
+    });
+    mainSplitter_->addWidget(conditionsScroll_);
     mainSplitter_->addWidget(BuildResultPanel());
     mainSplitter_->setStretchFactor(0, 0);
     mainSplitter_->setStretchFactor(1, 1);
@@ -196,6 +213,19 @@ QWidget *TGrepForm::BuildConditionsPanel()
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(0, 1);
 
+    // Each ？ button comes right after its box; the options follow the boxes.
+    QWidget *const tabOrder[] = {btnNewGrep_, hisChar_,   hisName_,  btnName_, hisPath_,
+                                 btnPath_,    hisItem_,   btnItem_,  options_->lblOptions};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    QWidget *previous = options_->lblOptions;
+    for (QWidget *next : options_->Controls()) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    }
+    QWidget::setTabOrder(previous, btnStart_);
+    QWidget::setTabOrder(btnStart_, btnStop_);
+
     connect(btnPath_, &QToolButton::clicked, this, [this] { ChooseFolder(); });
     connect(btnName_, &QToolButton::clicked, this, [this] { ChooseArchive(); });
     connect(options_->chbAlltype, &QCheckBox::clicked, this, [this] { UpdateActions(); });
@@ -242,7 +272,9 @@ QWidget *TGrepForm::BuildResultPanel()
     lblTreeHeader_ = new QLabel(QString::fromUtf8("書庫ファイル"), treePanel);
     lblTreeHeader_->setFrameShape(QFrame::Panel);
     lblTreeHeader_->setFrameShadow(QFrame::Raised);
-    tree_ = new QTreeView(treePanel);
+    auto *tree = new TResultListView(treePanel);
+    tree->SetKeepsSelectionOnEmptyClick(true);
+    tree_ = tree;
     treeModel_ = new TArchiveTreeModel(this);
     tree_->setModel(treeModel_);
     tree_->setHeaderHidden(true);
@@ -254,6 +286,10 @@ QWidget *TGrepForm::BuildResultPanel()
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     tree_->setMinimumWidth(60);
+    // Archive names are read whole: the column is as wide as the longest one
+    // and the tree scrolls sideways instead of cutting them.
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     treeColumn->addWidget(lblTreeHeader_);
     treeColumn->addWidget(tree_);
 
@@ -266,9 +302,11 @@ QWidget *TGrepForm::BuildResultPanel()
     lblListHeader_->setFrameShadow(QFrame::Raised);
     lblListHeader_->setTextFormat(Qt::PlainText);
     lblListHeader_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    list_ = new QTreeView(listPanel);
+    list_ = new TResultListView(listPanel);
     listModel_ = new TResultListModel(this);
     list_->setModel(listModel_);
+    lineDelegate_ = new THitLineDelegate(listModel_, list_);
+    list_->setItemDelegateForColumn(2, lineDelegate_);
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
@@ -276,8 +314,10 @@ QWidget *TGrepForm::BuildResultPanel()
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    list_->header()->setSectionsClickable(false);
-    list_->header()->setStretchLastSection(false);
+    // The header asks whether each column is wholly selected whenever it paints,
+    // which walks every row; it highlights nothing, so it gets a selection of its own.
+    list_->header()->setSelectionModel(new QItemSelectionModel(listModel_, list_->header()));
+    SetUpListColumns();
     listColumn->addWidget(lblListHeader_);
     listColumn->addWidget(list_);
     resultSplitter_->addWidget(treePanel);
@@ -330,6 +370,8 @@ void TGrepForm::FirstShow()
     hisName_->setEditText(QStringLiteral("*.*"));
     hisItem_->setEditText(QStringLiteral("*.*"));
     hisPath_->setCurrentIndex(-1);
+    options_->chbRegExp->setChecked(ReadSettingBool(kGrepSection, "RegExp", true));
+    options_->chbFuzzy->setChecked(ReadSettingBool(kGrepSection, "Fuzzy", true));
     ShowSelectionCount();
     UpdateActions();
     editsCount_ = true;
@@ -379,6 +421,13 @@ void TGrepForm::SavePlacementAndWidths()
 
 void TGrepForm::SaveHistories()
 {
+    // How the text is matched is kept with the texts searched.
+    try {
+        WriteSettingInteger(kGrepSection, "RegExp", options_->chbRegExp->isChecked() ? 1 : 0);
+        WriteSettingInteger(kGrepSection, "Fuzzy", options_->chbFuzzy->isChecked() ? 1 : 0);
+    } catch (const std::exception &) {
+        // As below: the store reported it.
+    }
     for (THistoryComboBox *box : {hisChar_, static_cast<THistoryComboBox *>(hisName_), hisPath_,
                                   static_cast<THistoryComboBox *>(hisItem_)}) {
         try {
@@ -409,8 +458,11 @@ void TGrepForm::resizeEvent(QResizeEvent *event)
 
 bool TGrepForm::eventFilter(QObject *watched, QEvent *event)
 {
+    NoteEscapeForPopup(event);
     if (watched == header_ && event->type() == QEvent::Resize)
         PlaceResultView();
+    if (watched == list_ && event->type() == QEvent::KeyPress && HandleListKey(static_cast<QKeyEvent *>(event)))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

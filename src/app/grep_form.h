@@ -36,11 +36,13 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeView;
 class QItemSelection;
+class QKeyEvent;
 class QTimer;
 
 namespace zr {
@@ -52,6 +54,7 @@ class THistoryMenu;
 class TOptionsPanel;
 class TPatternComboBox;
 class TArchiveTreeModel;
+class THitLineDelegate;
 class TResultListModel;
 class TRunController;
 struct RunBatch;
@@ -62,6 +65,7 @@ struct TGrepActions {
     QAction *ActF_GrepStart = nullptr;
     QAction *ActF_GrepStop = nullptr;
     QAction *ActF_SaveAs = nullptr;
+    QAction *ActF_SaveHits = nullptr;
     QAction *ActF_OpenParam = nullptr;
     QAction *ActF_SaveParm = nullptr;
     QAction *ActF_Fin = nullptr;
@@ -163,6 +167,7 @@ public:
     QTreeView *ResultList() const { return list_; }
     TArchiveTreeModel *TreeModel() const { return treeModel_; }
     TResultListModel *ListModel() const { return listModel_; }
+    THitLineDelegate *LineDelegate() const { return lineDelegate_; }
     TBigView *ResultView() const { return resultView_; }
     QFrame *ResultHeader() const { return header_; }
     QMenu *FilterMenu() const { return popFilter_; }
@@ -183,6 +188,7 @@ public slots:
     // Actions on hits and condition files (grep_form_hit_actions.cpp).
     void OnNewGrep();
     void OnSaveAs();
+    void OnSaveHits();
     void OnOpenParam();
     void OnSaveParam();
     void OnFinish();
@@ -220,10 +226,14 @@ private:
     void CreatePopups();
     void CreateKeys();
     void EscapePressed();
+    bool HandleListKey(QKeyEvent *key);
+    void NoteEscapeForPopup(QEvent *event);
+    void OpenPopupOfFocus();
 
     // grep_form_conditions.cpp
     void ConnectConditionEdits();
     void ConditionEdited();
+    void RememberUsedTexts();
     void CreateReOpenMenu();
     void PrepareReOpenMenu();
     void PrepareFilterMenu();
@@ -238,11 +248,26 @@ private:
     // grep_form_results.cpp
     void LayoutResultPanel(TRunState state);
     void PlaceResultView();
+    void FitHeaderToResultView();
     void TreeSelectionChanged();
     void ListContextMenu(const QPoint &pos);
     void TreeContextMenu(const QPoint &pos);
-    void FillArchiveTree();
     void ClearResults();
+    int SelectedListRows() const;
+    void SelectAllListRows();
+    int LineNumberColumnWidth() const;
+
+    // grep_form_list_columns.cpp
+    void SetUpListColumns();
+    void ListHeaderClicked(int column);
+    void ShowSortIndicator();
+    // Before the list changes mode: keeps the widths of the mode shown.
+    void KeepListWidths();
+    // After: the remembered widths of the new mode, or widths that fit the
+    // contents when the mode has none yet since the last run.
+    void ApplyListWidths();
+    void KeepLineNumbersWhole();
+    void FitListColumns();
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
     void ViewSelectedHit();
@@ -255,6 +280,7 @@ private:
     void KeepTypedFolder(const std::string &folder);
     void EnterRun(const search::SearchConditions &conditions);
     void HandleBatch(RunBatch &batch);
+    void ShowArrivedHits();
     void FinishRun(const search::RunSummary &summary);
     void LeaveRun();
 
@@ -275,6 +301,7 @@ private:
     QPushButton *btnStart_ = nullptr;
     QPushButton *btnStop_ = nullptr;
     TOptionsPanel *options_ = nullptr;
+    QScrollArea *conditionsScroll_ = nullptr;
 
     // Results.
     QSplitter *mainSplitter_ = nullptr;
@@ -290,6 +317,7 @@ private:
     QTreeView *list_ = nullptr;
     TArchiveTreeModel *treeModel_ = nullptr;
     TResultListModel *listModel_ = nullptr;
+    THitLineDelegate *lineDelegate_ = nullptr;  // marks the matches in 検索行データ
     TGrepStatusBar *statusBar_ = nullptr;
     QToolBar *toolBar_ = nullptr;
 
@@ -308,13 +336,18 @@ private:
     bool conditionsChanged_ = false;
     bool busy_ = false;
     bool shown_ = false;
-    bool editsCount_ = false;  // edits set ConditionsChanged once the first show is over
+    bool editsCount_ = false;
+    bool escapeForPopup_ = false;  // this Esc press was taken by an open list or menu  // edits set ConditionsChanged once the first show is over
     std::string workFolder_;
     search::HitList hits_;
     search::SearchConditions runConditions_;
     TRunController *run_ = nullptr;
     RunJobFactory runJobFactory_;
     TProgressFeed progressFeed_;
+    // Result-list column widths by list mode (root, archive); empty = fit
+    // the contents when the mode is next shown.
+    std::vector<int> listWidths_[2];
+    bool applyingWidths_ = false;
     QTimer *animation_ = nullptr;
     int animationStep_ = 0;
 };

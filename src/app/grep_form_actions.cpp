@@ -6,10 +6,16 @@
 #include "app/grep_status_bar.h"
 #include "app/hit_models.h"
 #include "app/options_panel.h"
+#include "app/pattern_combo_box.h"
+#include "history/history_combo_box.h"
 #include "util/message_box.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMenuBar>
@@ -48,6 +54,8 @@ void TGrepForm::CreateActions()
     act_.ActF_GrepStop = NewAction(this, "ActF_GrepStop", "検索終了(&Q)", "検索を中断します", aiGrepStop);
     act_.ActF_SaveAs = NewAction(this, "ActF_SaveAs", "検索結果を書庫セットで保存(&W)",
                                  "検索結果の書庫リストを書庫セットとして保存します", aiSaveAs);
+    act_.ActF_SaveHits = NewAction(this, "ActF_SaveHits", "ヒット行を保存(&T)...",
+                                   "見つかった行を CSV または TSV で保存します", -1);
     act_.ActF_OpenParam = NewAction(this, "ActF_OpenParam", "検索条件を開く(&O)",
                                     "登録済みの検索条件を開いて設定します", aiOpenParam);
     act_.ActF_SaveParm =
@@ -82,6 +90,7 @@ void TGrepForm::CreateActions()
     connect(act_.ActF_GrepStart, &QAction::triggered, this, &TGrepForm::StartSearch);
     connect(act_.ActF_GrepStop, &QAction::triggered, this, &TGrepForm::StopSearch);
     connect(act_.ActF_SaveAs, &QAction::triggered, this, &TGrepForm::OnSaveAs);
+    connect(act_.ActF_SaveHits, &QAction::triggered, this, &TGrepForm::OnSaveHits);
     connect(act_.ActF_OpenParam, &QAction::triggered, this, &TGrepForm::OnOpenParam);
     connect(act_.ActF_SaveParm, &QAction::triggered, this, &TGrepForm::OnSaveParam);
     connect(act_.ActF_Fin, &QAction::triggered, this, &TGrepForm::OnFinish);
@@ -98,9 +107,9 @@ void TGrepForm::CreateActions()
     connect(act_.ActH_Topic, &QAction::triggered, this, &TGrepForm::OnHelpTopic);
     connect(act_.ActH_About, &QAction::triggered, this, &TGrepForm::OnAbout);
     addActions({act_.ActF_NewGrep, act_.ActF_GrepStart, act_.ActF_GrepStop, act_.ActF_SaveAs,
-                act_.ActF_OpenParam, act_.ActF_SaveParm, act_.ActF_Fin, act_.ActE_View, act_.ActE_OpenZiZiv,
-                act_.ActE_FileCopy, act_.ActE_FileMove, act_.ActE_AllSelect, act_.ActO_DispLineNo,
-                act_.ActH_Topic, act_.ActH_About});
+                act_.ActF_SaveHits, act_.ActF_OpenParam, act_.ActF_SaveParm, act_.ActF_Fin, act_.ActE_View,
+                act_.ActE_OpenZiZiv, act_.ActE_FileCopy, act_.ActE_FileMove, act_.ActE_AllSelect,
+                act_.ActO_DispLineNo, act_.ActH_Topic, act_.ActH_About});
 }
 
 void TGrepForm::CreateMenus()
@@ -118,6 +127,7 @@ void TGrepForm::CreateMenus()
     file->addAction(act_.ActF_GrepStop);
     file->addSeparator();
     file->addAction(act_.ActF_SaveAs);
+    file->addAction(act_.ActF_SaveHits);
     file->addSeparator();
     file->addAction(act_.ActF_OpenParam);
     file->addAction(act_.ActF_SaveParm);
@@ -223,10 +233,87 @@ void TGrepForm::CreateKeys()
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] { EscapePressed(); });
+    // Shift+F10 is the keyboard's way to a pop-up menu, as the menu key is.
+    auto *popupKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    popupKey->setContext(Qt::WindowShortcut);
+    connect(popupKey, &QShortcut::activated, this, [this] { OpenPopupOfFocus(); });
+
+    // Enter in a condition box starts the search, as the start button would.
+    for (QComboBox *box : {static_cast<QComboBox *>(hisChar_), static_cast<QComboBox *>(hisName_),
+                           static_cast<QComboBox *>(hisPath_), static_cast<QComboBox *>(hisItem_)})
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+            if (act_.ActF_GrepStart->isEnabled())
+                act_.ActF_GrepStart->trigger();
+        });
+    list_->installEventFilter(this);
+    // Esc is watched on its way to any widget, so a press that an open list or
+    // menu took is known when the window's own Esc handling is reached.
+    qApp->installEventFilter(this);
+}
+
+void TGrepForm::NoteEscapeForPopup(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::KeyRelease)
+        return;
+    if (static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape)
+        return;
+    if (type == QEvent::KeyRelease)
+        escapeForPopup_ = false;
+    else if (QApplication::activePopupWidget())
+        escapeForPopup_ = true;
+}
+
+// Enter opens the hit; Ctrl+A selects every row (the view's own select-all
+// walks all rows, ours is one range).
+bool TGrepForm::HandleListKey(QKeyEvent *key)
+{
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if ((key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier)
+            return false;
+        if (act_.ActE_View->isEnabled())
+            act_.ActE_View->trigger();
+        return true;
+    }
+    if (key->matches(QKeySequence::SelectAll)) {
+        SelectAllListRows();
+        ShowSelectionCount();
+        return true;
+    }
+    return false;
+}
+
+void TGrepForm::OpenPopupOfFocus()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || focus->window() != this)
+        return;
+    if (focus == list_ || focus == tree_) {
+        auto *view = static_cast<QTreeView *>(focus);
+        QRect cell = view->visualRect(view->currentIndex());
+        const QRect area = view->viewport()->rect();
+        const QPoint at = cell.isValid() && area.intersects(cell) ? cell.intersected(area).center() : area.topLeft();
+        if (focus == list_)
+            ListContextMenu(at);
+        else
+            TreeContextMenu(at);
+        return;
+    }
+    // Edit boxes and the rest: their own menu, as the menu key would open it.
+    const QPoint at = focus->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+    QApplication::sendEvent(focus, &event);
 }
 
 void TGrepForm::EscapePressed()
 {
+    // An open drop-down list or menu takes Esc to close itself, nothing more.
+    if (QWidget *popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return;
+    }
+    if (escapeForPopup_)
+        return;
     if (busy_) {
         // Directly: the stop action is disabled while a view extracts.
         StopSearch();
@@ -244,8 +331,7 @@ ActionEnablingInput TGrepForm::EnablingInput() const
     in.treeHasArchives = treeModel_->ArchiveCount() > 0;
     const QModelIndex node = tree_->currentIndex();
     in.archiveNodeSelected = node.isValid() && !treeModel_->IsRoot(node);
-    in.selectedListItems =
-        list_->selectionModel() ? static_cast<int>(list_->selectionModel()->selectedRows().size()) : 0;
+    in.selectedListItems = SelectedListRows();
     return in;
 }
 
@@ -258,6 +344,7 @@ void TGrepForm::UpdateActions()
     act_.ActF_OpenParam->setEnabled(e.openParam);
     act_.ActF_GrepStop->setEnabled(e.grepStop);
     act_.ActF_SaveAs->setEnabled(e.saveAs);
+    act_.ActF_SaveHits->setEnabled(e.saveAs);
     act_.ActE_View->setEnabled(e.view);
     act_.ActE_OpenZiZiv->setEnabled(e.openZiZiv);
     act_.ActE_FileCopy->setEnabled(e.fileCopy);

@@ -93,6 +93,6 @@ void TGrepForm::CopyOrMoveSelected(TCopyMoveKind kind)
     CopyOrMoveArchives(kind, SelectedArchivePaths(), std::nullopt, this, dialogs);
 }
 
-void TGrepForm::OnSettings() { ShowSettingsDialog(this); }
+void TGrepForm::OnSettings() { ShowSettingsDialog(this, workFolder_); }
 
 }  // namespace zr

@@ -5,8 +5,10 @@
 #include "app/grep_form.h"
 #include "search/archive_set_file.h"
 #include "search/condition_file.h"
+#include "search/hit_export.h"
 #include "util/message_box.h"
 
+#include <QApplication>
 #include <exception>
 
 namespace zr {
@@ -65,6 +67,23 @@ void TGrepForm::OnSaveAs()
     try {
         search::WriteArchiveSetFile(*file, hits_);
     } catch (const std::exception &e) {
+        ShowMessageBox(this, e.what(), mtError, mbOKOnly);
+    }
+}
+
+void TGrepForm::OnSaveHits()
+{
+    if (runState_ != TRunState::rsFinished || hits_.Empty())
+        return;
+    const auto file = dialogs_.pickFile(this, HitExportSaveRequest());
+    if (!file)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        search::WriteHitExportFile(*file, hits_);
+        QApplication::restoreOverrideCursor();
+    } catch (const std::exception &e) {
+        QApplication::restoreOverrideCursor();
         ShowMessageBox(this, e.what(), mtError, mbOKOnly);
     }
 }

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace zr {
@@ -52,10 +53,29 @@ void TGrepForm::ConnectConditionEdits()
     };
     SetUpFileDialogs();
     SetUpFilterTable();
+    // The folder box is editable too: typing a folder is an edit like a choice from its list.
     for (QComboBox *box : {static_cast<QComboBox *>(hisChar_), static_cast<QComboBox *>(hisName_),
-                           static_cast<QComboBox *>(hisItem_)})
+                           static_cast<QComboBox *>(hisPath_), static_cast<QComboBox *>(hisItem_)})
         connect(box, &QComboBox::editTextChanged, this, [this] { ConditionEdited(); });
     connect(hisPath_, &QComboBox::currentIndexChanged, this, [this] { ConditionEdited(); });
+}
+
+// The texts a run used join the fronts of their histories and are stored at
+// once, so every search is remembered, not only the last one at closing.
+void TGrepForm::RememberUsedTexts()
+{
+    for (THistoryComboBox *box : {hisChar_, static_cast<THistoryComboBox *>(hisName_), hisPath_,
+                                  static_cast<THistoryComboBox *>(hisItem_)}) {
+        const QString text = box->currentText();
+        // Rearranging a list is no edit of the conditions.
+        const QSignalBlocker block(box);
+        try {
+            box->SaveHistory(false);
+        } catch (const std::exception &) {
+            // The store has told the user; the run goes on.
+        }
+        box->setEditText(text);
+    }
 }
 
 void TGrepForm::ConditionEdited()
@@ -89,6 +109,8 @@ search::SearchConditions TGrepForm::Conditions() const
     c.rar = options_->chbRar->isChecked();
     c.sevenZip = options_->chbSevenZip->isChecked();
     c.sfx = options_->chbSfx->isChecked();
+    c.regularExpression = options_->chbRegExp->isChecked();
+    c.fuzzy = options_->chbFuzzy->isChecked();
     return c;
 }
 
@@ -111,6 +133,8 @@ void TGrepForm::SetConditions(const search::SearchConditions &c)
     options_->chbRar->setChecked(c.rar);
     options_->chbSevenZip->setChecked(c.sevenZip);
     options_->chbSfx->setChecked(c.sfx);
+    options_->chbRegExp->setChecked(c.regularExpression);
+    options_->chbFuzzy->setChecked(c.fuzzy);
     options_->ApplyTypeSwitchRule();
     SetConditionsChanged(true);
 }

@@ -22,11 +22,12 @@ void TGrepForm::OnNewGrep()
     if (runState_ == TRunState::rsFinished &&
         ShowMessageBox(this, "現在の検索条件と結果をクリアしますか？", mtConfirmation, mbYesNo) != mrYes)
         return;
-    search::SearchConditions fresh;
-    fresh.folder.clear();
-    SetConditions(fresh);
+    // The four boxes start over; the option switches stay as the user set them.
     hisChar_->setEditText(QString());
+    hisName_->setEditText(QStringLiteral("*.*"));
     hisPath_->setCurrentIndex(-1);
+    hisPath_->setEditText(QString());
+    hisItem_->setEditText(QString());
     options_->SetOpen(false);
     SetRunState(TRunState::rsIdle);
     SetConditionsChanged(false);

@@ -5,6 +5,7 @@
 #include "app/grep_status_bar.h"
 #include "app/hit_models.h"
 #include "app/result_panel_layout.h"
+#include "app/selected_row_count.h"
 #include "app/selection_count_text.h"
 #include "bigview/bigview.h"
 
@@ -13,6 +14,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 
 namespace zr {
@@ -80,6 +83,23 @@ void TGrepForm::PlaceResultView()
     }
     resultView_->setGeometry(left, ResultViewTop(titleBottom), ResultViewWidth(header_->width(), left),
                              ResultViewHeight(header_->height(), titleBottom));
+    if (runState_ == TRunState::rsFinished)
+        FitHeaderToResultView();
+}
+
+// Sized to the rows the view wraps its lines into at its width; the header's
+// resize places the view again, which then fits.
+void TGrepForm::FitHeaderToResultView()
+{
+    const QFontMetrics metrics(resultView_->font());
+    const int rowHeight = std::max(1, metrics.height() + metrics.leading());
+    const int designHeight =
+        ScaledHeight(LayoutForState(TRunState::rsFinished).headerHeight, fontMetrics().lineSpacing());
+    const int titleBottom = lblTitle_->geometry().bottom() + 1;
+    const int height = FinishedHeaderHeight(designHeight, ResultViewTop(titleBottom), resultView_->LineCount(),
+                                            rowHeight, header_->frameWidth());
+    if (height != header_->height())
+        header_->setFixedHeight(height);
 }
 
 void TGrepForm::ClearResults()
@@ -89,8 +109,6 @@ void TGrepForm::ClearResults()
     hits_.Clear();
     lblListHeader_->setText(QString::fromStdString(OpenArchiveHeaderText(TArchiveTreeModel::RootText())));
 }
-
-void TGrepForm::FillArchiveTree() { treeModel_->SetHits(&hits_); }
 
 void TGrepForm::SelectTreeRoot()
 {
@@ -119,6 +137,9 @@ void TGrepForm::TreeSelectionChanged()
 void TGrepForm::FillResultList(const QModelIndex &node)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    KeepListWidths();
+    // The header's sections change with the model: not the user's widths.
+    applyingWidths_ = true;
     if (treeModel_->IsRoot(node)) {
         listModel_->ShowArchives(&hits_);
     } else if (const auto start = treeModel_->ArchiveStart(node)) {
@@ -126,9 +147,10 @@ void TGrepForm::FillResultList(const QModelIndex &node)
     } else {
         listModel_->Clear();
     }
-    const std::vector<int> widths = listModel_->ColumnWidths();
-    for (int i = 0; i < static_cast<int>(widths.size()); ++i)
-        list_->setColumnWidth(i, widths[i]);
+    applyingWidths_ = false;
+    ApplyListWidths();
+    // Another archive starts at its names, whatever the last one was scrolled to.
+    list_->horizontalScrollBar()->setValue(0);
     QApplication::restoreOverrideCursor();
     ShowSelectionCount();
 }
@@ -137,25 +159,48 @@ void TGrepForm::ShowSelectionCount()
 {
     const QModelIndex node = tree_->currentIndex();
     const bool archiveNode = node.isValid() && !treeModel_->IsRoot(node);
-    const int selected =
-        list_->selectionModel() ? static_cast<int>(list_->selectionModel()->selectedRows().size()) : 0;
-    statusBar_->SetCountText(SelectionCountText(listModel_->rowCount(), selected, archiveNode));
+    const TListRows rows = !archiveNode                ? TListRows::lrArchives
+                           : listModel_->LineDisplay() ? TListRows::lrHitLines
+                                                       : TListRows::lrStoredFiles;
+    statusBar_->SetCountText(SelectionCountText(listModel_->rowCount(), SelectedListRows(), rows));
     UpdateActions();
+}
+
+int TGrepForm::SelectedListRows() const
+{
+    return list_->selectionModel() ? SelectedRowCount(list_->selectionModel()->selection()) : 0;
 }
 
 void TGrepForm::SelectAllOrNone()
 {
     const int rows = listModel_->rowCount();
-    QItemSelectionModel *selection = list_->selectionModel();
-    if (rows > 0 && static_cast<int>(selection->selectedRows().size()) == rows) {
-        selection->clearSelection();
-    } else if (rows > 0) {
-        const QItemSelection all(listModel_->index(0, 0),
-                                 listModel_->index(rows - 1, listModel_->columnCount() - 1));
-        selection->select(all, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    }
+    if (rows > 0 && SelectedListRows() == rows)
+        list_->selectionModel()->clearSelection();
+    else
+        SelectAllListRows();
     list_->setFocus();
     ShowSelectionCount();
+}
+
+// One range for every row: the selection and its repaint stay as cheap for a
+// million rows as for ten.
+void TGrepForm::SelectAllListRows()
+{
+    const int rows = listModel_->rowCount();
+    if (rows == 0)
+        return;
+    const QItemSelection all(listModel_->index(0, 0), listModel_->index(rows - 1, listModel_->columnCount() - 1));
+    list_->selectionModel()->select(all, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+int TGrepForm::LineNumberColumnWidth() const
+{
+    const int largest = listModel_->LargestLineNumber();
+    if (largest <= 0)
+        return 0;
+    // The cell's margins on both sides, as the delegate draws them.
+    const int margin = 2 * (list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1) + 8;
+    return list_->fontMetrics().horizontalAdvance(QString::number(largest)) + margin;
 }
 
 void TGrepForm::ListContextMenu(const QPoint &pos)

@@ -3,6 +3,7 @@
 
 #include "app/grep_form.h"
 #include "app/grep_status_bar.h"
+#include "app/hit_line_delegate.h"
 #include "app/hit_models.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
@@ -48,6 +49,7 @@ void TGrepForm::StartSearch()
         return;
     }
     KeepTypedFolder(conditions.folder);
+    RememberUsedTexts();
     EnterRun(conditions);
 
     search::RunOptions options;
@@ -94,7 +96,17 @@ void TGrepForm::EnterRun(const search::SearchConditions &conditions)
     resultView_->Clear();
     progressFeed_.Clear();
     ClearResults();
+    // Archives and their hits show as they arrive: the tree and the root's
+    // list watch the run's hits from the start.
+    treeModel_->SetHits(&hits_);
+    tree_->expand(treeModel_->RootIndex());
     tree_->setCurrentIndex(treeModel_->RootIndex());
+    listModel_->SetSearchFolder(folder);
+    lineDelegate_->SetSpans(search::MatchSpansFor(conditions));
+    listModel_->ShowArchives(&hits_);
+    // Each run's names get columns that fit them once it ends.
+    for (std::vector<int> &widths : listWidths_)
+        widths.clear();
     SetInputsEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     animationStep_ = 0;
@@ -119,10 +131,25 @@ void TGrepForm::HandleBatch(RunBatch &batch)
         resultView_->AddStrings(step.lines);
         resultView_->SetBottomLine(resultView_->LineCount() - 1);
     }
-    for (search::THitRecord &hit : batch.hits)
-        hits_.Append(std::move(hit));
+    if (!batch.hits.empty()) {
+        for (search::THitRecord &hit : batch.hits)
+            hits_.Append(std::move(hit));
+        ShowArrivedHits();
+    }
     if (batch.finished)
         FinishRun(*batch.finished);
+}
+
+void TGrepForm::ShowArrivedHits()
+{
+    const int treeRows = treeModel_->ArchiveCount();
+    const int listRows = listModel_->rowCount();
+    treeModel_->AppendHits(&hits_);
+    listModel_->AppendHits();
+    if (treeRows == 0 && treeModel_->ArchiveCount() > 0)
+        tree_->expand(treeModel_->RootIndex());
+    if (listModel_->rowCount() != listRows)
+        ShowSelectionCount();
 }
 
 void TGrepForm::FinishRun(const search::RunSummary &summary)
@@ -132,17 +159,21 @@ void TGrepForm::FinishRun(const search::RunSummary &summary)
     if (!summary.Failed()) {
         lblResult_->setText(QString::fromStdString(summary.resultLabel));
         resultView_->Assign(summary.viewLines);
+    } else {
+        // The archive count of the run's start would stand over a result that never came.
+        lblResult_->clear();
     }
     // However the run ended, the window leaves the searching state.
     SetRunState(summary.finalState == TRunState::rsSearching ? TRunState::rsFinished : summary.finalState);
     // Sized for the closing lines, which a stop may have come before.
     LayoutResultPanel(runState_);
-    if (!hits_.Empty()) {
-        FillArchiveTree();
+    // The tree and list already hold the hits; the root's list is shown
+    // afresh, an archive chosen during the run stays.
+    if (!hits_.Empty() && treeModel_->IsRoot(tree_->currentIndex()))
         SelectTreeRoot();
-    } else {
+    else
         ShowSelectionCount();
-    }
+    ApplyListWidths();
     LeaveRun();
     UpdateActions();
     if (summary.beep && !summary.Failed())

@@ -4,6 +4,8 @@
 #include "util/path_names.h"
 
 #include <QFileIconProvider>
+#include <algorithm>
+#include <string_view>
 
 namespace zr {
 
@@ -17,6 +19,19 @@ std::string FolderOf(const std::string &path)
 {
     const auto pos = path.find_last_of('/');
     return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+// The part after the last separator, as a view into the record.
+std::string_view AfterLast(std::string_view text, std::string_view separators)
+{
+    const auto pos = text.find_last_of(separators);
+    return pos == std::string_view::npos ? text : text.substr(pos + 1);
+}
+
+std::string_view FolderView(std::string_view path)
+{
+    const auto pos = path.find_last_of('/');
+    return pos == std::string_view::npos ? std::string_view() : path.substr(0, pos + 1);
 }
 
 QIcon FolderIcon()
@@ -43,12 +58,32 @@ void TArchiveTreeModel::SetHits(const search::HitList *hits)
         endRemoveRows();
     }
     hits_ = hits;
+    seen_ = hits ? hits->Size() : 0;
     std::vector<std::size_t> starts = hits ? hits->ArchiveStarts() : std::vector<std::size_t>{};
     if (!starts.empty()) {
         beginInsertRows(root, 0, static_cast<int>(starts.size()) - 1);
         starts_ = std::move(starts);
         endInsertRows();
     }
+}
+
+void TArchiveTreeModel::AppendHits(const search::HitList *hits)
+{
+    if (hits != hits_ || !hits || hits->Size() < seen_) {
+        SetHits(hits);
+        return;
+    }
+    std::vector<std::size_t> added;
+    for (std::size_t i = seen_; i < hits->Size(); ++i)
+        if (i == 0 || hits->At(i).ArchivePath != hits->At(i - 1).ArchivePath)
+            added.push_back(i);
+    seen_ = hits->Size();
+    if (added.empty())
+        return;
+    const int first = ArchiveCount();
+    beginInsertRows(RootIndex(), first, first + static_cast<int>(added.size()) - 1);
+    starts_.insert(starts_.end(), added.begin(), added.end());
+    endInsertRows();
 }
 
 QModelIndex TArchiveTreeModel::RootIndex() const { return createIndex(0, 0, kRootId); }
@@ -133,15 +168,22 @@ TResultListModel::TResultListModel(QObject *parent) : QAbstractTableModel(parent
 void TResultListModel::ShowArchives(const search::HitList *hits)
 {
     beginResetModel();
+    if (mode_ != TResultListMode::rlRoot)
+        sort_ = {};  // the columns differ
     hits_ = hits;
     mode_ = TResultListMode::rlRoot;
     rows_ = hits ? hits->ArchiveStarts() : std::vector<std::size_t>{};
+    seen_ = hits ? hits->Size() : 0;
+    archiveOpen_ = hits != nullptr;
+    ApplySort();
     endResetModel();
 }
 
 void TResultListModel::ShowArchive(const search::HitList *hits, std::size_t archiveStart, bool lineDisplay)
 {
     beginResetModel();
+    if (mode_ != TResultListMode::rlArchive)
+        sort_ = {};  // the columns differ
     hits_ = hits;
     mode_ = TResultListMode::rlArchive;
     lineDisplay_ = lineDisplay;
@@ -155,14 +197,94 @@ void TResultListModel::ShowArchive(const search::HitList *hits, std::size_t arch
         } else {
             rows_ = hits->StoredFileRows(range);
         }
+        // Only the last archive of the list can still receive records.
+        archiveOpen_ = range.last == hits->Size();
+    } else {
+        archiveOpen_ = false;
     }
+    seen_ = hits ? hits->Size() : 0;
+    ApplySort();
     endResetModel();
+}
+
+void TResultListModel::AppendHits()
+{
+    if (!hits_ || !archiveOpen_ || hits_->Size() <= seen_)
+        return;
+    const bool archiveMode = mode_ == TResultListMode::rlArchive;
+    std::vector<std::size_t> added;
+    for (std::size_t i = seen_; i < hits_->Size(); ++i) {
+        const bool newArchive = i == 0 || hits_->At(i - 1).ArchivePath != hits_->At(i).ArchivePath;
+        if (archiveMode && newArchive) {
+            archiveOpen_ = false;  // the shown archive is complete
+            break;
+        }
+        // A stored file's records are adjacent, so the record before tells
+        // whether this one starts a stored-file row.
+        bool startsRow = newArchive;
+        if (archiveMode)
+            startsRow = lineDisplay_ || hits_->At(i - 1).StoredName != hits_->At(i).StoredName;
+        if (startsRow)
+            added.push_back(i);
+    }
+    seen_ = hits_->Size();
+    if (added.empty())
+        return;
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    rows_.insert(rows_.end(), added.begin(), added.end());
+    endInsertRows();
+}
+
+void TResultListModel::Sort(TListSort sort)
+{
+    if (sort.column >= columnCount())
+        sort = {};
+    beginResetModel();
+    sort_ = sort;
+    ApplySort();
+    endResetModel();
+}
+
+void TResultListModel::ApplySort()
+{
+    // Record indices are the run order, so run order first makes a stable
+    // sort keep it among equal keys.
+    std::sort(rows_.begin(), rows_.end());
+    if (sort_.RunOrder() || !hits_ || sort_.column >= columnCount())
+        return;
+    const std::vector<search::THitRecord> &records = hits_->Records();
+    const auto key = [&](std::size_t row) -> std::string_view {
+        const search::THitRecord &r = records[row];
+        if (mode_ == TResultListMode::rlRoot)
+            return sort_.column == 0 ? AfterLast(r.ArchivePath, "/") : FolderView(r.ArchivePath);
+        return sort_.column == 0 ? AfterLast(r.StoredName, "/\\:") : std::string_view(r.LineText);
+    };
+    const bool byLine = mode_ == TResultListMode::rlArchive && sort_.column == 1;
+    const bool descending = sort_.order == Qt::DescendingOrder;
+    if (byLine) {
+        std::stable_sort(rows_.begin(), rows_.end(), [&](std::size_t a, std::size_t b) {
+            return descending ? records[b].LineNo < records[a].LineNo : records[a].LineNo < records[b].LineNo;
+        });
+        return;
+    }
+    // Each key is found once, not at every comparison.
+    std::vector<std::pair<std::string_view, std::size_t>> keyed;
+    keyed.reserve(rows_.size());
+    for (std::size_t row : rows_)
+        keyed.emplace_back(key(row), row);
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
+        return descending ? b.first < a.first : a.first < b.first;
+    });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        rows_[i] = keyed[i].second;
 }
 
 void TResultListModel::Clear()
 {
     beginResetModel();
     rows_.clear();
+    archiveOpen_ = false;
     endResetModel();
 }
 
@@ -171,6 +293,16 @@ std::vector<int> TResultListModel::ColumnWidths() const
     if (mode_ == TResultListMode::rlRoot)
         return {100, 300};
     return {100, 50, 400};
+}
+
+int TResultListModel::LargestLineNumber() const
+{
+    if (mode_ != TResultListMode::rlArchive || !lineDisplay_ || !hits_)
+        return 0;
+    int largest = 0;
+    for (const std::size_t row : rows_)
+        largest = std::max(largest, hits_->At(row).LineNo);
+    return largest;
 }
 
 int TResultListModel::rowCount(const QModelIndex &parent) const
@@ -216,7 +348,7 @@ QVariant TResultListModel::ArchiveRowData(const search::THitRecord &record, int 
         if (column == 0)
             return Q(FileNamePart(record.ArchivePath));
         if (column == 1)
-            return Q(FolderOf(record.ArchivePath));
+            return FolderText(record.ArchivePath);
     }
     if (role == Qt::DecorationRole && column == 0)
         return IconForName(FileNamePart(record.ArchivePath));
@@ -247,6 +379,18 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
     if (role == Qt::ToolTipRole && column == 0)
         return Q(record.StoredName);
     return {};
+}
+
+QString TResultListModel::FolderText(const std::string &archivePath) const
+{
+    const std::string folder = FolderOf(archivePath);
+    std::string base = searchFolder_;
+    if (!base.empty() && base.back() != '/')
+        base += '/';
+    if (base.empty() || folder.compare(0, base.size(), base) != 0)
+        return Q(folder);
+    const std::string below = folder.substr(base.size());
+    return Q(below.empty() ? "./" : below);
 }
 
 QIcon TResultListModel::IconForName(const std::string &name) const

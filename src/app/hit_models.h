@@ -3,6 +3,7 @@
 // They hold record indices only, so a hundred thousand hits fill and scroll
 // at once; the texts and icons are made when a row is drawn.
 
+#include "app/list_sort_cycle.h"
 #include "search/hit_list.h"
 
 #include <QAbstractItemModel>
@@ -22,6 +23,9 @@ public:
     // Rebuilds the archive nodes from hits (kept by the caller; nullptr clears).
     void SetHits(const search::HitList *hits);
     void ClearArchives() { SetHits(nullptr); }
+    // Adds nodes for the archives appended to hits since the last call (a
+    // run in progress); other hits than the ones shown start over.
+    void AppendHits(const search::HitList *hits);
     int ArchiveCount() const { return static_cast<int>(starts_.size()); }
 
     QModelIndex RootIndex() const;
@@ -40,6 +44,7 @@ public:
 private:
     const search::HitList *hits_ = nullptr;
     std::vector<std::size_t> starts_;
+    std::size_t seen_ = 0;  // records looked at for new archives
     mutable QHash<int, QIcon> icons_;
 };
 
@@ -54,7 +59,19 @@ public:
     void ShowArchives(const search::HitList *hits);
     // The records of one archive: every line, or one row per stored file.
     void ShowArchive(const search::HitList *hits, std::size_t archiveStart, bool lineDisplay);
+    // Adds the rows that records appended to the shown hits since the last
+    // call bring: new archives at the root, new lines or stored files when
+    // the shown archive is the one still being searched.
+    void AppendHits();
     void Clear();
+    // The folder the run searched: the root's folder column shows paths below it.
+    void SetSearchFolder(const std::string &folder) { searchFolder_ = folder; }
+    // Orders the rows by a column, or back into run order. Rows with equal
+    // keys keep their run order; the sort stays for lists shown later until
+    // run order is asked for again. Rows appended afterwards go to the end
+    // until Sort is called again.
+    void Sort(TListSort sort);
+    TListSort CurrentSort() const { return sort_; }
 
     TResultListMode Mode() const { return mode_; }
     bool LineDisplay() const { return lineDisplay_; }
@@ -62,6 +79,8 @@ public:
     const search::THitRecord &Record(int row) const { return hits_->At(RecordIndex(row)); }
     // The designed widths of the current mode's columns.
     std::vector<int> ColumnWidths() const;
+    // The largest line number shown (0 when none is), so its column can fit it.
+    int LargestLineNumber() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -72,9 +91,15 @@ private:
     QVariant ArchiveRowData(const search::THitRecord &record, int column, int role) const;
     QVariant StoredFileRowData(const search::THitRecord &record, int column, int role) const;
     QIcon IconForName(const std::string &name) const;
+    QString FolderText(const std::string &archivePath) const;
+    void ApplySort();
 
     const search::HitList *hits_ = nullptr;
     std::vector<std::size_t> rows_;
+    std::size_t seen_ = 0;      // records looked at for rows
+    bool archiveOpen_ = false;  // the list may still grow
+    std::string searchFolder_;
+    TListSort sort_;
     TResultListMode mode_ = TResultListMode::rlRoot;
     bool lineDisplay_ = true;
     mutable QHash<QString, QIcon> icons_;

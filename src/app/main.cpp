@@ -1,4 +1,5 @@
 #include "app/grep_form.h"
+#include "app/qt_translations.h"
 #include "app/single_instance.h"
 #include "archive/window/window_side.h"
 #include "platform/locale_setup.h"
@@ -46,6 +47,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ZuRivo"));
     QApplication::setDesktopFileName(QStringLiteral("zurivo"));
     zr::archive::InstallArchiveWindowSide();
+    zr::InstallQtJapaneseTranslations(app);
     const CommandLine line = ParseCommandLine(QApplication::arguments());
 
     zr::TSingleInstance instance(zr::SingleInstanceName());

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
@@ -28,6 +29,8 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     outer->setSpacing(2);
     lblOptions = new QLabel(this);
     lblOptions->setCursor(Qt::PointingHandCursor);
+    // A Tab stop: Space or Enter opens and closes the panel as a click does.
+    lblOptions->setFocusPolicy(Qt::StrongFocus);
     lblOptions->installEventFilter(this);
     outer->addWidget(lblOptions);
 
@@ -60,6 +63,18 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     grid->addWidget(chbSevenZip, 4, 0);
     grid->addWidget(chbSfx, 5, 0, 1, 2);
     body->addWidget(frame);
+    lblMatching = new QLabel(QString::fromUtf8("文字列の照合"), body_);
+    body->addWidget(lblMatching);
+    auto *matching = new QGroupBox(body_);
+    auto *matchingLayout = new QVBoxLayout(matching);
+    matchingLayout->setContentsMargins(6, 4, 6, 4);
+    chbRegExp = NewCheckBox("正規表現", true, matching);
+    chbRegExp->setToolTip(QString::fromUtf8("オフにすると . や ( も入力どおりの文字として検索します"));
+    chbFuzzy = NewCheckBox("あいまい検索", true, matching);
+    chbFuzzy->setToolTip(QString::fromUtf8("全角と半角、ひらがなとカタカナなどを同じ文字とみなします"));
+    matchingLayout->addWidget(chbRegExp);
+    matchingLayout->addWidget(chbFuzzy);
+    body->addWidget(matching);
     outer->addWidget(body_);
 
     connect(chbAlltype, &QCheckBox::clicked, this, [this] { ApplyTypeSwitchRule(); });
@@ -87,17 +102,25 @@ void TOptionsPanel::ApplyTypeSwitchRule()
 
 void TOptionsPanel::SetCaptionEnabled(bool enabled) { lblOptions->setEnabled(enabled); }
 
+std::vector<QWidget *> TOptionsPanel::Controls() const
+{
+    return {chbSubDir, chbAlltype, chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbSfx};
+}
+
 void TOptionsPanel::StyleCaption()
 {
     // Closed it reads as a link; open it reads as the title bar of the frame.
     if (open_) {
         lblOptions->setText(QString::fromUtf8("検索オプション <<"));
         lblOptions->setStyleSheet(QStringLiteral("QLabel { background: palette(highlight); color: white; "
-                                                 "padding: 1px 3px; }"));
+                                                 "padding: 1px 3px; border: 1px solid transparent; }"
+                                                 "QLabel:focus { border: 1px dotted white; }"));
         lblOptions->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     } else {
         lblOptions->setText(QString::fromUtf8("検索オプション >>"));
-        lblOptions->setStyleSheet(QStringLiteral("QLabel { color: blue; padding: 1px 3px; }"));
+        lblOptions->setStyleSheet(QStringLiteral("QLabel { color: blue; padding: 1px 3px; "
+                                                 "border: 1px solid transparent; }"
+                                                 "QLabel:focus { border: 1px dotted blue; }"));
         lblOptions->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     }
 }
@@ -108,6 +131,13 @@ bool TOptionsPanel::eventFilter(QObject *watched, QEvent *event)
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             Toggle();
         return true;
+    }
+    if (watched == lblOptions && event->type() == QEvent::KeyPress && lblOptions->isEnabled()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Toggle();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

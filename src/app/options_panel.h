@@ -1,8 +1,10 @@
 #pragma once
 // The folding options panel of the conditions: a link-like caption that opens
-// and closes it, the sub-folder switch and the archive-type switches.
+// and closes it, the sub-folder switch, the archive-type switches and how the
+// text is matched (as a regular expression, with the fuzzy-character table).
 
 #include <QWidget>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -22,6 +24,8 @@ public:
     void ApplyTypeSwitchRule();
     // The caption takes no clicks during a run.
     void SetCaptionEnabled(bool enabled);
+    // The switches in Tab order.
+    std::vector<QWidget *> Controls() const;
 
     QLabel *lblOptions = nullptr;
     QCheckBox *chbSubDir = nullptr;
@@ -36,6 +40,9 @@ public:
     QCheckBox *chbRar = nullptr;
     QCheckBox *chbSevenZip = nullptr;
     QCheckBox *chbSfx = nullptr;
+    QLabel *lblMatching = nullptr;
+    QCheckBox *chbRegExp = nullptr;
+    QCheckBox *chbFuzzy = nullptr;
 
 signals:
     void OpenChanged(bool open);

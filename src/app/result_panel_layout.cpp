@@ -48,6 +48,13 @@ int ScaledHeight(int designHeight, int lineSpacing)
     return (designHeight * lineSpacing + kDesignLineSpacing / 2) / kDesignLineSpacing;
 }
 
+int FinishedHeaderHeight(int designHeight, int viewTop, int viewRows, int rowHeight, int frameWidth)
+{
+    const int rows = std::clamp(viewRows, 0, kMaxFinishedRows);
+    // The view ends 5 pixels above the header's bottom edge.
+    return std::max(designHeight, viewTop + rows * rowHeight + 5 + 2 * frameWidth);
+}
+
 int ResultViewTop(int titleBottom) { return titleBottom + 3; }
 
 int ResultViewHeight(int headerHeight, int titleBottom)

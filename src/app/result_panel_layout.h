@@ -41,6 +41,11 @@ int ResultViewHeight(int headerHeight, int titleBottom);
 // the result view still holds its four closing lines.
 int ScaledHeight(int designHeight, int lineSpacing);
 
+// The finished header grows to show every row of the result view (a long
+// archive pattern wraps), at most kMaxFinishedRows of them.
+inline constexpr int kMaxFinishedRows = 8;
+int FinishedHeaderHeight(int designHeight, int viewTop, int viewRows, int rowHeight, int frameWidth);
+
 // The idle view's height (it sits hidden at the title's top).
 inline constexpr int kIdleResultViewHeight = 22;
 

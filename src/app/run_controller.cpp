@@ -12,7 +12,20 @@ void QueueingRunSink::OnArchivesFound(int count, const std::string &labelText)
 
 void QueueingRunSink::OnArchiveStarted(int index, int count, const std::string &path)
 {
+    NoteArchive(index, count, path);
+}
+
+void QueueingRunSink::OnArchiveDispatched(int index, int count, const std::string &path)
+{
+    NoteArchive(index, count, path);
+}
+
+void QueueingRunSink::NoteArchive(int index, int count, const std::string &path)
+{
     std::lock_guard lock(mutex_);
+    if (index < furthest_)
+        return;  // an archive handed to a worker earlier now shows its hits
+    furthest_ = index;
     pending_.archiveStarted = std::make_tuple(index, count, path);
 }
 
@@ -32,6 +45,13 @@ void QueueingRunSink::OnFinished(const search::RunSummary &summary)
 {
     std::lock_guard lock(mutex_);
     pending_.finished = summary;
+}
+
+void QueueingRunSink::Reset()
+{
+    std::lock_guard lock(mutex_);
+    pending_ = RunBatch{};
+    furthest_ = -1;
 }
 
 RunBatch QueueingRunSink::Take()
@@ -68,7 +88,7 @@ void TRunController::Join()
 void TRunController::Start(Job job)
 {
     Join();
-    sink_.Take();
+    sink_.Reset();
     running_ = true;
     paused_ = false;
     worker_ = std::jthread([job = std::move(job), this](std::stop_token stop) {

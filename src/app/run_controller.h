@@ -35,15 +35,22 @@ class QueueingRunSink : public search::RunSink {
 public:
     void OnArchivesFound(int count, const std::string &labelText) override;
     void OnArchiveStarted(int index, int count, const std::string &path) override;
+    void OnArchiveDispatched(int index, int count, const std::string &path) override;
     void OnProgressLine(const std::string &text) override;
     void OnHit(const search::THitRecord &hit) override;
     void OnFinished(const search::RunSummary &summary) override;
     // Takes everything queued so far.
     RunBatch Take();
+    // Forgets the last run (a new one starts).
+    void Reset();
 
 private:
+    // The gauge follows the furthest archive begun, whichever event told it.
+    void NoteArchive(int index, int count, const std::string &path);
+
     std::mutex mutex_;
     RunBatch pending_;
+    int furthest_ = -1;
 };
 
 class TRunController : public QObject {

@@ -4,9 +4,11 @@
 
 namespace zr {
 
-std::string SelectionCountText(int itemCount, int selectedCount, bool archiveNodeSelected)
+std::string SelectionCountText(int itemCount, int selectedCount, TListRows rows)
 {
-    const char *what = archiveNodeSelected ? " 件の格納ファイル" : " 件の書庫";
+    const char *what = rows == TListRows::lrArchives      ? " 件の書庫"
+                       : rows == TListRows::lrStoredFiles ? " 件の格納ファイル"
+                                                          : " 行";
     if (selectedCount <= 0)
         return GroupedNumber(itemCount) + what;
     return GroupedNumber(selectedCount) + what + "を選択";

@@ -5,8 +5,11 @@
 
 namespace zr {
 
-// "N 件の格納ファイル" / "N 件の書庫", with "を選択" when items are selected
-// (N is then the selected count).
-std::string SelectionCountText(int itemCount, int selectedCount, bool archiveNodeSelected);
+// What the result list's rows are.
+enum class TListRows { lrArchives, lrStoredFiles, lrHitLines };
+
+// "N 件の書庫" / "N 件の格納ファイル" / "N 行", with "を選択" when rows are
+// selected (N is then the selected count).
+std::string SelectionCountText(int itemCount, int selectedCount, TListRows rows);
 
 }  // namespace zr

@@ -62,9 +62,9 @@ std::optional<std::string> DefaultFolderPicker(QWidget *owner, const std::string
 }
 
 // A sample whose second line the viewer should open at.
-std::string WriteSampleFile()
+std::string WriteSampleFile(const std::string &preferredFolder)
 {
-    const std::string folder = TempFolder();
+    const std::string folder = preferredFolder.empty() ? TempFolder() : preferredFolder;
     if (folder.empty())
         return {};
     const std::string path = folder + "/ZuRivo viewer test.txt";
@@ -203,7 +203,7 @@ void TSettingsDialog::TestViewer()
         ShowMessageBox(this, "ビューアのプログラムを指定してください。", mtWarning, mbOKOnly);
         return;
     }
-    const std::string sample = WriteSampleFile();
+    const std::string sample = WriteSampleFile(sampleFolder);
     if (sample.empty()) {
         ShowMessageBox(this, "テスト用のファイルを作成できません。", mtError, mbOKOnly);
         return;
@@ -235,9 +235,10 @@ void TSettingsDialog::accept()
         QDialog::accept();
 }
 
-bool ShowSettingsDialog(QWidget *owner)
+bool ShowSettingsDialog(QWidget *owner, const std::string &sampleFolder)
 {
     TSettingsDialog dialog(owner);
+    dialog.sampleFolder = sampleFolder;
     dialog.SetValues(TSettingsValues::FromRegistry());
     return dialog.exec() == QDialog::Accepted;
 }

@@ -33,6 +33,9 @@ public:
     std::function<std::optional<std::string>(QWidget *, const std::string &start)> pickProgram;
     std::function<std::optional<std::string>(QWidget *, const std::string &start)> pickFolder;
     std::function<platform::LaunchResult(const std::string &commandLine)> launch;
+    // Where the test button writes its sample: the window's work folder, which
+    // goes when the window does (the private temporary folder when empty).
+    std::string sampleFolder;
 
     // The test button: opens a small sample file in the chosen viewer at its
     // second line; a viewer that cannot be started is reported.
@@ -73,6 +76,6 @@ private:
 };
 
 // Opens the dialog on the stored values; true when they were saved.
-bool ShowSettingsDialog(QWidget *owner);
+bool ShowSettingsDialog(QWidget *owner, const std::string &sampleFolder);
 
 }  // namespace zr

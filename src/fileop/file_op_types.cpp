@@ -8,7 +8,7 @@ namespace zr {
 TFileOpHooks CompleteHooks(TFileOpHooks hooks)
 {
     if (!hooks.askOverwrite)
-        hooks.askOverwrite = [](const std::string &) { return TOverwriteAnswer::No; };
+        hooks.askOverwrite = [](const std::string &, const std::string &) { return TOverwriteAnswer::No; };
     if (!hooks.confirm)
         hooks.confirm = [](const std::string &) { return false; };
     if (!hooks.rename)

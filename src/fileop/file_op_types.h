@@ -28,8 +28,8 @@ enum class TOverwriteAnswer { Yes, No, All, Cancel };
 
 // The outside world of an operation, replaceable for tests.
 struct TFileOpHooks {
-    // An existing target: overwrite it, skip it, overwrite all, or stop.
-    std::function<TOverwriteAnswer(const std::string &target)> askOverwrite;
+    // An existing target: overwrite it with source, skip it, overwrite all, or stop.
+    std::function<TOverwriteAnswer(const std::string &source, const std::string &target)> askOverwrite;
     // A yes/no question (creating a missing folder, deleting).
     std::function<bool(const std::string &question)> confirm;
     // rename(2): 0 or the errno value.

@@ -74,9 +74,11 @@ TFileOpHooks TFileOperator::DialogHooks(TFileProgress *progress) const
         return progressWindow ? progressWindow : form.data();
     };
     if (!hooks.askOverwrite)
-        hooks.askOverwrite = [owner](const std::string &target) {
-            return AnswerOf(ShowMessageBox(owner(), OverwriteQuestionText(target), mtConfirmation,
-                                           {mbYes, mbNo, mbAll, mbCancel}));
+        hooks.askOverwrite = [owner](const std::string &source, const std::string &target) {
+            const std::string question =
+                OverwriteQuestionText(target, FileFactsOf(target), FileFactsOf(source));
+            return AnswerOf(
+                ShowMessageBox(owner(), question, mtConfirmation, {mbYes, mbNo, mbAll, mbCancel}));
         };
     if (!hooks.confirm)
         hooks.confirm = [owner](const std::string &question) {

@@ -24,7 +24,8 @@ std::string FolderOf(const std::string &path)
 TFileProgressDialog::TFileProgressDialog(QWidget *parent, const std::string &title, bool showFileNames)
     : dialog_(new QProgressDialog(parent)), showFileNames_(showFileNames)
 {
-    dialog_->setWindowTitle(QString::fromStdString(title));
+    // Without a title of its own the window would be named by the toolkit, in English.
+    dialog_->setWindowTitle(title.empty() ? QString::fromUtf8("ファイルの操作") : QString::fromStdString(title));
     dialog_->setCancelButtonText(QStringLiteral("キャンセル"));
     auto *label = new QLabel(dialog_);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

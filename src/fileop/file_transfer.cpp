@@ -275,15 +275,16 @@ TFileTransfer::Step TFileTransfer::ResolveExisting(const std::string &source, st
     }
     if (sourceIsFolder || overwriteAll_ || (flags_ & foNoConfirmation))
         return Step::Continue;  // folders merge
-    switch (hooks_.askOverwrite(target)) {
+    switch (hooks_.askOverwrite(source, target)) {
     case TOverwriteAnswer::Yes:
         return Step::Continue;
     case TOverwriteAnswer::All:
         overwriteAll_ = true;
         return Step::Continue;
     case TOverwriteAnswer::No:
+        // Keeping the file that is there is an answer, not a failure: the
+        // operation still counts as done.
         skip = true;
-        result_.aborted = true;  // the user left this one out; an error is not a choice
         return Step::Continue;
     case TOverwriteAnswer::Cancel:
         break;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace zr {
 
@@ -77,11 +78,34 @@ std::string ProgressLabelText(const TProgressSnapshot &s)
     return text;
 }
 
-std::string OverwriteQuestionText(const std::string &target)
+std::optional<TFileFacts> FileFactsOf(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return TFileFacts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
+}
+
+std::string OverwriteQuestionText(const std::string &target, const std::optional<TFileFacts> &existing,
+                                  const std::optional<TFileFacts> &incoming)
 {
     const std::string path = StripPathSeparator(target);
-    return "同じ名前のファイルが既にあります。\n\n名前: " + FileNamePart(path) + "\n場所: " + FolderOf(path) +
-           "\n\n上書きしますか？";
+    std::string text = "同じ名前のファイルが既にあります。\n\n名前: " + FileNamePart(path) +
+                       "\n場所: " + FolderOf(path) + "\n";
+    const auto facts = [](const TFileFacts &f) {
+        char date[32] = "";
+        std::tm local{};
+        if (localtime_r(&f.modified, &local))
+            std::strftime(date, sizeof date, "%Y/%m/%d %H:%M:%S", &local);
+        return GroupedNumber(static_cast<double>(f.size)) + " バイト  " + date;
+    };
+    if (existing || incoming)
+        text += "\n";
+    if (existing)
+        text += "既存のファイル: " + facts(*existing) + "\n";
+    if (incoming)
+        text += "新しいファイル: " + facts(*incoming) + "\n";
+    return text + "\n上書きしますか？";
 }
 
 }  // namespace zr

@@ -5,6 +5,8 @@
 #include "fileop/file_op_types.h"
 
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 
 namespace zr {
@@ -31,8 +33,18 @@ std::string ProgressBytesText(std::uint64_t done, std::uint64_t total);
 std::string RemainingTimeText(std::uint64_t done, std::uint64_t total, std::int64_t elapsedMs);
 // Every line of the progress window, folders on lines of their own.
 std::string ProgressLabelText(const TProgressSnapshot &snapshot);
+// What the overwrite question tells of a file.
+struct TFileFacts {
+    std::uint64_t size = 0;
+    std::time_t modified = 0;
+};
+// Size and modification time of a file; nothing when it cannot be read.
+std::optional<TFileFacts> FileFactsOf(const std::string &path);
+
 // The question for an existing target: name and folder on lines of their
-// own so that the box never breaks a name.
-std::string OverwriteQuestionText(const std::string &target);
+// own so that the box never breaks a name, then the size and date of the
+// file there and of the one that would replace it, where known.
+std::string OverwriteQuestionText(const std::string &target, const std::optional<TFileFacts> &existing = {},
+                                  const std::optional<TFileFacts> &incoming = {});
 
 }  // namespace zr

@@ -10,8 +10,8 @@ namespace {
 constexpr const char *kCondition = "Condition";
 constexpr const char *kOption = "Option";
 
-// The switches in file order, with their defaults; "SevenZipType" comes
-// last, so files without it load as before and older readers skip it.
+// The switches in file order, with their defaults; the newer ones come
+// last, so files without them load as before and older readers skip them.
 struct SwitchField {
     const char *name;
     bool SearchConditions::*field;
@@ -19,11 +19,18 @@ struct SwitchField {
 };
 
 constexpr SwitchField kSwitches[] = {
-    {"Recurse", &SearchConditions::subFolders, true}, {"AllType", &SearchConditions::allTypes, true},
-    {"LhaType", &SearchConditions::lha, false},       {"ZipType", &SearchConditions::zip, false},
-    {"ArjType", &SearchConditions::arj, false},       {"CabType", &SearchConditions::cab, false},
-    {"TarType", &SearchConditions::tar, false},       {"RarType", &SearchConditions::rar, false},
-    {"SfxType", &SearchConditions::sfx, false},       {"SevenZipType", &SearchConditions::sevenZip, false},
+    {"Recurse", &SearchConditions::subFolders, true},
+    {"AllType", &SearchConditions::allTypes, true},
+    {"LhaType", &SearchConditions::lha, false},
+    {"ZipType", &SearchConditions::zip, false},
+    {"ArjType", &SearchConditions::arj, false},
+    {"CabType", &SearchConditions::cab, false},
+    {"TarType", &SearchConditions::tar, false},
+    {"RarType", &SearchConditions::rar, false},
+    {"SfxType", &SearchConditions::sfx, false},
+    {"SevenZipType", &SearchConditions::sevenZip, false},
+    {"RegExp", &SearchConditions::regularExpression, true},
+    {"Fuzzy", &SearchConditions::fuzzy, true},
 };
 
 }  // namespace

@@ -19,8 +19,10 @@ enum class SkipReason {
     WorkerFailed,       // its worker process crashed, hung or ran out of memory (detail: the cause)
     EntryTooLarge,      // a stored file outgrew the size budget (detail: its name); the rest was searched
     EntryRefused,       // a stored name would leave the extraction folder (detail: it); the rest was searched
-    PasswordProtected,  // an encrypted archive or stored file (detail: the stored name, "" for the whole archive)
-    Damaged,            // a CRC, truncation or header failure (detail: the stored name where known); intact entries were searched
+    PasswordProtected,  // an encrypted archive or stored file (detail: the stored name, "" for the whole
+                        // archive)
+    Damaged,  // a CRC, truncation or header failure (detail: the stored name where known); intact entries
+              // were searched
 };
 
 const char *SkipReasonName(SkipReason reason);
@@ -42,6 +44,13 @@ public:
     virtual void OnArchivesFound(int count, const std::string &labelText) { (void)count, (void)labelText; }
     // Archive index (0-based) of count is about to be searched.
     virtual void OnArchiveStarted(int index, int count, const std::string &path)
+    {
+        (void)index, (void)count, (void)path;
+    }
+    // Archive index of count has been handed to a worker. With several
+    // workers this runs ahead of OnArchiveStarted, which keeps the hits'
+    // order: a caller that shows progress need not wait for a slow archive.
+    virtual void OnArchiveDispatched(int index, int count, const std::string &path)
     {
         (void)index, (void)count, (void)path;
     }

@@ -11,10 +11,10 @@ namespace zr::search {
 
 std::string ArchivesFoundLabel(int count) { return std::to_string(count) + "件の書庫が検索対象です."; }
 
-std::string HitsFoundLabel(int hits, int archives, int files)
+std::string HitsFoundLabel(int hits, int archives, int files, bool stopped)
 {
-    return GroupedNumber(hits) + " 行 見つかりました。  " + "書庫数： " + GroupedNumber(archives) +
-           " 件  格納数：" + GroupedNumber(files) + " 件";
+    return GroupedNumber(hits) + " 行 見つかりました。" + (stopped ? "（中断）" : "") + "  書庫数： " +
+           GroupedNumber(archives) + " 件  格納数：" + GroupedNumber(files) + " 件";
 }
 
 std::string NoArchiveFoundLabel() { return "該当する書庫は見つかりませんでした。"; }

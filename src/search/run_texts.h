@@ -11,8 +11,9 @@ namespace zr::search {
 
 // "<n>件の書庫が検索対象です."
 std::string ArchivesFoundLabel(int count);
-// "<hits> 行 見つかりました。  書庫数： <a> 件  格納数：<f> 件"
-std::string HitsFoundLabel(int hits, int archives, int files);
+// "<hits> 行 見つかりました。  書庫数： <a> 件  格納数：<f> 件", with "（中断）" after "。" when stopped.
+// A stopped run says so, so its partial counts are not taken for the whole.
+std::string HitsFoundLabel(int hits, int archives, int files, bool stopped = false);
 std::string NoArchiveFoundLabel();
 std::string NoHitLabel(bool noText);
 

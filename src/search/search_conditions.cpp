@@ -1,5 +1,6 @@
 #include "search/search_conditions.h"
 
+#include "regex/scanner.h"
 #include "util/text_replace.h"
 
 namespace zr::search {
@@ -53,6 +54,11 @@ std::string StoredFilePattern(const std::string &storedFiles)
     if (IsBlank(storedFiles) || storedFiles == "*.*")
         return "*.*";
     return ReplaceTextAll(storedFiles, ";", " ", rfReplaceAll | rfIgnoreCase);
+}
+
+std::string ScannerPattern(const std::string &cp932Text, bool regularExpression)
+{
+    return regularExpression ? cp932Text : regex::QuoteMeta(cp932Text);
 }
 
 bool IsNoTextSearch(const std::string &searchText) { return searchText.empty() || searchText == "*"; }

@@ -21,6 +21,8 @@ struct SearchConditions {
     bool rar = false;
     bool sevenZip = false;  // "7z書庫", after the designed switches
     bool sfx = false;
+    bool regularExpression = true;  // off: the text is searched as typed, "." and "(" included
+    bool fuzzy = true;              // the fuzzy-character table (full and half width, kana...)
 
     bool operator==(const SearchConditions &) const = default;
 };
@@ -48,6 +50,11 @@ std::string ArchiveNamePattern(const SearchConditions &conditions);
 // The blank-separated list the archive listing takes: "*.*" for an empty,
 // blank or "*.*" box, otherwise every ";" becomes a blank.
 std::string StoredFilePattern(const std::string &storedFiles);
+
+// The search string (CP932) as the scanner takes it: as typed for a regular
+// expression, otherwise with every pattern character quoted so that it
+// matches itself.
+std::string ScannerPattern(const std::string &cp932Text, bool regularExpression);
 
 // "" and "*" search no text: every listed stored file is a hit by itself.
 bool IsNoTextSearch(const std::string &searchText);

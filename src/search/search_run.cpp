@@ -37,6 +37,10 @@ public:
     {
         target_.OnArchiveStarted(index, count, path);
     }
+    void OnArchiveDispatched(int index, int count, const std::string &path) override
+    {
+        target_.OnArchiveDispatched(index, count, path);
+    }
     void OnProgressLine(const std::string &text) override { target_.OnProgressLine(text); }
     void OnHit(const THitRecord &hit) override
     {
@@ -173,7 +177,8 @@ void SearchRun::FillCounts(RunSummary &summary) const
     summary.archiveCount = counter_.Archives();
     summary.fileCount = counter_.Files();
     if (summary.hitCount > 0)
-        summary.resultLabel = HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount);
+        summary.resultLabel =
+            HitsFoundLabel(summary.hitCount, summary.archiveCount, summary.fileCount, summary.stopped);
 }
 
 SearchRun::SearchRun(SearchConditions conditions, RunOptions options)
@@ -206,8 +211,8 @@ RunSummary SearchRun::Run(RunSink &sink, std::stop_token stop)
     }
     if (summary.Failed()) {
         // The hits gathered so far stay visible; the window leaves the searching state.
-        FillCounts(summary);
         summary.stopped = stop.stop_requested();
+        FillCounts(summary);
         summary.finalState = rsFinished;
     }
     // Nothing this run extracted stays behind.
@@ -236,8 +241,10 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.searchFolder = folder;
     context.storedPattern = storedPattern;
     context.noText = noText;
-    context.cp932Pattern = noText ? std::string() : ToCp932(conditions_.searchText);
-    context.fuzzy = options_.fuzzy;
+    context.cp932Pattern =
+        noText ? std::string()
+               : ScannerPattern(ToCp932(conditions_.searchText), conditions_.regularExpression);
+    context.fuzzy = options_.fuzzy && conditions_.fuzzy;
     context.workFolder = options_.workFolder;
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;

@@ -59,6 +59,13 @@ public:
             sink_.OnArchiveSkipped(skipped->path, skipped->reason, skipped->detail);
     }
 
+    void OnDispatched(int job) override
+    {
+        if (announce_ && !stopped_)
+            sink_.OnArchiveDispatched(job, static_cast<int>(archives_.size()),
+                                      archives_[static_cast<std::size_t>(job)]);
+    }
+
     void OnEnd(int job, const worker::JobEnd &end) override
     {
         if (!Enter(job))

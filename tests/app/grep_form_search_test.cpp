@@ -1,6 +1,7 @@
 // Whole searches through the window with the real search core, over archives
 // written by the test: hits in tree and list, line display, counts, texts.
 
+#include "app/file_dialog_request.h"
 #include "app/grep_form.h"
 #include "app/grep_status_bar.h"
 #include "app/hit_models.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -90,7 +92,12 @@ TEST_F(GrepFormSearchTest, HitsReachTreeListLabelAndView)
     EXPECT_EQ(form->ListHeaderText(), "開いている書庫: すべての書庫");
     ASSERT_EQ(form->ListModel()->rowCount(), 2);
     EXPECT_EQ(ListText(0, 0), "a.zip");
-    EXPECT_EQ(ListText(1, 1).toStdString(), data + "/sub/");
+    // Folders below the searched one, the full path in the tool tip.
+    EXPECT_EQ(ListText(0, 1), "./");
+    EXPECT_EQ(ListText(1, 1), "sub/");
+    EXPECT_EQ(
+        form->ListModel()->data(form->ListModel()->index(1, 1), Qt::ToolTipRole).toString().toStdString(),
+        data + "/sub/b.zip");
     EXPECT_EQ(form->GrepStatusBar()->CountText(), "2 件の書庫");
     EXPECT_TRUE(form->Actions().ActE_OpenZiZiv->isEnabled());
     EXPECT_TRUE(form->Actions().ActF_SaveAs->isEnabled());
@@ -104,9 +111,9 @@ TEST_F(GrepFormSearchTest, HitsReachTreeListLabelAndView)
     EXPECT_EQ(ListText(0, 1), "1");
     EXPECT_EQ(ListText(0, 2), "one needle");
     EXPECT_EQ(ListText(2, 1), "4");
-    EXPECT_EQ(form->GrepStatusBar()->CountText(), "3 件の格納ファイル");
+    EXPECT_EQ(form->GrepStatusBar()->CountText(), "3 行");
     form->ResultList()->setCurrentIndex(form->ListModel()->index(1, 0));
-    EXPECT_EQ(form->GrepStatusBar()->CountText(), "1 件の格納ファイルを選択");
+    EXPECT_EQ(form->GrepStatusBar()->CountText(), "1 行を選択");
     EXPECT_TRUE(form->Actions().ActE_View->isEnabled());
 
     form->Actions().ActO_DispLineNo->trigger();
@@ -119,10 +126,10 @@ TEST_F(GrepFormSearchTest, HitsReachTreeListLabelAndView)
 
     // Select all, then all again selects none.
     form->SelectAllOrNone();
-    EXPECT_EQ(form->GrepStatusBar()->CountText(), "3 件の格納ファイルを選択");
+    EXPECT_EQ(form->GrepStatusBar()->CountText(), "3 行を選択");
     EXPECT_FALSE(form->Actions().ActE_View->isEnabled());
     form->SelectAllOrNone();
-    EXPECT_EQ(form->GrepStatusBar()->CountText(), "3 件の格納ファイル");
+    EXPECT_EQ(form->GrepStatusBar()->CountText(), "3 行");
 }
 
 TEST_F(GrepFormSearchTest, TypeSwitchesShapeThePatternShownInTheHeader)
@@ -171,6 +178,106 @@ TEST_F(GrepFormSearchTest, ABadPatternIsReportedAndTheWindowStaysUsable)
     // The next search works.
     Search("needle");
     EXPECT_EQ(form->TreeModel()->ArchiveCount(), 2);
+}
+
+TEST_F(GrepFormSearchTest, TextAsTypedAndExactMatchingAreSwitchesThatOutliveTheWindow)
+{
+    scratch.Write("data/d.zip",
+                  MakeStoredZip({{"d.txt", "1x5\r\nversion 1.5\r\n(株)ゾウ\r\nＮＥＥＤＬＥ\r\n"}}));
+    const auto linesOf = [&](const char *archive) {
+        const search::HitRange range = form->Hits().RecordsOfArchive(data + "/" + archive);
+        std::vector<int> lines;
+        for (std::size_t i = range.first; i < range.last; ++i)
+            lines.push_back(form->Hits().At(i).LineNo);
+        return lines;
+    };
+    Search("1.5");
+    EXPECT_EQ(linesOf("d.zip"), (std::vector<int>{1, 2}));
+    form->Options()->chbRegExp->setChecked(false);
+    Search("1.5");
+    EXPECT_EQ(linesOf("d.zip"), (std::vector<int>{2}));
+    Search("(株)");
+    EXPECT_EQ(linesOf("d.zip"), (std::vector<int>{3}));
+    EXPECT_TRUE(presenter->texts.empty());
+
+    Search("needle");
+    EXPECT_EQ(linesOf("d.zip"), (std::vector<int>{4}));  // full width through the fuzzy table
+    form->Options()->chbFuzzy->setChecked(false);
+    Search("needle");
+    EXPECT_TRUE(linesOf("d.zip").empty());
+    EXPECT_EQ(form->TreeModel()->ArchiveCount(), 2);
+
+    // The switches are part of the conditions and come back with the next window.
+    EXPECT_FALSE(form->Conditions().regularExpression || form->Conditions().fuzzy);
+    form.reset();
+    form = std::make_unique<TGrepForm>();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_FALSE(form->Options()->chbRegExp->isChecked());
+    EXPECT_FALSE(form->Options()->chbFuzzy->isChecked());
+    search::SearchConditions loaded = form->Conditions();
+    loaded.regularExpression = loaded.fuzzy = true;
+    form->SetConditions(loaded);
+    EXPECT_TRUE(form->Options()->chbRegExp->isChecked() && form->Options()->chbFuzzy->isChecked());
+}
+
+TEST_F(GrepFormSearchTest, HeaderClicksSortTheListAndTheThirdClickRestoresRunOrder)
+{
+    Search("needle");
+    form->ArchiveTree()->setCurrentIndex(ArchiveNode(0));
+    QHeaderView *header = form->ResultList()->header();
+    const auto lineColumn = [&] {
+        QStringList lines;
+        for (int row = 0; row < form->ListModel()->rowCount(); ++row)
+            lines << ListText(row, 2);
+        return lines.join('|');
+    };
+    ASSERT_EQ(lineColumn(), "one needle|needle three|needle four");
+    header->sectionClicked(2);
+    EXPECT_EQ(lineColumn(), "needle four|needle three|one needle");
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    header->sectionClicked(2);
+    EXPECT_EQ(lineColumn(), "one needle|needle three|needle four");
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    header->sectionClicked(2);
+    EXPECT_EQ(lineColumn(), "one needle|needle three|needle four");
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    header->sectionClicked(1);
+    header->sectionClicked(1);
+    EXPECT_EQ(ListText(0, 1), "4");  // by number, not by text
+
+    // The root's list sorts by folder; its width stays when an archive is chosen and left.
+    form->SelectTreeRoot();
+    header->sectionClicked(1);
+    header->sectionClicked(1);
+    EXPECT_EQ(ListText(0, 0), "b.zip");
+    form->ResultList()->setColumnWidth(0, 77);
+    form->ArchiveTree()->setCurrentIndex(ArchiveNode(1));
+    form->ArchiveTree()->setCurrentIndex(form->TreeModel()->RootIndex());
+    EXPECT_EQ(form->ResultList()->columnWidth(0), 77);
+}
+
+TEST_F(GrepFormSearchTest, HitLinesAreSavedAsCsvOrTsv)
+{
+    EXPECT_FALSE(form->Actions().ActF_SaveHits->isEnabled());
+    Search("needle");
+    ASSERT_TRUE(form->Actions().ActF_SaveHits->isEnabled());
+    std::string chosen = scratch.Path() + "/hits.csv";
+    TFileDialogRequest asked;
+    form->Dialogs().pickFile = [&](QWidget *, const TFileDialogRequest &request) {
+        asked = request;
+        return std::optional<std::string>(chosen);
+    };
+    form->Actions().ActF_SaveHits->trigger();
+    EXPECT_EQ(asked, HitExportSaveRequest());
+    const std::string csv = testing::ReadFileBytes(chosen);
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBF書庫ファイル,格納ファイル,行位置,検索行データ\r\n", 0), 0u) << csv;
+    EXPECT_NE(csv.find(data + "/a.zip,docs/readme.txt,3,needle three\r\n"), std::string::npos) << csv;
+    chosen = scratch.Path() + "/hits.tsv";
+    form->Actions().ActF_SaveHits->trigger();
+    EXPECT_NE(testing::ReadFileBytes(chosen).find(data + "/sub/b.zip\tnotes.txt\t1\ta needle\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(presenter->texts.empty());
 }
 
 TEST_F(GrepFormSearchTest, NothingIsLeftInTheWorkFolderAfterTheWindowCloses)

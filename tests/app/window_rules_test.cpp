@@ -2,6 +2,9 @@
 // count texts, path shortening, status bar geometry and placement values.
 
 #include "app/action_enabling.h"
+#include "app/action_icons.h"
+#include "app/list_sort_cycle.h"
+#include "app_test_support.h"
 #include "app/path_shortening.h"
 #include "app/progress_feed.h"
 #include "app/result_panel_layout.h"
@@ -11,6 +14,7 @@
 #include "test_support/temp_env.h"
 #include "util/settings_store.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 namespace zr {
@@ -121,10 +125,12 @@ TEST(ResultPanelLayout, ViewWidthFollowsTheHeaderButNeverEndsLeftOf460)
 
 TEST(SelectionCountText, FourCasesWithGroupedNumbers)
 {
-    EXPECT_EQ(SelectionCountText(0, 0, false), "0 件の書庫");
-    EXPECT_EQ(SelectionCountText(1234, 0, true), "1,234 件の格納ファイル");
-    EXPECT_EQ(SelectionCountText(1234, 2, true), "2 件の格納ファイルを選択");
-    EXPECT_EQ(SelectionCountText(5, 5, false), "5 件の書庫を選択");
+    EXPECT_EQ(SelectionCountText(0, 0, TListRows::lrArchives), "0 件の書庫");
+    EXPECT_EQ(SelectionCountText(1234, 0, TListRows::lrStoredFiles), "1,234 件の格納ファイル");
+    EXPECT_EQ(SelectionCountText(1234, 2, TListRows::lrStoredFiles), "2 件の格納ファイルを選択");
+    EXPECT_EQ(SelectionCountText(5, 5, TListRows::lrArchives), "5 件の書庫を選択");
+    EXPECT_EQ(SelectionCountText(1234567, 0, TListRows::lrHitLines), "1,234,567 行");
+    EXPECT_EQ(SelectionCountText(1234567, 3, TListRows::lrHitLines), "3 行を選択");
 }
 
 // One "unit" per byte keeps the widths easy to read.
@@ -243,6 +249,37 @@ TEST(ProgressFeed, BigBatchesKeepTheirLatestLinesAndAFullViewIsRefilled)
     feed.Clear();
     EXPECT_EQ(feed.ViewLines(), 0u);
     EXPECT_EQ(feed.Add(Numbered(0, 1)).lines, Numbered(0, 1));
+}
+
+TEST(ListSortCycle, AscendingDescendingThenRunOrderAndANewColumnStartsOver)
+{
+    TListSort sort;
+    EXPECT_TRUE(sort.RunOrder());
+    sort = NextListSort(sort, 2);
+    EXPECT_EQ(sort, (TListSort{2, Qt::AscendingOrder}));
+    sort = NextListSort(sort, 2);
+    EXPECT_EQ(sort, (TListSort{2, Qt::DescendingOrder}));
+    EXPECT_EQ(NextListSort(sort, 0), (TListSort{0, Qt::AscendingOrder}));
+    EXPECT_TRUE(NextListSort(sort, 2).RunOrder());
+}
+
+TEST(ActionIcons, TheTwoSavesDifferAndViewAndZiZivAreInColour)
+{
+    testing::App();
+    EnsureIconTheme();
+    const QImage saveAs = ActionIcon(aiSaveAs).pixmap(16, 16).toImage();
+    const QImage saveParam = ActionIcon(aiSaveParam).pixmap(16, 16).toImage();
+    EXPECT_NE(saveAs, saveParam);
+    for (TActionImage image : {aiView, aiOpenZiZiv}) {
+        const QImage picture = ActionIcon(image).pixmap(16, 16).toImage();
+        int coloured = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                coloured += c.alpha() > 128 && c.hsvSaturation() > 80;
+            }
+        EXPECT_GT(coloured, 40) << image;
+    }
 }
 
 }  // namespace

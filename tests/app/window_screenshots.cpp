@@ -1,18 +1,33 @@
-// Takes the window's screenshots for docs/screenshots: idle, during a run and
-// with results. Not a test: run it by hand (under Xvfb) with
-//   window_screenshots <output folder> <folder to search> <search text>
-// and a scratch registry in $ZURIVO_REGISTRY.
+// Takes the window's screenshots for docs/screenshots: idle, during a run,
+// with results, sorted, the root's list, each menu opened, and every dialog a
+// menu item opens. Not a test: run it by hand under Xvfb with a window manager
+// (the pictures are taken from the screen, so they show the window titles) with
+//   window_screenshots <output folder> <folder to search> <search text> [archive pattern]
+// and a scratch registry in $ZURIVO_REGISTRY; scripts/screenshots.sh does all that.
 
 #include "app/grep_form.h"
+#include "app/hit_models.h"
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
+#include "app/qt_translations.h"
 #include "util/message_box.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 #include <QTreeView>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -24,17 +39,69 @@ void Pump(int milliseconds)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// The part of the screen that shows the window and whatever is open over it,
+// frames and titles included.
 void Save(QWidget &window, const QString &file)
 {
-    window.grab().save(file);
+    QRect area = window.frameGeometry();
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top != &window)
+            area |= top->frameGeometry();
+    QScreen *screen = QGuiApplication::primaryScreen();
+    area &= screen->geometry();
+    screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(file);
     std::printf("%s\n", file.toLocal8Bit().constData());
+}
+
+// A message box without an escape button ignores close(): it is answered No.
+void CloseModal()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (auto *box = qobject_cast<QMessageBox *>(modal))
+        box->done(QMessageBox::No);
+    else if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->reject();
+    else if (modal)
+        modal->close();
+    // A dialog the window manager has not activated yet is no active modal widget.
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(top); dialog && dialog->isVisible() && dialog->isModal())
+            dialog->reject();
+}
+
+// Runs an action that opens a modal window, takes the picture while it is
+// open and closes it again.
+void SaveModal(QWidget &window, const std::function<void()> &open, const QString &file)
+{
+    QTimer::singleShot(900, &window, [&window, file] {
+        Save(window, file);
+        CloseModal();
+    });
+    open();
+    Pump(200);
+}
+
+void SaveModal(QWidget &window, QAction *action, const QString &file)
+{
+    SaveModal(window, [action] { action->trigger(); }, file);
+}
+
+void SaveMenu(QWidget &window, QMenu *menu, const QPoint &at, const QString &file)
+{
+    menu->popup(at);
+    Pump(400);
+    Save(window, file);
+    menu->close();
+    Pump(100);
 }
 
 }  // namespace
 
 int main(int argc, char *argv[])
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     QApplication app(argc, argv);
+    zr::InstallQtJapaneseTranslations(app);
     if (argc < 4) {
         std::fprintf(stderr, "usage: window_screenshots OUTDIR FOLDER TEXT [ARCHIVE-PATTERN]\n");
         return 2;
@@ -42,8 +109,9 @@ int main(int argc, char *argv[])
     const QString out = QString::fromLocal8Bit(argv[1]);
     zr::TGrepForm form;
     form.resize(1120, 680);
+    form.move(40, 30);
     form.show();
-    Pump(300);
+    Pump(600);
     form.Options()->SetOpen(true);
     Pump(100);
     Save(form, out + "/window-idle.png");
@@ -59,6 +127,7 @@ int main(int argc, char *argv[])
     Save(form, out + "/window-searching.png");
     form.WaitForRun();
     Pump(300);
+    Save(form, out + "/window-finished-root.png");
     // Show the lines of the first archive with hits.
     QTreeView *tree = form.ArchiveTree();
     const QModelIndex first = tree->model()->index(0, 0, tree->model()->index(0, 0));
@@ -66,5 +135,81 @@ int main(int argc, char *argv[])
         tree->setCurrentIndex(first);
     Pump(300);
     Save(form, out + "/window-results.png");
+    // Sorted by line number, highest first (two clicks on the header).
+    form.ResultList()->header()->sectionClicked(1);
+    form.ResultList()->header()->sectionClicked(1);
+    Pump(200);
+    Save(form, out + "/window-results-sorted.png");
+    form.ResultList()->header()->sectionClicked(1);  // a third click: back to run order
+    // The root's list: folders relative to the searched one.
+    form.SelectTreeRoot();
+    Pump(200);
+    Save(form, out + "/window-results-root.png");
+    // Back to the first archive's lines.
+    if (first.isValid())
+        tree->setCurrentIndex(first);
+    Pump(200);
+
+    // Each menu of the menu bar, opened.
+    const char *const menuFiles[] = {"menu-file", "menu-edit", "menu-options", "menu-help"};
+    const QList<QAction *> headers = form.menuBar()->actions();
+    for (int i = 0; i < headers.size() && i < 4; ++i) {
+        form.menuBar()->setActiveAction(headers[i]);
+        Pump(400);
+        Save(form, out + "/" + menuFiles[i] + ".png");
+        if (QMenu *menu = headers[i]->menu())
+            menu->close();
+        Pump(100);
+    }
+    // The pop-ups of the list and of an edit box.
+    QTreeView *list = form.ResultList();
+    list->setFocus();
+    list->setCurrentIndex(form.ListModel()->index(0, 0));
+    const QRect row = list->visualRect(form.ListModel()->index(0, 1));
+    SaveMenu(form, form.ListPopup(), list->viewport()->mapToGlobal(row.center()), out + "/popup-list.png");
+
+    // Every menu item that opens a window.
+    const zr::TGrepActions &act = form.Actions();
+    // Any box nobody planned for (a message) is answered, so the run never hangs.
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            std::printf("answered: %s\n",
+                        static_cast<QMessageBox *>(QApplication::activeModalWidget())->text().toLocal8Bit().constData());
+        CloseModal();
+    });
+    watchdog.start(3000);
+    SaveModal(form, act.ActF_SaveAs, out + "/dialog-save-archive-set.png");
+    SaveModal(form, act.ActF_OpenParam, out + "/dialog-open-conditions.png");
+    form.SetConditionsChanged(true);
+    SaveModal(form, act.ActF_SaveParm, out + "/dialog-save-conditions.png");
+    tree->setCurrentIndex(tree->model()->index(0, 0));
+    Pump(200);
+    SaveModal(form, act.ActE_FileCopy, out + "/dialog-copy-folder.png");
+    SaveModal(form, act.ActO_Setting, out + "/settings-dialog.png");
+    SaveModal(form, act.ActH_About, out + "/dialog-about.png");
+    act.ActH_Topic->trigger();
+    Pump(900);
+    Save(form, out + "/window-help.png");
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top != &form && top->isVisible())
+            top->close();
+    Pump(200);
+
+    act.ActE_AllSelect->trigger();
+    Pump(300);
+    Save(form, out + "/window-all-selected.png");
+    act.ActO_DispLineNo->trigger();
+    Pump(300);
+    Save(form, out + "/window-line-display-off.png");
+    act.ActO_DispLineNo->trigger();
+
+    // 新しい検索 and its question.
+    QTimer::singleShot(900, &form, [&form, out] {
+        Save(form, out + "/question-new-search.png");
+        CloseModal();
+    });
+    act.ActF_NewGrep->trigger();
+    Pump(300);
     return 0;
 }

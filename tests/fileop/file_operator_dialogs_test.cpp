@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -118,6 +120,22 @@ TEST(ProgressTexts, TheOverwriteQuestionKeepsNameAndFolderWhole)
     EXPECT_NE(text.find("\n名前: very-long-archive-name_2026.lzh\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\n場所: /home/user/書庫の保存先\n"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - std::string("上書きしますか？").size()), "上書きしますか？");
+}
+
+TEST(ProgressTexts, TheOverwriteQuestionComparesBothFiles)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const std::string text =
+        OverwriteQuestionText("/d/a.lzh", TFileFacts{1234567, 1765000000}, TFileFacts{12, 1765086400});
+    EXPECT_NE(text.find("\n\n既存のファイル: 1,234,567 バイト  2025/12/06 05:46:40\n"
+                        "新しいファイル: 12 バイト  2025/12/07 05:46:40\n\n上書きしますか？"),
+              std::string::npos)
+        << text;
+    // A file that cannot be read is left out rather than shown as empty.
+    EXPECT_EQ(OverwriteQuestionText("/d/a.lzh", std::nullopt, TFileFacts{1, 0}).find("既存"),
+              std::string::npos);
+    EXPECT_FALSE(FileFactsOf("/no/such/file").has_value());
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ TEST_F(ConditionFileTest, RoundTripKeepsEveryValue)
     c.subFolders = false;
     c.allTypes = false;
     c.zip = c.rar = c.sfx = true;
+    c.regularExpression = false;
+    c.fuzzy = false;
     WriteConditionFile(path_, c);
     const ConditionFileResult read = ReadConditionFile(path_, SearchConditions{});
     ASSERT_TRUE(read.Ok());
@@ -52,7 +54,7 @@ TEST_F(ConditionFileTest, WritesTheThirteenValuesInOrder)
         ReadFileBytes(path_),
         "[Condition]\nChar=abc\nFile=*.*\nPath=/d\nItem=*.*\n"
         "[Option]\nRecurse=1\nAllType=1\nLhaType=0\nZipType=0\nArjType=0\nCabType=0\nTarType=0\nRarType=0\n"
-        "SfxType=0\nSevenZipType=0\n");
+        "SfxType=0\nSevenZipType=0\nRegExp=1\nFuzzy=1\n");
 }
 
 // Files written before the 7z switch load as before (the switch off, even
@@ -66,9 +68,12 @@ TEST_F(ConditionFileTest, SevenZipSwitchIsCompatibleBothWays)
                    "RarType=1\nSfxType=0\n");
     SearchConditions current;
     current.sevenZip = true;
+    current.regularExpression = current.fuzzy = false;
     const ConditionFileResult old = ReadConditionFile(path_, current);
     ASSERT_TRUE(old.Ok());
     EXPECT_FALSE(old.conditions.sevenZip);
+    // Text matching switches a file does not name match as they always did.
+    EXPECT_TRUE(old.conditions.regularExpression && old.conditions.fuzzy);
     EXPECT_TRUE(old.conditions.zip && old.conditions.rar);
     EXPECT_FALSE(old.conditions.allTypes || old.conditions.subFolders);
 
@@ -76,7 +81,8 @@ TEST_F(ConditionFileTest, SevenZipSwitchIsCompatibleBothWays)
     c.sevenZip = true;
     WriteConditionFile(path_, c);
     const std::string bytes = ReadFileBytes(path_);
-    EXPECT_NE(bytes.find("RarType=1\nSfxType=0\nSevenZipType=1\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("RarType=1\nSfxType=0\nSevenZipType=1\nRegExp=1\nFuzzy=1\n"), std::string::npos)
+        << bytes;
     const ConditionFileResult read = ReadConditionFile(path_, SearchConditions{});
     ASSERT_TRUE(read.Ok());
     EXPECT_EQ(read.conditions, c);

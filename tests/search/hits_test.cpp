@@ -95,6 +95,7 @@ TEST(RunTextsTest, LabelsAndProgressLines)
     EXPECT_EQ(ArchivesFoundLabel(1234), "1234件の書庫が検索対象です.");
     EXPECT_EQ(HitsFoundLabel(2, 1, 1), "2 行 見つかりました。  書庫数： 1 件  格納数：1 件");
     EXPECT_EQ(HitsFoundLabel(12345, 1000, 2), "12,345 行 見つかりました。  書庫数： 1,000 件  格納数：2 件");
+    EXPECT_EQ(HitsFoundLabel(7, 2, 3, true), "7 行 見つかりました。（中断）  書庫数： 2 件  格納数：3 件");
     EXPECT_EQ(NoHitLabel(true), "指定の格納ファイルを含む書庫は見つかりませんでした。");
     EXPECT_EQ(NoHitLabel(false), "指定の文字を含む書庫は見つかりませんでした。");
 

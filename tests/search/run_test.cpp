@@ -270,7 +270,7 @@ TEST_F(SearchRunTest, StopDuringALargeFileKeepsItsHitsButWritesNoProgressLine)
     EXPECT_EQ(s.hitCount, 5);
     EXPECT_TRUE(sink_.progress.empty());
     EXPECT_EQ(sink_.started.size(), 1u);  // the next archive is never started
-    EXPECT_EQ(s.resultLabel, "5 行 見つかりました。  書庫数： 1 件  格納数：1 件");
+    EXPECT_EQ(s.resultLabel, "5 行 見つかりました。（中断）  書庫数： 1 件  格納数：1 件");
     EXPECT_TRUE(WorkLeftovers().empty());
 }
 

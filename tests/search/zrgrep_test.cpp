@@ -11,7 +11,8 @@
 #include <unistd.h>
 
 #include "archive_builders.h"
-#include "match_spans.h"
+#include "child_process.h"
+#include "search/match_spans.h"
 #include "search/condition_file.h"
 #include "test_support/temp_env.h"
 #include "util/size_format.h"
@@ -253,6 +254,39 @@ TEST_F(ZrGrepProgramTest, ConditionFileFirstThenTheCommandLine)
     EXPECT_EQ(out_, tree_ / "a.zip" + "{in.doc}:1:alpha beta\n");
     ASSERT_EQ(Run({"--conditions", file, "-f", "*.txt", "alpha", tree_.Path()}), 0);
     EXPECT_EQ(out_, tree_ / "a.zip" + "{in.txt}:1:alpha\n");
+}
+
+TEST_F(ZrGrepProgramTest, FixedStringsMatchAsTypedAndNoFuzzyMatchesExactly)
+{
+    tree_.Write("a.zip", ZipOf({{"in.txt", "(株)ゾウ\n1x5\nversion 1.5\nＡＢＣ\nabc\n"}}));
+    const std::string prefix = tree_ / "a.zip" + "{in.txt}:";
+
+    // As a pattern "." is any character and "(株)" a group; as text they are themselves.
+    ASSERT_EQ(Run({"1.5", tree_.Path()}), 0);
+    EXPECT_EQ(out_, prefix + "2:1x5\n" + prefix + "3:version 1.5\n");
+    ASSERT_EQ(Run({"-F", "1.5", tree_.Path()}), 0);
+    EXPECT_EQ(out_, prefix + "3:version 1.5\n");
+    ASSERT_EQ(Run({"--fixed-strings", "(株)", tree_.Path()}), 0);
+    EXPECT_EQ(out_, prefix + "1:(株)ゾウ\n");
+    // A text that is no valid pattern is no error as text.
+    EXPECT_EQ(Run({"-F", "ゾウ[", tree_.Path()}), 1) << err_;
+
+    // The fuzzy table makes full-width letters match; without it only the exact ones do.
+    ASSERT_EQ(Run({"-F", "abc", tree_.Path()}), 0);
+    EXPECT_EQ(out_, prefix + "4:ＡＢＣ\n" + prefix + "5:abc\n");
+    ASSERT_EQ(Run({"-F", "--no-fuzzy", "abc", tree_.Path()}), 0);
+    EXPECT_EQ(out_, prefix + "5:abc\n");
+
+    // The condition file carries both switches.
+    SearchConditions c;
+    c.searchText = "1.5";
+    c.folder = tree_.Path();
+    c.regularExpression = false;
+    c.fuzzy = false;
+    const std::string file = scratch_ / "literal.ZrSrh";
+    WriteConditionFile(file, c);
+    ASSERT_EQ(Run({"--conditions", file}), 0) << err_;
+    EXPECT_EQ(out_, prefix + "3:version 1.5\n");
 }
 
 TEST_F(ZrGrepProgramTest, ASignalStopsTheSearchKeepsWhatWasFoundAndRemovesTheWorkFolder)

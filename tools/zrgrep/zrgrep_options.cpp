@@ -23,6 +23,7 @@ const char *const kZrGrepUsage =
     "      --archives-from FILE search the archives listed in FILE (one path per line, \"-\" for\n"
     "                           standard input) after the PATHs, in the listed order\n"
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
+    "  -F, --fixed-strings      the pattern is plain text: . ( * and the like match themselves\n"
     "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
     "      --in-process         search archives in this process, not in confined workers\n"
     "  -j, --workers N          archives searched at once in workers, 1 to 8 (default: 2 on two or more "
@@ -127,6 +128,8 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.followLinks = true;
     else if (name == "--no-fuzzy")
         a.noFuzzy = true;
+    else if (name == "--fixed-strings" || name == "-F")
+        a.fixedStrings = true;
     else if (name == "--in-process")
         a.inProcess = true;
     else if (name == "--json")
@@ -222,6 +225,10 @@ search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::Search
         c.sfx = true;
     if (a.noSubFolders)
         c.subFolders = false;
+    if (a.noFuzzy)
+        c.fuzzy = false;
+    if (a.fixedStrings)
+        c.regularExpression = false;
     return c;
 }
 

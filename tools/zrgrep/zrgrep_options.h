@@ -28,6 +28,7 @@ struct ZrGrepArguments {
     bool followLinks = false;  // walk symbolic links to folders (over the "FollowLinks" setting)
     std::string conditionsFile;
     bool noFuzzy = false;
+    bool fixedStrings = false;                       // the pattern is searched as typed
     std::optional<regex::TEncodingChoice> encoding;  // over the "TextEncoding" setting
     bool inProcess = false;  // search archives in zrgrep's own process, not in workers
     int workers = 0;         // archives searched at once; 0 = the run's default

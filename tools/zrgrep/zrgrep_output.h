@@ -7,11 +7,15 @@
 #include <string>
 #include <string_view>
 
-#include "match_spans.h"
+#include "search/match_spans.h"
 #include "search/run_sink.h"
 #include "zrgrep_options.h"
 
 namespace zr::tools {
+
+// The match finder is the search core's, shared with the window.
+using search::ByteSpan;
+using search::MatchSpans;
 
 // Text with every byte sequence that is not UTF-8 replaced by U+FFFD.
 std::string ValidUtf8(std::string_view text);

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "match_spans.h"
+#include "search/match_spans.h"
 #include "platform/codepage.h"
 #include "regex/scanner_error.h"
 #include "search/stale_work_folders.h"
@@ -146,7 +146,8 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
                                std::to_string(cp932.errorOffset + 1) + ")");
         cp932Pattern = cp932.text;
         try {
-            auto spans = std::make_unique<MatchSpans>(cp932.text, !args.noFuzzy);
+            auto spans = std::make_unique<MatchSpans>(
+                search::ScannerPattern(cp932.text, conditions.regularExpression), conditions.fuzzy);
             if (UsesColour(args.color, s) && args.output == OutputMode::Lines)
                 colour = std::move(spans);
         } catch (const regex::ERegExpParser &) {

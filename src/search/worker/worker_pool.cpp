@@ -223,6 +223,7 @@ void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvent
         for (auto &slot : slots_)
             if (!stopping && slot->job < 0 && nextJob < jobs.size()) {
                 Dispatch(*slot, static_cast<int>(nextJob), jobs[nextJob], state);
+                events.OnDispatched(static_cast<int>(nextJob));
                 ++nextJob;
             }
         // Deliver in job order: the first unfinished job's events as they

@@ -54,6 +54,8 @@ public:
     virtual ~JobEvents() = default;
     // kEvent messages of a job, in order; never for a failed job.
     virtual void OnEvent(int job, const Message &event) = 0;
+    // The job went to a worker (jobs are dispatched in order).
+    virtual void OnDispatched(int job) { (void)job; }
     virtual void OnEnd(int job, const JobEnd &end) = 0;
 };
 

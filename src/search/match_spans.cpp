@@ -1,8 +1,9 @@
-#include "match_spans.h"
+#include "search/match_spans.h"
 
+#include "platform/codepage.h"
 #include "platform/mbchar.h"
 
-namespace zr::tools {
+namespace zr::search {
 namespace {
 
 // The line as the scan sees it: a line feed before and after, characters as
@@ -71,4 +72,19 @@ std::vector<ByteSpan> MatchSpans::Find(std::string_view cp932Line) const
     return spans;
 }
 
-}  // namespace zr::tools
+std::unique_ptr<MatchSpans> MatchSpansFor(const SearchConditions &conditions)
+{
+    if (IsNoTextSearch(conditions.searchText))
+        return nullptr;
+    const platform::ConversionResult cp932 = platform::Utf8ToCp932(conditions.searchText);
+    if (!cp932.ok)
+        return nullptr;
+    try {
+        return std::make_unique<MatchSpans>(ScannerPattern(cp932.text, conditions.regularExpression),
+                                            conditions.fuzzy);
+    } catch (const std::exception &) {
+        return nullptr;
+    }
+}
+
+}  // namespace zr::search

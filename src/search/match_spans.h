@@ -4,14 +4,16 @@
 // with the same compiled pattern, on CP932 character boundaries.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "regex/grep.h"
+#include "search/search_conditions.h"
 
-namespace zr::tools {
+namespace zr::search {
 
 using ByteSpan = std::pair<std::size_t, std::size_t>;  // [begin, end) in the line
 
@@ -25,4 +27,9 @@ private:
     regex::TGrep grep_;
 };
 
-}  // namespace zr::tools
+// The spans of a run's conditions (the switches for literal text and the
+// fuzzy table applied); null when the run searches no text or its pattern
+// cannot be compiled (the run reports that itself).
+std::unique_ptr<MatchSpans> MatchSpansFor(const SearchConditions &conditions);
+
+}  // namespace zr::search

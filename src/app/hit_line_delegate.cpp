@@ -1,0 +1,85 @@
+#include "app/hit_line_delegate.h"
+
+#include "app/hit_models.h"
+
+#include <QApplication>
+#include <QPainter>
+
+namespace zr {
+
+std::vector<THitLinePiece> HitLinePieces(const search::THitRecord &hit,
+                                         const std::vector<search::ByteSpan> &spans)
+{
+    std::vector<THitLinePiece> pieces;
+    const auto add = [&](std::size_t from, std::size_t to, bool match) {
+        if (to <= from)
+            return;
+        std::string text = search::DisplayLineText(hit, from, to);
+        if (!text.empty())
+            pieces.push_back({std::move(text), match});
+    };
+    std::size_t at = 0;
+    for (const auto &[begin, end] : spans) {
+        if (begin < at || end > hit.LineText.size())
+            continue;
+        add(at, begin, false);
+        add(begin, end, true);
+        at = end;
+    }
+    add(at, hit.LineText.size(), false);
+    return pieces;
+}
+
+THitLineDelegate::THitLineDelegate(const TResultListModel *model, QObject *parent)
+    : QStyledItemDelegate(parent), model_(model)
+{
+}
+
+void THitLineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const
+{
+    const bool lineColumn = index.column() == 2 && model_->Mode() == TResultListMode::rlArchive &&
+                            model_->LineDisplay() && index.row() < model_->rowCount();
+    if (!spans_ || !lineColumn) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const search::THitRecord &hit = model_->Record(index.row());
+    const std::vector<THitLinePiece> pieces = HitLinePieces(hit, spans_->Find(hit.LineText));
+
+    // The cell without its text, then the text piece by piece.
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    cell.text.clear();
+    QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+    const QRect area =
+        style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).adjusted(2, 0, -2, 0);
+    const bool selected = cell.state.testFlag(QStyle::State_Selected);
+    const QColor textColor = cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+
+    painter->save();
+    painter->setClipRect(area);
+    painter->setFont(cell.font);
+    const QFontMetrics metrics(cell.font);
+    int x = area.left();
+    for (const THitLinePiece &piece : pieces) {
+        if (x >= area.right())
+            break;
+        const QString text = QString::fromStdString(piece.text);
+        const int width = metrics.horizontalAdvance(text);
+        const QRect box(x, area.top(), width, area.height());
+        if (piece.match) {
+            // Marked like a text editor's find: dark text on yellow, also in a selected row.
+            painter->fillRect(box.adjusted(0, 1, 0, -1), QColor(255, 225, 64));
+            painter->setPen(Qt::black);
+        } else {
+            painter->setPen(textColor);
+        }
+        painter->drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        x += width;
+    }
+    painter->restore();
+}
+
+}  // namespace zr

@@ -63,7 +63,7 @@ public:
     {
         if (announce_ && !stopped_)
             sink_.OnArchiveDispatched(job, static_cast<int>(archives_.size()),
-                                      archives_[static_cast<std::size_t>(job)]);
+                                      archives_[static_cast<std::size_t>(job)].path);
     }
 
     void OnEnd(int job, const worker::JobEnd &end) override

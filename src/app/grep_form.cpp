@@ -91,6 +91,9 @@ TGrepForm::~TGrepForm()
     // A run still going is stopped and waited for before anything it reports to goes.
     delete run_;
     run_ = nullptr;
+    // The header resizes its sections while the widgets below this form go,
+    // after this object's own part has gone: its handlers must not run then.
+    list_->header()->disconnect(this);
     // The models point into hits_, which goes before the views do.
     treeModel_->ClearArchives();
     listModel_->ShowArchives(nullptr);

@@ -8,28 +8,13 @@
 #include "archive/archive_records.h"
 #include "archive/stored_name.h"
 #include "archivers/archiver_api.h"
+#include "platform/replace_file.h"
 #include "regex/line_display.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
 
 namespace zr::search {
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-}  // namespace
 
 ArchiveSession::ArchiveSession(ArchiveSessionSetup setup, std::function<FileScanner &()> scanner,
                                RunSink &sink, std::stop_token stop)
@@ -162,7 +147,7 @@ bool ArchiveSession::Data(std::string_view bytes)
         // The scan ends early only when stopped or failed.
         return queue_->Push(bytes);
     case Mode::kFile:
-        return WriteAll(fileFd_, bytes) ||
+        return platform::WriteAllBytes(fileFd_, bytes) ||
                (sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::ExtractionFailed, name_), false);
     }
     return false;

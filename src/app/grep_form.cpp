@@ -6,6 +6,7 @@
 #include "app/options_panel.h"
 #include "app/pattern_combo_box.h"
 #include "app/result_list_view.h"
+#include "app/row_text_delegate.h"
 #include "app/result_panel_layout.h"
 #include "app/run_controller.h"
 #include "app/window_placement.h"
@@ -282,6 +283,7 @@ QWidget *TGrepForm::BuildResultPanel()
     tree_->setModel(treeModel_);
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);
+    tree_->setItemDelegate(new TRowTextDelegate(tree_));
     tree_->setRootIsDecorated(false);
     tree_->setItemsExpandable(false);
     tree_->setIndentation(12);
@@ -309,6 +311,7 @@ QWidget *TGrepForm::BuildResultPanel()
     listModel_ = new TResultListModel(this);
     list_->setModel(listModel_);
     lineDelegate_ = new THitLineDelegate(listModel_, list_);
+    list_->setItemDelegate(new TRowTextDelegate(list_));
     list_->setItemDelegateForColumn(2, lineDelegate_);
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);

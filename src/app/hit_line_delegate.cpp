@@ -31,7 +31,7 @@ std::vector<THitLinePiece> HitLinePieces(const search::THitRecord &hit,
 }
 
 THitLineDelegate::THitLineDelegate(const TResultListModel *model, QObject *parent)
-    : QStyledItemDelegate(parent), model_(model)
+    : TRowTextDelegate(parent), model_(model)
 {
 }
 
@@ -41,22 +41,15 @@ void THitLineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const bool lineColumn = index.column() == 2 && model_->Mode() == TResultListMode::rlArchive &&
                             model_->LineDisplay() && index.row() < model_->rowCount();
     if (!spans_ || !lineColumn) {
-        QStyledItemDelegate::paint(painter, option, index);
+        TRowTextDelegate::paint(painter, option, index);
         return;
     }
     const search::THitRecord &hit = model_->Record(index.row());
     const std::vector<THitLinePiece> pieces = HitLinePieces(hit, spans_->Find(hit.LineText));
 
-    // The cell without its text, then the text piece by piece.
-    QStyleOptionViewItem cell = option;
-    initStyleOption(&cell, index);
-    cell.text.clear();
-    QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
-    const QRect area =
-        style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).adjusted(2, 0, -2, 0);
-    const bool selected = cell.state.testFlag(QStyle::State_Selected);
-    const QColor textColor = cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    // The cell without its text, then the text piece by piece on the row's baseline.
+    const TTextCell cell = DrawCellWithoutText(painter, option, index);
+    const QRect &area = cell.area;
 
     painter->save();
     painter->setClipRect(area);
@@ -74,9 +67,9 @@ void THitLineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
             painter->fillRect(box.adjusted(0, 1, 0, -1), QColor(255, 225, 64));
             painter->setPen(Qt::black);
         } else {
-            painter->setPen(textColor);
+            painter->setPen(cell.color);
         }
-        painter->drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        painter->drawText(QPoint(x, cell.baseline), text);
         x += width;
     }
     painter->restore();

@@ -3,10 +3,10 @@
 // marked, found again in the line's CP932 bytes so that the characters of a
 // converted file and a line cut at its byte limit show as elsewhere.
 
+#include "app/row_text_delegate.h"
 #include "search/hit_record.h"
 #include "search/match_spans.h"
 
-#include <QStyledItemDelegate>
 #include <memory>
 
 namespace zr {
@@ -24,7 +24,7 @@ struct THitLinePiece {
 std::vector<THitLinePiece> HitLinePieces(const search::THitRecord &hit,
                                          const std::vector<search::ByteSpan> &spans);
 
-class THitLineDelegate : public QStyledItemDelegate {
+class THitLineDelegate : public TRowTextDelegate {
     Q_OBJECT
 public:
     THitLineDelegate(const TResultListModel *model, QObject *parent = nullptr);

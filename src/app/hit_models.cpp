@@ -1,5 +1,6 @@
 #include "app/hit_models.h"
 
+#include "app/list_row_order.h"
 #include "util/file_type_info.h"
 #include "util/path_names.h"
 
@@ -172,7 +173,7 @@ void TResultListModel::ShowArchives(const search::HitList *hits)
         sort_ = {};  // the columns differ
     hits_ = hits;
     mode_ = TResultListMode::rlRoot;
-    rows_ = hits ? hits->ArchiveStarts() : std::vector<std::size_t>{};
+    runRows_ = hits ? hits->ArchiveStarts() : std::vector<std::size_t>{};
     seen_ = hits ? hits->Size() : 0;
     archiveOpen_ = hits != nullptr;
     ApplySort();
@@ -187,15 +188,15 @@ void TResultListModel::ShowArchive(const search::HitList *hits, std::size_t arch
     hits_ = hits;
     mode_ = TResultListMode::rlArchive;
     lineDisplay_ = lineDisplay;
-    rows_.clear();
+    runRows_.clear();
     if (hits && archiveStart < hits->Size()) {
         const search::HitRange range = hits->RecordsOfArchive(archiveStart);
         if (lineDisplay) {
-            rows_.reserve(range.size());
+            runRows_.reserve(range.size());
             for (std::size_t i = range.first; i < range.last; ++i)
-                rows_.push_back(i);
+                runRows_.push_back(i);
         } else {
-            rows_ = hits->StoredFileRows(range);
+            runRows_ = hits->StoredFileRows(range);
         }
         // Only the last archive of the list can still receive records.
         archiveOpen_ = range.last == hits->Size();
@@ -233,6 +234,7 @@ void TResultListModel::AppendHits()
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
     rows_.insert(rows_.end(), added.begin(), added.end());
+    runRows_.insert(runRows_.end(), added.begin(), added.end());
     endInsertRows();
 }
 
@@ -248,42 +250,33 @@ void TResultListModel::Sort(TListSort sort)
 
 void TResultListModel::ApplySort()
 {
-    // Record indices are the run order, so run order first makes a stable
-    // sort keep it among equal keys.
-    std::sort(rows_.begin(), rows_.end());
-    if (sort_.RunOrder() || !hits_ || sort_.column >= columnCount())
+    if (sort_.RunOrder() || !hits_ || sort_.column >= columnCount()) {
+        rows_ = runRows_;
         return;
+    }
     const std::vector<search::THitRecord> &records = hits_->Records();
+    const bool descending = sort_.order == Qt::DescendingOrder;
+    if (mode_ == TResultListMode::rlArchive && sort_.column == 1) {
+        rows_ = RowsOrderedByNumber(
+            runRows_, [&](std::size_t row) { return std::int64_t{records[row].LineNo}; }, descending);
+        return;
+    }
+    // Names after their last separator, folders, or the line's CP932 bytes
+    // (which order kana and kanji by JIS code), as views into the records.
     const auto key = [&](std::size_t row) -> std::string_view {
         const search::THitRecord &r = records[row];
         if (mode_ == TResultListMode::rlRoot)
             return sort_.column == 0 ? AfterLast(r.ArchivePath, "/") : FolderView(r.ArchivePath);
         return sort_.column == 0 ? AfterLast(r.StoredName, "/\\:") : std::string_view(r.LineText);
     };
-    const bool byLine = mode_ == TResultListMode::rlArchive && sort_.column == 1;
-    const bool descending = sort_.order == Qt::DescendingOrder;
-    if (byLine) {
-        std::stable_sort(rows_.begin(), rows_.end(), [&](std::size_t a, std::size_t b) {
-            return descending ? records[b].LineNo < records[a].LineNo : records[a].LineNo < records[b].LineNo;
-        });
-        return;
-    }
-    // Each key is found once, not at every comparison.
-    std::vector<std::pair<std::string_view, std::size_t>> keyed;
-    keyed.reserve(rows_.size());
-    for (std::size_t row : rows_)
-        keyed.emplace_back(key(row), row);
-    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
-        return descending ? b.first < a.first : a.first < b.first;
-    });
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        rows_[i] = keyed[i].second;
+    rows_ = RowsOrderedByText(runRows_, key, descending);
 }
 
 void TResultListModel::Clear()
 {
     beginResetModel();
     rows_.clear();
+    runRows_.clear();
     archiveOpen_ = false;
     endResetModel();
 }

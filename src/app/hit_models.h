@@ -96,6 +96,7 @@ private:
 
     const search::HitList *hits_ = nullptr;
     std::vector<std::size_t> rows_;
+    std::vector<std::size_t> runRows_;  // the same rows in run order
     std::size_t seen_ = 0;      // records looked at for rows
     bool archiveOpen_ = false;  // the list may still grow
     std::string searchFolder_;

@@ -28,6 +28,7 @@
 #include <QTreeView>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -69,20 +70,54 @@ void CloseModal()
             dialog->reject();
 }
 
-// Runs an action that opens a modal window, takes the picture while it is
-// open and closes it again.
+// The modal window open over the others, once the window manager shows it.
+QWidget *OpenModal()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(top); dialog && dialog->isVisible() && dialog->isModal())
+            return dialog;
+    return nullptr;
+}
+
+// Runs an action that opens a modal window, takes the picture once it has
+// shown for a moment (a loaded machine may take seconds to open a file
+// dialog) and closes it again; an action that opens nothing is reported.
 void SaveModal(QWidget &window, const std::function<void()> &open, const QString &file)
 {
-    QTimer::singleShot(900, &window, [&window, file] {
+    auto *poll = new QTimer(&window);
+    auto shownFor = std::make_shared<int>(0);
+    auto waited = std::make_shared<int>(0);
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, file, poll, shownFor, waited, done] {
+        *waited += 100;
+        if (OpenModal())
+            *shownFor += 100;
+        if (*shownFor < 700 && *waited < 10000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        *done = true;
+        if (*shownFor == 0) {
+            std::printf("no window opened for %s\n", file.toLocal8Bit().constData());
+            return;
+        }
         Save(window, file);
         CloseModal();
     });
+    poll->start(100);
     open();
+    // An action that returned without a modal loop: wait for the poll to end.
+    while (!*done)
+        Pump(100);
     Pump(200);
 }
 
 void SaveModal(QWidget &window, QAction *action, const QString &file)
 {
+    if (!action->isEnabled())
+        std::printf("%s: the action is disabled\n", file.toLocal8Bit().constData());
     SaveModal(window, [action] { action->trigger(); }, file);
 }
 
@@ -173,10 +208,10 @@ int main(int argc, char *argv[])
     // Any box nobody planned for (a message) is answered, so the run never hangs.
     QTimer watchdog;
     QObject::connect(&watchdog, &QTimer::timeout, [] {
-        if (qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            std::printf("answered: %s\n",
-                        static_cast<QMessageBox *>(QApplication::activeModalWidget())->text().toLocal8Bit().constData());
-        CloseModal();
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            std::printf("answered: %s\n", box->text().toLocal8Bit().constData());
+            CloseModal();
+        }
     });
     watchdog.start(3000);
     SaveModal(form, act.ActF_SaveAs, out + "/dialog-save-archive-set.png");
@@ -196,6 +231,10 @@ int main(int argc, char *argv[])
             top->close();
     Pump(200);
 
+    // Every line of the first archive selected, then its stored files alone.
+    if (first.isValid())
+        tree->setCurrentIndex(first);
+    Pump(200);
     act.ActE_AllSelect->trigger();
     Pump(300);
     Save(form, out + "/window-all-selected.png");
@@ -205,11 +244,7 @@ int main(int argc, char *argv[])
     act.ActO_DispLineNo->trigger();
 
     // 新しい検索 and its question.
-    QTimer::singleShot(900, &form, [&form, out] {
-        Save(form, out + "/question-new-search.png");
-        CloseModal();
-    });
-    act.ActF_NewGrep->trigger();
-    Pump(300);
+    watchdog.stop();
+    SaveModal(form, act.ActF_NewGrep, out + "/question-new-search.png");
     return 0;
 }

@@ -131,8 +131,14 @@ std::vector<std::size_t> RowsOrderedByText(const std::vector<std::size_t> &runRo
             while (last < group.last && slots[last].key == slots[first].key)
                 ++last;
             if (last - first > 1 && TextContinues(slots[first].key, descending)) {
-                for (std::size_t i = first; i < last; ++i)
+                for (std::size_t i = first; i < last; ++i) {
+                    // The texts lie all over memory: ask for them a few rows ahead.
+                    if (i + 16 < last)
+                        __builtin_prefetch(&texts[slots[i + 16].position]);
+                    if (i + 8 < last)
+                        __builtin_prefetch(texts[slots[i + 8].position].data() + next);
                     slots[i].key = digitOf(texts[slots[i].position], next);
+                }
                 pending.push_back({first, last, next});
             }
             first = last;

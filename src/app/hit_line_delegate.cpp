@@ -30,6 +30,27 @@ std::vector<THitLinePiece> HitLinePieces(const search::THitRecord &hit,
     return pieces;
 }
 
+std::vector<THitLinePiece> PiecesThatFit(const std::vector<THitLinePiece> &pieces, const QFontMetrics &metrics,
+                                         int width)
+{
+    std::vector<THitLinePiece> fitting;
+    int used = 0;
+    for (const THitLinePiece &piece : pieces) {
+        const QString text = QString::fromStdString(piece.text);
+        const int advance = metrics.horizontalAdvance(text);
+        if (used + advance <= width) {
+            fitting.push_back(piece);
+            used += advance;
+            continue;
+        }
+        const QString cut = metrics.elidedText(text, Qt::ElideRight, width - used);
+        if (!cut.isEmpty())
+            fitting.push_back({cut.toStdString(), piece.match});
+        break;
+    }
+    return fitting;
+}
+
 THitLineDelegate::THitLineDelegate(const TResultListModel *model, QObject *parent)
     : TRowTextDelegate(parent), model_(model)
 {
@@ -45,11 +66,11 @@ void THitLineDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         return;
     }
     const search::THitRecord &hit = model_->Record(index.row());
-    const std::vector<THitLinePiece> pieces = HitLinePieces(hit, spans_->Find(hit.LineText));
-
     // The cell without its text, then the text piece by piece on the row's baseline.
     const TTextCell cell = DrawCellWithoutText(painter, option, index);
     const QRect &area = cell.area;
+    const std::vector<THitLinePiece> pieces =
+        PiecesThatFit(HitLinePieces(hit, spans_->Find(hit.LineText)), QFontMetrics(cell.font), area.width());
 
     painter->save();
     painter->setClipRect(area);

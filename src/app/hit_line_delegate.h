@@ -7,6 +7,7 @@
 #include "search/hit_record.h"
 #include "search/match_spans.h"
 
+#include <QFontMetrics>
 #include <memory>
 
 namespace zr {
@@ -23,6 +24,11 @@ struct THitLinePiece {
 // The hit's display text cut at the spans (byte ranges of its LineText).
 std::vector<THitLinePiece> HitLinePieces(const search::THitRecord &hit,
                                          const std::vector<search::ByteSpan> &spans);
+
+// The pieces as far as they fit in width pixels: the piece that runs past
+// the edge is cut with an ellipsis, so a cut line shows that it goes on.
+std::vector<THitLinePiece> PiecesThatFit(const std::vector<THitLinePiece> &pieces, const QFontMetrics &metrics,
+                                         int width);
 
 class THitLineDelegate : public TRowTextDelegate {
     Q_OBJECT

@@ -371,6 +371,9 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
     }
     if (role == Qt::ToolTipRole && column == 0)
         return Q(record.StoredName);
+    // The whole line, for one too long for its column.
+    if (role == Qt::ToolTipRole && column == 2 && lineDisplay_)
+        return Q(search::DisplayLineText(record));
     return {};
 }
 

@@ -43,6 +43,53 @@ TEST(HitLinePieces, ACharacterCutAtTheLineLimitAndGetaMarksShowAsInTheList)
               (std::vector<THitLinePiece>{{"x", false}, {"😀", true}, {"y", false}}));
 }
 
+TEST(HitLinePieces, ALineTooLongForItsColumnEndsInAnEllipsisWithItsMarksKept)
+{
+    testing::App();
+    const QFontMetrics metrics(QApplication::font());
+    const std::vector<THitLinePiece> pieces = {{"ログ 行 1: ", false}, {"見積書", true}, {"の送信に失敗しました", false}};
+    const auto widthOf = [&](const std::vector<THitLinePiece> &shown) {
+        int width = 0;
+        for (const THitLinePiece &piece : shown)
+            width += metrics.horizontalAdvance(QString::fromStdString(piece.text));
+        return width;
+    };
+    // Room for everything: unchanged.
+    EXPECT_EQ(PiecesThatFit(pieces, metrics, widthOf(pieces) + 5), pieces);
+    EXPECT_EQ(PiecesThatFit(pieces, metrics, widthOf(pieces)), pieces);
+
+    // The last piece is cut: the others stay whole, the cut one ends in an ellipsis.
+    const int narrow = widthOf({pieces[0], pieces[1]}) + metrics.horizontalAdvance(QString::fromUtf8("の送…"));
+    const std::vector<THitLinePiece> cut = PiecesThatFit(pieces, metrics, narrow);
+    ASSERT_EQ(cut.size(), 3u);
+    EXPECT_EQ(cut[0], pieces[0]);
+    EXPECT_EQ(cut[1], pieces[1]);
+    EXPECT_FALSE(cut[2].match);
+    EXPECT_EQ(cut[2].text.rfind("…"), cut[2].text.size() - std::string("…").size());
+    EXPECT_LE(widthOf(cut), narrow);
+
+    // A match cut in the middle stays a match.
+    const std::vector<THitLinePiece> inMatch =
+        PiecesThatFit(pieces, metrics, widthOf({pieces[0]}) + metrics.horizontalAdvance(QString::fromUtf8("見…")));
+    ASSERT_EQ(inMatch.size(), 2u);
+    EXPECT_TRUE(inMatch[1].match);
+    EXPECT_NE(inMatch[1].text, pieces[1].text);
+}
+
+TEST(ResultListModel, TheLineColumnsToolTipIsTheWholeLineAsTheFileHasIt)
+{
+    testing::App();
+    search::HitList hits;
+    THitRecord converted{"/a.zip", "x.txt", 4, "x\x81\xACy"};
+    converted.Substitutes.push_back({1, "😀"});
+    hits.Append(converted);
+    TResultListModel model;
+    model.ShowArchive(&hits, 0, true);
+    EXPECT_EQ(model.data(model.index(0, 2), Qt::ToolTipRole).toString(), QString::fromUtf8("x😀y"));
+    model.ShowArchive(&hits, 0, false);  // stored files only: no line to show
+    EXPECT_TRUE(model.data(model.index(0, 2), Qt::ToolTipRole).isNull());
+}
+
 TEST(HitLineDelegate, DrawsMarkedAndPlainRows)
 {
     testing::App();

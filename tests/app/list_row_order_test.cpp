@@ -69,19 +69,6 @@ TEST(ListRowOrder, TextsOrderByTheirBytesAndAShorterTextBeforeOneItBegins)
     EXPECT_EQ(ByText(rows, true), ReferenceOrder(rows, true));
 }
 
-TEST(ListRowOrder, EqualTextsKeepRunOrderInBothDirectionsAtAnySize)
-{
-    // Small lists are sorted by comparison, large ones byte by byte: both keep run order.
-    for (const std::size_t size : {std::size_t{9}, std::size_t{3000}}) {
-        std::vector<std::string> texts;
-        for (std::size_t i = 0; i < size; ++i)
-            texts.push_back(i % 3 == 0 ? "same long text shared by many rows" : i % 3 == 1 ? "x" : "same");
-        const TRows rows = RowsOf(texts);
-        EXPECT_EQ(ByText(rows, false), ReferenceOrder(rows, false)) << size;
-        EXPECT_EQ(ByText(rows, true), ReferenceOrder(rows, true)) << size;
-    }
-}
-
 TEST(ListRowOrder, ManyTextsWithLongSharedBeginningsSortAsAStableSortDoes)
 {
     // Log-like lines: long common heads, few letters, so rows agree for
@@ -121,12 +108,6 @@ TEST(ListRowOrder, NumbersOrderAsNumbersAndKeepRunOrderAmongEqualOnes)
     std::vector<std::size_t> expected = rows;
     std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) { return lines[b] < lines[a]; });
     EXPECT_EQ(RowsOrderedByNumber(rows, [&](std::size_t r) { return lines[r]; }, true), expected);
-}
-
-TEST(ListRowOrder, NoRowsGiveNoRows)
-{
-    EXPECT_TRUE(RowsOrderedByText({}, [](std::size_t) { return std::string_view(); }, false).empty());
-    EXPECT_TRUE(RowsOrderedByNumber({}, [](std::size_t) { return std::int64_t{0}; }, true).empty());
 }
 
 }  // namespace

@@ -121,13 +121,5 @@ TEST(RowTextDelegate, RowsAreTallEnoughForJapaneseWhateverTheFirstRowHolds)
     delete second;
 }
 
-TEST(RowTextDelegate, TheBaselineCentresTheTextInItsBox)
-{
-    const TRowTextMetrics metrics{30, 10};
-    EXPECT_EQ(RowTextBaseline(QRect(0, 100, 50, 60), metrics), 100 + 10 + 30);
-    // Text taller than its box keeps its ascent from the centre, as Qt does.
-    EXPECT_EQ(RowTextBaseline(QRect(0, 0, 50, 30), metrics), -5 + 30);
-}
-
 }  // namespace
 }  // namespace zr

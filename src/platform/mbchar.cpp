@@ -20,7 +20,7 @@ bool IsSystemLeadByte(unsigned char c)
     return Utf8SequenceLength(c) > 1;
 }
 
-std::size_t CharLengthAt(std::string_view text, std::size_t pos)
+std::size_t MultiByteCharLengthAt(std::string_view text, std::size_t pos)
 {
     if (pos >= text.size())
         return 0;

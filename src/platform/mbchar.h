@@ -53,7 +53,14 @@ bool IsSystemLeadByte(unsigned char c);
 // Byte length of the character that starts at text[pos] in the system code
 // page (1 for a single byte, an invalid sequence or a truncated tail); never
 // runs past the end of text. 0 when pos is at or past the end.
-std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+std::size_t MultiByteCharLengthAt(std::string_view text, std::size_t pos);
+// ASCII, most of every name the finder matches, is decided here inline.
+inline std::size_t CharLengthAt(std::string_view text, std::size_t pos)
+{
+    if (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
+        return 1;
+    return MultiByteCharLengthAt(text, pos);
+}
 
 // True when text[pos] is a continuation byte of a character that starts
 // before pos (walking from the start of text).

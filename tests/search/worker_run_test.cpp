@@ -207,9 +207,10 @@ TEST_F(WorkerRunTest, AStopDuringARunOfTwoWorkersKeepsTheHitsInRunOrderUpToIt)
         const RunSummary s = RunSearch(Conditions("needle"), o, sink_, stop.get_token());
         EXPECT_TRUE(s.stopped);
         // Nothing after the archive the stop came in, and the hits before it
-        // in run order: each archive's one line, archive by archive.
+        // in run order: each archive's one line, archive by archive, up to
+        // the line whose arrival announced the archive the stop came in.
         ASSERT_EQ(sink_.started.size(), static_cast<std::size_t>(stopAt + 1));
-        ASSERT_EQ(sink_.hits.size(), static_cast<std::size_t>(stopAt));
+        ASSERT_EQ(sink_.hits.size(), static_cast<std::size_t>(stopAt + 1));
         for (std::size_t i = 0; i < sink_.hits.size(); ++i)
             EXPECT_EQ(sink_.hits[i].ArchivePath, sink_.started[i]);
         EXPECT_TRUE(WorkLeftovers().empty());

@@ -376,13 +376,10 @@ bool NamesAreUtf8(const std::vector<EntryDetails> &details)
     return anyNonAscii;
 }
 
-std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base,
-                                           LibarchiveFormat format)
+namespace {
+
+std::vector<EntryDetails> DetailsOf(const MappedFile &file, std::uint64_t base, LibarchiveFormat format)
 {
-    // Tar headers hold nothing more; libarchive reports what 7z holds.
-    if (format == LibarchiveFormat::kTar || format == LibarchiveFormat::k7z)
-        return {};
-    MappedFile file(path);
     const std::string_view d = file.view();
     if (base >= d.size())
         return {};
@@ -400,6 +397,25 @@ std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_
         break;
     }
     return {};
+}
+
+// Tar headers hold nothing more; libarchive reports what 7z holds.
+bool HasOwnDetails(LibarchiveFormat format)
+{
+    return format != LibarchiveFormat::kTar && format != LibarchiveFormat::k7z;
+}
+
+}  // namespace
+
+std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base,
+                                           LibarchiveFormat format)
+{
+    return HasOwnDetails(format) ? DetailsOf(MappedFile(path), base, format) : std::vector<EntryDetails>{};
+}
+
+std::vector<EntryDetails> ReadEntryDetails(int fd, std::uint64_t base, LibarchiveFormat format)
+{
+    return HasOwnDetails(format) ? DetailsOf(MappedFile(fd), base, format) : std::vector<EntryDetails>{};
 }
 
 std::string DosAttributeText(std::uint32_t a)

@@ -32,6 +32,8 @@ std::vector<EntryDetails> ReadZipDetails(std::string_view data);
 
 std::vector<EntryDetails> ReadEntryDetails(const std::string &path, std::uint64_t base,
                                            LibarchiveFormat format);
+// The same from a file already open (the handle stays the caller's).
+std::vector<EntryDetails> ReadEntryDetails(int fd, std::uint64_t base, LibarchiveFormat format);
 
 // Whether the stored names are UTF-8: some name is not plain ASCII and every
 // such name is valid UTF-8. Otherwise they are taken as CP932.

@@ -21,16 +21,26 @@ FileStream::~FileStream()
         ::close(fd_);
 }
 
-bool FileStream::open(const std::string &path, std::uint64_t base)
+bool FileStream::open(const std::string &path, std::uint64_t base) { return open(path) && setBase(base); }
+
+bool FileStream::open(const std::string &path)
 {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         return false;
     struct stat st {};
-    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) < base)
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    fileSize_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool FileStream::setBase(std::uint64_t base)
+{
+    if (fd_ < 0 || fileSize_ < base)
         return false;
     base_ = base;
-    size_ = static_cast<std::uint64_t>(st.st_size) - base;
+    size_ = fileSize_ - base;
     // No bigger than the file (most archives of text are far smaller than a
     // block) and not zero-filled: it is opened several times per archive.
     bufferSize_ =

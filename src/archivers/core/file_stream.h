@@ -21,6 +21,11 @@ public:
     FileStream &operator=(const FileStream &) = delete;
 
     bool open(const std::string &path, std::uint64_t base);
+    // The same in two steps, so the file's own handle can be read (where the
+    // archive starts) before the base is known: one open per archive.
+    bool open(const std::string &path);
+    bool setBase(std::uint64_t base);
+    int fd() const { return fd_; }
     std::uint64_t size() const { return size_; }  // bytes from the base to the end
 
     // Installs the callbacks and opens `a`; returns libarchive's status.
@@ -38,6 +43,7 @@ private:
     static la_int64_t Seek(struct archive *, void *self, la_int64_t offset, int whence);
 
     int fd_ = -1;
+    std::uint64_t fileSize_ = 0;
     std::uint64_t base_ = 0;
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <optional>
 #include <unistd.h>
 #include <zlib.h>
@@ -111,17 +112,13 @@ std::string SingleFileName(const std::string &path)
 }
 
 // gzip keeps the original size modulo 2^32 in its last four bytes.
-std::uint64_t GzipStoredSize(const std::string &path)
+std::uint64_t GzipStoredSize(int fd)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
     unsigned char tail[4] = {};
-    const off_t end = lseek(fd, 0, SEEK_END);
+    struct stat st {};
     std::uint64_t size = 0;
-    if (end >= 18 && ::pread(fd, tail, 4, end - 4) == 4)
+    if (fd >= 0 && fstat(fd, &st) == 0 && st.st_size >= 18 && ::pread(fd, tail, 4, st.st_size - 4) == 4)
         size = tail[0] | (tail[1] << 8) | (tail[2] << 16) | (static_cast<std::uint64_t>(tail[3]) << 24);
-    ::close(fd);
     return size;
 }
 
@@ -213,10 +210,11 @@ bool LibarchiveReader::findBase(const OpenOptions &options, std::string &error)
         return true;
     // A 7z self-extractor's stub need not be a DOS executable: anything
     // before the signature is a stub.
-    const bool stub = format_ == LibarchiveFormat::k7z ? !StartsWith7zSignature(path_) : StartsWithMz(path_);
+    const int fd = stream_.fd();
+    const bool stub = format_ == LibarchiveFormat::k7z ? !StartsWith7zSignature(fd) : StartsWithMz(fd);
     if (!stub && !options.tolerateBrokenHeaders)
         return true;
-    const auto found = FindArchiveSignature(path_, *scanned);
+    const auto found = FindArchiveSignature(MappedFile(fd).view(), *scanned);
     if (!found) {
         error = "no archive found in the file";
         return false;
@@ -230,13 +228,19 @@ bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
     measureSizes_ = options.measureUnknownSizes;
     unwrittenLeft_ = options.unwrittenBudget;
     tolerateBrokenHeaders_ = options.tolerateBrokenHeaders;
-    if (!findBase(options, error))
-        return false;
-    if (!stream_.open(path_, base_)) {
+    // The file is opened once: where the archive starts, its own headers
+    // and libarchive's stream all read through this handle.
+    if (!stream_.open(path_)) {
         error = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
-    details_ = ReadEntryDetails(path_, base_, format_);
+    if (!findBase(options, error))
+        return false;
+    if (!stream_.setBase(base_)) {
+        error = "cannot open: no archive found in the file";
+        return false;
+    }
+    details_ = ReadEntryDetails(stream_.fd(), base_, format_);
     a_ = archive_read_new();
     if (!a_) {
         error = "out of memory";
@@ -253,7 +257,7 @@ bool LibarchiveReader::open(const OpenOptions &options, std::string &error)
 int LibarchiveReader::attachSource()
 {
     if (format_ == LibarchiveFormat::kTar && base_ == 0) {
-        auto file = std::make_unique<MappedFile>(path_);
+        auto file = std::make_unique<MappedFile>(stream_.fd());
         if (LooksLikeGzip(file->view())) {
             decoded_ = std::make_unique<GzipStream>(file->view());
             decodedFilter_ = ARCHIVE_FILTER_GZIP;
@@ -357,7 +361,7 @@ void LibarchiveReader::fillEntry(struct archive_entry *e, EntryInfo &entry)
         entry.name += '/';
     entry.size = archive_entry_size_is_set(e) ? static_cast<std::uint64_t>(archive_entry_size(e)) : 0;
     if (singleFile_ && outerFilter() == ARCHIVE_FILTER_GZIP)
-        entry.size = GzipStoredSize(path_);
+        entry.size = GzipStoredSize(stream_.fd());
     else if (singleFile_ && measureSizes_)
         entry.size = MeasureSingleFile(path_, unwrittenLeft_);
     // 7z packs whole folders of entries together: no entry has a packed

@@ -137,6 +137,18 @@ MappedFile::MappedFile(const std::string &path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return;
+    map(fd);
+    ::close(fd);
+}
+
+MappedFile::MappedFile(int fd)
+{
+    if (fd >= 0)
+        map(fd);
+}
+
+void MappedFile::map(int fd)
+{
     struct stat st {};
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
         const auto size = static_cast<std::size_t>(st.st_size);
@@ -157,7 +169,6 @@ MappedFile::MappedFile(const std::string &path)
             size_ = copy_.size();
         }
     }
-    ::close(fd);
 }
 
 void MappedFile::adviseSequential() const

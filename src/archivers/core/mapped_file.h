@@ -12,6 +12,8 @@ namespace zr::archivers {
 class MappedFile {
 public:
     explicit MappedFile(const std::string &path);
+    // Maps a file already open; the handle stays the caller's.
+    explicit MappedFile(int fd);
     ~MappedFile();
     MappedFile(const MappedFile &) = delete;
     MappedFile &operator=(const MappedFile &) = delete;
@@ -23,6 +25,8 @@ public:
     void releaseBefore(std::size_t offset);
 
 private:
+    void map(int fd);
+
     const char *data_ = nullptr;
     std::size_t size_ = 0;
     int slot_ = -1;  // its entry among the guarded mappings, -1 when read into copy_

@@ -65,7 +65,7 @@ class IsalInflater final : public RawInflater {
 public:
     IsalInflater()
     {
-        state_ = std::make_unique<inflate_state>();
+        state_ = std::make_unique_for_overwrite<inflate_state>();  // set up by the init below
         isal_inflate_init(state_.get());
     }
     void reset() override { isal_inflate_reset(state_.get()); }

@@ -168,14 +168,19 @@ std::optional<std::uint64_t> FindArchiveSignature(const std::string &path, Signa
 
 namespace {
 
-bool StartsWithBytes(const std::string &path, std::string_view expected)
+bool StartsWithBytes(int fd, std::string_view expected)
 {
     char head[8] = {};
+    return fd >= 0 && ::pread(fd, head, expected.size(), 0) == static_cast<ssize_t>(expected.size()) &&
+           std::memcmp(head, expected.data(), expected.size()) == 0;
+}
+
+bool StartsWithBytes(const std::string &path, std::string_view expected)
+{
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool same = ::pread(fd, head, expected.size(), 0) == static_cast<ssize_t>(expected.size()) &&
-                      std::memcmp(head, expected.data(), expected.size()) == 0;
+    const bool same = StartsWithBytes(fd, expected);
     ::close(fd);
     return same;
 }
@@ -188,6 +193,10 @@ bool StartsWith7zSignature(const std::string &path)
 {
     return StartsWithBytes(path, FirstSignatureBytes(SignatureFormat::k7z));
 }
+
+bool StartsWithMz(int fd) { return StartsWithBytes(fd, "MZ"); }
+
+bool StartsWith7zSignature(int fd) { return StartsWithBytes(fd, FirstSignatureBytes(SignatureFormat::k7z)); }
 
 int ClassifyExecutable(const std::string &path)
 {

@@ -25,6 +25,9 @@ bool IsValidHeaderAt(std::string_view data, std::size_t offset, SignatureFormat 
 
 bool StartsWithMz(const std::string &path);
 bool StartsWith7zSignature(const std::string &path);
+// The same on a file already open.
+bool StartsWithMz(int fd);
+bool StartsWith7zSignature(int fd);
 
 // ZR_SFX_DOS, ZR_SFX_WIN16 or ZR_SFX_WIN32 for an MZ executable, else ZR_SFX_NONE.
 int ClassifyExecutable(const std::string &path);

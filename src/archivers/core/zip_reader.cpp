@@ -189,7 +189,7 @@ DataStatus ZipReader::pushInflated(std::string_view packed, const DataSink &sink
 {
     if (!inflater_) {
         inflater_ = MakeRawInflater(backend_);
-        out_ = std::make_unique<std::uint8_t[]>(kChunkSize);
+        out_ = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize);  // written before read
     }
     inflater_->reset();
     InflateBuffers b;

@@ -118,6 +118,8 @@ public:
                 if (m->type == MessageType::kStop) {
                     if (!m->numbers.empty() && m->numbers[0] == currentId_)
                         stop_.request_stop();
+                    else if (!m->numbers.empty())
+                        DropQueued(m->numbers[0]);  // sent behind the current one, not started
                 } else if (m->type == MessageType::kJob) {
                     jobs_.push_back(std::move(*m));
                     wake_.notify_one();
@@ -141,6 +143,11 @@ public:
     }
 
 private:
+    void DropQueued(std::int64_t id)
+    {
+        std::erase_if(jobs_, [id](const Message &job) { return !job.numbers.empty() && job.numbers[0] == id; });
+    }
+
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Message> jobs_;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <poll.h>
 #include <system_error>
+#include <utility>
 
 namespace zr::search::worker {
 
@@ -46,14 +47,21 @@ struct WorkerPool::Slot {
     std::unique_ptr<WorkerProcess> process;
     int job = -1;  // the job it runs, -1 when idle
     std::int64_t id = 0;
+    // The job sent behind it, so the worker goes on without waiting for the
+    // run (many small archives cost a round trip each otherwise); -1 when none.
+    int queuedJob = -1;
+    std::int64_t queuedId = 0;
     Clock::time_point lastProgress;
     Clock::time_point stopSentAt;
+    Clock::time_point countersReadAt;
     ProcessCounters counters;
     bool stopSent = false;
 };
 
 struct WorkerPool::JobState {
     bool started = false;
+    bool taken = false;      // its worker has it (not only queued behind another)
+    bool announced = false;  // OnDispatched was called
     bool ended = false;
     std::vector<Message> events;
     JobEnd end;
@@ -105,13 +113,20 @@ void WorkerPool::StartWorker(Slot &slot)
 void WorkerPool::Dispatch(Slot &slot, int job, const std::vector<std::string> &texts,
                           std::vector<JobState> &state)
 {
+    if (slot.job >= 0) {
+        slot.queuedJob = job;
+        slot.queuedId = nextId_++;
+        state[job].started = true;
+        slot.process->Send({MessageType::kJob, texts, {slot.queuedId}});
+        return;
+    }
     if (!slot.process)
         StartWorker(slot);
     slot.job = job;
     slot.id = nextId_++;
+    state[job].taken = true;
     slot.stopSent = false;
     slot.lastProgress = Clock::now();
-    slot.counters = ReadProcessCounters(slot.process->Pid()).value_or(ProcessCounters{});
     state[job].started = true;
     slot.process->Send({MessageType::kJob, texts, {slot.id}});
 }
@@ -132,6 +147,22 @@ void WorkerPool::EndJob(Slot &slot, std::vector<JobState> &state, JobEndKind kin
     job.end.kind = kind;
     job.end.reason = reason;
     slot.job = -1;
+    if (slot.queuedJob < 0)
+        return;
+    if (slot.process && !slot.stopSent) {
+        // The worker takes the queued job next.
+        slot.job = std::exchange(slot.queuedJob, -1);
+        slot.id = slot.queuedId;
+        state[slot.job].taken = true;
+        slot.lastProgress = Clock::now();
+    } else {
+        // Never run: the worker is gone, or the run is stopping.
+        // A job dropped by the stop counts as never started, as the ones
+        // not yet sent.
+        const int queued = std::exchange(slot.queuedJob, -1);
+        if (!slot.stopSent)
+            requeued_.push_back(queued);
+    }
 }
 
 // Takes every whole message the worker has sent; a worker that ended or
@@ -181,7 +212,12 @@ void WorkerPool::Watch(Slot &slot, std::vector<JobState> &state, bool stopping)
     if (slot.job < 0 || !slot.process)
         return;
     const Clock::time_point now = Clock::now();
-    if (const auto c = ReadProcessCounters(slot.process->Pid())) {
+    // The counters are read once a poll interval, not once a job: with many
+    // small archives they were most of the run's system calls. A job just
+    // started counts as having made progress, so the old counters serve.
+    const bool readCounters = now - slot.countersReadAt >= options_.pollInterval;
+    if (const auto c = readCounters ? ReadProcessCounters(slot.process->Pid()) : std::nullopt) {
+        slot.countersReadAt = now;
         if (c->bytesRead != slot.counters.bytesRead || c->bytesWritten != slot.counters.bytesWritten)
             slot.lastProgress = now;
         slot.counters = *c;
@@ -204,28 +240,59 @@ void WorkerPool::Watch(Slot &slot, std::vector<JobState> &state, bool stopping)
     }
 }
 
+// A job counts as dispatched when its worker takes it up, not when it is
+// queued behind another.
+void WorkerPool::AnnounceCurrentJobs(std::vector<JobState> &state, std::size_t &firstUnannounced,
+                                     std::size_t sent, JobEvents &events)
+{
+    while (firstUnannounced < sent && state[firstUnannounced].announced)
+        ++firstUnannounced;
+    for (std::size_t job = firstUnannounced; job < sent; ++job)
+        if (state[job].taken && !state[job].announced) {
+            state[job].announced = true;
+            events.OnDispatched(static_cast<int>(job));
+        }
+}
+
 void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvents &events,
                      std::stop_token stop)
 {
     std::vector<JobState> state(jobs.size());
-    std::size_t nextJob = 0, nextDelivery = 0;
+    std::size_t nextJob = 0, nextDelivery = 0, firstUnannounced = 0;
+    requeued_.clear();
     bool stopping = false;
     for (;;) {
         if (!stopping && stop.stop_requested()) {
             stopping = true;
+            requeued_.clear();
             for (auto &slot : slots_)
                 if (slot->job >= 0 && slot->process) {
                     slot->stopSent = true;
                     slot->stopSentAt = Clock::now();
                     slot->process->Send({MessageType::kStop, {}, {slot->id}});
+                    // The queued job is dropped unstarted (or, started
+                    // meanwhile, stopped at once); it ends with the one before.
+                    if (slot->queuedJob >= 0)
+                        slot->process->Send({MessageType::kStop, {}, {slot->queuedId}});
                 }
         }
-        for (auto &slot : slots_)
-            if (!stopping && slot->job < 0 && nextJob < jobs.size()) {
-                Dispatch(*slot, static_cast<int>(nextJob), jobs[nextJob], state);
-                events.OnDispatched(static_cast<int>(nextJob));
-                ++nextJob;
+        // Idle workers first, then one job queued behind each busy one.
+        for (const bool queue : {false, true})
+            for (auto &slot : slots_) {
+                const bool free = queue ? slot->job >= 0 && slot->queuedJob < 0 && slot->process && !stopping
+                                        : slot->job < 0;
+                if (stopping || !free)
+                    continue;
+                if (!requeued_.empty()) {
+                    const int job = requeued_.front();
+                    requeued_.pop_front();
+                    Dispatch(*slot, job, jobs[static_cast<std::size_t>(job)], state);
+                } else if (nextJob < jobs.size()) {
+                    Dispatch(*slot, static_cast<int>(nextJob), jobs[nextJob], state);
+                    ++nextJob;
+                }
             }
+        AnnounceCurrentJobs(state, firstUnannounced, nextJob, events);
         // Deliver in job order: the first unfinished job's events as they
         // come (so its memory stays small and a stop keeps what it found),
         // later jobs' once every job before them has ended.
@@ -241,6 +308,7 @@ void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvent
                     if (slot->job >= 0) {
                         RetireWorker(*slot);
                         slot->job = -1;
+                        slot->queuedJob = -1;
                     }
                 throw *job.failure;
             }
@@ -249,7 +317,7 @@ void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvent
         }
         const bool busy =
             std::any_of(slots_.begin(), slots_.end(), [](const auto &s) { return s->job >= 0; });
-        if (!busy && (nextJob == jobs.size() || stopping))
+        if (!busy && ((nextJob == jobs.size() && requeued_.empty()) || stopping))
             return;
         std::vector<pollfd> fds;
         std::vector<Slot *> polled;
@@ -269,6 +337,7 @@ void WorkerPool::Run(const std::vector<std::vector<std::string>> &jobs, JobEvent
         for (std::size_t i = 0; i < fds.size(); ++i)
             if (fds[i].revents)
                 Drain(*polled[i], state);
+        AnnounceCurrentJobs(state, firstUnannounced, nextJob, events);
         for (auto &slot : slots_)
             Watch(*slot, state, stopping);
     }

@@ -11,6 +11,7 @@
 // for the next job.
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <stdexcept>
 #include <stop_token>
@@ -105,12 +106,15 @@ private:
     void EndJob(Slot &slot, std::vector<JobState> &state, JobEndKind kind, const std::string &reason);
     void Watch(Slot &slot, std::vector<JobState> &state, bool stopping);
     void RetireWorker(Slot &slot);
+    void AnnounceCurrentJobs(std::vector<JobState> &state, std::size_t &firstUnannounced, std::size_t sent,
+                             JobEvents &events);
 
     WorkerPoolOptions options_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::string confinement_;
     int started_ = 0;
     std::int64_t nextId_ = 1;
+    std::deque<int> requeued_;  // queued behind a job whose worker died: sent again first
 };
 
 }  // namespace zr::search::worker

@@ -27,9 +27,11 @@ std::string StandInProgram()
 struct Recorder : JobEvents {
     std::vector<std::pair<int, Message>> events;
     std::vector<int> endOrder;
+    std::vector<int> dispatched;
     std::map<int, JobEnd> ends;
 
     void OnEvent(int job, const Message &event) override { events.emplace_back(job, event); }
+    void OnDispatched(int job) override { dispatched.push_back(job); }
     void OnEnd(int job, const JobEnd &end) override
     {
         endOrder.push_back(job);
@@ -179,6 +181,32 @@ TEST_F(WorkerPoolTest, AStopKeepsWhatTheStoppedJobFoundAndStartsNothingMore)
     EXPECT_EQ(r.endOrder, (std::vector<int>{0, 1}));
     EXPECT_EQ(r.ends[1].kind, JobEndKind::kStopped);
     EXPECT_EQ(r.LinesOf(1), std::vector<std::string>{"first"});
+}
+
+TEST_F(WorkerPoolTest, AJobSentAheadCountsAsDispatchedWhenTakenUpAndAStopDropsIt)
+{
+    // One worker takes five jobs, each sent while the one before runs.
+    WorkerPool pool(Options());
+    Recorder all;
+    pool.Run(Jobs({"a1.txt", "a2.txt", "a3.txt", "a4.txt", "a5.txt"}), all);
+    EXPECT_EQ(all.dispatched, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(all.endOrder, (std::vector<int>{0, 1, 2, 3, 4}));
+    for (int job = 0; job < 5; ++job)
+        EXPECT_EQ(all.LinesOf(job).size(), 2u) << job;
+    EXPECT_EQ(pool.WorkersStarted(), 1);
+
+    // The job waiting behind a stopped one is neither run nor reported.
+    Recorder r;
+    std::stop_source stop;
+    std::jthread stopper([&](std::stop_token cancelled) {
+        while (!cancelled.stop_requested() && !std::filesystem::exists(work / "worker0/slow-started"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    pool.Run(Jobs({"slow.txt", "never.txt"}), r, stop.get_token());
+    EXPECT_EQ(r.dispatched, std::vector<int>{0});
+    EXPECT_EQ(r.endOrder, std::vector<int>{0});
+    EXPECT_TRUE(r.LinesOf(1).empty());
 }
 
 TEST_F(WorkerPoolTest, AJobDeafToTheStopIsKilledAndKeepsWhatItFound)

@@ -84,7 +84,7 @@ void Run(xmlTextReaderPtr reader, const std::string &partName, XmlHandler &handl
             // libxml2 ends its messages with a line break.
             while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
                 message.pop_back();
-            reason += " (" + message + ")";
+            reason += ": " + message;
         }
         throw std::runtime_error(reason);
     }

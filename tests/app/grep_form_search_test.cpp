@@ -138,6 +138,7 @@ TEST_F(GrepFormSearchTest, TypeSwitchesShapeThePatternShownInTheHeader)
     form->Options()->chbAlltype->click();
     form->Options()->chbZip->setChecked(true);
     form->Options()->chbRar->setChecked(true);
+    form->Options()->chbDocuments->setChecked(false);
     form->Options()->chbSubDir->setChecked(false);
     Search("needle");
     const std::vector<std::string> view = form->ResultViewLines();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -226,6 +229,18 @@ TEST(PdfText, BrokenFilesAreReportedNeverFatal)
     const std::string whole = MakePdf({{"one"}, {"two"}});
     const Reading cut = Read(whole.substr(0, whole.size() / 2), DocumentKind::Pdf);
     EXPECT_TRUE(cut.outcome.status == DocumentStatus::Read || cut.outcome.status == DocumentStatus::Damaged);
+}
+
+TEST(PdfText, APasswordIsReportedAsSuch)
+{
+    // Made by fixtures/make_locked_pdf.py (user password "secret").
+    const char *source = std::getenv("ZR_SOURCE_DIR");
+    std::ifstream file(std::string(source ? source : ".") + "/tests/documents/fixtures/locked.pdf", std::ios::binary);
+    const std::string pdf((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(pdf.empty());
+    const Reading reading = Read(pdf, DocumentKind::Pdf);
+    EXPECT_EQ(reading.outcome.status, DocumentStatus::PasswordProtected);
+    EXPECT_TRUE(reading.lines.empty());
 }
 
 TEST(DocumentDetection, NamesAndContent)

@@ -50,8 +50,10 @@ DocumentKind DocumentKindByContent(std::string_view bytes)
     constexpr std::string_view mimetypeName = "mimetype";
     if (bytes.size() > 30 + mimetypeName.size() && bytes.substr(30, mimetypeName.size()) == mimetypeName) {
         const std::string_view rest = bytes.substr(30 + mimetypeName.size());
-        const std::size_t extraLength = static_cast<unsigned char>(bytes[28]) | static_cast<unsigned char>(bytes[29]) << 8;
-        const std::size_t size = static_cast<unsigned char>(bytes[18]) | static_cast<unsigned char>(bytes[19]) << 8;
+        const std::size_t extraLength =
+            static_cast<unsigned char>(bytes[28]) | static_cast<unsigned char>(bytes[29]) << 8;
+        const std::size_t size = static_cast<unsigned char>(bytes[18]) | static_cast<unsigned char>(bytes[19])
+                                                                             << 8;
         if (extraLength + size <= rest.size()) {
             const DocumentKind kind = OpenDocumentKind(rest.substr(extraLength, size));
             if (kind != DocumentKind::None)

@@ -23,7 +23,8 @@ DocumentOutcome ReadPackage(std::string_view bytes, DocumentKind kind, const Doc
             const auto mimetype = package.ReadWhole("mimetype", 256);
             const DocumentKind odfKind = mimetype ? OpenDocumentKind(*mimetype) : DocumentKind::None;
             if (odfKind == DocumentKind::None)
-                return {DocumentStatus::Damaged, "mimetype names no OpenDocument text, sheet or presentation"};
+                return {DocumentStatus::Damaged,
+                        "mimetype names no OpenDocument text, sheet or presentation"};
             ReadOpenDocumentText(package, odfKind, out);
         } else if (kind == DocumentKind::Spreadsheet) {
             ReadSpreadsheetText(package, out);

@@ -76,7 +76,8 @@ public:
             return;
         }
         --depth_;
-        if (!asideDepth_.empty() && asideDepth_.back() == depth_ && (name == "note" || name == "annotation")) {
+        if (!asideDepth_.empty() && asideDepth_.back() == depth_ &&
+            (name == "note" || name == "annotation")) {
             asides_.back().location = Location(lines_.back().paragraph);
             lines_.pop_back();
             asideDepth_.pop_back();
@@ -106,8 +107,8 @@ public:
     void FlushAsides()
     {
         for (const Aside &aside : asides_)
-            out_.Emit(kind_ == DocumentKind::Presentation ? SlideLabel() : std::string("注釈"), aside.location,
-                      aside.text);
+            out_.Emit(kind_ == DocumentKind::Presentation ? SlideLabel() : std::string("注釈"),
+                      aside.location, aside.text);
         asides_.clear();
     }
 
@@ -130,9 +131,12 @@ private:
         if (!fixedPart_.empty())
             return fixedPart_;
         switch (kind_) {
-        case DocumentKind::Spreadsheet: return sheet_;
-        case DocumentKind::Presentation: return SlideLabel();
-        default: return "本文";
+        case DocumentKind::Spreadsheet:
+            return sheet_;
+        case DocumentKind::Presentation:
+            return SlideLabel();
+        default:
+            return "本文";
         }
     }
 
@@ -141,9 +145,12 @@ private:
         if (!fixedPart_.empty())
             return fixedPart_;
         switch (kind_) {
-        case DocumentKind::Spreadsheet: return sheet_ + "!" + firstCell_;
-        case DocumentKind::Presentation: return SlideLabel();
-        default: return "段落 " + std::to_string(paragraph);
+        case DocumentKind::Spreadsheet:
+            return sheet_ + "!" + firstCell_;
+        case DocumentKind::Presentation:
+            return SlideLabel();
+        default:
+            return "段落 " + std::to_string(paragraph);
         }
     }
 
@@ -197,7 +204,8 @@ private:
                     ParseCellReference(firstCell_, column, row);
                     firstCell_ = ColumnName(column) + std::to_string(firstRow + i);
                 }
-                out_.Emit(Part(), kind_ == DocumentKind::Spreadsheet ? Location(0) : Location(rowFirstParagraph_),
+                out_.Emit(Part(),
+                          kind_ == DocumentKind::Spreadsheet ? Location(0) : Location(rowFirstParagraph_),
                           row_line_);
             }
         }

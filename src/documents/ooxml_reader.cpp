@@ -370,7 +370,7 @@ void ReadWordText(const ZipParts &package, LineOutput &out)
     }
     // After the body, the way a reader meets them at the end of the document.
     const std::pair<const char *, const char *> extras[] = {
-        {"word/header", "ヘッダー"}, {"word/footer", "フッター"},     {"word/footnotes", "脚注"},
+        {"word/header", "ヘッダー"},   {"word/footer", "フッター"},   {"word/footnotes", "脚注"},
         {"word/endnotes", "文末脚注"}, {"word/comments", "コメント"},
     };
     for (const auto &[prefix, label] : extras) {

@@ -18,7 +18,8 @@ namespace {
 void QuietPoppler()
 {
     static std::once_flag once;
-    std::call_once(once, [] { poppler::set_debug_error_function([](const std::string &, void *) {}, nullptr); });
+    std::call_once(once,
+                   [] { poppler::set_debug_error_function([](const std::string &, void *) {}, nullptr); });
 }
 
 std::string Utf8(const poppler::ustring &text)

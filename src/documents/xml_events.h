@@ -27,8 +27,8 @@ public:
 class XmlAttributes {
 public:
     explicit XmlAttributes(void *reader) : reader_(reader) {}
-    // The attribute of that local name ("r" finds both r and r:id's "id"
-    // only by its own local name), or "" when absent.
+    // The first attribute of that local name, whatever its prefix, or ""
+    // when absent.
     std::string Get(std::string_view localName) const;
     // The "id" attribute in the relationships namespace (r:id), whatever
     // its prefix; a plain "id" beside it is not it.

@@ -16,10 +16,7 @@ std::runtime_error ReaderError(archive *reader, const char *what)
 
 }  // namespace
 
-PartStream::~PartStream()
-{
-    archive_read_free(reader_);
-}
+PartStream::~PartStream() { archive_read_free(reader_); }
 
 std::size_t PartStream::Read(char *dest, std::size_t wanted)
 {
@@ -50,14 +47,13 @@ ZipParts::ZipParts(std::string_view bytes) : bytes_(bytes)
     archive *reader = OpenReader();
     archive_entry *entry = nullptr;
     int result;
-    while ((result = archive_read_next_header(reader, &entry)) == ARCHIVE_OK ||
-           result == ARCHIVE_WARN) {
+    while ((result = archive_read_next_header(reader, &entry)) == ARCHIVE_OK || result == ARCHIVE_WARN) {
         if (const char *name = archive_entry_pathname(entry))
             names_.emplace_back(name);
     }
     const bool failed = result != ARCHIVE_EOF;
-    std::runtime_error error = failed ? ReaderError(reader, "ZIP directory cannot be read")
-                                      : std::runtime_error("");
+    std::runtime_error error =
+        failed ? ReaderError(reader, "ZIP directory cannot be read") : std::runtime_error("");
     archive_read_free(reader);
     if (failed)
         throw error;
@@ -109,7 +105,8 @@ std::string ResolvePartTarget(std::string_view sourcePart, std::string_view targ
         target.remove_prefix(1);
     } else {
         const std::size_t slash = sourcePart.rfind('/');
-        std::string_view folder = slash == std::string_view::npos ? std::string_view() : sourcePart.substr(0, slash);
+        std::string_view folder =
+            slash == std::string_view::npos ? std::string_view() : sourcePart.substr(0, slash);
         while (!folder.empty()) {
             const std::size_t next = folder.find('/');
             segments.emplace_back(folder.substr(0, next));

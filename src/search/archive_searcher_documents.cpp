@@ -33,9 +33,11 @@ public:
         }
         struct stat info {};
         if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-            void *data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            void *data =
+                ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
             if (data != MAP_FAILED)
-                bytes_ = std::string_view(static_cast<const char *>(data), static_cast<std::size_t>(info.st_size));
+                bytes_ =
+                    std::string_view(static_cast<const char *>(data), static_cast<std::size_t>(info.st_size));
             else
                 error_ = std::strerror(errno);
         }
@@ -93,7 +95,8 @@ bool ArchiveSearcher::IsDocumentFile(const std::string &path, TypeJudgement judg
     return documents::DocumentKindByContent(document.Bytes()) != documents::DocumentKind::None;
 }
 
-ArchiveOutcome ArchiveSearcher::SearchDocumentFile(const std::string &path, RunSink &sink, std::stop_token stop)
+ArchiveOutcome ArchiveSearcher::SearchDocumentFile(const std::string &path, RunSink &sink,
+                                                   std::stop_token stop)
 {
     const MappedDocument document(path);
     if (!document.Error().empty())

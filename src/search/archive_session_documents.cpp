@@ -38,7 +38,8 @@ bool ArchiveSession::ScansAsDocument(ScanStatus &status)
     if (outcome.reading.status == documents::DocumentStatus::PasswordProtected)
         sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::PasswordProtected, name_);
     else if (outcome.reading.status == documents::DocumentStatus::Damaged)
-        sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::Damaged, DamageDetail(name_, outcome.reading.reason));
+        sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::Damaged,
+                               DamageDetail(name_, outcome.reading.reason));
     status = outcome.scan;
     return true;
 }

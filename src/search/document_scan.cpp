@@ -35,8 +35,9 @@ documents::DocumentKind StoredDocumentKind(std::string_view bytes)
     return documents::DocumentKindByContent(bytes);
 }
 
-DocumentScanOutcome ScanDocument(std::string_view bytes, documents::DocumentKind kind, const std::string &name,
-                                 FileScanner &scanner, const DocumentHitHandler &onHit, std::stop_token stop)
+DocumentScanOutcome ScanDocument(std::string_view bytes, documents::DocumentKind kind,
+                                 const std::string &name, FileScanner &scanner,
+                                 const DocumentHitHandler &onHit, std::stop_token stop)
 {
     DocumentLines lines;
     DocumentScanOutcome outcome;

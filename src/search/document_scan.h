@@ -28,8 +28,9 @@ struct DocumentScanOutcome {
 
 // scanner: reads its bytes as UTF-8 (see MakeGrepScanner) with the pattern
 // set. Lines read before a document turns out damaged are still scanned.
-DocumentScanOutcome ScanDocument(std::string_view bytes, documents::DocumentKind kind, const std::string &name,
-                                 FileScanner &scanner, const DocumentHitHandler &onHit, std::stop_token stop);
+DocumentScanOutcome ScanDocument(std::string_view bytes, documents::DocumentKind kind,
+                                 const std::string &name, FileScanner &scanner,
+                                 const DocumentHitHandler &onHit, std::stop_token stop);
 
 // The document kind of a stored file's whole data, or None.
 documents::DocumentKind StoredDocumentKind(std::string_view bytes);

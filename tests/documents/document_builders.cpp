@@ -43,7 +43,8 @@ std::string WordParagraph(const std::string &text)
 std::string MakeXlsx(const std::vector<Sheet> &sheets, const std::vector<std::string> &shared)
 {
     const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                           "xmlns:r=\"" + std::string(kOfficeRel) + "\"";
+                           "xmlns:r=\"" +
+                           std::string(kOfficeRel) + "\"";
     std::vector<ZipTestEntry> entries = {
         {"[Content_Types].xml", ContentTypes()},
         {"_rels/.rels", Relationships({{"officeDocument", "xl/workbook.xml"}})},
@@ -58,8 +59,8 @@ std::string MakeXlsx(const std::vector<Sheet> &sheets, const std::vector<std::st
                     (sheets[i].hidden ? " state=\"hidden\"" : "") + "/>";
         rels.emplace_back("worksheet", "worksheets/sheet" + number + ".xml");
         entries.emplace_back("xl/worksheets/sheet" + number + ".xml",
-                             std::string(kXmlHead) + "<worksheet " + ns + "><sheetData>" + sheets[i].cellsXml +
-                                 "</sheetData></worksheet>");
+                             std::string(kXmlHead) + "<worksheet " + ns + "><sheetData>" +
+                                 sheets[i].cellsXml + "</sheetData></worksheet>");
     }
     entries.emplace_back("xl/workbook.xml", workbook + "</sheets></workbook>");
     entries.emplace_back("xl/_rels/workbook.xml.rels", Relationships(rels));
@@ -87,8 +88,8 @@ std::string MakeDocx(const std::string &bodyXml, const std::vector<std::string> 
         entries.emplace_back("word/footnotes.xml", xml + "</w:footnotes>");
     }
     if (!headerText.empty())
-        entries.emplace_back("word/header1.xml",
-                             std::string(kXmlHead) + "<w:hdr " + ns + ">" + WordParagraph(headerText) + "</w:hdr>");
+        entries.emplace_back("word/header1.xml", std::string(kXmlHead) + "<w:hdr " + ns + ">" +
+                                                     WordParagraph(headerText) + "</w:hdr>");
     return MakeTestZip(entries);
 }
 
@@ -103,7 +104,8 @@ std::string MakePptx(const std::vector<std::pair<std::vector<std::string>, std::
 {
     const std::string ns = "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
                            "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\" "
-                           "xmlns:r=\"" + std::string(kOfficeRel) + "\"";
+                           "xmlns:r=\"" +
+                           std::string(kOfficeRel) + "\"";
     std::vector<ZipTestEntry> entries = {
         {"[Content_Types].xml", ContentTypes()},
         {"_rels/.rels", Relationships({{"officeDocument", "ppt/presentation.xml"}})},
@@ -113,18 +115,22 @@ std::string MakePptx(const std::vector<std::pair<std::vector<std::string>, std::
     // Slides listed in reverse part order: the list, not the names, decides.
     for (std::size_t i = 0; i < slides.size(); ++i) {
         const std::string number = std::to_string(slides.size() - i);
-        presentation += "<p:sldId id=\"" + std::to_string(256 + i) + "\" r:id=\"rId" + std::to_string(i + 1) + "\"/>";
+        presentation +=
+            "<p:sldId id=\"" + std::to_string(256 + i) + "\" r:id=\"rId" + std::to_string(i + 1) + "\"/>";
         rels.emplace_back("slide", "slides/slide" + number + ".xml");
         std::string slide = std::string(kXmlHead) + "<p:sld " + ns + "><p:cSld><p:spTree><p:sp><p:txBody>";
         for (const std::string &text : slides[i].first)
             slide += "<a:p><a:r><a:t>" + text + "</a:t></a:r></a:p>";
-        entries.emplace_back("ppt/slides/slide" + number + ".xml", slide + "</p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
+        entries.emplace_back("ppt/slides/slide" + number + ".xml",
+                             slide + "</p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
         if (!slides[i].second.empty()) {
-            entries.emplace_back("ppt/slides/_rels/slide" + number + ".xml.rels",
-                                 Relationships({{"notesSlide", "../notesSlides/notesSlide" + number + ".xml"}}));
+            entries.emplace_back(
+                "ppt/slides/_rels/slide" + number + ".xml.rels",
+                Relationships({{"notesSlide", "../notesSlides/notesSlide" + number + ".xml"}}));
             entries.emplace_back("ppt/notesSlides/notesSlide" + number + ".xml",
-                                 std::string(kXmlHead) + "<p:notes " + ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" +
-                                     slides[i].second + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:notes>");
+                                 std::string(kXmlHead) + "<p:notes " + ns +
+                                     "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" + slides[i].second +
+                                     "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:notes>");
         }
     }
     entries.emplace_back("ppt/presentation.xml", presentation + "</p:sldIdLst></p:presentation>");
@@ -141,7 +147,8 @@ std::string MakeOdf(const std::string &kind, const std::string &bodyXml)
         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
         "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
         "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\">"
-        "<office:body>" + bodyXml + "</office:body></office:document-content>";
+        "<office:body>" +
+        bodyXml + "</office:body></office:document-content>";
     return MakeTestZip({{"mimetype", "application/vnd.oasis.opendocument." + kind, -1},
                         {"content.xml", content},
                         {"META-INF/manifest.xml", std::string(kXmlHead) + "<manifest/>"}});
@@ -239,8 +246,7 @@ std::string MakePdf(const std::vector<std::vector<std::string>> &pages)
     const std::size_t xref = pdf.size();
     pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
     for (std::size_t offset : offsets)
-        pdf += std::string(10 - std::to_string(offset).size(), '0') +
-               std::to_string(offset) + " 00000 n \n";
+        pdf += std::string(10 - std::to_string(offset).size(), '0') + std::to_string(offset) + " 00000 n \n";
     pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
            std::to_string(xref) + "\n%%EOF\n";
     return pdf;

@@ -36,21 +36,23 @@ struct Reading {
 Reading Read(const std::string &bytes, DocumentKind kind, std::size_t stopAfter = 0)
 {
     Reading reading;
-    reading.outcome = ReadDocument(bytes, kind, [&](std::string_view part, std::string_view location, std::string_view text) {
-        reading.lines.push_back({std::string(part), std::string(location), std::string(text)});
-        return stopAfter == 0 || reading.lines.size() < stopAfter;
-    });
+    reading.outcome = ReadDocument(
+        bytes, kind, [&](std::string_view part, std::string_view location, std::string_view text) {
+            reading.lines.push_back({std::string(part), std::string(location), std::string(text)});
+            return stopAfter == 0 || reading.lines.size() < stopAfter;
+        });
     return reading;
 }
 
 TEST(SpreadsheetText, RowsJoinCellsWithSharedInlineAndCachedValuesInWorkbookOrder)
 {
     const std::string xlsx = MakeXlsx(
-        {{"見積", "<row r=\"2\"><c r=\"B2\" t=\"s\"><v>0</v></c><c r=\"C2\"><v>1200</v></c>"
-                 "<c r=\"D2\"><f>C2*2</f><v>2400</v></c></row>"
-                 "<row r=\"3\"><c r=\"A3\" t=\"s\"><v>9</v></c></row>"  // index out of range: nothing
-                 "<row r=\"12\"><c r=\"C12\" t=\"inlineStr\"><is><t>𠮷野家</t></is></c>"
-                 "<c r=\"E12\" t=\"b\"><v>1</v></c><c r=\"F12\" t=\"str\"><f>X()</f><v>計算済</v></c></row>"},
+        {{"見積",
+          "<row r=\"2\"><c r=\"B2\" t=\"s\"><v>0</v></c><c r=\"C2\"><v>1200</v></c>"
+          "<c r=\"D2\"><f>C2*2</f><v>2400</v></c></row>"
+          "<row r=\"3\"><c r=\"A3\" t=\"s\"><v>9</v></c></row>"  // index out of range: nothing
+          "<row r=\"12\"><c r=\"C12\" t=\"inlineStr\"><is><t>𠮷野家</t></is></c>"
+          "<c r=\"E12\" t=\"b\"><v>1</v></c><c r=\"F12\" t=\"str\"><f>X()</f><v>計算済</v></c></row>"},
          {"隠し", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c></row>", true}},
         {"<t>単価</t>", "<r><t>秘</t></r><r><t>密</t></r><rPh sb=\"0\" eb=\"1\"><t>ヒミツ</t></rPh>"});
     EXPECT_EQ(DocumentKindByContent(xlsx), DocumentKind::Spreadsheet);
@@ -66,7 +68,8 @@ TEST(SpreadsheetText, RowsJoinCellsWithSharedInlineAndCachedValuesInWorkbookOrde
 
 TEST(SpreadsheetText, CellsWithoutReferencesFollowTheirRow)
 {
-    const std::string xlsx = MakeXlsx({{"S", "<row><c><v>1</v></c><c><v>2</v></c></row><row><c/><c><v>3</v></c></row>"}}, {});
+    const std::string xlsx =
+        MakeXlsx({{"S", "<row><c><v>1</v></c><c><v>2</v></c></row><row><c/><c><v>3</v></c></row>"}}, {});
     const std::vector<Line> expected = {{"S", "S!A1", "1\t2"}, {"S", "S!B2", "3"}};
     EXPECT_EQ(Read(xlsx, DocumentKind::Spreadsheet).lines, expected);
 }
@@ -77,8 +80,9 @@ TEST(WordText, ParagraphsTableRowsThenHeadersAndFootnotes)
         WordParagraph("第一段落") + "<w:p/>" +
         "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\"/></w:tabs></w:pPr><w:r><w:t>前</w:t><w:tab/><w:t>後</w:t>"
         "<w:br/><w:t>改行</w:t></w:r><w:r><w:delText>消した</w:delText></w:r></w:p>"
-        "<w:tbl><w:tr><w:tc>" + WordParagraph("セル1") + WordParagraph("続き") + "</w:tc><w:tc>" +
-        WordParagraph("セル2") + "</w:tc></w:tr></w:tbl>" +
+        "<w:tbl><w:tr><w:tc>" +
+        WordParagraph("セル1") + WordParagraph("続き") + "</w:tc><w:tc>" + WordParagraph("セル2") +
+        "</w:tc></w:tr></w:tbl>" +
         "<w:p><w:r><mc:AlternateContent xmlns:mc=\"m\"><mc:Choice><w:t>箱</w:t></mc:Choice>"
         "<mc:Fallback><w:t>箱</w:t></mc:Fallback></mc:AlternateContent></w:r></w:p>";
     const std::string docx = MakeDocx(body, {"脚注の文"}, "頭書き");
@@ -86,12 +90,9 @@ TEST(WordText, ParagraphsTableRowsThenHeadersAndFootnotes)
     const Reading reading = Read(docx, DocumentKind::Word);
     EXPECT_EQ(reading.outcome.status, DocumentStatus::Read) << reading.outcome.reason;
     const std::vector<Line> expected = {
-        {"本文", "段落 1", "第一段落"},
-        {"本文", "段落 3", "前\t後 改行"},
-        {"本文", "段落 4", "セル1 続き\tセル2"},
-        {"本文", "段落 7", "箱"},
-        {"ヘッダー", "ヘッダー", "頭書き"},
-        {"脚注", "脚注", "脚注の文"},
+        {"本文", "段落 1", "第一段落"},          {"本文", "段落 3", "前\t後 改行"},
+        {"本文", "段落 4", "セル1 続き\tセル2"}, {"本文", "段落 7", "箱"},
+        {"ヘッダー", "ヘッダー", "頭書き"},      {"脚注", "脚注", "脚注の文"},
     };
     EXPECT_EQ(reading.lines, expected);
 }
@@ -113,7 +114,8 @@ TEST(OpenDocumentText, WriterParagraphsSpacesTablesAndNotesAfterTheBody)
 {
     const std::string odt = MakeOdf(
         "text", "<office:text><text:h>見出し</text:h>"
-                "<text:p>前<text:s text:c=\"3\"/>後<text:tab/>タブ<text:note><text:note-citation>1</text:note-citation>"
+                "<text:p>前<text:s "
+                "text:c=\"3\"/>後<text:tab/>タブ<text:note><text:note-citation>1</text:note-citation>"
                 "<text:note-body><text:p>注記</text:p></text:note-body></text:note>終</text:p>"
                 "<table:table><table:table-row><table:table-cell><text:p>左</text:p></table:table-cell>"
                 "<table:table-cell><text:p>右</text:p></table:table-cell></table:table-row></table:table>"
@@ -131,20 +133,22 @@ TEST(OpenDocumentText, WriterParagraphsSpacesTablesAndNotesAfterTheBody)
 TEST(OpenDocumentText, CalcRepeatsAndImpressPages)
 {
     const std::string ods = MakeOdf(
-        "spreadsheet", "<office:spreadsheet><table:table table:name=\"表1\">"
-                       "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell/></table:table-row>"
-                       "<table:table-row><table:table-cell table:number-columns-repeated=\"2\"/>"
-                       "<table:table-cell><text:p>値</text:p></table:table-cell></table:table-row>"
-                       "</table:table></office:spreadsheet>");
+        "spreadsheet",
+        "<office:spreadsheet><table:table table:name=\"表1\">"
+        "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell/></table:table-row>"
+        "<table:table-row><table:table-cell table:number-columns-repeated=\"2\"/>"
+        "<table:table-cell><text:p>値</text:p></table:table-cell></table:table-row>"
+        "</table:table></office:spreadsheet>");
     const std::vector<Line> sheet = {{"表1", "表1!C1048001", "値"}};
     EXPECT_EQ(Read(ods, DocumentKind::Spreadsheet).lines, sheet);
 
-    const std::string odp = MakeOdf(
-        "presentation", "<office:presentation><draw:page><text:p>一</text:p>"
-                        "<presentation:notes><text:p>メモ</text:p></presentation:notes></draw:page>"
-                        "<draw:page><text:p>二</text:p></draw:page></office:presentation>");
-    const std::vector<Line> slides = {
-        {"スライド 1", "スライド 1", "一"}, {"スライド 1", "スライド 1", "メモ"}, {"スライド 2", "スライド 2", "二"}};
+    const std::string odp =
+        MakeOdf("presentation", "<office:presentation><draw:page><text:p>一</text:p>"
+                                "<presentation:notes><text:p>メモ</text:p></presentation:notes></draw:page>"
+                                "<draw:page><text:p>二</text:p></draw:page></office:presentation>");
+    const std::vector<Line> slides = {{"スライド 1", "スライド 1", "一"},
+                                      {"スライド 1", "スライド 1", "メモ"},
+                                      {"スライド 2", "スライド 2", "二"}};
     EXPECT_EQ(Read(odp, DocumentKind::Presentation).lines, slides);
 }
 
@@ -160,7 +164,8 @@ TEST(HostileDocuments, EntityBombIsNotExpanded)
         }() + "\">";
     dtd += "]>";
     const std::string document = "<?xml version=\"1.0\"?>" + dtd + "<w:document xmlns:w=\"w\"><w:body>" +
-                                 WordParagraph("&a12;") + WordParagraph("安全な文") + "</w:body></w:document>";
+                                 WordParagraph("&a12;") + WordParagraph("安全な文") +
+                                 "</w:body></w:document>";
     const Reading reading = Read(MakeDocxWithDocumentPart(document), DocumentKind::Word);
     // Either read without the entity's text or refused as damaged; never
     // 10^12 copies of it.
@@ -187,7 +192,8 @@ TEST(HostileDocuments, MalformedPartsAreDamagedWithTheLinesBeforeKept)
     EXPECT_NE(reading.outcome.reason.find("word/document.xml"), std::string::npos) << reading.outcome.reason;
     EXPECT_GT(reading.lines.size(), 1000u);
 
-    EXPECT_EQ(Read("PK\x03\x04 not really a zip", DocumentKind::Word).outcome.status, DocumentStatus::Damaged);
+    EXPECT_EQ(Read("PK\x03\x04 not really a zip", DocumentKind::Word).outcome.status,
+              DocumentStatus::Damaged);
     // A workbook without its workbook part.
     const std::string noWorkbook = archivers::test::MakeTestZip({{"[Content_Types].xml", "<Types/>"}});
     EXPECT_EQ(Read(noWorkbook, DocumentKind::Spreadsheet).outcome.status, DocumentStatus::Damaged);
@@ -220,10 +226,12 @@ TEST(PdfText, BrokenFilesAreReportedNeverFatal)
     std::string pdf = MakePdf({{"repairable"}});
     // Every xref offset wrong: poppler rebuilds the table or gives up.
     const std::size_t xref = pdf.find("xref\n");
-    for (std::size_t at = pdf.find(" 00000 n", xref); at != std::string::npos; at = pdf.find(" 00000 n", at + 1))
+    for (std::size_t at = pdf.find(" 00000 n", xref); at != std::string::npos;
+         at = pdf.find(" 00000 n", at + 1))
         pdf.replace(at - 10, 10, "0000000003");
     const Reading repaired = Read(pdf, DocumentKind::Pdf);
-    EXPECT_TRUE(repaired.outcome.status == DocumentStatus::Read || repaired.outcome.status == DocumentStatus::Damaged);
+    EXPECT_TRUE(repaired.outcome.status == DocumentStatus::Read ||
+                repaired.outcome.status == DocumentStatus::Damaged);
 
     EXPECT_EQ(Read("%PDF-1.4\ngarbage", DocumentKind::Pdf).outcome.status, DocumentStatus::Damaged);
     const std::string whole = MakePdf({{"one"}, {"two"}});
@@ -235,7 +243,8 @@ TEST(PdfText, APasswordIsReportedAsSuch)
 {
     // Made by fixtures/make_locked_pdf.py (user password "secret").
     const char *source = std::getenv("ZR_SOURCE_DIR");
-    std::ifstream file(std::string(source ? source : ".") + "/tests/documents/fixtures/locked.pdf", std::ios::binary);
+    std::ifstream file(std::string(source ? source : ".") + "/tests/documents/fixtures/locked.pdf",
+                       std::ios::binary);
     const std::string pdf((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(pdf.empty());
     const Reading reading = Read(pdf, DocumentKind::Pdf);

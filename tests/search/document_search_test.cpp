@@ -26,10 +26,10 @@ class DocumentSearchTest : public SearchTreeTest {
 protected:
     void AddDocuments()
     {
-        const std::string xlsx =
-            MakeXlsx({{"見積", "<row r=\"4\"><c r=\"B4\" t=\"s\"><v>0</v></c><c r=\"C4\"><v>1200</v></c></row>"},
-                      {"隠し", "<row r=\"2\"><c r=\"D2\" t=\"inlineStr\"><is><t>𠮷野 針</t></is></c></row>", true}},
-                     {"<t>針の単価</t>"});
+        const std::string xlsx = MakeXlsx(
+            {{"見積", "<row r=\"4\"><c r=\"B4\" t=\"s\"><v>0</v></c><c r=\"C4\"><v>1200</v></c></row>"},
+             {"隠し", "<row r=\"2\"><c r=\"D2\" t=\"inlineStr\"><is><t>𠮷野 針</t></is></c></row>", true}},
+            {"<t>針の単価</t>"});
         // Stored under a name that says nothing: the content decides.
         Add("box.zip", ZipOf({{"a/estimate.bin", xlsx}, {"notes.txt", "hay\r\n針 in text\r\n"}}));
         Add("report.docx", MakeDocx(WordParagraph("前書き") + WordParagraph("本文の針"), {"脚注の針"}));
@@ -40,8 +40,8 @@ protected:
     {
         std::vector<std::string> texts;
         for (const auto &h : sink_.hits)
-            texts.push_back(std::filesystem::path(h.ArchivePath).filename().string() + "|" + h.StoredName + "|" +
-                            h.Location + "|" + DisplayLineText(h));
+            texts.push_back(std::filesystem::path(h.ArchivePath).filename().string() + "|" + h.StoredName +
+                            "|" + h.Location + "|" + DisplayLineText(h));
         return texts;
     }
 
@@ -114,20 +114,21 @@ TEST_F(DocumentSearchTest, ConfinedWorkersReadDocumentsAsTheRunDoesAtHome)
 
 TEST(DocumentScan, LinesComeBackAsCp932WithTheirPlacesWhateverTheRunEncoding)
 {
-    const std::string xlsx = MakeXlsx({{"S", "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>一</t></is></c></row>"
-                                             "<row r=\"3\"><c r=\"C3\" t=\"inlineStr\"><is><t>二 𠮷</t></is></c></row>"}},
-                                      {});
+    const std::string xlsx =
+        MakeXlsx({{"S", "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>一</t></is></c></row>"
+                        "<row r=\"3\"><c r=\"C3\" t=\"inlineStr\"><is><t>二 𠮷</t></is></c></row>"}},
+                 {});
     std::unique_ptr<FileScanner> scanner = MakeGrepScanner(regex::TEncodingChoice::ecAuto);
     scanner->SetPattern("\x93\xf1", false);  // "二" in CP932
     std::vector<THitRecord> hits;
     std::vector<std::string> parts;
-    const DocumentScanOutcome outcome = ScanDocument(
-        xlsx, documents::DocumentKind::Spreadsheet, "x.xlsx", *scanner,
-        [&](THitRecord hit, const std::string &part) {
-            hits.push_back(std::move(hit));
-            parts.push_back(part);
-        },
-        {});
+    const DocumentScanOutcome outcome =
+        ScanDocument(xlsx, documents::DocumentKind::Spreadsheet, "x.xlsx", *scanner,
+                     [&](THitRecord hit, const std::string &part) {
+                         hits.push_back(std::move(hit));
+                         parts.push_back(part);
+                     },
+                     {});
     EXPECT_EQ(outcome.reading.status, documents::DocumentStatus::Read);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].LineNo, 2);

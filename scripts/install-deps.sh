@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config ccache
-  qt6-base-dev libarchive-dev liblzma-dev libsqlite3-dev libisal-dev
+  qt6-base-dev libarchive-dev liblzma-dev libsqlite3-dev libisal-dev libxml2-dev libpoppler-cpp-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev hyperfine ugrep ripgrep libarchive-tools python3 time
   isal

@@ -271,6 +271,7 @@ private:
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
     void ViewSelectedHit();
+    void LaunchViewer(const std::string &commandLine);
     void OpenSelectedInZiZiv();
     void CopyOrMoveSelected(TCopyMoveKind kind);
     void RefreshZiZivHint();

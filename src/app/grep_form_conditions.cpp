@@ -109,6 +109,7 @@ search::SearchConditions TGrepForm::Conditions() const
     c.rar = options_->chbRar->isChecked();
     c.sevenZip = options_->chbSevenZip->isChecked();
     c.sfx = options_->chbSfx->isChecked();
+    c.documents = options_->chbDocuments->isChecked();
     c.regularExpression = options_->chbRegExp->isChecked();
     c.fuzzy = options_->chbFuzzy->isChecked();
     return c;
@@ -133,6 +134,7 @@ void TGrepForm::SetConditions(const search::SearchConditions &c)
     options_->chbRar->setChecked(c.rar);
     options_->chbSevenZip->setChecked(c.sevenZip);
     options_->chbSfx->setChecked(c.sfx);
+    options_->chbDocuments->setChecked(c.documents);
     options_->chbRegExp->setChecked(c.regularExpression);
     options_->chbFuzzy->setChecked(c.fuzzy);
     options_->ApplyTypeSwitchRule();

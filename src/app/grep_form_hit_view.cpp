@@ -6,6 +6,7 @@
 #include "app/grep_status_bar.h"
 #include "app/hit_models.h"
 #include "app/viewer_command.h"
+#include "documents/document_detection.h"
 #include "platform/process_launch.h"
 #include "search/view_extraction.h"
 #include "search/work_folder.h"
@@ -66,6 +67,11 @@ void TGrepForm::ViewSelectedHit()
     if (rows.size() != 1)
         return;
     const search::THitRecord hit = listModel_->Record(rows.front().row());
+    if (documents::DocumentKindByName(hit.ArchivePath) != documents::DocumentKind::None) {
+        // A document in the folder is its own file: nothing to extract.
+        LaunchViewer(DocumentViewerCommandLine(hit.ArchivePath));
+        return;
+    }
 
     const search::RunSettings settings = search::RunSettings::FromRegistry();
     std::string workFolder = workFolder_;
@@ -129,9 +135,19 @@ void TGrepForm::ViewSelectedHit()
         break;
     }
     QApplication::processEvents();
+    // A stored document opens in its own application; no text editor can
+    // show its cells or slides.
+    if (!hit.Location.empty()) {
+        LaunchViewer(DocumentViewerCommandLine(result.file));
+        return;
+    }
     const std::string viewer = ViewerProgram(TViewerSettings::FromRegistry());
-    const platform::LaunchResult started =
-        platform::StartCommandLineDetached(ViewerCommandLine(viewer, result.file, hit.LineNo));
+    LaunchViewer(ViewerCommandLine(viewer, result.file, hit.LineNo));
+}
+
+void TGrepForm::LaunchViewer(const std::string &commandLine)
+{
+    const platform::LaunchResult started = platform::StartCommandLineDetached(commandLine);
     if (!started.ok)
         ShowMessageBox(this, "ビューアを起動できません。\r\n" + started.error, mtError, mbOKOnly);
 }

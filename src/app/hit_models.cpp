@@ -357,6 +357,9 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
             return Q(search::StoredFileNamePart(record.StoredName));
         if (!lineDisplay_)
             return QString();
+        // A document's line is known by its place (cell, slide, page).
+        if (column == 1 && !record.Location.empty())
+            return Q(record.Location);
         if (column == 1)
             return record.LineNo > 0 ? QString::number(record.LineNo) : QString();
         if (column == 2)

@@ -52,6 +52,7 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     chbTar = NewCheckBox("Tar書庫", false, frame);
     chbRar = NewCheckBox("Rar書庫", false, frame);
     chbSevenZip = NewCheckBox("7z書庫", false, frame);
+    chbDocuments = NewCheckBox("Office/PDF文書", true, frame);
     chbSfx = NewCheckBox("自己解凍書庫も検索する(&X)", false, frame);
     grid->addWidget(chbAlltype, 0, 0, 1, 2);
     grid->addWidget(chbLha, 1, 0);
@@ -61,6 +62,7 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     grid->addWidget(chbTar, 3, 0);
     grid->addWidget(chbRar, 3, 1);
     grid->addWidget(chbSevenZip, 4, 0);
+    grid->addWidget(chbDocuments, 4, 1);
     grid->addWidget(chbSfx, 5, 0, 1, 2);
     body->addWidget(frame);
     lblMatching = new QLabel(QString::fromUtf8("文字列の照合"), body_);
@@ -96,7 +98,7 @@ void TOptionsPanel::SetOpen(bool open)
 void TOptionsPanel::ApplyTypeSwitchRule()
 {
     const bool enabled = !chbAlltype->isChecked();
-    for (QCheckBox *box : {chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip})
+    for (QCheckBox *box : {chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbDocuments})
         box->setEnabled(enabled);
 }
 
@@ -104,7 +106,7 @@ void TOptionsPanel::SetCaptionEnabled(bool enabled) { lblOptions->setEnabled(ena
 
 std::vector<QWidget *> TOptionsPanel::Controls() const
 {
-    return {chbSubDir, chbAlltype, chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbSfx};
+    return {chbSubDir, chbAlltype, chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbDocuments, chbSfx};
 }
 
 void TOptionsPanel::StyleCaption()

@@ -40,6 +40,7 @@ public:
     QCheckBox *chbRar = nullptr;
     QCheckBox *chbSevenZip = nullptr;
     QCheckBox *chbSfx = nullptr;
+    QCheckBox *chbDocuments = nullptr;
     QLabel *lblMatching = nullptr;
     QCheckBox *chbRegExp = nullptr;
     QCheckBox *chbFuzzy = nullptr;

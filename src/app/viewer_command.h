@@ -37,6 +37,13 @@ inline constexpr const char *kDefaultViewer = "xdg-open";
 // reaches the viewer as one argument.
 std::string ViewerCommandLine(const std::string &program, const std::string &file, int lineNo);
 
+// An Office or PDF document opens with the desktop's default opener, whatever
+// text viewer is configured, and without a line jump.
+inline std::string DocumentViewerCommandLine(const std::string &file)
+{
+    return ViewerCommandLine(kDefaultViewer, file, 0);
+}
+
 // The viewer the settings select: the program, or the default opener.
 std::string ViewerProgram(const TViewerSettings &settings);
 

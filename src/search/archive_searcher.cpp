@@ -54,11 +54,14 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
 {
     if (FileExistsQuiet(archivePath) && FileSizeOf(archivePath) == 0)
         return Skip(archivePath, SkipReason::EmptyFile, sink);
+    if (IsDocumentFile(archivePath, judgement))
+        return SearchDocumentFile(archivePath, sink, stop);
     TArchiverBinding *binding = BindingFor(WalkedType(archivePath, judgement));
     if (!binding)
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
     ArchiveSession session(
-        {archivePath, context_.searchFolder, context_.noText, context_.extractFolder},
+        {archivePath, context_.searchFolder, context_.noText, context_.extractFolder,
+         [this]() -> FileScanner & { return DocumentScanner(); }},
         [this]() -> FileScanner & {
             EnsurePattern();
             return *scanner_;

@@ -59,9 +59,14 @@ private:
     ArchiveOutcome Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
                         const std::string &detail = {});
     void EnsurePattern();
+    // Office and PDF documents (archive_searcher_documents.cpp).
+    FileScanner &DocumentScanner();
+    bool IsDocumentFile(const std::string &path, TypeJudgement judgement) const;
+    ArchiveOutcome SearchDocumentFile(const std::string &path, RunSink &sink, std::stop_token stop);
 
     ArchiveSearchContext context_;
     std::unique_ptr<FileScanner> scanner_;
+    std::unique_ptr<FileScanner> documentScanner_;
     bool patternSet_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include "archive/archive_records.h"
 #include "archive/stored_name.h"
 #include "archivers/archiver_api.h"
+#include "documents/document_detection.h"
 #include "platform/replace_file.h"
 #include "regex/line_display.h"
 #include "search/run_texts.h"
@@ -79,6 +80,7 @@ int ArchiveSession::Offer(const archive::TIndividualInfo &record, std::string_vi
         return StartFile() ? ZR_ARC_WALK_TAKE : ZR_ARC_WALK_DECLINE;
     }
     mode_ = Mode::kGather;
+    documentByName_ = documents::DocumentKindByName(name) != documents::DocumentKind::None;
     return ZR_ARC_WALK_TAKE;
 }
 
@@ -137,7 +139,7 @@ bool ArchiveSession::Data(std::string_view bytes)
     }
     switch (mode_) {
     case Mode::kGather:
-        if (gathered_.size() + bytes.size() <= kGatherLimit) {
+        if (gathered_.size() + bytes.size() <= GatherLimit(bytes)) {
             gathered_.append(bytes);
             return true;
         }
@@ -159,8 +161,11 @@ ScanStatus ArchiveSession::FinishScan(bool dataComplete)
     case Mode::kGather: {
         if (!dataComplete)
             return ScanStatus::Completed;
+        ScanStatus status;
+        if (ScansAsDocument(status))
+            return status;
         const auto onLine = [this](std::int32_t lineNo, std::string_view text) { CollectLine(lineNo, text); };
-        const ScanStatus status = scanner_->ScanBytes(name_, gathered_, onLine, stop_);
+        status = scanner_->ScanBytes(name_, gathered_, onLine, stop_);
         std::string().swap(gathered_);
         return status;
     }

@@ -30,6 +30,10 @@ struct ArchiveSessionSetup {
     bool listOnly = false;     // report the matching names, scan nothing
     // Where a scanner that reads only files gets them; unused otherwise.
     std::string extractFolder;
+    // A scanner with the run's pattern that takes its bytes' encoding from
+    // them, for stored Office and PDF documents; without it they are
+    // scanned as bytes like any stored file.
+    std::function<FileScanner &()> documentScanner = {};
 };
 
 class ArchiveSession final : public archive::TEntryWalker {
@@ -59,6 +63,10 @@ public:
     static constexpr std::size_t kGatherLimit = 1u << 20;
     // What the queue between decompression and scan may hold.
     static constexpr std::size_t kQueueLimit = 4u << 20;
+    // A stored file that may be a document is gathered whole up to this
+    // size (a document is read by parts, not as a stream); a larger one is
+    // scanned as bytes.
+    static constexpr std::size_t kDocumentLimit = 32u << 20;
 
 private:
     enum class Mode { kGather, kStream, kFile };
@@ -68,6 +76,9 @@ private:
     ScanStatus FinishScan(bool dataComplete);
     void CollectLine(std::int32_t lineNo, std::string_view text);
     void PassOnHeld(ScanStatus status);
+    // Documents (archive_session_documents.cpp).
+    std::size_t GatherLimit(std::string_view next) const;
+    bool ScansAsDocument(ScanStatus &status);
 
     ArchiveSessionSetup setup_;
     std::function<FileScanner &()> scannerSource_;
@@ -82,6 +93,7 @@ private:
 
     // The entry being taken.
     std::string name_;
+    bool documentByName_ = false;
     Mode mode_ = Mode::kGather;
     std::string gathered_;
     std::unique_ptr<BlockQueue> queue_;

@@ -66,7 +66,10 @@ std::string HitExportWriter::Row(const THitRecord &hit) const
     row += separator_;
     row += Field(hit.StoredName);
     row += separator_;
-    if (hit.LineNo > 0)
+    // As the list shows it: a document's line by its place.
+    if (!hit.Location.empty())
+        row += Field(hit.Location);
+    else if (hit.LineNo > 0)
         row += std::to_string(hit.LineNo);
     row += separator_;
     row += Field(DisplayLineText(hit));

@@ -23,6 +23,9 @@ struct THitRecord {
     // Geta marks in LineText that stand for characters of a converted file
     // (UTF-8, EUC-JP, ...) that CP932 lacks; DisplayLineText puts them back.
     std::vector<regex::TLineSubstitution> Substitutes = {};
+    // Where in an Office or PDF document the line is ("Sheet1!B12",
+    // "スライド 3", "p.12", "段落 7"); empty for other files.
+    std::string Location = {};
 
     bool operator==(const THitRecord &) const = default;
 };

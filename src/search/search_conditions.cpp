@@ -24,6 +24,7 @@ std::string PatternOfCheckedTypes(const SearchConditions &c)
     const TypeSwitch switches[] = {
         {c.lha, "*.LZH"},          {c.zip, "*.ZIP"}, {c.arj, "*.ARJ"},     {c.cab, "*.CAB"},
         {c.tar, kTarArchiveTypes}, {c.rar, "*.RAR"}, {c.sevenZip, "*.7Z"}, {c.sfx, "*.EXE"},
+        {c.documents, kDocumentTypes},
     };
     std::string pattern;
     for (const TypeSwitch &s : switches) {
@@ -45,7 +46,7 @@ std::string ArchiveNamePattern(const SearchConditions &conditions)
     if (NamesArchives(conditions.archiveName))
         return conditions.archiveName;
     if (conditions.allTypes)
-        return conditions.sfx ? kAllArchiveTypesWithSfx : kAllArchiveTypes;
+        return std::string(conditions.sfx ? kAllArchiveTypesWithSfx : kAllArchiveTypes) + ";" + kDocumentTypes;
     return PatternOfCheckedTypes(conditions);
 }
 

@@ -23,6 +23,7 @@ struct SearchConditions {
     bool sfx = false;
     bool regularExpression = true;  // off: the text is searched as typed, "." and "(" included
     bool fuzzy = true;              // the fuzzy-character table (full and half width, kana...)
+    bool documents = true;          // "Office/PDF文書": documents are searched like archives
 
     bool operator==(const SearchConditions &) const = default;
 };
@@ -35,6 +36,9 @@ inline constexpr const char *kAllArchiveTypes = "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*
 inline constexpr const char *kAllArchiveTypesWithSfx =
     "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*.TXZ;*.ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*."
     "ARJ;*.RAR;*.7Z;*EXE";
+
+// The extensions of the "Office/PDF文書" switch, also part of every type.
+inline constexpr const char *kDocumentTypes = "*.DOCX;*.DOCM;*.XLSX;*.XLSM;*.PPTX;*.ODT;*.ODS;*.ODP;*.PDF";
 
 // The extensions of the "Tar書庫" switch.
 inline constexpr const char *kTarArchiveTypes =

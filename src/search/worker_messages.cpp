@@ -47,7 +47,8 @@ template <typename Enum> std::optional<Enum> EnumIn(std::int64_t value, Enum fir
 
 WorkerPayload EncodeHit(const THitRecord &hit)
 {
-    WorkerPayload p{{hit.ArchivePath, hit.StoredName, hit.LineText}, {kHit, hit.LineNo}};
+    // The location's number slot is unused: texts and numbers stay paired.
+    WorkerPayload p{{hit.ArchivePath, hit.StoredName, hit.LineText, hit.Location}, {kHit, hit.LineNo, 0}};
     // Then each geta mark's offset in the line with the characters it stands for.
     for (const auto &sub : hit.Substitutes) {
         p.texts.push_back(sub.Original);
@@ -58,12 +59,13 @@ WorkerPayload EncodeHit(const THitRecord &hit)
 
 std::optional<WorkerEvent> DecodeHit(const WorkerPayload &p)
 {
-    if (p.texts.size() < 3 || p.numbers.size() != p.texts.size() - 1)
+    if (p.texts.size() < 4 || p.numbers.size() != p.texts.size() - 1)
         return std::nullopt;
     if (p.numbers[1] < 0 || p.numbers[1] > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     THitRecord hit{p.texts[0], p.texts[1], static_cast<std::int32_t>(p.numbers[1]), p.texts[2]};
-    for (std::size_t k = 3; k < p.texts.size(); ++k) {
+    hit.Location = p.texts[3];
+    for (std::size_t k = 4; k < p.texts.size(); ++k) {
         const std::int64_t offset = p.numbers[k - 1];
         // A mark is two bytes of the line.
         if (offset < 0 || static_cast<std::uint64_t>(offset) + 2 > hit.LineText.size())

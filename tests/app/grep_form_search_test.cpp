@@ -80,7 +80,7 @@ TEST_F(GrepFormSearchTest, HitsReachTreeListLabelAndView)
     ASSERT_EQ(view.size(), 4u);
     EXPECT_EQ(view[0], "検索した文字： needle");
     EXPECT_EQ(view[1], "検索した場所： " + data);
-    EXPECT_EQ(view[2], std::string("検索した書庫： ") + search::kAllArchiveTypes);
+    EXPECT_EQ(view[2], std::string("検索した書庫： ") + search::kAllArchiveTypes + ";" + search::kDocumentTypes);
     EXPECT_EQ(view[3], "検索した格納： *.*");
     EXPECT_TRUE(form->InputsEnabled());
     EXPECT_FALSE(form->GrepStatusBar()->RunPartsVisible());
@@ -138,6 +138,7 @@ TEST_F(GrepFormSearchTest, TypeSwitchesShapeThePatternShownInTheHeader)
     form->Options()->chbAlltype->click();
     form->Options()->chbZip->setChecked(true);
     form->Options()->chbRar->setChecked(true);
+    form->Options()->chbDocuments->setChecked(false);
     form->Options()->chbSubDir->setChecked(false);
     Search("needle");
     const std::vector<std::string> view = form->ResultViewLines();

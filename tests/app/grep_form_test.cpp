@@ -135,11 +135,17 @@ TEST_F(GrepFormTest, OptionsPanelFoldsAndTypeSwitchesFollowAllTypes)
     EXPECT_FALSE(options.chbAlltype->isChecked());
     for (QCheckBox *box : typeSwitches)
         EXPECT_TRUE(box->isEnabled());
+    // The document switch starts on.
+    EXPECT_EQ(options.chbDocuments->text(), "Office/PDF文書");
+    EXPECT_TRUE(options.chbDocuments->isEnabled() && options.chbDocuments->isChecked());
+    EXPECT_EQ(form->ArchiveNamePatternText(), std::string("*.ZIP;*.RAR;*.7Z;") + search::kDocumentTypes);
+    options.chbDocuments->setChecked(false);
     EXPECT_EQ(form->ArchiveNamePatternText(), "*.ZIP;*.RAR;*.7Z");
     options.chbAlltype->click();
     EXPECT_FALSE(options.chbZip->isEnabled());
+    EXPECT_FALSE(options.chbDocuments->isEnabled());
     EXPECT_TRUE(options.chbZip->isChecked());  // the check marks stay
-    EXPECT_EQ(form->ArchiveNamePatternText(), search::kAllArchiveTypes);
+    EXPECT_EQ(form->ArchiveNamePatternText(), std::string(search::kAllArchiveTypes) + ";" + search::kDocumentTypes);
 
     // Clicking the caption toggles it back; a run start closes it too.
     QTest::mouseClick(options.lblOptions, Qt::LeftButton);

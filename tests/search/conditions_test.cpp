@@ -26,12 +26,15 @@ TEST(ArchiveNamePatternTest, AllTypesWithAndWithoutSelfExtractors)
     for (const char *box : {"*.*", ""}) {
         c.archiveName = box;
         c.sfx = false;
+        // Documents are part of every type.
         EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*.TXZ;*."
-                                         "ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z");
+                                         "ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z;"
+                                         "*.DOCX;*.DOCM;*.XLSX;*.XLSM;*.PPTX;*.ODT;*.ODS;*.ODP;*.PDF");
         c.sfx = true;
         // The last element has no dot.
         EXPECT_EQ(ArchiveNamePattern(c), "*.LZH;*.ZIP;*.CAB;*.TAR;*.TGZ;*.TAZ;*.GZ;*.Z;*.BZ2;*.XZ;*.TXZ;*."
-                                         "ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z;*EXE");
+                                         "ZST;*.TZST;*.LZ4;*.LZ;*.TLZ;*.LZMA;*.ARJ;*.RAR;*.7Z;*EXE;" +
+                                             std::string(kDocumentTypes));
     }
 }
 
@@ -39,6 +42,7 @@ TEST(ArchiveNamePatternTest, CheckedTypesJoinInFixedOrder)
 {
     SearchConditions c;
     c.allTypes = false;
+    c.documents = false;
     c.rar = true;
     c.zip = true;
     EXPECT_EQ(ArchiveNamePattern(c), "*.ZIP;*.RAR");
@@ -53,11 +57,17 @@ TEST(ArchiveNamePatternTest, CheckedTypesJoinInFixedOrder)
     // None checked: every type, but no self-extractors.
     SearchConditions none;
     none.allTypes = false;
+    none.documents = false;
     EXPECT_EQ(ArchiveNamePattern(none), kAllArchiveTypes);
+    // Documents alone, and after the archive types.
+    none.documents = true;
+    EXPECT_EQ(ArchiveNamePattern(none), kDocumentTypes);
+    c.documents = true;
+    EXPECT_EQ(ArchiveNamePattern(c), std::string("*.ZIP;*.RAR;*.7Z;*.EXE;") + kDocumentTypes);
     // Checked boxes keep their marks but do not count while all types is on.
     c.allTypes = true;
     c.sfx = false;
-    EXPECT_EQ(ArchiveNamePattern(c), kAllArchiveTypes);
+    EXPECT_EQ(ArchiveNamePattern(c), std::string(kAllArchiveTypes) + ";" + kDocumentTypes);
 }
 
 TEST(ArchiveNamePatternTest, EveryExtensionTheLibrariesReadIsInTheAllTypesList)

@@ -42,6 +42,10 @@ TEST(HitExportTest, RowsCarryPathNameLineAndTheTextAsUtf8)
     std::ostringstream tsv;
     ASSERT_TRUE(HitExportWriter(HitExportFormat::Tsv).Write(tsv, hits));
     EXPECT_NE(tsv.str().find("/d/a,b.zip\tdocs/x.txt\t12\t表示,中\r\n"), std::string::npos) << tsv.str();
+
+    THitRecord cell{"/d/b.xlsx", "見積", 3, "x"};
+    cell.Location = "見積!B4";
+    EXPECT_EQ(HitExportWriter(HitExportFormat::Csv).Row(cell), "/d/b.xlsx,見積,見積!B4,x\r\n");
 }
 
 TEST(HitExportTest, TheFileNameChoosesTheFormatAndAFailedWriteKeepsTheOldFile)

@@ -16,6 +16,9 @@
 namespace zr::search::test {
 namespace {
 
+// What "すべての書庫" looks for: every archive type and the documents.
+const std::string kEveryType = std::string(kAllArchiveTypes) + ";" + kDocumentTypes;
+
 class SearchRunTest : public SearchTreeTest {};
 
 TEST_F(SearchRunTest, DesignedExampleGivesTwoRecordsOneProgressLineAndTheLabel)
@@ -34,7 +37,7 @@ TEST_F(SearchRunTest, DesignedExampleGivesTwoRecordsOneProgressLineAndTheLabel)
     EXPECT_EQ(sink_.hits[1], (THitRecord{archive, "docs/a.txt", 3, "xabcx two"}));
     EXPECT_EQ(sink_.progress, (std::vector<std::string>{"x.lzh ⇒ a.txt ⇒ 2行"}));
     EXPECT_EQ(s.resultLabel, "2 行 見つかりました。  書庫数： 1 件  格納数：1 件");
-    EXPECT_EQ(s.viewLines, ConditionLines("abc", tree_.Path(), kAllArchiveTypes, "*.txt"));
+    EXPECT_EQ(s.viewLines, ConditionLines("abc", tree_.Path(), kEveryType, "*.txt"));
     EXPECT_EQ(s.hitCount, 2);
     EXPECT_FALSE(s.beep || s.stopped || s.Failed());
     EXPECT_EQ(s.finalState, rsFinished);
@@ -186,7 +189,7 @@ TEST_F(SearchRunTest, NoArchiveFoundGivesItsOwnLines)
     EXPECT_TRUE(s.noArchiveFound && s.beep);
     EXPECT_FALSE(s.Failed());
     EXPECT_EQ(s.resultLabel, "該当する書庫は見つかりませんでした。");
-    EXPECT_EQ(s.viewLines, NoArchiveLines(tree_.Path(), kAllArchiveTypes));
+    EXPECT_EQ(s.viewLines, NoArchiveLines(tree_.Path(), kEveryType));
 }
 
 TEST_F(SearchRunTest, LinkedFoldersAreNamedInTheViewOrSearchedWhenFollowed)
@@ -208,7 +211,7 @@ TEST_F(SearchRunTest, LinkedFoldersAreNamedInTheViewOrSearchedWhenFollowed)
     s = RunSearch(Conditions("needle"), follow, sink_);
     EXPECT_EQ(s.hitCount, 2);
     EXPECT_EQ(s.linkedFoldersNotFollowed, 0);
-    EXPECT_EQ(s.viewLines, ConditionLines("needle", tree_.Path(), kAllArchiveTypes, "*.*"));
+    EXPECT_EQ(s.viewLines, ConditionLines("needle", tree_.Path(), kEveryType, "*.*"));
 }
 
 TEST_F(SearchRunTest, MalformedPatternIsReportedWhenAFileIsAboutToBeSearched)

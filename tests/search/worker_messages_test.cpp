@@ -52,6 +52,9 @@ TEST(WorkerMessagesTest, EveryKindComesBackAsSent)
 
     THitRecord hit{"/a.zip", "in.txt", 2147483647, "ab\x81\xac" "cd\x81\xac", {{2, "é"}, {6, "😀"}}};
     EXPECT_EQ(RoundTrip(HitEvent{hit}), WorkerEvent{HitEvent{hit}});
+    THitRecord placed{"/b.xlsx", "見積", 4, "ab\x81\xac", {{2, "𠮷"}}};
+    placed.Location = "見積!B12";  // a document's place travels with its hit
+    EXPECT_EQ(RoundTrip(HitEvent{placed}), WorkerEvent{HitEvent{placed}});
     const HitEvent listed{THitRecord{"/a.zip", "listed.txt", 0, ""}};
     EXPECT_EQ(RoundTrip(listed), WorkerEvent{listed});
     EXPECT_EQ(RoundTrip(ProgressLineEvent{"a.zip ⇒ in.txt ⇒ 3行"}), WorkerEvent{ProgressLineEvent{"a.zip ⇒ in.txt ⇒ 3行"}});

@@ -54,7 +54,9 @@ TEST(ZrGrepArgumentsTest, SevenZipIsATypeOfItsOwn)
     const SearchConditions c = tools::ApplyArguments(
         tools::ParseZrGrepArguments(Args({"-t", "7Z,tar", "p", "/d"})), SearchConditions{});
     EXPECT_TRUE(c.sevenZip && c.tar);
-    EXPECT_FALSE(c.allTypes || c.zip || c.rar);
+    EXPECT_FALSE(c.allTypes || c.zip || c.rar || c.documents);  // documents too need naming
+    EXPECT_TRUE(tools::ApplyArguments(tools::ParseZrGrepArguments(Args({"-t", "doc", "p", "/d"})), SearchConditions{})
+                    .documents);
     SearchConditions fromFile;
     fromFile.sevenZip = true;
     EXPECT_FALSE(tools::ApplyArguments(tools::ParseZrGrepArguments(Args({"-t", "zip", "p", "/d"})), fromFile)
@@ -101,6 +103,13 @@ TEST(ZrGrepOutputTest, JsonStringsEscapeEverythingAndReplaceInvalidBytes)
     EXPECT_EQ(doc.object()["stored"].toString().toStdString(), "a\xEF\xBF\xBD/b.txt");
     EXPECT_EQ(doc.object()["line"].toInt(), 12);
     EXPECT_EQ(doc.object()["text"].toString().toStdString(), "あ\"x");
+    EXPECT_FALSE(doc.object().contains("location"));  // only documents have places
+
+    THitRecord cell{"/d/b.xlsx", "見積", 2, "x"};
+    cell.Location = "見積!B4";
+    const QJsonDocument placed = QJsonDocument::fromJson(QByteArray::fromStdString(tools::FormatJsonHit(cell)));
+    EXPECT_EQ(placed.object()["location"].toString().toStdString(), "見積!B4");
+    EXPECT_EQ(tools::FormatHitLine(cell, nullptr), "/d/b.xlsx{見積}[見積!B4]:2:x");
 }
 
 TEST(ZrGrepOutputTest, HitLinesAndMatchColours)

@@ -14,7 +14,7 @@ const char *const kZrGrepUsage =
     "  zrgrep -t zip,lha --json 'ab+c' docs a.dat  the ZIP and LHA archives below docs, then a.dat\n"
     "  -a, --archive-name TEXT  archive name or wildcard (default \"*.*\": use the types)\n"
     "  -f, --files LIST         stored-file wildcards, \";\"-separated (default \"*.*\")\n"
-    "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z instead of all types\n"
+    "  -t, --types LIST         comma list of lha,zip,arj,cab,tar,rar,7z,doc instead of all types\n"
     "  -x, --sfx                also self-extracting executables\n"
     "      --no-subfolders      only the folder itself\n"
     "  -L, --follow             walk symbolic links to folders (each folder once)\n"
@@ -41,7 +41,7 @@ const char *const kZrGrepVersion = "zrgrep (ZuRivo) 1.10";
 
 namespace {
 
-const std::vector<std::string> kTypeNames = {"lha", "zip", "arj", "cab", "tar", "rar", "7z"};
+const std::vector<std::string> kTypeNames = {"lha", "zip", "arj", "cab", "tar", "rar", "7z", "doc"};
 
 std::vector<std::string> SplitTypes(const std::string &list)
 {
@@ -212,12 +212,12 @@ search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::Search
         c.storedFiles = *a.storedFiles;
     if (a.types) {
         c.allTypes = false;
-        c.lha = c.zip = c.arj = c.cab = c.tar = c.rar = c.sevenZip = false;
+        c.lha = c.zip = c.arj = c.cab = c.tar = c.rar = c.sevenZip = c.documents = false;
         const std::map<std::string, bool search::SearchConditions::*> fields = {
             {"lha", &search::SearchConditions::lha},    {"zip", &search::SearchConditions::zip},
             {"arj", &search::SearchConditions::arj},    {"cab", &search::SearchConditions::cab},
             {"tar", &search::SearchConditions::tar},    {"rar", &search::SearchConditions::rar},
-            {"7z", &search::SearchConditions::sevenZip}};
+            {"7z", &search::SearchConditions::sevenZip}, {"doc", &search::SearchConditions::documents}};
         for (const std::string &t : *a.types)
             c.*fields.at(t) = true;
     }

@@ -72,7 +72,7 @@ std::string FormatJsonHit(const search::THitRecord &hit)
 {
     return "{\"archive\": " + JsonString(hit.ArchivePath) + ", \"stored\": " + JsonString(hit.StoredName) +
            ", \"line\": " + LineNumberText(hit) + ", \"text\": " + JsonString(search::DisplayLineText(hit)) +
-           "}";
+           (hit.Location.empty() ? std::string() : ", \"location\": " + JsonString(hit.Location)) + "}";
 }
 
 const char *SkippedJsonWord(search::SkipReason reason)
@@ -129,6 +129,8 @@ std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans
     std::string line = TerminalSafe(hit.ArchivePath) + "{" + TerminalSafe(hit.StoredName) + "}";
     if (hit.LineNo == 0)
         return line;
+    if (!hit.Location.empty())
+        line += "[" + TerminalSafe(hit.Location) + "]";
     line += ":" + LineNumberText(hit) + ":";
     const std::string_view text = hit.LineText;
     if (!spans)

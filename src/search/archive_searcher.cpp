@@ -57,8 +57,10 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     TArchiverBinding *binding = BindingFor(WalkedType(archivePath, judgement));
     if (!binding)
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
+    NestLedger ledger(context_.settings.nest, archivePath, context_.extractFolder, &nestDepthReported_);
+    const NestFrame nest = NestFrame::Top(&ledger, context_.storedPattern);
     ArchiveSession session(
-        {archivePath, context_.searchFolder, context_.noText, context_.extractFolder},
+        {archivePath, context_.searchFolder, context_.noText, context_.extractFolder, nest},
         [this]() -> FileScanner & {
             EnsurePattern();
             return *scanner_;
@@ -67,7 +69,7 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     // Lha archives are read past broken leading headers, as the search always did.
     const std::uint32_t mode = binding->Type() == atLha ? ZR_ARC_OPEN_BROKEN_HEADERS : 0;
     std::string message;
-    const int result = binding->WalkEntries(archivePath, context_.storedPattern, mode, session, &message);
+    const int result = binding->WalkEntries(archivePath, nest.WalkPattern(), mode, session, &message);
 
     ArchiveOutcome outcome;
     outcome.hits = session.Hits();

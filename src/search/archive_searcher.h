@@ -63,6 +63,7 @@ private:
     ArchiveSearchContext context_;
     std::unique_ptr<FileScanner> scanner_;
     bool patternSet_ = false;
+    bool nestDepthReported_ = false;  // the nest depth limit is reported once
 };
 
 }  // namespace zr::search

@@ -23,6 +23,9 @@ struct THitRecord {
     // Geta marks in LineText that stand for characters of a converted file
     // (UTF-8, EUC-JP, ...) that CP932 lacks; DisplayLineText puts them back.
     std::vector<regex::TLineSubstitution> Substitutes = {};
+    // The stored names of the archives the stored file is inside, outermost
+    // first; empty for a stored file of the archive on disk.
+    std::vector<std::string> Via = {};
 
     bool operator==(const THitRecord &) const = default;
 };

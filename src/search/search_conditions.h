@@ -23,6 +23,7 @@ struct SearchConditions {
     bool sfx = false;
     bool regularExpression = true;  // off: the text is searched as typed, "." and "(" included
     bool fuzzy = true;              // the fuzzy-character table (full and half width, kana...)
+    bool nestedArchives = true;     // archives stored inside archives are searched inside
 
     bool operator==(const SearchConditions &) const = default;
 };

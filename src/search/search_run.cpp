@@ -248,6 +248,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.workFolder = options_.workFolder;
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;
+    context.settings.nest.enabled = context.settings.nest.enabled && conditions_.nestedArchives;
 
     FoundArchives found =
         FindArchives(inputs_, archivePattern, conditions_.subFolders, options_.settings.followLinks);

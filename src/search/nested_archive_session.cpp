@@ -182,15 +182,12 @@ void ArchiveSession::SearchSpooled()
     case ZR_ARC_E_UNSUPPORTED:
         sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::PasswordProtected, name_);
         return;
-    case ZR_ARC_E_DATA:
+    default:
         if (!session.DamageReported())
             sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::Damaged, DamageDetail(name_, message));
-        return;
-    default:
-        // Looked like an archive but none of it reads: reported as damaged,
-        // and its bytes searched as a plain file's.
-        sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::Damaged, DamageDetail(name_, message));
-        if (session.Offered() == 0)
+        // Looked like an archive but gave nothing: its bytes are searched as
+        // a plain file's, so no text of it is lost to the damage.
+        if (session.Hits() == 0)
             ScanSpooledAsFile();
         return;
     }
@@ -202,7 +199,8 @@ void ArchiveSession::ScanSpooledAsFile()
         return;
     held_.clear();
     const auto onLine = [this](std::int32_t lineNo, std::string_view text) { CollectLine(lineNo, text); };
-    const ScanStatus status = scanner_->ScanFile(spool_->Path(), onLine, stop_);
+    SpoolByteStream bytes(*spool_);
+    const ScanStatus status = scanner_->ScanStream(name_, bytes, onLine, stop_);
     PassOnHeld(status);
     if (status == ScanStatus::Stopped)
         stopped_ = true;

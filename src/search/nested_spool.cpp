@@ -116,6 +116,16 @@ bool NestedSpool::MoveToDisk()
     return true;
 }
 
+std::size_t NestedSpool::ReadAt(std::uint64_t offset, char *dest, std::size_t wanted) const
+{
+    for (;;) {
+        const ssize_t n = ::pread(fd_, dest, wanted, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? 0 : static_cast<std::size_t>(n);
+    }
+}
+
 bool NestedSpool::Write(std::string_view bytes)
 {
     if (failed_)

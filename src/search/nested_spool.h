@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "regex/text_source.h"
+
 namespace zr::search {
 
 class NestedSpool {
@@ -35,6 +37,8 @@ public:
     // The memory allowance it was given.
     std::uint64_t MemoryReserved() const { return reserved_; }
     const std::string &Failure() const { return failure_; }
+    // Up to `wanted` bytes from `offset`; 0 at the end or on failure.
+    std::size_t ReadAt(std::uint64_t offset, char *dest, std::size_t wanted) const;
 
 private:
     bool Open();
@@ -50,6 +54,22 @@ private:
     std::uint64_t hash_ = 0;
     std::string head_;
     std::string failure_;
+};
+
+// The spooled bytes from the start, for a scan of them as a plain file.
+class SpoolByteStream final : public regex::TByteStream {
+public:
+    explicit SpoolByteStream(const NestedSpool &spool) : spool_(spool) {}
+    std::size_t Read(char *dest, std::size_t wanted) override
+    {
+        const std::size_t n = spool_.ReadAt(at_, dest, wanted);
+        at_ += n;
+        return n;
+    }
+
+private:
+    const NestedSpool &spool_;
+    std::uint64_t at_ = 0;
 };
 
 // True when the spool holds exactly the bytes of the file at `path`.

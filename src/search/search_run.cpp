@@ -1,5 +1,7 @@
 #include "search/search_run.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -51,6 +53,9 @@ public:
     }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {
+        // Each worker tells the nest depth limit once; the run tells it once.
+        if (reason == SkipReason::NestTooDeep && std::exchange(nestDepthTold_, true))
+            return;
         if (reason == SkipReason::WorkerFailed)
             failed_.push_back(path + ": " + detail);
         unsearched_.Note(path, reason, detail);
@@ -66,6 +71,7 @@ private:
     HitCounter &counter_;
     std::vector<std::string> failed_;  // "path: reason" of archives whose worker failed
     UnsearchedArchives unsearched_;
+    bool nestDepthTold_ = false;
 };
 
 std::string ToCp932(const std::string &searchText)

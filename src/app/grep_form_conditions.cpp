@@ -111,6 +111,7 @@ search::SearchConditions TGrepForm::Conditions() const
     c.sfx = options_->chbSfx->isChecked();
     c.regularExpression = options_->chbRegExp->isChecked();
     c.fuzzy = options_->chbFuzzy->isChecked();
+    c.nestedArchives = options_->chbNested->isChecked();
     return c;
 }
 
@@ -135,6 +136,7 @@ void TGrepForm::SetConditions(const search::SearchConditions &c)
     options_->chbSfx->setChecked(c.sfx);
     options_->chbRegExp->setChecked(c.regularExpression);
     options_->chbFuzzy->setChecked(c.fuzzy);
+    options_->chbNested->setChecked(c.nestedArchives);
     options_->ApplyTypeSwitchRule();
     SetConditionsChanged(true);
 }

@@ -1,5 +1,7 @@
 #include "app/hit_models.h"
 
+#include "search/stored_chain.h"
+
 #include "util/file_type_info.h"
 #include "util/path_names.h"
 
@@ -223,7 +225,8 @@ void TResultListModel::AppendHits()
         // whether this one starts a stored-file row.
         bool startsRow = newArchive;
         if (archiveMode)
-            startsRow = lineDisplay_ || hits_->At(i - 1).StoredName != hits_->At(i).StoredName;
+            startsRow = lineDisplay_ || hits_->At(i - 1).StoredName != hits_->At(i).StoredName ||
+                        hits_->At(i - 1).Via != hits_->At(i).Via;
         if (startsRow)
             added.push_back(i);
     }
@@ -361,7 +364,7 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
 {
     if (role == Qt::DisplayRole) {
         if (column == 0)
-            return Q(search::StoredFileNamePart(record.StoredName));
+            return Q(search::StoredColumnText(record));
         if (!lineDisplay_)
             return QString();
         if (column == 1)
@@ -377,7 +380,7 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
         return IconForName(search::StoredFileNamePart(record.StoredName));
     }
     if (role == Qt::ToolTipRole && column == 0)
-        return Q(record.StoredName);
+        return Q(search::StoredChainText(record));
     return {};
 }
 

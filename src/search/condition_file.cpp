@@ -31,6 +31,7 @@ constexpr SwitchField kSwitches[] = {
     {"SevenZipType", &SearchConditions::sevenZip, false},
     {"RegExp", &SearchConditions::regularExpression, true},
     {"Fuzzy", &SearchConditions::fuzzy, true},
+    {"NestedArchives", &SearchConditions::nestedArchives, true},
 };
 
 }  // namespace

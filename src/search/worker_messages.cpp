@@ -145,8 +145,11 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
 
 std::vector<std::string> EncodeWorkerJob(const WorkerJob &job)
 {
-    if (const auto *view = std::get_if<ViewJob>(&job))
-        return {kViewJobTag, view->archivePath, view->storedName};
+    if (const auto *view = std::get_if<ViewJob>(&job)) {
+        std::vector<std::string> texts{kViewJobTag, view->archivePath, view->storedName};
+        texts.insert(texts.end(), view->via.begin(), view->via.end());
+        return texts;
+    }
     const auto &archive = std::get<ArchiveJob>(job);
     return {archive.archivePath,
             archive.judgement == TypeJudgement::ByContent ? kByContentText : kByNameText};
@@ -158,8 +161,8 @@ std::optional<WorkerJob> DecodeWorkerJob(const std::vector<std::string> &texts)
         return ArchiveJob{texts[0], TypeJudgement::ByName};
     if (texts.size() == 2 && texts[1] == kByContentText)
         return ArchiveJob{texts[0], TypeJudgement::ByContent};
-    if (texts.size() == 3 && texts[0] == kViewJobTag)
-        return ViewJob{texts[1], texts[2]};
+    if (texts.size() >= 3 && texts[0] == kViewJobTag)
+        return ViewJob{texts[1], texts[2], {texts.begin() + 3, texts.end()}};
     return std::nullopt;
 }
 

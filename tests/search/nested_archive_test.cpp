@@ -355,3 +355,37 @@ TEST(NestedHitMessages, ChainCrossesTheWorkerBoundary)
 
 }  // namespace
 }  // namespace zr::search::test
+
+namespace zr::search::test {
+namespace {
+
+class NestedViewTest : public SearchTreeTest {};
+
+TEST_F(NestedViewTest, ExtractsTheInnermostFileThroughItsChain)
+{
+    const std::string archive = Add("three-deep.zip", Fixture("nested/three-deep.zip"));
+    std::filesystem::create_directories(work_);
+    const std::vector<std::string> via = {"l1.zip", "l2.tgz", "l3.zip"};
+    for (const bool worker : {false, true}) {
+        const ViewExtractResult result =
+            worker ? ExtractForViewInWorker(archive, "e.txt", work_, RunSettings{}, BinDir() + "/zrworker",
+                                            worker::WorkerLimits{}, {}, via)
+                   : ExtractForView(archive, "e.txt", work_, RunSettings{}, {}, via);
+        ASSERT_EQ(result.status, ViewExtractStatus::Extracted) << worker << " " << result.detail;
+        EXPECT_EQ(result.file, ViewTargetPath(work_, "e.txt"));
+        EXPECT_EQ(zr::testing::ReadFileBytes(result.file), "first line\nthree-deep needle\n");
+    }
+    // A name missing at any level is not found, and leaves nothing behind.
+    std::filesystem::remove(ViewTargetPath(work_, "e.txt"));
+    EXPECT_EQ(ExtractForView(archive, "e.txt", work_, RunSettings{}, {}, {"l1.zip", "nope.tgz", "l3.zip"}).status,
+              ViewExtractStatus::NotFound);
+    EXPECT_EQ(ExtractForView(archive, "none.txt", work_, RunSettings{}, {}, via).status, ViewExtractStatus::NotFound);
+    EXPECT_FALSE(std::filesystem::exists(ViewTargetPath(work_, "none.txt")));
+
+    const auto job = DecodeWorkerJob(EncodeWorkerJob(ViewJob{archive, "e.txt", via}));
+    ASSERT_TRUE(job);
+    EXPECT_EQ(std::get<ViewJob>(*job).via, via);
+}
+
+}  // namespace
+}  // namespace zr::search::test

@@ -200,6 +200,19 @@ TEST_F(NestedArchiveTest, DamageInsideIsReportedAndEverythingElseKept)
     EXPECT_EQ(sink_.last.damagedArchives.size(), 1u);
 }
 
+TEST_F(NestedArchiveTest, EncryptedInnerArchivesAreReportedAsSuch)
+{
+    Add("outer.zip", ZipOf({{"entries.zip", Fixture("zipcrypto.zip")},
+                            {"names.7z", Fixture("header-locked.7z")}}));
+    RunWith(Conditions("needle"), true);
+    EXPECT_EQ(HitKeys(sink_.hits), (std::vector<std::string>{"outer.zip{entries.zip}{open.txt}:1"}));
+    std::vector<std::string> locked;
+    for (const SkippedArchive &s : SkippedFor(SkipReason::PasswordProtected))
+        locked.push_back(s.detail);
+    EXPECT_EQ(locked, (std::vector<std::string>{"entries.zip \xC2\xBB locked.txt", "names.7z"}));
+    EXPECT_EQ(sink_.last.passwordArchives.size(), 1u);
+}
+
 TEST_F(NestedArchiveTest, UnsafeNameInsideIsRefusedAndNothingIsWritten)
 {
     Add("outer.zip", ZipOf({{"inner.zip", ZipOf({{"../../evil.txt", "evil needle\n"}, {"ok.txt", "ok needle\n"}})}}));

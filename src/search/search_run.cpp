@@ -167,7 +167,7 @@ std::string WorkersFolder(const std::string &workFolder)
 void HitCounter::Add(const THitRecord &hit)
 {
     const bool newArchive = hits_ == 0 || hit.ArchivePath != lastArchive_;
-    if (newArchive || hit.StoredName != lastStored_)
+    if (newArchive || hit.StoredName != lastStored_ || hit.Via != lastVia_)
         ++files_;
     if (newArchive)
         ++archives_;
@@ -175,6 +175,7 @@ void HitCounter::Add(const THitRecord &hit)
     if (newArchive)
         lastArchive_ = hit.ArchivePath;
     lastStored_ = hit.StoredName;
+    lastVia_ = hit.Via;
 }
 
 void SearchRun::FillCounts(RunSummary &summary) const

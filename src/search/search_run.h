@@ -31,6 +31,7 @@ private:
     int files_ = 0;
     std::string lastArchive_;
     std::string lastStored_;
+    std::vector<std::string> lastVia_;  // the stored archives the last stored file is inside
 };
 
 class SearchRun {

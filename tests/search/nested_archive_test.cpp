@@ -244,7 +244,8 @@ TEST_F(NestedArchiveTest, SameInnerArchiveTwiceIsSearchedTwice)
 {
     const std::string inner = ZipOf({{"a.txt", "twice needle\n"}});
     Add("outer.zip", ZipOf({{"one.zip", inner}, {"two.zip", inner}}));
-    RunWith(Conditions("needle"), false);
+    const RunSummary summary = RunWith(Conditions("needle"), false);
+    EXPECT_EQ(summary.fileCount, 2);  // the same name in two inner archives is two stored files
     EXPECT_EQ(HitKeys(sink_.hits),
               (std::vector<std::string>{"outer.zip{one.zip}{a.txt}:1", "outer.zip{two.zip}{a.txt}:1"}));
 }

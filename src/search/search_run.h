@@ -6,6 +6,7 @@
 // are kept.
 
 #include <stop_token>
+#include <vector>
 
 #include "search/hit_list.h"
 #include "search/run_options.h"

@@ -78,3 +78,25 @@ TEST_F(NestedZrGrepTest, PrintsChainsAndObeysTheSwitches)
 
 }  // namespace
 }  // namespace zr::search::test
+
+#include "search/hit_export.h"
+#include "search/hit_list.h"
+
+namespace zr::search::test {
+namespace {
+
+TEST(NestedHitList, InnerArchivesKeepTheirStoredFilesApart)
+{
+    THitRecord one{"/d/a.zip", "a.txt", 1, "x"}, two = one;
+    one.Via = {"one.zip"};
+    two.Via = {"two.zip"};
+    HitList list;
+    list.Append(one);
+    list.Append(two);
+    EXPECT_EQ(list.StoredFileRows({0, 2}).size(), 2u);
+    const std::string row = HitExportWriter(HitExportFormat::Tsv).Row(one);
+    EXPECT_NE(row.find("one.zip \xC2\xBB a.txt"), std::string::npos) << row;
+}
+
+}  // namespace
+}  // namespace zr::search::test

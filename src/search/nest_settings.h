@@ -9,8 +9,8 @@ inline constexpr int kDefaultNestDepth = 3;
 inline constexpr int kMaxNestDepth = 8;
 
 struct NestSettings {
-    bool enabled = true;                // off: a stored archive is scanned as a plain file
-    int maxDepth = kDefaultNestDepth;   // levels below the archive on disk
+    bool enabled = true;               // off: a stored archive is scanned as a plain file
+    int maxDepth = kDefaultNestDepth;  // levels below the archive on disk
     // What the archives inside one archive on disk may decompress in all,
     // and keep in memory while they are read; 0 = the defaults below.
     std::uint64_t dataBudget = 0;

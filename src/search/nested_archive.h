@@ -60,12 +60,12 @@ private:
 
 // Where one session stands in the nest.
 struct NestFrame {
-    NestLedger *ledger = nullptr;   // null: stored archives are plain files
-    int depth = 0;                  // 0: the archive on disk
-    std::vector<std::string> via;   // enclosing stored names, outermost first
-    std::string storedPattern;      // the user's stored-file pattern, for the innermost names
-    StoredNameFilter filter;        // applied by the session when the walk offers every entry
-    bool walksEverything = false;   // the walk offers every entry (to find archives by content)
+    NestLedger *ledger = nullptr;  // null: stored archives are plain files
+    int depth = 0;                 // 0: the archive on disk
+    std::vector<std::string> via;  // enclosing stored names, outermost first
+    std::string storedPattern;     // the user's stored-file pattern, for the innermost names
+    StoredNameFilter filter;       // applied by the session when the walk offers every entry
+    bool walksEverything = false;  // the walk offers every entry (to find archives by content)
     // A compressed stream's one entry is offered under the spool's name;
     // it takes the stored file's name without the compression extension.
     std::string streamPathName;

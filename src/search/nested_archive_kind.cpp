@@ -8,7 +8,10 @@ namespace zr::search {
 
 namespace {
 
-bool StartsWith(std::string_view head, std::string_view magic) { return head.substr(0, magic.size()) == magic; }
+bool StartsWith(std::string_view head, std::string_view magic)
+{
+    return head.substr(0, magic.size()) == magic;
+}
 
 std::string LowerAscii(std::string_view text)
 {
@@ -44,8 +47,8 @@ bool IsLhaHead(std::string_view head)
 bool IsCompressedStreamHead(std::string_view head)
 {
     using namespace std::string_view_literals;
-    for (const std::string_view magic : {"\x1f\x8b"sv, "BZh"sv, "\xfd\x37\x7a\x58\x5a\x00"sv, "\x28\xb5\x2f\xfd"sv,
-                                         "\x04\x22\x4d\x18"sv, "LZIP"sv, "\x1f\x9d"sv})
+    for (const std::string_view magic : {"\x1f\x8b"sv, "BZh"sv, "\xfd\x37\x7a\x58\x5a\x00"sv,
+                                         "\x28\xb5\x2f\xfd"sv, "\x04\x22\x4d\x18"sv, "LZIP"sv, "\x1f\x9d"sv})
         if (StartsWith(head, magic))
             return true;
     return false;
@@ -85,8 +88,8 @@ bool IsDocumentContainerName(std::string_view storedName)
 bool HasArchiveExtension(std::string_view storedName)
 {
     static constexpr std::array<const char *, 20> kArchives = {
-        ".lzh", ".lha", ".zip", ".cab", ".tar", ".tgz", ".taz", ".gz", ".z",  ".bz2",
-        ".xz",  ".txz", ".zst", ".tzst", ".lz4", ".lz", ".tlz", ".arj", ".rar", ".7z"};
+        ".lzh", ".lha", ".zip", ".cab",  ".tar", ".tgz", ".taz", ".gz",  ".z",   ".bz2",
+        ".xz",  ".txz", ".zst", ".tzst", ".lz4", ".lz",  ".tlz", ".arj", ".rar", ".7z"};
     const std::string extension = LowerExtension(storedName);
     return std::any_of(kArchives.begin(), kArchives.end(),
                        [&](const char *archive) { return extension == archive; });

@@ -63,8 +63,10 @@ bool ArchiveSession::JudgeHead(std::string_view bytes)
 bool ArchiveSession::Judge()
 {
     judgePending_ = false;
-    const archive::TArchiveType type = NestedArchiveType(std::string_view(gathered_).substr(0, kNestHeadBytes));
-    const bool archive = type != archive::atNone && !(type == archive::atZip && IsDocumentContainerName(name_));
+    const archive::TArchiveType type =
+        NestedArchiveType(std::string_view(gathered_).substr(0, kNestHeadBytes));
+    const bool archive =
+        type != archive::atNone && !(type == archive::atZip && IsDocumentContainerName(name_));
     if (archive && setup_.nest.OpensDeeper()) {
         mode_ = Mode::kNested;
         const std::string head = std::move(gathered_);
@@ -97,7 +99,7 @@ bool ArchiveSession::SpoolData(std::string_view bytes)
     // The stored archive cannot be kept: the rest of this archive goes on.
     sink_.OnArchiveSkipped(setup_.archivePath,
                            spool_->Failure() == "larger than the file-size limit" ? SkipReason::EntryTooLarge
-                                                                                 : SkipReason::NestLimit,
+                                                                                  : SkipReason::NestLimit,
                            DamageDetail(name_, spool_->Failure()));
     mode_ = Mode::kDiscard;
     return true;
@@ -156,8 +158,8 @@ void ArchiveSession::SearchSpooled()
         ScanSpooledAsFile();
         return;
     }
-    ArchiveSessionSetup childSetup{setup_.archivePath, setup_.searchFolder, setup_.listOnly, setup_.extractFolder,
-                                   child};
+    ArchiveSessionSetup childSetup{setup_.archivePath, setup_.searchFolder, setup_.listOnly,
+                                   setup_.extractFolder, child};
     ChainSink chainSink(sink_, name_);
     ArchiveSession session(childSetup, scannerSource_, chainSink, stop_);
     const std::uint32_t mode = binding->Type() == archive::atLha ? ZR_ARC_OPEN_BROKEN_HEADERS : 0;

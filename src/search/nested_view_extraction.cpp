@@ -69,7 +69,8 @@ ViewExtractResult ExtractNestedForView(const std::string &archivePath, const std
     NestLedger ledger(settings, archivePath, workFolder, nullptr);
     NestFrame frame = NestFrame::Top(&ledger, "*");
     std::string path = archivePath;
-    archive::TArchiveType type = archive::DetectArchiveType(archivePath, {true, archive::TSupportArchives(), true});
+    archive::TArchiveType type =
+        archive::DetectArchiveType(archivePath, {true, archive::TSupportArchives(), true});
     std::unique_ptr<NestedSpool> spool;
     for (std::size_t level = 0; level <= via.size(); ++level) {
         archive::TArchiverBinding *binding = archive::BindingFor(type);

@@ -176,9 +176,9 @@ TEST_F(NestedArchiveTest, ListModeListsNestedStoredFiles)
 {
     AddNestedFixture("zip-in.lzh");
     RunWith(Conditions(""), true);
-    EXPECT_EQ(HitKeys(sink_.hits), (std::vector<std::string>{"zip-in.lzh{inner.zip}:0",
-                                                             "zip-in.lzh{inner.zip}{docs/a.txt}:0",
-                                                             "zip-in.lzh{top.txt}:0"}));
+    EXPECT_EQ(HitKeys(sink_.hits),
+              (std::vector<std::string>{"zip-in.lzh{inner.zip}:0", "zip-in.lzh{inner.zip}{docs/a.txt}:0",
+                                        "zip-in.lzh{top.txt}:0"}));
 }
 
 TEST_F(NestedArchiveTest, DamageInsideIsReportedAndEverythingElseKept)
@@ -186,8 +186,8 @@ TEST_F(NestedArchiveTest, DamageInsideIsReportedAndEverythingElseKept)
     // damaged.zip: broken.txt fails its CRC, intact.txt is fine. junk.zip
     // starts like a ZIP and is nothing: reported, and searched as bytes.
     Add("outer.zip", ZipOf({{"damaged.zip", Fixture("damaged.zip")},
-                            {"junk.zip", std::string("PK\x03\x04", 4) + std::string(26, '\0') + std::string(600, 'x') +
-                                             "\njunk needle\n"},
+                            {"junk.zip", std::string("PK\x03\x04", 4) + std::string(26, '\0') +
+                                             std::string(600, 'x') + "\njunk needle\n"},
                             {"kept.txt", "kept needle\n"}}));
     RunWith(Conditions("needle"), false);
     EXPECT_EQ(HitKeys(sink_.hits),
@@ -202,8 +202,8 @@ TEST_F(NestedArchiveTest, DamageInsideIsReportedAndEverythingElseKept)
 
 TEST_F(NestedArchiveTest, EncryptedInnerArchivesAreReportedAsSuch)
 {
-    Add("outer.zip", ZipOf({{"entries.zip", Fixture("zipcrypto.zip")},
-                            {"names.7z", Fixture("header-locked.7z")}}));
+    Add("outer.zip",
+        ZipOf({{"entries.zip", Fixture("zipcrypto.zip")}, {"names.7z", Fixture("header-locked.7z")}}));
     RunWith(Conditions("needle"), true);
     EXPECT_EQ(HitKeys(sink_.hits), (std::vector<std::string>{"outer.zip{entries.zip}{open.txt}:1"}));
     std::vector<std::string> locked;
@@ -215,7 +215,8 @@ TEST_F(NestedArchiveTest, EncryptedInnerArchivesAreReportedAsSuch)
 
 TEST_F(NestedArchiveTest, UnsafeNameInsideIsRefusedAndNothingIsWritten)
 {
-    Add("outer.zip", ZipOf({{"inner.zip", ZipOf({{"../../evil.txt", "evil needle\n"}, {"ok.txt", "ok needle\n"}})}}));
+    Add("outer.zip",
+        ZipOf({{"inner.zip", ZipOf({{"../../evil.txt", "evil needle\n"}, {"ok.txt", "ok needle\n"}})}}));
     RunWith(Conditions("needle"), true);
     EXPECT_EQ(HitKeys(sink_.hits), (std::vector<std::string>{"outer.zip{inner.zip}{ok.txt}:1"}));
     const auto refused = SkippedFor(SkipReason::EntryRefused);
@@ -287,16 +288,28 @@ TEST(NestedArchiveKind, JudgesFormatsByTheirFirstBytes)
     std::string tar(512, '\0');
     tar.replace(257, 5, "ustar");
     const std::vector<std::pair<std::string, archive::TArchiveType>> cases = {
-        {"PK\x03\x04rest"s, archive::atZip},       {"PK\x05\x06"s, archive::atZip},
-        {"Rar!\x1a\x07\x01\x00"s, archive::atRar}, {"7z\xbc\xaf\x27\x1c"s, archive::at7z},
-        {"MSCF\0\0\0\0"s, archive::atCab},          {"\x60\xea"s, archive::atArj},
-        {"\x20\x00-lh5-"s, archive::atLha},         {"\x20\x00-lz4-"s, archive::atLha},
-        {"\x1f\x8b\x08"s, archive::atTar},          {"BZh91AY"s, archive::atTar},
-        {"\xfd" "7zXZ\0"s, archive::atTar},          {"\x28\xb5\x2f\xfd"s, archive::atTar},
-        {"\x04\x22\x4d\x18"s, archive::atTar},      {"LZIP\x01"s, archive::atTar},
-        {"\x1f\x9d\x90"s, archive::atTar},          {tar, archive::atTar},
-        {"PK\x01\x02"s, archive::atNone},           {"plain text -lh5-"s, archive::atNone},
-        {""s, archive::atNone},                     {"MZ\x90\x00"s, archive::atNone},
+        {"PK\x03\x04rest"s, archive::atZip},
+        {"PK\x05\x06"s, archive::atZip},
+        {"Rar!\x1a\x07\x01\x00"s, archive::atRar},
+        {"7z\xbc\xaf\x27\x1c"s, archive::at7z},
+        {"MSCF\0\0\0\0"s, archive::atCab},
+        {"\x60\xea"s, archive::atArj},
+        {"\x20\x00-lh5-"s, archive::atLha},
+        {"\x20\x00-lz4-"s, archive::atLha},
+        {"\x1f\x8b\x08"s, archive::atTar},
+        {"BZh91AY"s, archive::atTar},
+        {"\xfd"
+         "7zXZ\0"s,
+         archive::atTar},
+        {"\x28\xb5\x2f\xfd"s, archive::atTar},
+        {"\x04\x22\x4d\x18"s, archive::atTar},
+        {"LZIP\x01"s, archive::atTar},
+        {"\x1f\x9d\x90"s, archive::atTar},
+        {tar, archive::atTar},
+        {"PK\x01\x02"s, archive::atNone},
+        {"plain text -lh5-"s, archive::atNone},
+        {""s, archive::atNone},
+        {"MZ\x90\x00"s, archive::atNone},
     };
     for (const auto &[head, type] : cases)
         EXPECT_EQ(NestedArchiveType(head), type) << head;
@@ -367,12 +380,6 @@ TEST(NestedHitMessages, ChainCrossesTheWorkerBoundary)
     EXPECT_FALSE(DecodeWorkerEvent(lying));
 }
 
-}  // namespace
-}  // namespace zr::search::test
-
-namespace zr::search::test {
-namespace {
-
 class NestedViewTest : public SearchTreeTest {};
 
 TEST_F(NestedViewTest, ExtractsTheInnermostFileThroughItsChain)
@@ -391,9 +398,11 @@ TEST_F(NestedViewTest, ExtractsTheInnermostFileThroughItsChain)
     }
     // A name missing at any level is not found, and leaves nothing behind.
     std::filesystem::remove(ViewTargetPath(work_, "e.txt"));
-    EXPECT_EQ(ExtractForView(archive, "e.txt", work_, RunSettings{}, {}, {"l1.zip", "nope.tgz", "l3.zip"}).status,
+    EXPECT_EQ(
+        ExtractForView(archive, "e.txt", work_, RunSettings{}, {}, {"l1.zip", "nope.tgz", "l3.zip"}).status,
+        ViewExtractStatus::NotFound);
+    EXPECT_EQ(ExtractForView(archive, "none.txt", work_, RunSettings{}, {}, via).status,
               ViewExtractStatus::NotFound);
-    EXPECT_EQ(ExtractForView(archive, "none.txt", work_, RunSettings{}, {}, via).status, ViewExtractStatus::NotFound);
     EXPECT_FALSE(std::filesystem::exists(ViewTargetPath(work_, "none.txt")));
 
     const auto job = DecodeWorkerJob(EncodeWorkerJob(ViewJob{archive, "e.txt", via}));

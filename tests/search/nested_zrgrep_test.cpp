@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "search/condition_file.h"
+#include "search/hit_export.h"
+#include "search/hit_list.h"
 #include "search/stored_chain.h"
 #include "search_test_support.h"
 #include "zrgrep_options.h"
@@ -22,26 +24,30 @@ THitRecord NestedHit()
 
 TEST(NestedNames, OneBracePairPerLevelAndAViaList)
 {
-    EXPECT_EQ(tools::FormatHitLine(NestedHit(), nullptr), "/d/a.lzh{inner.zip}{deep.tgz}{docs/a.txt}:2:x needle");
+    EXPECT_EQ(tools::FormatHitLine(NestedHit(), nullptr),
+              "/d/a.lzh{inner.zip}{deep.tgz}{docs/a.txt}:2:x needle");
     EXPECT_EQ(tools::FormatJsonHit(NestedHit()),
               "{\"archive\": \"/d/a.lzh\", \"stored\": \"docs/a.txt\", \"line\": 2, \"text\": \"x needle\", "
               "\"via\": [\"inner.zip\", \"deep.tgz\"]}");
     EXPECT_EQ(StoredChainText(NestedHit()), "inner.zip \xC2\xBB deep.tgz \xC2\xBB docs/a.txt");
     EXPECT_EQ(StoredColumnText(NestedHit()), StoredChainText(NestedHit()));
     EXPECT_EQ(StoredColumnText(THitRecord{"/d/a.lzh", "docs/a.txt", 1, ""}), "a.txt");
-    EXPECT_EQ(tools::FormatNestLine("/d/a.zip", SkipReason::NestLimit,
-                                    "m.zip \xC2\xBB l.zip (holds an archive that encloses it)"),
-              "/d/a.zip{m.zip}{l.zip}: 書庫内の書庫の検索を打ち切りました (holds an archive that encloses it)");
+    EXPECT_EQ(
+        tools::FormatNestLine("/d/a.zip", SkipReason::NestLimit,
+                              "m.zip \xC2\xBB l.zip (holds an archive that encloses it)"),
+        "/d/a.zip{m.zip}{l.zip}: 書庫内の書庫の検索を打ち切りました (holds an archive that encloses it)");
 }
 
 TEST(NestedOptions, CommandLineAndConditionFile)
 {
-    const tools::ZrGrepArguments a = tools::ParseZrGrepArguments({"--no-nested", "--nest-depth", "5", "x", "."});
+    const tools::ZrGrepArguments a =
+        tools::ParseZrGrepArguments({"--no-nested", "--nest-depth", "5", "x", "."});
     EXPECT_EQ(a.nestDepth, 5);
     EXPECT_FALSE(tools::ApplyArguments(a, {}).nestedArchives);
     EXPECT_TRUE(tools::ApplyArguments(tools::ParseZrGrepArguments({"x", "."}), {}).nestedArchives);
     for (const char *bad : {"9", "-1", "", "two"})
-        EXPECT_THROW(tools::ParseZrGrepArguments({"--nest-depth", bad, "x", "."}), tools::ZrGrepUsageError) << bad;
+        EXPECT_THROW(tools::ParseZrGrepArguments({"--nest-depth", bad, "x", "."}), tools::ZrGrepUsageError)
+            << bad;
 
     zr::test::ScratchFolder folder;
     SearchConditions off;
@@ -73,17 +79,9 @@ TEST_F(NestedZrGrepTest, PrintsChainsAndObeysTheSwitches)
     EXPECT_EQ(Run({"--no-nested", "needle", tree_.Path()}), 1) << err_;
     ASSERT_EQ(Run({"--nest-depth", "2", "needle", tree_.Path()}), 0) << err_;
     EXPECT_TRUE(out_.starts_with(archive + "{l1.zip}{l2.tgz}{l3.zip}:")) << out_;
-    EXPECT_NE(err_.find(archive + "{l1.zip}{l2.tgz}{l3.zip}: 書庫内の書庫が深すぎる"), std::string::npos) << err_;
+    EXPECT_NE(err_.find(archive + "{l1.zip}{l2.tgz}{l3.zip}: 書庫内の書庫が深すぎる"), std::string::npos)
+        << err_;
 }
-
-}  // namespace
-}  // namespace zr::search::test
-
-#include "search/hit_export.h"
-#include "search/hit_list.h"
-
-namespace zr::search::test {
-namespace {
 
 TEST(NestedHitList, InnerArchivesKeepTheirStoredFilesApart)
 {

@@ -378,6 +378,7 @@ void TGrepForm::FirstShow()
     hisPath_->setCurrentIndex(-1);
     options_->chbRegExp->setChecked(ReadSettingBool(kGrepSection, "RegExp", true));
     options_->chbFuzzy->setChecked(ReadSettingBool(kGrepSection, "Fuzzy", true));
+    options_->chbNested->setChecked(ReadSettingBool(kGrepSection, "NestedArchives", true));
     ShowSelectionCount();
     UpdateActions();
     editsCount_ = true;
@@ -431,6 +432,7 @@ void TGrepForm::SaveHistories()
     try {
         WriteSettingInteger(kGrepSection, "RegExp", options_->chbRegExp->isChecked() ? 1 : 0);
         WriteSettingInteger(kGrepSection, "Fuzzy", options_->chbFuzzy->isChecked() ? 1 : 0);
+        WriteSettingInteger(kGrepSection, "NestedArchives", options_->chbNested->isChecked() ? 1 : 0);
     } catch (const std::exception &) {
         // As below: the store reported it.
     }

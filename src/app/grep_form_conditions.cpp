@@ -112,6 +112,7 @@ search::SearchConditions TGrepForm::Conditions() const
     c.documents = options_->chbDocuments->isChecked();
     c.regularExpression = options_->chbRegExp->isChecked();
     c.fuzzy = options_->chbFuzzy->isChecked();
+    c.nestedArchives = options_->chbNested->isChecked();
     return c;
 }
 
@@ -137,6 +138,7 @@ void TGrepForm::SetConditions(const search::SearchConditions &c)
     options_->chbDocuments->setChecked(c.documents);
     options_->chbRegExp->setChecked(c.regularExpression);
     options_->chbFuzzy->setChecked(c.fuzzy);
+    options_->chbNested->setChecked(c.nestedArchives);
     options_->ApplyTypeSwitchRule();
     SetConditionsChanged(true);
 }

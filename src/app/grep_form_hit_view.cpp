@@ -94,11 +94,11 @@ void TGrepForm::ViewSelectedHit()
         std::jthread extraction([&] {
             if (program.empty())
                 result = search::ExtractForView(hit.ArchivePath, hit.StoredName, workFolder, settings,
-                                                stop.get_token());
+                                                stop.get_token(), hit.Via);
             else
                 result = search::ExtractForViewInWorker(hit.ArchivePath, hit.StoredName, workFolder, settings,
                                                         program, search::worker::ReadWorkerLimits(workFolder),
-                                                        stop.get_token());
+                                                        stop.get_token(), hit.Via);
             done = true;
         });
         QEventLoop loop;

@@ -1,6 +1,8 @@
 #include "app/hit_models.h"
 
 #include "app/list_row_order.h"
+#include "search/stored_chain.h"
+
 #include "util/file_type_info.h"
 #include "util/path_names.h"
 
@@ -224,7 +226,8 @@ void TResultListModel::AppendHits()
         // whether this one starts a stored-file row.
         bool startsRow = newArchive;
         if (archiveMode)
-            startsRow = lineDisplay_ || hits_->At(i - 1).StoredName != hits_->At(i).StoredName;
+            startsRow = lineDisplay_ || hits_->At(i - 1).StoredName != hits_->At(i).StoredName ||
+                        hits_->At(i - 1).Via != hits_->At(i).Via;
         if (startsRow)
             added.push_back(i);
     }
@@ -354,7 +357,7 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
 {
     if (role == Qt::DisplayRole) {
         if (column == 0)
-            return Q(search::StoredFileNamePart(record.StoredName));
+            return Q(search::StoredColumnText(record));
         if (!lineDisplay_)
             return QString();
         // A document's line is known by its place (cell, slide, page).
@@ -373,7 +376,7 @@ QVariant TResultListModel::StoredFileRowData(const search::THitRecord &record, i
         return IconForName(search::StoredFileNamePart(record.StoredName));
     }
     if (role == Qt::ToolTipRole && column == 0)
-        return Q(record.StoredName);
+        return Q(search::StoredChainText(record));
     // The whole line, for one too long for its column.
     if (role == Qt::ToolTipRole && column == 2 && lineDisplay_)
         return Q(search::DisplayLineText(record));

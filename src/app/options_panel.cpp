@@ -39,6 +39,9 @@ TOptionsPanel::TOptionsPanel(QWidget *parent) : QWidget(parent)
     body->setContentsMargins(4, 2, 4, 2);
     chbSubDir = NewCheckBox("サブフォルダも検索する(&R)", true, body_);
     body->addWidget(chbSubDir);
+    chbNested = NewCheckBox("書庫内の書庫も検索", true, body_);
+    chbNested->setToolTip(QString::fromUtf8("書庫に格納された書庫も開いて、その中のファイルを検索します"));
+    body->addWidget(chbNested);
     lblArchiveTypes = new QLabel(QString::fromUtf8("検索対象の書庫形式"), body_);
     body->addWidget(lblArchiveTypes);
     frame = new QGroupBox(body_);
@@ -106,7 +109,7 @@ void TOptionsPanel::SetCaptionEnabled(bool enabled) { lblOptions->setEnabled(ena
 
 std::vector<QWidget *> TOptionsPanel::Controls() const
 {
-    return {chbSubDir, chbAlltype, chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbDocuments, chbSfx};
+    return {chbSubDir, chbNested, chbAlltype, chbLha, chbZip, chbArj, chbCab, chbTar, chbRar, chbSevenZip, chbDocuments, chbSfx};
 }
 
 void TOptionsPanel::StyleCaption()

@@ -44,6 +44,7 @@ public:
     QLabel *lblMatching = nullptr;
     QCheckBox *chbRegExp = nullptr;
     QCheckBox *chbFuzzy = nullptr;
+    QCheckBox *chbNested = nullptr;  // archives inside archives
 
 signals:
     void OpenChanged(bool open);

@@ -59,9 +59,11 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     TArchiverBinding *binding = BindingFor(WalkedType(archivePath, judgement));
     if (!binding)
         return Skip(archivePath, SkipReason::NotAnArchive, sink);
+    NestLedger ledger(context_.settings.nest, archivePath, context_.extractFolder, &nestDepthReported_);
+    const NestFrame nest = NestFrame::Top(&ledger, context_.storedPattern);
     ArchiveSession session(
         {archivePath, context_.searchFolder, context_.noText, context_.extractFolder,
-         [this]() -> FileScanner & { return DocumentScanner(); }},
+         [this]() -> FileScanner & { return DocumentScanner(); }, nest},
         [this]() -> FileScanner & {
             EnsurePattern();
             return *scanner_;
@@ -70,7 +72,7 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     // Lha archives are read past broken leading headers, as the search always did.
     const std::uint32_t mode = binding->Type() == atLha ? ZR_ARC_OPEN_BROKEN_HEADERS : 0;
     std::string message;
-    const int result = binding->WalkEntries(archivePath, context_.storedPattern, mode, session, &message);
+    const int result = binding->WalkEntries(archivePath, nest.WalkPattern(), mode, session, &message);
 
     ArchiveOutcome outcome;
     outcome.hits = session.Hits();

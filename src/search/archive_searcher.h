@@ -68,6 +68,7 @@ private:
     std::unique_ptr<FileScanner> scanner_;
     std::unique_ptr<FileScanner> documentScanner_;
     bool patternSet_ = false;
+    bool nestDepthReported_ = false;  // the nest depth limit is reported once
 };
 
 }  // namespace zr::search

@@ -11,6 +11,7 @@
 #include "documents/document_detection.h"
 #include "platform/replace_file.h"
 #include "regex/line_display.h"
+#include "search/nested_archive_kind.h"
 #include "search/run_texts.h"
 #include "search/work_folder.h"
 
@@ -39,14 +40,20 @@ ArchiveSession::~ArchiveSession()
 
 int ArchiveSession::Offer(const archive::TIndividualInfo &record, std::string_view fullName, int refusal)
 {
+    const std::string name = setup_.nest.EntryName(fullName);
+    name_ = name;
+    if (!setup_.nest.Wants(name))
+        return OfferUnwanted(record, refusal);
     ++offered_;
-    const std::string name(fullName);
     if (setup_.listOnly) {
-        sink_.OnHit(THitRecord{setup_.archivePath, name, 0, {}});
+        THitRecord hit{setup_.archivePath, name, 0, {}};
+        hit.Via = setup_.nest.via;
+        sink_.OnHit(hit);
         sink_.OnProgressLine(
             ProgressLine(setup_.archivePath, setup_.searchFolder, archive::StoredBaseName(name), 0));
         ++hits_;
-        return ZR_ARC_WALK_DECLINE;
+        return refusal == ZR_ARC_OK && setup_.nest.OpensDeeper() && HasArchiveExtension(name) ? TakeForNest()
+                                                                                             : ZR_ARC_WALK_DECLINE;
     }
     switch (refusal) {
     case ZR_ARC_OK:
@@ -70,17 +77,19 @@ int ArchiveSession::Offer(const archive::TIndividualInfo &record, std::string_vi
     }
     if (!scanner_)
         scanner_ = &scannerSource_();
-    name_ = name;
     held_.clear();
     gathered_.clear();
     streamStatus_ = ScanStatus::Completed;
     streamFailure_ = nullptr;
+    judgePending_ = false;
+    wantText_ = true;
     if (!scanner_->ScansBytes()) {
         mode_ = Mode::kFile;
         return StartFile() ? ZR_ARC_WALK_TAKE : ZR_ARC_WALK_DECLINE;
     }
     mode_ = Mode::kGather;
     documentByName_ = documents::DocumentKindByName(name) != documents::DocumentKind::None;
+    judgePending_ = setup_.nest.Enabled();
     return ZR_ARC_WALK_TAKE;
 }
 
@@ -107,6 +116,7 @@ bool ArchiveSession::StartFile()
 void ArchiveSession::CollectLine(std::int32_t lineNo, std::string_view text)
 {
     THitRecord hit{setup_.archivePath, name_, lineNo, CutLineText(text)};
+    hit.Via = setup_.nest.via;
     hit.Substitutes = regex::SubstitutionsWithin(scanner_->LineSubstitutions(), hit.LineText.size());
     held_.push_back(std::move(hit));
 }
@@ -137,8 +147,12 @@ bool ArchiveSession::Data(std::string_view bytes)
         stopped_ = true;
         return false;
     }
+    if (setup_.nest.depth > 0 && !setup_.nest.ledger->ChargeData(bytes.size()))
+        return false;
     switch (mode_) {
     case Mode::kGather:
+        if (judgePending_)
+            return JudgeHead(bytes);
         if (gathered_.size() + bytes.size() <= GatherLimit(bytes)) {
             gathered_.append(bytes);
             return true;
@@ -151,6 +165,10 @@ bool ArchiveSession::Data(std::string_view bytes)
     case Mode::kFile:
         return platform::WriteAllBytes(fileFd_, bytes) ||
                (sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::ExtractionFailed, name_), false);
+    case Mode::kNested:
+        return SpoolData(bytes);
+    case Mode::kDiscard:
+        return true;
     }
     return false;
 }
@@ -190,6 +208,9 @@ ScanStatus ArchiveSession::FinishScan(bool dataComplete)
         ::unlink(filePath_.c_str());
         return status;
     }
+    case Mode::kNested:
+    case Mode::kDiscard:
+        break;
     }
     return ScanStatus::Completed;
 }
@@ -216,6 +237,8 @@ void ArchiveSession::PassOnHeld(ScanStatus status)
 
 void ArchiveSession::EntryEnd(int result, std::string_view reason)
 {
+    if (EndNestedOrDiscarded(result, reason))
+        return;
     const ScanStatus status = FinishScan(result == ZR_ARC_OK);
     switch (result) {
     case ZR_ARC_OK:

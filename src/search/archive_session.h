@@ -20,6 +20,8 @@
 #include "search/block_queue.h"
 #include "search/file_scanner.h"
 #include "search/hit_record.h"
+#include "search/nested_archive.h"
+#include "search/nested_spool.h"
 #include "search/run_sink.h"
 
 namespace zr::search {
@@ -34,6 +36,8 @@ struct ArchiveSessionSetup {
     // them, for stored Office and PDF documents; without it they are
     // scanned as bytes like any stored file.
     std::function<FileScanner &()> documentScanner = {};
+    // Where this session stands among archives inside archives.
+    NestFrame nest;
 };
 
 class ArchiveSession final : public archive::TEntryWalker {
@@ -69,7 +73,7 @@ public:
     static constexpr std::size_t kDocumentLimit = 32u << 20;
 
 private:
-    enum class Mode { kGather, kStream, kFile };
+    enum class Mode { kGather, kStream, kFile, kNested, kDiscard };
 
     void StartStreaming();
     bool StartFile();
@@ -79,6 +83,16 @@ private:
     // Documents (archive_session_documents.cpp).
     std::size_t GatherLimit(std::string_view next) const;
     bool ScansAsDocument(ScanStatus &status);
+    // Archives inside archives (nested_archive_session.cpp).
+    int OfferUnwanted(const archive::TIndividualInfo &record, int refusal);
+    int TakeForNest();
+    bool JudgeHead(std::string_view bytes);
+    bool Judge();
+    bool SpoolData(std::string_view bytes);
+    bool EndNestedOrDiscarded(int result, std::string_view reason);
+    void SearchSpooled();
+    void ScanSpooledAsFile();
+    bool ScansSpoolAsDocument();
 
     ArchiveSessionSetup setup_;
     std::function<FileScanner &()> scannerSource_;
@@ -103,6 +117,12 @@ private:
     std::string filePath_;
     int fileFd_ = -1;
     std::vector<THitRecord> held_;
+    // The entry is being judged by its first bytes (it may be an archive).
+    bool judgePending_ = false;
+    // The user asked for the entry's text (else it is taken only to see
+    // whether it is an archive).
+    bool wantText_ = true;
+    std::unique_ptr<NestedSpool> spool_;
 };
 
 }  // namespace zr::search

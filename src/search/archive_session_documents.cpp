@@ -4,6 +4,7 @@
 #include "documents/document_detection.h"
 #include "search/archive_session.h"
 #include "search/document_scan.h"
+#include "search/nested_spool.h"
 #include "search/run_texts.h"
 
 namespace zr::search {
@@ -29,6 +30,7 @@ bool ArchiveSession::ScansAsDocument(ScanStatus &status)
         [this](THitRecord hit, const std::string &) {
             hit.ArchivePath = setup_.archivePath;
             hit.StoredName = name_;
+            hit.Via = setup_.nest.via;
             held_.push_back(std::move(hit));
         },
         stop_);
@@ -41,6 +43,31 @@ bool ArchiveSession::ScansAsDocument(ScanStatus &status)
         sink_.OnArchiveSkipped(setup_.archivePath, SkipReason::Damaged,
                                DamageDetail(name_, outcome.reading.reason));
     status = outcome.scan;
+    return true;
+}
+
+bool ArchiveSession::ScansSpoolAsDocument()
+{
+    if (!setup_.documentScanner || !wantText_ || setup_.listOnly || spool_->Size() > kDocumentLimit ||
+        !documents::ContentMayBeDocument(spool_->Head()))
+        return false;
+    std::string bytes(static_cast<std::size_t>(spool_->Size()), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::size_t n = spool_->ReadAt(got, bytes.data() + got, bytes.size() - got);
+        if (n == 0)
+            return false;
+        got += n;
+    }
+    if (documents::DocumentKindByContent(bytes) == documents::DocumentKind::None)
+        return false;
+    gathered_ = std::move(bytes);
+    held_.clear();
+    ScanStatus status = ScanStatus::Completed;
+    ScansAsDocument(status);
+    PassOnHeld(status);
+    if (status == ScanStatus::Stopped)
+        stopped_ = true;
     return true;
 }
 

@@ -32,6 +32,7 @@ constexpr SwitchField kSwitches[] = {
     {"RegExp", &SearchConditions::regularExpression, true},
     {"Fuzzy", &SearchConditions::fuzzy, true},
     {"DocumentType", &SearchConditions::documents, true},
+    {"NestedArchives", &SearchConditions::nestedArchives, true},
 };
 
 }  // namespace

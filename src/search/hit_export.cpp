@@ -1,5 +1,7 @@
 #include "search/hit_export.h"
 
+#include "search/stored_chain.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -64,7 +66,7 @@ std::string HitExportWriter::Row(const THitRecord &hit) const
 {
     std::string row = Field(hit.ArchivePath);
     row += separator_;
-    row += Field(hit.StoredName);
+    row += Field(StoredChainText(hit));
     row += separator_;
     // As the list shows it: a document's line by its place.
     if (!hit.Location.empty())

@@ -14,7 +14,8 @@ bool NewArchive(const std::vector<THitRecord> &records, std::size_t i)
 
 bool NewStoredFile(const std::vector<THitRecord> &records, std::size_t i)
 {
-    return NewArchive(records, i) || records[i].StoredName != records[i - 1].StoredName;
+    return NewArchive(records, i) || records[i].StoredName != records[i - 1].StoredName ||
+           records[i].Via != records[i - 1].Via;
 }
 
 }  // namespace
@@ -75,7 +76,8 @@ std::vector<std::size_t> HitList::StoredFileRows(HitRange range) const
 {
     std::vector<std::size_t> rows;
     for (std::size_t i = range.first; i < range.last && i < records_.size(); ++i)
-        if (i == range.first || records_[i].StoredName != records_[rows.back()].StoredName)
+        if (i == range.first || records_[i].StoredName != records_[rows.back()].StoredName ||
+            records_[i].Via != records_[rows.back()].Via)
             rows.push_back(i);
     return rows;
 }

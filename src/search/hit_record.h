@@ -26,6 +26,9 @@ struct THitRecord {
     // Where in an Office or PDF document the line is ("Sheet1!B12",
     // "スライド 3", "p.12", "段落 7"); empty for other files.
     std::string Location = {};
+    // The stored names of the archives the stored file is inside, outermost
+    // first; empty for a stored file of the archive on disk.
+    std::vector<std::string> Via = {};
 
     bool operator==(const THitRecord &) const = default;
 };

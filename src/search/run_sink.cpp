@@ -23,6 +23,10 @@ const char *SkipReasonName(SkipReason reason)
         return "password protected";
     case SkipReason::Damaged:
         return "damaged";
+    case SkipReason::NestTooDeep:
+        return "nested too deep";
+    case SkipReason::NestLimit:
+        return "nested archives given up";
     }
     return "skipped";
 }

@@ -23,6 +23,10 @@ enum class SkipReason {
                         // archive)
     Damaged,  // a CRC, truncation or header failure (detail: the stored name where known); intact entries
               // were searched
+    NestTooDeep,  // archives nested deeper than the depth setting were searched as plain files (detail:
+                  // the chain of stored names where the depth was reached); reported once per run
+    NestLimit,    // archives inside this one were given up (detail: the chain and why: a budget spent, an
+                  // archive that holds itself); the rest was searched
 };
 
 const char *SkipReasonName(SkipReason reason);

@@ -24,6 +24,7 @@ struct SearchConditions {
     bool regularExpression = true;  // off: the text is searched as typed, "." and "(" included
     bool fuzzy = true;              // the fuzzy-character table (full and half width, kana...)
     bool documents = true;          // "Office/PDF文書": documents are searched like archives
+    bool nestedArchives = true;     // archives stored inside archives are searched inside
 
     bool operator==(const SearchConditions &) const = default;
 };

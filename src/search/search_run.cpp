@@ -1,5 +1,7 @@
 #include "search/search_run.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -51,6 +53,9 @@ public:
     }
     void OnArchiveSkipped(const std::string &path, SkipReason reason, const std::string &detail) override
     {
+        // Each worker tells the nest depth limit once; the run tells it once.
+        if (reason == SkipReason::NestTooDeep && std::exchange(nestDepthTold_, true))
+            return;
         if (reason == SkipReason::WorkerFailed)
             failed_.push_back(path + ": " + detail);
         unsearched_.Note(path, reason, detail);
@@ -66,6 +71,7 @@ private:
     HitCounter &counter_;
     std::vector<std::string> failed_;  // "path: reason" of archives whose worker failed
     UnsearchedArchives unsearched_;
+    bool nestDepthTold_ = false;
 };
 
 std::string ToCp932(const std::string &searchText)
@@ -161,7 +167,7 @@ std::string WorkersFolder(const std::string &workFolder)
 void HitCounter::Add(const THitRecord &hit)
 {
     const bool newArchive = hits_ == 0 || hit.ArchivePath != lastArchive_;
-    if (newArchive || hit.StoredName != lastStored_)
+    if (newArchive || hit.StoredName != lastStored_ || hit.Via != lastVia_)
         ++files_;
     if (newArchive)
         ++archives_;
@@ -169,6 +175,7 @@ void HitCounter::Add(const THitRecord &hit)
     if (newArchive)
         lastArchive_ = hit.ArchivePath;
     lastStored_ = hit.StoredName;
+    lastVia_ = hit.Via;
 }
 
 void SearchRun::FillCounts(RunSummary &summary) const
@@ -248,6 +255,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     context.workFolder = options_.workFolder;
     context.extractFolder = ExtractFolderName(options_.workFolder);
     context.settings = options_.settings;
+    context.settings.nest.enabled = context.settings.nest.enabled && conditions_.nestedArchives;
 
     FoundArchives found =
         FindArchives(inputs_, archivePattern, conditions_.subFolders, options_.settings.followLinks);

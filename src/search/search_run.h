@@ -6,6 +6,7 @@
 // are kept.
 
 #include <stop_token>
+#include <vector>
 
 #include "search/hit_list.h"
 #include "search/run_options.h"
@@ -31,6 +32,7 @@ private:
     int files_ = 0;
     std::string lastArchive_;
     std::string lastStored_;
+    std::vector<std::string> lastVia_;  // the stored archives the last stored file is inside
 };
 
 class SearchRun {

@@ -12,6 +12,7 @@
 #include "archive/archiver_library.h"
 #include "search/extraction_helpers.h"
 #include "search/extraction_setup.h"
+#include "search/nested_view_extraction.h"
 #include "search/work_folder.h"
 #include "search/worker_archive_search.h"
 #include "util/folder_delete.h"
@@ -147,8 +148,13 @@ std::string ViewTargetPath(const std::string &destFolder, const std::string &sto
 
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
                                  const std::string &destFolder, const RunSettings &settings,
-                                 std::stop_token stop)
+                                 std::stop_token stop, const std::vector<std::string> &via)
 {
+    if (!via.empty()) {
+        const std::string target = ViewTargetPath(destFolder, storedName);
+        ::mkdir(std::filesystem::path(target).parent_path().c_str(), 0700);
+        return ExtractNestedForView(archivePath, via, storedName, target, destFolder, stop);
+    }
     TArchiveControl control(TControlSurface::Plain);
     control.SetAutomatic(false);
     BindRunEvents(control, settings, stop);
@@ -200,7 +206,7 @@ ViewExtractResult ExtractForView(const std::string &archivePath, const std::stri
 ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const std::string &storedName,
                                          const std::string &workFolder, const RunSettings &settings,
                                          const std::string &program, const worker::WorkerLimits &limits,
-                                         std::stop_token stop)
+                                         std::stop_token stop, const std::vector<std::string> &via)
 {
     ArchiveSearchContext context;
     context.settings = settings;
@@ -216,7 +222,7 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
     try {
         worker::WorkerPool pool(options);
         ViewJobEvents events;
-        pool.Run({EncodeWorkerJob(ViewJob{archivePath, storedName})}, events, stop);
+        pool.Run({EncodeWorkerJob(ViewJob{archivePath, storedName, via})}, events, stop);
         if (events.ended)
             result = FromWorker(events.end, options.workRoot, target);
         else
@@ -232,7 +238,8 @@ ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const s
 }
 
 ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &storedName,
-                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop)
+                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop,
+                          const std::vector<std::string> &via)
 {
     const std::string folder = AppendPathSeparator(ownFolder) + kWorkerViewFolder;
     try {
@@ -240,7 +247,7 @@ ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &sto
     } catch (const std::exception &e) {
         return {ViewExtractStatus::Failed, {}, e.what()};
     }
-    const ViewExtractResult result = ExtractForView(archivePath, storedName, folder, settings, stop);
+    const ViewExtractResult result = ExtractForView(archivePath, storedName, folder, settings, stop, via);
     return {result.status, result.file, result.detail};
 }
 

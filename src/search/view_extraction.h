@@ -41,17 +41,18 @@ inline constexpr const char *kViewedFolderName = "~VIEWED";
 // destFolder + "/~VIEWED/" + the last element of the stored name ("/" or "\").
 std::string ViewTargetPath(const std::string &destFolder, const std::string &storedName);
 
-// In this process; the result's file is ViewTargetPath(destFolder, ...).
+// via: the stored archives the file is inside, outermost first (see
+// nested_view_extraction.h). In this process; the result's file is ViewTargetPath(destFolder, ...).
 ViewExtractResult ExtractForView(const std::string &archivePath, const std::string &storedName,
                                  const std::string &destFolder, const RunSettings &settings,
-                                 std::stop_token stop = {});
+                                 std::stop_token stop = {}, const std::vector<std::string> &via = {});
 
 // In a worker process started from `program` (see DefaultWorkerProgram),
 // below workFolder; the result's file is ViewTargetPath(workFolder, ...).
 ViewExtractResult ExtractForViewInWorker(const std::string &archivePath, const std::string &storedName,
                                          const std::string &workFolder, const RunSettings &settings,
                                          const std::string &program, const worker::WorkerLimits &limits,
-                                         std::stop_token stop = {});
+                                         std::stop_token stop = {}, const std::vector<std::string> &via = {});
 
 // The first text of a view job, which no archive path can be.
 inline constexpr const char *kViewJobTag = "\x01view";
@@ -59,6 +60,7 @@ struct ViewJobOutcome;
 // The worker side: extracts into a fresh "~VIEW" folder below ownFolder and
 // gives the status and the file as the job's outcome.
 ViewJobOutcome RunViewJob(const std::string &archivePath, const std::string &storedName,
-                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop);
+                          const RunSettings &settings, const std::string &ownFolder, std::stop_token stop,
+                          const std::vector<std::string> &via = {});
 
 }  // namespace zr::search

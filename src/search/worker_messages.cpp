@@ -10,7 +10,7 @@ namespace {
 // Event kinds, the first number of an event.
 enum EventKind : std::int64_t { kHit = 1, kProgressLine = 2, kSkipped = 3 };
 
-constexpr std::size_t kSetupTexts = 14;
+constexpr std::size_t kSetupTexts = 16;
 
 // An archive job's second text: how its type is judged.
 constexpr const char *kByNameText = "by-name";
@@ -47,9 +47,12 @@ template <typename Enum> std::optional<Enum> EnumIn(std::int64_t value, Enum fir
 
 WorkerPayload EncodeHit(const THitRecord &hit)
 {
-    // The location's number slot is unused: texts and numbers stay paired.
-    WorkerPayload p{{hit.ArchivePath, hit.StoredName, hit.LineText, hit.Location}, {kHit, hit.LineNo, 0}};
-    // Then each geta mark's offset in the line with the characters it stands for.
+    // texts: archive, stored name, line, location in a document, each
+    // enclosing stored name, each geta mark's characters; numbers: kind,
+    // line number, how many enclosing names, each geta mark's offset.
+    WorkerPayload p{{hit.ArchivePath, hit.StoredName, hit.LineText, hit.Location},
+                    {kHit, hit.LineNo, static_cast<std::int64_t>(hit.Via.size())}};
+    p.texts.insert(p.texts.end(), hit.Via.begin(), hit.Via.end());
     for (const auto &sub : hit.Substitutes) {
         p.texts.push_back(sub.Original);
         p.numbers.push_back(static_cast<std::int64_t>(sub.Offset));
@@ -59,14 +62,21 @@ WorkerPayload EncodeHit(const THitRecord &hit)
 
 std::optional<WorkerEvent> DecodeHit(const WorkerPayload &p)
 {
-    if (p.texts.size() < 4 || p.numbers.size() != p.texts.size() - 1)
+    if (p.texts.size() < 4 || p.numbers.size() < 3)
         return std::nullopt;
     if (p.numbers[1] < 0 || p.numbers[1] > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
+    const std::int64_t via = p.numbers[2];
+    if (via < 0 || static_cast<std::uint64_t>(via) > p.texts.size() - 4)
+        return std::nullopt;
+    const std::size_t subsAt = 4 + static_cast<std::size_t>(via);
+    if (p.numbers.size() - 3 != p.texts.size() - subsAt)
+        return std::nullopt;
     THitRecord hit{p.texts[0], p.texts[1], static_cast<std::int32_t>(p.numbers[1]), p.texts[2]};
     hit.Location = p.texts[3];
-    for (std::size_t k = 4; k < p.texts.size(); ++k) {
-        const std::int64_t offset = p.numbers[k - 1];
+    hit.Via.assign(p.texts.begin() + 4, p.texts.begin() + static_cast<std::ptrdiff_t>(subsAt));
+    for (std::size_t k = subsAt; k < p.texts.size(); ++k) {
+        const std::int64_t offset = p.numbers[3 + (k - subsAt)];
         // A mark is two bytes of the line.
         if (offset < 0 || static_cast<std::uint64_t>(offset) + 2 > hit.LineText.size())
             return std::nullopt;
@@ -94,7 +104,9 @@ std::vector<std::string> EncodeWorkerSetup(const WorkerSetup &setup)
             Flag(s.ignoreBrokenHeader),
             std::to_string(s.logSizeKb),
             setup.libraryFolder,
-            std::string(regex::EncodingChoiceName(s.textEncoding))};
+            std::string(regex::EncodingChoiceName(s.textEncoding)),
+            Flag(s.nest.enabled),
+            std::to_string(s.nest.maxDepth)};
 }
 
 std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
@@ -106,8 +118,10 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
                ignoreBroken = ParseFlag(t[10]);
     const auto logSize = ParseCount(t[11]);
     const auto encoding = regex::ParseEncodingChoice(t[13]);
+    const auto nested = ParseFlag(t[14]);
+    const auto nestDepth = ParseCount(t[15]);
     if (!noText || !fuzzy || !silent || !report1 || !report2 || !skipFile || !ignoreBroken || !logSize ||
-        !encoding)
+        !encoding || !nested || !nestDepth || *nestDepth > static_cast<std::uint32_t>(kMaxNestDepth))
         return std::nullopt;
     WorkerSetup setup;
     ArchiveSearchContext &c = setup.context;
@@ -125,13 +139,18 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
     c.settings.logSizeKb = *logSize;
     setup.libraryFolder = t[12];
     c.settings.textEncoding = *encoding;
+    c.settings.nest.enabled = *nested;
+    c.settings.nest.maxDepth = static_cast<int>(*nestDepth);
     return setup;
 }
 
 std::vector<std::string> EncodeWorkerJob(const WorkerJob &job)
 {
-    if (const auto *view = std::get_if<ViewJob>(&job))
-        return {kViewJobTag, view->archivePath, view->storedName};
+    if (const auto *view = std::get_if<ViewJob>(&job)) {
+        std::vector<std::string> texts{kViewJobTag, view->archivePath, view->storedName};
+        texts.insert(texts.end(), view->via.begin(), view->via.end());
+        return texts;
+    }
     const auto &archive = std::get<ArchiveJob>(job);
     return {archive.archivePath,
             archive.judgement == TypeJudgement::ByContent ? kByContentText : kByNameText};
@@ -143,8 +162,8 @@ std::optional<WorkerJob> DecodeWorkerJob(const std::vector<std::string> &texts)
         return ArchiveJob{texts[0], TypeJudgement::ByName};
     if (texts.size() == 2 && texts[1] == kByContentText)
         return ArchiveJob{texts[0], TypeJudgement::ByContent};
-    if (texts.size() == 3 && texts[0] == kViewJobTag)
-        return ViewJob{texts[1], texts[2]};
+    if (texts.size() >= 3 && texts[0] == kViewJobTag)
+        return ViewJob{texts[1], texts[2], {texts.begin() + 3, texts.end()}};
     return std::nullopt;
 }
 
@@ -172,7 +191,7 @@ std::optional<WorkerEvent> DecodeWorkerEvent(const WorkerPayload &p)
     case kSkipped: {
         if (p.texts.size() != 2 || p.numbers.size() != 2)
             return std::nullopt;
-        const auto reason = EnumIn(p.numbers[1], SkipReason::EmptyFile, SkipReason::Damaged);
+        const auto reason = EnumIn(p.numbers[1], SkipReason::EmptyFile, SkipReason::NestLimit);
         if (!reason)
             return std::nullopt;
         return SkippedEvent{p.texts[0], *reason, p.texts[1]};
@@ -194,7 +213,7 @@ std::optional<ArchiveJobOutcome> DecodeArchiveJobOutcome(const WorkerPayload &p)
     if (!p.texts.empty() || p.numbers.size() != 3)
         return std::nullopt;
     const auto status = EnumIn(p.numbers[0], ArchiveStatus::Searched, ArchiveStatus::Stopped);
-    const auto reason = EnumIn(p.numbers[1], SkipReason::EmptyFile, SkipReason::Damaged);
+    const auto reason = EnumIn(p.numbers[1], SkipReason::EmptyFile, SkipReason::NestLimit);
     if (!status || !reason || p.numbers[2] < 0 || p.numbers[2] > std::numeric_limits<int>::max())
         return std::nullopt;
     return ArchiveJobOutcome{{*status, *reason, static_cast<int>(p.numbers[2])}};

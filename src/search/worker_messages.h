@@ -46,6 +46,7 @@ struct ArchiveJob {
 struct ViewJob {
     std::string archivePath;
     std::string storedName;
+    std::vector<std::string> via = {};  // the stored archives it is inside, outermost first
     bool operator==(const ViewJob &) const = default;
 };
 using WorkerJob = std::variant<ArchiveJob, ViewJob>;

@@ -222,6 +222,28 @@ TEST_F(GrepFormSearchTest, TextAsTypedAndExactMatchingAreSwitchesThatOutliveTheW
     EXPECT_TRUE(form->Options()->chbRegExp->isChecked() && form->Options()->chbFuzzy->isChecked());
 }
 
+TEST_F(GrepFormSearchTest, NestedArchiveSwitchShowsTheChainAndComesBack)
+{
+    scratch.Write("data/n.zip", MakeStoredZip({{"in.zip", MakeStoredZip({{"docs/a.txt", "x needle\n"}})}}));
+    EXPECT_TRUE(form->Options()->chbNested->isChecked());
+    Search("needle");
+    QStringList names;
+    for (int archive = 0; archive < form->TreeModel()->ArchiveCount(); ++archive) {
+        form->ArchiveTree()->setCurrentIndex(ArchiveNode(archive));
+        for (int row = 0; row < form->ListModel()->rowCount(); ++row)
+            names << ListText(row, 0);
+    }
+    EXPECT_TRUE(names.contains(QString::fromUtf8("in.zip \xC2\xBB docs/a.txt"))) << names.join("|").toStdString();
+
+    form->Options()->chbNested->setChecked(false);
+    EXPECT_FALSE(form->Conditions().nestedArchives);
+    form.reset();
+    form = std::make_unique<TGrepForm>();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_FALSE(form->Options()->chbNested->isChecked());
+}
+
 TEST_F(GrepFormSearchTest, HeaderClicksSortTheListAndTheThirdClickRestoresRunOrder)
 {
     Search("needle");

@@ -73,6 +73,23 @@ TEST_F(DocumentSearchTest, StoredAndFolderDocumentsGiveHitsWithTheirPlaces)
     EXPECT_TRUE(sink_.skipped.empty());
 }
 
+TEST_F(DocumentSearchTest, DocumentsInsideStoredArchivesAreReadAsDocumentsWithTheirChain)
+{
+    const std::string docx = MakeDocx(WordParagraph("前書き") + WordParagraph("奥の針"), {});
+    // A document is a ZIP too: by name or by content it is read, not walked.
+    const std::string inner = ZipOf({{"plan.docx", docx}, {"plan.bin", docx}});
+    Add("outer.zip", ZipOf({{"inner.zip", inner}}));
+    const RunSummary s = Run(Conditions("針"));
+    EXPECT_TRUE(s.errorMessage.empty()) << s.errorMessage;
+    ASSERT_EQ(sink_.hits.size(), 2u);
+    for (const auto &h : sink_.hits) {
+        EXPECT_EQ(h.Via, std::vector<std::string>{"inner.zip"});
+        EXPECT_EQ(h.Location, "段落 2");
+        EXPECT_EQ(DisplayLineText(h), "奥の針");
+    }
+    EXPECT_TRUE(sink_.skipped.empty());
+}
+
 TEST_F(DocumentSearchTest, TheDocumentSwitchDecidesForDocumentsInTheFolderOnly)
 {
     AddDocuments();

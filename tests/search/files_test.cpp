@@ -54,7 +54,7 @@ TEST_F(ConditionFileTest, WritesTheThirteenValuesInOrder)
         ReadFileBytes(path_),
         "[Condition]\nChar=abc\nFile=*.*\nPath=/d\nItem=*.*\n"
         "[Option]\nRecurse=1\nAllType=1\nLhaType=0\nZipType=0\nArjType=0\nCabType=0\nTarType=0\nRarType=0\n"
-        "SfxType=0\nSevenZipType=0\nRegExp=1\nFuzzy=1\nDocumentType=1\n");
+        "SfxType=0\nSevenZipType=0\nRegExp=1\nFuzzy=1\nDocumentType=1\nNestedArchives=1\n");
 }
 
 // Files written before the 7z switch load as before (the switch off, even

@@ -187,7 +187,7 @@ TEST_F(ZrGrepProgramTest, ArchivesThatCouldNotBeSearchedAreNamedWithoutChangingT
           "{\"archive\": \"" + header + "\", \"skipped\": \"password\"}",
           "{\"archive\": \"" + damaged + "\", \"stored\": \"broken.txt\", \"reason\": \"CRC error\", \"skipped\": \"damaged\"}",
           "{\"archive\": \"" + damaged +
-              "\", \"stored\": \"intact.txt\", \"line\": 1, \"text\": \"intact needle\"}"})
+              "\", \"stored\": \"intact.txt\", \"line\": 1, \"text\": \"intact needle\", \"via\": []}"})
         EXPECT_NE(out_.find(record), std::string::npos) << record << "\n" << out_;
     EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 5);
 
@@ -229,7 +229,7 @@ TEST_F(ZrGrepProgramTest, OutputModes)
     ASSERT_EQ(Run({"-f", "x/*", "*", tree_.Path()}), 0);
     EXPECT_EQ(out_, tree_ / "a.zip" + "{x/in.txt}\n");
     ASSERT_EQ(Run({"--json", "-f", "x/*", "", tree_.Path()}), 0);
-    EXPECT_NE(out_.find("\"line\": 0, \"text\": \"\"}"), std::string::npos);
+    EXPECT_NE(out_.find("\"line\": 0, \"text\": \"\", \"via\": []}"), std::string::npos);
 }
 
 TEST_F(ZrGrepProgramTest, LinkedFoldersAreCountedOrFollowedOnce)

@@ -25,6 +25,8 @@ const char *const kZrGrepUsage =
     "      --no-fuzzy           plain regular expression, without fuzzy characters\n"
     "  -F, --fixed-strings      the pattern is plain text: . ( * and the like match themselves\n"
     "      --encoding=NAME      auto (each file judged), cp932, utf-8, utf-16, euc-jp or iso-2022-jp\n"
+    "      --no-nested          archives stored inside archives are searched as plain files\n"
+    "      --nest-depth N       levels of archives inside archives searched inside, 0 to 8 (default 3)\n"
     "      --in-process         search archives in this process, not in confined workers\n"
     "  -j, --workers N          archives searched at once in workers, 1 to 8 (default: 2 on two or more "
     "cores)\n"
@@ -89,7 +91,8 @@ bool TakesValue(const std::string &name)
 {
     return name == "--archive-name" || name == "-a" || name == "--files" || name == "-f" ||
            name == "--types" || name == "-t" || name == "--conditions" || name == "--color" ||
-           name == "--encoding" || name == "--workers" || name == "-j" || name == "--archives-from";
+           name == "--encoding" || name == "--workers" || name == "-j" || name == "--archives-from" ||
+           name == "--nest-depth";
 }
 
 int ParseWorkers(const std::string &text)
@@ -100,6 +103,13 @@ int ParseWorkers(const std::string &text)
     if (n < 1 || n > 8)
         throw ZrGrepUsageError("zrgrep: --workers takes a number from 1 to 8");
     return n;
+}
+
+int ParseNestDepth(const std::string &text)
+{
+    if (text.size() != 1 || text[0] < '0' || text[0] > '8')
+        throw ZrGrepUsageError("zrgrep: --nest-depth takes a number from 0 to 8");
+    return text[0] - '0';
 }
 
 void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string &value)
@@ -130,6 +140,10 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.noFuzzy = true;
     else if (name == "--fixed-strings" || name == "-F")
         a.fixedStrings = true;
+    else if (name == "--nest-depth")
+        a.nestDepth = ParseNestDepth(value);
+    else if (name == "--no-nested")
+        a.noNested = true;
     else if (name == "--in-process")
         a.inProcess = true;
     else if (name == "--json")
@@ -229,6 +243,8 @@ search::SearchConditions ApplyArguments(const ZrGrepArguments &a, search::Search
         c.fuzzy = false;
     if (a.fixedStrings)
         c.regularExpression = false;
+    if (a.noNested)
+        c.nestedArchives = false;
     return c;
 }
 

@@ -30,6 +30,8 @@ struct ZrGrepArguments {
     bool noFuzzy = false;
     bool fixedStrings = false;                       // the pattern is searched as typed
     std::optional<regex::TEncodingChoice> encoding;  // over the "TextEncoding" setting
+    bool noNested = false;               // stored archives are scanned as plain files
+    std::optional<int> nestDepth;        // over the "NestDepth" setting
     bool inProcess = false;  // search archives in zrgrep's own process, not in workers
     int workers = 0;         // archives searched at once; 0 = the run's default
     OutputMode output = OutputMode::Lines;

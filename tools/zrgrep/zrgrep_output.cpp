@@ -1,5 +1,7 @@
 #include "zrgrep_output.h"
 
+#include <utility>
+
 #include "search/hit_record.h"
 #include "search/run_texts.h"
 #include "terminal_text.h"
@@ -70,9 +72,13 @@ std::string JsonString(std::string_view text)
 
 std::string FormatJsonHit(const search::THitRecord &hit)
 {
+    std::string via = "[";
+    for (const std::string &outer : hit.Via)
+        via += (via.size() > 1 ? ", " : "") + JsonString(outer);
     return "{\"archive\": " + JsonString(hit.ArchivePath) + ", \"stored\": " + JsonString(hit.StoredName) +
            ", \"line\": " + LineNumberText(hit) + ", \"text\": " + JsonString(search::DisplayLineText(hit)) +
-           (hit.Location.empty() ? std::string() : ", \"location\": " + JsonString(hit.Location)) + "}";
+           (hit.Location.empty() ? std::string() : ", \"location\": " + JsonString(hit.Location)) +
+           ", \"via\": " + via + "]}";
 }
 
 const char *SkippedJsonWord(search::SkipReason reason)
@@ -124,9 +130,31 @@ std::string FormatUnsearchedLine(const search::UnsearchedArchive &archive, const
     return line + ")";
 }
 
+std::string FormatNestLine(const std::string &archivePath, search::SkipReason reason, const std::string &detail)
+{
+    const search::DamageParts parts = search::SplitDamageDetail(detail);
+    std::string where = TerminalSafe(ValidUtf8(archivePath));
+    // "a » b" names the chain of stored archives: one brace pair each.
+    std::string chain = parts.storedName;
+    for (std::size_t at = 0; !chain.empty();) {
+        const std::size_t next = chain.find(" \xC2\xBB ", at);
+        where += "{" + TerminalSafe(ValidUtf8(chain.substr(at, next - at))) + "}";
+        if (next == std::string::npos)
+            break;
+        at = next + 4;
+    }
+    if (reason == search::SkipReason::NestTooDeep)
+        return where + ": 書庫内の書庫が深すぎるため、ここから先の書庫はファイルとして検索しました (" +
+               ValidUtf8(parts.reason) + ")";
+    return where + ": 書庫内の書庫の検索を打ち切りました (" + ValidUtf8(parts.reason) + ")";
+}
+
 std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans)
 {
-    std::string line = TerminalSafe(hit.ArchivePath) + "{" + TerminalSafe(hit.StoredName) + "}";
+    std::string line = TerminalSafe(hit.ArchivePath);
+    for (const std::string &outer : hit.Via)
+        line += "{" + TerminalSafe(outer) + "}";
+    line += "{" + TerminalSafe(hit.StoredName) + "}";
     if (hit.LineNo == 0)
         return line;
     if (!hit.Location.empty())
@@ -197,6 +225,14 @@ void OutputSink::OnArchiveSkipped(const std::string &path, search::SkipReason re
             ClearProgress();
             Write(record);
         }
+    }
+    if (reason == search::SkipReason::NestTooDeep || reason == search::SkipReason::NestLimit) {
+        if (reason == search::SkipReason::NestTooDeep && std::exchange(nestDepthShown_, true))
+            return;
+        ClearProgress();
+        std::fprintf(err_, "zrgrep: %s\n", FormatNestLine(path, reason, detail).c_str());
+        std::fflush(err_);
+        return;
     }
     if (reason != search::SkipReason::WorkerFailed && reason != search::SkipReason::EntryTooLarge &&
         reason != search::SkipReason::EntryRefused)

@@ -33,6 +33,9 @@ std::string FormatUnsearchedLine(const search::UnsearchedArchive &archive, const
 // ARCHIVE{STORED}:LINENO:TEXT, or ARCHIVE{STORED} for a stored-file hit. With
 // spans, each match is wrapped in the terminal's colour codes.
 std::string FormatHitLine(const search::THitRecord &hit, const MatchSpans *spans);
+// "ARCHIVE{inner.zip}{b.zip}: why" for archives inside archives given up or
+// searched as plain files.
+std::string FormatNestLine(const std::string &archivePath, search::SkipReason reason, const std::string &detail);
 
 // Prints a run's events. A failed write to stdout (a closed pipe) stops the
 // run through stop, since nobody reads the rest.
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<MatchSpans> colour_;
     bool progress_;
     bool progressShown_ = false;
+    bool nestDepthShown_ = false;  // the depth limit is told once per run
     std::FILE *out_;
     std::FILE *err_;
     std::stop_source stop_;

@@ -171,6 +171,8 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
             options.settings.textEncoding = *args.encoding;
         if (args.followLinks)
             options.settings.followLinks = true;
+        if (args.nestDepth)
+            options.settings.nest.maxDepth = *args.nestDepth;
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);
         const search::RunSummary summary =

@@ -79,7 +79,8 @@ public:
         if (const auto *view = std::get_if<ViewJob>(&*job)) {
             const ArchiveSearchContext &shared = searcher_->Context();
             SetOutcome(context, EncodeViewJobOutcome(RunViewJob(view->archivePath, view->storedName,
-                                                                shared.settings, shared.workFolder, stop)));
+                                                                shared.settings, shared.workFolder, stop,
+                                                                view->via)));
             return;
         }
         EventSink sink(context);

@@ -40,6 +40,8 @@ struct ArchiveOutcome {
     int hits = 0;
 };
 
+class ContentCache;
+
 class ArchiveSearcher {
 public:
     // scanner: used for every stored file (null = the grep component).
@@ -54,6 +56,8 @@ public:
                           TypeJudgement judgement = TypeJudgement::ByName);
 
     const ArchiveSearchContext &Context() const { return context_; }
+    // The content cache of this searcher; null when the run has none.
+    ContentCache *Cache();
 
 private:
     ArchiveOutcome Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
@@ -63,6 +67,7 @@ private:
     ArchiveSearchContext context_;
     std::unique_ptr<FileScanner> scanner_;
     bool patternSet_ = false;
+    std::unique_ptr<ContentCache> cache_;
 };
 
 }  // namespace zr::search

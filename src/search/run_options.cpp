@@ -21,6 +21,7 @@ RunSettings RunSettings::FromRegistry()
     const int logSize = ReadSettingInteger("Archive", "LogSize", 1024);
     s.textEncoding = ReadTextEncodingSetting();
     s.logSizeKb = logSize > 0 ? static_cast<std::uint32_t>(logSize) : 1024;
+    s.cache = CacheSetup::FromRegistry();
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "regex/text_encoding.h"
+#include "search/content_cache_setup.h"
 #include "search/worker/worker_limits.h"
 
 namespace zr::search {
@@ -27,6 +28,8 @@ struct RunSettings {
     worker::WorkerLimitSettings workerLimits;  // what each worker process may use
     // "TextEncoding": each stored file's encoding judged (auto) or forced.
     regex::TEncodingChoice textEncoding = regex::TEncodingChoice::ecAuto;
+    // The content cache of decompressed entries; its folder "" = none.
+    CacheSetup cache;
 
     // Reads the values through the settings store; missing values give the
     // defaults. Callers read the store; the run itself never does.

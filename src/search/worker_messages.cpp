@@ -10,7 +10,7 @@ namespace {
 // Event kinds, the first number of an event.
 enum EventKind : std::int64_t { kHit = 1, kProgressLine = 2, kSkipped = 3 };
 
-constexpr std::size_t kSetupTexts = 14;
+constexpr std::size_t kSetupTexts = 17;
 
 // An archive job's second text: how its type is judged.
 constexpr const char *kByNameText = "by-name";
@@ -92,7 +92,10 @@ std::vector<std::string> EncodeWorkerSetup(const WorkerSetup &setup)
             Flag(s.ignoreBrokenHeader),
             std::to_string(s.logSizeKb),
             setup.libraryFolder,
-            std::string(regex::EncodingChoiceName(s.textEncoding))};
+            std::string(regex::EncodingChoiceName(s.textEncoding)),
+            s.cache.folder,
+            std::to_string(s.cache.sizeLimitMb),
+            std::to_string(s.cache.days)};
 }
 
 std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
@@ -104,8 +107,9 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
                ignoreBroken = ParseFlag(t[10]);
     const auto logSize = ParseCount(t[11]);
     const auto encoding = regex::ParseEncodingChoice(t[13]);
+    const auto cacheSize = ParseCount(t[15]), cacheDays = ParseCount(t[16]);
     if (!noText || !fuzzy || !silent || !report1 || !report2 || !skipFile || !ignoreBroken || !logSize ||
-        !encoding)
+        !encoding || !cacheSize || !cacheDays)
         return std::nullopt;
     WorkerSetup setup;
     ArchiveSearchContext &c = setup.context;
@@ -123,6 +127,9 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
     c.settings.logSizeKb = *logSize;
     setup.libraryFolder = t[12];
     c.settings.textEncoding = *encoding;
+    c.settings.cache.folder = t[14];
+    c.settings.cache.sizeLimitMb = *cacheSize;
+    c.settings.cache.days = static_cast<int>(*cacheDays);
     return setup;
 }
 

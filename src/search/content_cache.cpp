@@ -206,13 +206,23 @@ bool ContentCache::Publish(TempPack &pack, const std::string &packPath)
         NoteWriteFailure(errno);
         return false;
     }
+    struct stat st {};
+    if (::fstat(pack.Fd(), &st) == 0)
+        publishedSinceTrim_ += static_cast<std::uint64_t>(st.st_size);
     pack.Release();
-    Trim();
+    // A folder scan per pack would cost more than small packs save: the
+    // bound may be passed by a thirty-second of itself between trims.
+    if (publishedSinceTrim_ >= packLimit_ / 32) {
+        Trim();
+        publishedSinceTrim_ = 0;
+    }
     return true;
 }
 
-void ContentCache::Touch(const std::string &packPath)
+void ContentCache::Touch(const std::string &packPath, std::int64_t usedNs)
 {
+    if (NowNs() - usedNs < 60 * std::int64_t{1000000000})
+        return;
     // A write sets the time without a call that changes file times (which
     // a confined worker may not make): the first byte, written as it is.
     const int fd = ::open(packPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -243,6 +253,14 @@ void ContentCache::Trim()
         full = full || young;
         ::unlink(pack.path.c_str());
     }
+}
+
+std::uint64_t ContentCache::FolderBytes(const std::string &folder)
+{
+    std::uint64_t total = 0;
+    for (const PackFile &pack : ListPacks(folder))
+        total += pack.size;
+    return total;
 }
 
 bool ContentCache::Clear(const std::string &folder, std::string *why)

@@ -61,8 +61,10 @@ public:
     TempPack BeginPack();
     // Syncs and renames the pack into place, then trims the folder.
     bool Publish(TempPack &pack, const std::string &packPath);
-    // Marks a pack as just used (its time orders the trim).
-    void Touch(const std::string &packPath);
+    // Marks a pack as just used (its time orders the trim); a pack used
+    // less than a minute ago keeps its time, which spares a write per
+    // archive when one search follows another.
+    void Touch(const std::string &packPath, std::int64_t usedNs = 0);
     // A write failed: a full or read-only file system turns the cache off.
     void NoteWriteFailure(int error);
 
@@ -71,6 +73,8 @@ public:
     // Removes every pack and every abandoned temporary file; false with
     // `why` when the folder could not be emptied.
     static bool Clear(const std::string &folder, std::string *why = nullptr);
+    // What the folder's packs take on disk now.
+    static std::uint64_t FolderBytes(const std::string &folder);
 
 private:
     void TurnOff(const std::string &why);
@@ -80,6 +84,7 @@ private:
     bool on_;
     std::string offReason_;
     std::uint64_t packLimit_ = 0;
+    std::uint64_t publishedSinceTrim_ = 0;
 };
 
 // Readies the run's cache folder before the run starts; when it cannot be

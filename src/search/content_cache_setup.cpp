@@ -22,6 +22,24 @@ std::string DefaultCacheFolder()
     return home ? std::string(home) + "/.cache/zurivo" : std::string();
 }
 
+CacheSettingValues CacheSettingValues::FromRegistry()
+{
+    CacheSettingValues v;
+    v.on = ReadSettingBool("Cache", "CacheOn", true);
+    v.folder = ReadSettingString("Cache", "CacheFolder", "");
+    v.sizeMb = ReadSettingInteger("Cache", "CacheSizeMB", 2048);
+    v.days = ReadSettingInteger("Cache", "CacheDays", 30);
+    return v;
+}
+
+void CacheSettingValues::Write() const
+{
+    WriteSettingInteger("Cache", "CacheOn", on ? 1 : 0);
+    WriteSettingString("Cache", "CacheFolder", folder);
+    WriteSettingInteger("Cache", "CacheSizeMB", sizeMb);
+    WriteSettingInteger("Cache", "CacheDays", days);
+}
+
 CacheSetup CacheSetup::FromRegistry()
 {
     CacheSetup s;

@@ -19,4 +19,17 @@ struct CacheSetup {
 // $XDG_CACHE_HOME/zurivo, else ~/.cache/zurivo.
 std::string DefaultCacheFolder();
 
+// The cache's settings as the settings dialog shows them.
+struct CacheSettingValues {
+    bool on = true;
+    std::string folder;  // "" = DefaultCacheFolder()
+    int sizeMb = 2048;
+    int days = 30;
+
+    static CacheSettingValues FromRegistry();
+    void Write() const;
+    // The folder the cache uses with these values.
+    std::string EffectiveFolder() const { return folder.empty() ? DefaultCacheFolder() : folder; }
+};
+
 }  // namespace zr::search

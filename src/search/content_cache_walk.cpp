@@ -32,7 +32,7 @@ int RecordWalk(ContentCache &cache, archive::TArchiverBinding &binding, const Ca
     TempPack pack = cache.BeginPack();
     if (!pack)
         return binding.WalkEntries(walk.archivePath, walk.wildcards, walk.mode, walker, message);
-    PackRecorder recorder(walker, pack.Fd(), scope, cache.PackLimit());
+    PackRecorder recorder(walker, pack.Fd(), scope, EntrySizeLimitHere(), cache.PackLimit());
     std::string said;
     const int result = binding.WalkEntries(walk.archivePath, walk.wildcards, walk.mode, recorder, &said);
     if (message)
@@ -64,12 +64,11 @@ int WalkThroughCache(ContentCache *cache, archive::TArchiverBinding &binding, co
         cache && cache->On() ? IdentityOf(walk.archivePath) : std::nullopt;
     if (!identity)
         return binding.WalkEntries(walk.archivePath, walk.wildcards, walk.mode, walker, message);
-    const PackScope scope{*identity, static_cast<std::uint32_t>(binding.Type()), walk.mode,
-                          EntrySizeLimitHere(), walk.wildcards};
+    const PackScope scope{*identity, static_cast<std::uint32_t>(binding.Type()), walk.mode, walk.wildcards};
     const std::string packPath = cache->PackPath(*identity);
     PackReplay::Verdict verdict;
-    if (auto replay = PackReplay::Open(packPath, scope, verdict); replay && replay->Covers(walk.listOnly)) {
-        cache->Touch(packPath);
+    if (auto replay = PackReplay::Open(packPath, scope, verdict); replay && replay->Covers(walk.listOnly, EntrySizeLimitHere())) {
+        cache->Touch(packPath, replay->UsedNs());
         return replay->Replay(walker, message);
     }
     if (verdict == PackReplay::Verdict::kBroken)

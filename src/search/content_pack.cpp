@@ -10,7 +10,7 @@ namespace {
 
 constexpr char kMagic[8] = {'Z', 'R', 'P', 'A', 'C', 'K', '\0', '\1'};
 // Bumped whenever the index layout changes: an older pack is then foreign.
-constexpr std::uint32_t kIndexVersion = 1;
+constexpr std::uint32_t kIndexVersion = 2;
 
 constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
 constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
@@ -125,7 +125,7 @@ std::string EncodeIndex(const PackIndex &index)
     PutU64(out, static_cast<std::uint64_t>(s.archive.ctimeNs));
     PutU32(out, s.archiveType);
     PutU32(out, s.mode);
-    PutU64(out, s.entryLimit);
+    PutU64(out, index.entryLimit);
     PutText(out, s.wildcards);
     PutU32(out, static_cast<std::uint32_t>(index.walkResult));
     PutText(out, index.message);
@@ -158,7 +158,7 @@ std::optional<PackIndex> DecodeIndex(std::string_view bytes)
     s.archive.ctimeNs = static_cast<std::int64_t>(in.U64());
     s.archiveType = in.U32();
     s.mode = in.U32();
-    s.entryLimit = in.U64();
+    index.entryLimit = in.U64();
     s.wildcards = in.Text();
     index.walkResult = static_cast<std::int32_t>(in.U32());
     index.message = in.Text();

@@ -34,7 +34,6 @@ struct PackScope {
     ArchiveIdentity archive;
     std::uint32_t archiveType = 0;  // the library that walked it
     std::uint32_t mode = 0;         // the walk's open mode
-    std::uint64_t entryLimit = 0;   // the file-size limit a taken entry is cut at
     std::string wildcards;          // the stored-file filter
     bool operator==(const PackScope &) const = default;
 };
@@ -51,6 +50,7 @@ struct PackEntry {
 
 struct PackIndex {
     PackScope scope;
+    std::uint64_t entryLimit = 0;  // the file-size limit taken entries were cut at
     std::vector<PackEntry> entries;
     std::int32_t walkResult = 0;
     std::string message;

@@ -8,11 +8,13 @@
 
 namespace zr::search {
 
-PackRecorder::PackRecorder(archive::TEntryWalker &inner, int fd, PackScope scope, std::uint64_t sizeLimit)
+PackRecorder::PackRecorder(archive::TEntryWalker &inner, int fd, PackScope scope, std::uint64_t entryLimit,
+                           std::uint64_t sizeLimit)
     : inner_(inner), fd_(fd), sizeLimit_(sizeLimit), context_(ZSTD_createCCtx()),
       buffer_(ZSTD_CStreamOutSize(), '\0')
 {
     index_.scope = std::move(scope);
+    index_.entryLimit = entryLimit;
     if (!context_ || ZSTD_isError(ZSTD_CCtx_setParameter(context_, ZSTD_c_compressionLevel, kLevel)) ||
         ::lseek(fd_, static_cast<off_t>(kPackHeaderSize), SEEK_SET) < 0)
         givenUp_ = true;

@@ -18,7 +18,8 @@ class PackRecorder final : public archive::TEntryWalker {
 public:
     // Writes to fd from its start; gives up (passing on still) once the pack
     // would outgrow sizeLimit.
-    PackRecorder(archive::TEntryWalker &inner, int fd, PackScope scope, std::uint64_t sizeLimit);
+    PackRecorder(archive::TEntryWalker &inner, int fd, PackScope scope, std::uint64_t entryLimit,
+                 std::uint64_t sizeLimit);
     ~PackRecorder() override;
     PackRecorder(const PackRecorder &) = delete;
     PackRecorder &operator=(const PackRecorder &) = delete;

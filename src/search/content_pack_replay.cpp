@@ -17,16 +17,37 @@ namespace {
 
 constexpr const char *kCancelled = "Cancelled.";
 
+// One decompression context and output buffer per thread, kept from pack
+// to pack: making them anew costs more than a small pack's data.
+struct Decompressor {
+    Decompressor() : context(ZSTD_createDCtx()), buffer(PackReplay::kChunk, '\0')
+    {
+        if (!context)
+            throw std::bad_alloc();
+    }
+    ~Decompressor() { ZSTD_freeDCtx(context); }
+    Decompressor(const Decompressor &) = delete;
+    Decompressor &operator=(const Decompressor &) = delete;
+
+    ZSTD_DCtx *context;
+    std::string buffer;
+};
+
+Decompressor &ThreadDecompressor()
+{
+    thread_local Decompressor decompressor;
+    return decompressor;
+}
+
 // The data stream of a pack, read forward only.
 class DataCursor {
 public:
     explicit DataCursor(std::string_view data)
-        : context_(ZSTD_createDCtx()), in_{data.data(), data.size(), 0}, buffer_(PackReplay::kChunk, '\0')
+        : context_(ThreadDecompressor().context), in_{data.data(), data.size(), 0},
+          buffer_(ThreadDecompressor().buffer)
     {
-        if (!context_)
-            throw std::bad_alloc();
+        ZSTD_DCtx_reset(context_, ZSTD_reset_session_only);
     }
-    ~DataCursor() { ZSTD_freeDCtx(context_); }
     DataCursor(const DataCursor &) = delete;
     DataCursor &operator=(const DataCursor &) = delete;
 
@@ -67,7 +88,7 @@ private:
 
     ZSTD_DCtx *context_;
     ZSTD_inBuffer in_;
-    std::string buffer_;
+    std::string &buffer_;
     std::string_view ready_;
 };
 
@@ -86,8 +107,9 @@ std::optional<PackIndex> UnpackIndex(std::string_view packed)
 
 }  // namespace
 
-PackReplay::PackReplay(void *map, std::size_t mapSize, PackIndex index, std::string_view data)
-    : map_(map), mapSize_(mapSize), index_(std::move(index)), data_(data)
+PackReplay::PackReplay(void *map, std::size_t mapSize, PackIndex index, std::string_view data,
+                       std::int64_t usedNs)
+    : map_(map), mapSize_(mapSize), index_(std::move(index)), data_(data), usedNs_(usedNs)
 {
 }
 
@@ -129,16 +151,23 @@ std::unique_ptr<PackReplay> PackReplay::Open(const std::string &path, const Pack
     }
     verdict = Verdict::kUsable;
     return std::unique_ptr<PackReplay>(
-        new PackReplay(map, size, std::move(*index), bytes.substr(kPackHeaderSize, header->dataSize)));
+        new PackReplay(map, size, std::move(*index), bytes.substr(kPackHeaderSize, header->dataSize),
+                       static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec));
 }
 
-bool PackReplay::Covers(bool listOnly) const
+bool PackReplay::Covers(bool listOnly, std::uint64_t entryLimit) const
 {
     if (listOnly)
         return true;
-    for (const PackEntry &e : index_.entries)
+    // Under another limit the same entries end alike when none was cut and
+    // every one fits the new limit too.
+    const bool sameLimit = entryLimit == index_.entryLimit;
+    for (const PackEntry &e : index_.entries) {
         if (e.refusal == ZR_ARC_OK && !e.taken)
             return false;
+        if (e.taken && !sameLimit && (e.endResult == ZR_ARC_E_TOO_LARGE || e.dataSize > entryLimit))
+            return false;
+    }
     return true;
 }
 

@@ -28,23 +28,28 @@ public:
     PackReplay(const PackReplay &) = delete;
     PackReplay &operator=(const PackReplay &) = delete;
 
-    // Every entry the walker would take has its data in the pack: a walker
-    // that takes every entry it may (listOnly false) or none (true).
-    bool Covers(bool listOnly) const;
+    // Every entry the walker would take has its data in the pack, as a walk
+    // under this file-size limit would give it: a walker that takes every
+    // entry it may (listOnly false) or none (true).
+    bool Covers(bool listOnly, std::uint64_t entryLimit) const;
 
     // The walk's result (ZR_ARC_*); `message` as the library gives it.
     int Replay(archive::TEntryWalker &walker, std::string *message);
+
+    // When the pack was last made or used (ns since the epoch).
+    std::int64_t UsedNs() const { return usedNs_; }
 
     // Bytes of data handed out at a time.
     static constexpr std::size_t kChunk = 256 * 1024;
 
 private:
-    PackReplay(void *map, std::size_t mapSize, PackIndex index, std::string_view data);
+    PackReplay(void *map, std::size_t mapSize, PackIndex index, std::string_view data, std::int64_t usedNs);
 
     void *map_;
     std::size_t mapSize_;
     PackIndex index_;
     std::string_view data_;
+    std::int64_t usedNs_;
 };
 
 }  // namespace zr::search

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 PackIndex SampleIndex()
 {
     PackIndex index;
-    index.scope = {{1, 2, 3, 4, 5}, 6, 7, 8, "*.txt *.log"};
+    index.scope = {{1, 2, 3, 4, 5}, 6, 7, "*.txt *.log"};
+    index.entryLimit = 8;
     index.walkResult = 3;
     index.message = "damaged after two entries";
     PackEntry taken;
@@ -47,6 +48,7 @@ TEST(PackFormatTest, AnIndexReadsBackWholeAndNeverWhenCut)
     const std::optional<PackIndex> back = DecodeIndex(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->scope, SampleIndex().scope);
+    EXPECT_EQ(back->entryLimit, 8u);
     EXPECT_EQ(back->message, "damaged after two entries");
     ASSERT_EQ(back->entries.size(), 2u);
     EXPECT_EQ(back->entries[0].record, SampleIndex().entries[0].record);

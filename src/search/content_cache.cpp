@@ -202,7 +202,10 @@ TempPack ContentCache::BeginPack()
 
 bool ContentCache::Publish(TempPack &pack, const std::string &packPath)
 {
-    if (::fsync(pack.Fd()) != 0 || ::rename(pack.Path().c_str(), packPath.c_str()) != 0) {
+    // No fsync: a pack that a crash leaves short or unwritten fails its
+    // checksum and is removed at its next use, and a sync per archive made
+    // the first search several times slower in wall time.
+    if (::rename(pack.Path().c_str(), packPath.c_str()) != 0) {
         NoteWriteFailure(errno);
         return false;
     }

@@ -74,7 +74,8 @@ search::CacheSettingValues TCacheSettingsBox::Values() const
 
 void TCacheSettingsBox::UpdateUsage()
 {
-    lblUsage_->setText(Q("使用中: " + MegabytesText(search::ContentCache::FolderBytes(Values().EffectiveFolder()))));
+    lblUsage_->setText(
+        Q("使用中: " + MegabytesText(search::ContentCache::FolderBytes(Values().EffectiveFolder()))));
 }
 
 void TCacheSettingsBox::ClearCache()

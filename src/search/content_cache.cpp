@@ -160,7 +160,8 @@ bool ContentCache::Prepare()
         return false;
     // Parents as the user's umask allows; the cache folder itself private.
     const std::string &folder = setup_.folder;
-    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1))
         ::mkdir(folder.substr(0, slash).c_str(), 0755);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         TurnOff(folder + ": " + std::strerror(errno));

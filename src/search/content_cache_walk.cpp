@@ -67,7 +67,8 @@ int WalkThroughCache(ContentCache *cache, archive::TArchiverBinding &binding, co
     const PackScope scope{*identity, static_cast<std::uint32_t>(binding.Type()), walk.mode, walk.wildcards};
     const std::string packPath = cache->PackPath(*identity);
     PackReplay::Verdict verdict;
-    if (auto replay = PackReplay::Open(packPath, scope, verdict); replay && replay->Covers(walk.listOnly, EntrySizeLimitHere())) {
+    if (auto replay = PackReplay::Open(packPath, scope, verdict);
+        replay && replay->Covers(walk.listOnly, EntrySizeLimitHere())) {
         cache->Touch(packPath, replay->UsedNs());
         return replay->Replay(walker, message);
     }

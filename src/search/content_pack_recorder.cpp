@@ -77,7 +77,8 @@ bool PackRecorder::Compress(std::string_view bytes, bool end)
     ZSTD_inBuffer in{bytes.data(), bytes.size(), 0};
     for (;;) {
         ZSTD_outBuffer out{buffer_.data(), buffer_.size(), 0};
-        const std::size_t left = ZSTD_compressStream2(context_, &out, &in, end ? ZSTD_e_end : ZSTD_e_continue);
+        const std::size_t left =
+            ZSTD_compressStream2(context_, &out, &in, end ? ZSTD_e_end : ZSTD_e_continue);
         if (ZSTD_isError(left))
             return false;
         if (out.pos > 0 && !Write(std::string_view(buffer_.data(), out.pos)))

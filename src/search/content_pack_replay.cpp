@@ -115,7 +115,8 @@ PackReplay::PackReplay(void *map, std::size_t mapSize, PackIndex index, std::str
 
 PackReplay::~PackReplay() { ::munmap(map_, mapSize_); }
 
-std::unique_ptr<PackReplay> PackReplay::Open(const std::string &path, const PackScope &scope, Verdict &verdict)
+std::unique_ptr<PackReplay> PackReplay::Open(const std::string &path, const PackScope &scope,
+                                             Verdict &verdict)
 {
     verdict = Verdict::kMissing;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -133,7 +134,8 @@ std::unique_ptr<PackReplay> PackReplay::Open(const std::string &path, const Pack
     const std::string_view bytes(static_cast<const char *>(map), size);
     const std::optional<PackHeader> header = DecodePackHeader(bytes);
     std::optional<PackIndex> index;
-    if (header && header->dataSize <= size && header->indexSize == size - kPackHeaderSize - header->dataSize) {
+    if (header && header->dataSize <= size &&
+        header->indexSize == size - kPackHeaderSize - header->dataSize) {
         ::madvise(map, size, MADV_SEQUENTIAL);
         PackChecksum sum;
         sum.Add(bytes.substr(kPackHeaderSize));

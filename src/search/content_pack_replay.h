@@ -23,7 +23,8 @@ public:
         kBroken,  // torn, damaged or not a pack at all
     };
 
-    static std::unique_ptr<PackReplay> Open(const std::string &path, const PackScope &scope, Verdict &verdict);
+    static std::unique_ptr<PackReplay> Open(const std::string &path, const PackScope &scope,
+                                            Verdict &verdict);
     ~PackReplay();
     PackReplay(const PackReplay &) = delete;
     PackReplay &operator=(const PackReplay &) = delete;

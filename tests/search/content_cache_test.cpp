@@ -64,8 +64,8 @@ protected:
                             {"empty.txt", ""}}));
         Add("sub/b.tar", TarOf({{"b1.txt", "NEEDLE upper\n"}, {"b2.dat", "needle in data\n"}}));
         Add("sub/c.lzh", LzhOf({{"c.txt", "ｎｅｅｄｌｅ wide\n"}, {"../climb.txt", "needle\n"}}));
-        Add("d.zip", Spoiled(ZipOf({{"good.txt", "needle good\n"}, {"bad.txt", "needle bad text\n"}}),
-                             "needle bad"));
+        Add("d.zip",
+            Spoiled(ZipOf({{"good.txt", "needle good\n"}, {"bad.txt", "needle bad text\n"}}), "needle bad"));
         Add("e.zip", "not an archive at all");
     }
 

@@ -200,6 +200,20 @@ TEST_F(ContentCacheTest, TornOrForeignPacksAreIgnoredAndReplaced)
     EXPECT_EQ(Search(c, true), plain);
 }
 
+TEST_F(ContentCacheTest, AStoppedSearchLeavesNoShortPackBehind)
+{
+    std::stop_source stop;
+    RunOptions o = Options();
+    o.settings.cache.folder = CacheFolder();
+    RecordingSink sink;
+    sink.onHit = [&stop](const THitRecord &) { stop.request_stop(); };
+    RunSearch(Conditions("needle"), o, sink, stop.get_token());
+    // Whatever packs the cut walk left must be whole.
+    const Shown plain = Search(Conditions("needle"), false);
+    ASSERT_LT(sink.hits.size(), plain.hits.size());
+    EXPECT_EQ(Search(Conditions("needle"), true), plain);
+}
+
 TEST_F(ContentCacheTest, AFolderThatCannotBeWrittenTurnsTheCacheOffWithANotice)
 {
     const std::string blocker = scratch_ / "blocker";

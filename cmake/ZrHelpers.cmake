@@ -21,5 +21,5 @@ function(zr_add_gtest)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZR_SHARED_FIXTURES=${ZR_SHARED_FIXTURES_DIR};ZR_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test_cache_home;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZR_SHARED_FIXTURES=${ZR_SHARED_FIXTURES_DIR};ZR_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()

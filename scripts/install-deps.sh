@@ -20,6 +20,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # archivers that made the committed fixtures
   zip unzip bzip2 gzip ncompress arj gcab jlha-utils 7zip xz-utils zstd lz4 lzip
+  # the content cache's packs
+  libzstd-dev
 )
 
 missing=()

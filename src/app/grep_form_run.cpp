@@ -158,7 +158,11 @@ void TGrepForm::FinishRun(const search::RunSummary &summary)
     lblAnimation_->clear();
     if (!summary.Failed()) {
         lblResult_->setText(QString::fromStdString(summary.resultLabel));
-        resultView_->Assign(summary.viewLines);
+        std::vector<std::string> lines = summary.viewLines;
+        // The search went on without its cache: said once, under the result.
+        if (!summary.cacheNotice.empty())
+            lines.push_back("キャッシュを使わずに検索しました (" + summary.cacheNotice + ")");
+        resultView_->Assign(lines);
     } else {
         // The archive count of the run's start would stand over a result that never came.
         lblResult_->clear();

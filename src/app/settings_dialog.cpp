@@ -1,5 +1,7 @@
 #include "app/settings_dialog.h"
 
+#include "app/cache_settings_box.h"
+
 #include "util/message_box.h"
 #include "util/temp_folder.h"
 
@@ -145,6 +147,8 @@ TSettingsDialog::TSettingsDialog(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(viewerBox);
     layout->addWidget(runBox);
+    cacheBox_ = new TCacheSettingsBox(this);
+    layout->addWidget(cacheBox_);
     layout->addWidget(buttons);
 
     connect(rbProgram_, &QRadioButton::toggled, this, [this] { UpdateViewerControls(); });
@@ -172,6 +176,7 @@ void TSettingsDialog::SetValues(const TSettingsValues &v)
     chbFollowLinks_->setChecked(v.followLinks);
     const int index = cbEncoding_->findData(static_cast<int>(v.textEncoding));
     cbEncoding_->setCurrentIndex(index < 0 ? 0 : index);
+    cacheBox_->SetValues(v.cache);
     UpdateViewerControls();
 }
 
@@ -186,6 +191,7 @@ TSettingsValues TSettingsDialog::Values() const
     v.beepSound = chbBeep_->isChecked();
     v.followLinks = chbFollowLinks_->isChecked();
     v.textEncoding = static_cast<regex::TEncodingChoice>(cbEncoding_->currentData().toInt());
+    v.cache = cacheBox_->Values();
     return v;
 }
 

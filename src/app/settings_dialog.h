@@ -20,6 +20,8 @@ class QSpinBox;
 
 namespace zr {
 
+class TCacheSettingsBox;
+
 class TSettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -55,6 +57,7 @@ public:
     QCheckBox *BeepSoundBox() const { return chbBeep_; }
     QCheckBox *FollowLinksBox() const { return chbFollowLinks_; }
     QComboBox *EncodingBox() const { return cbEncoding_; }
+    TCacheSettingsBox *CacheBox() const { return cacheBox_; }
 
     void accept() override;
 
@@ -73,6 +76,7 @@ private:
     QCheckBox *chbBeep_ = nullptr;
     QCheckBox *chbFollowLinks_ = nullptr;
     QComboBox *cbEncoding_ = nullptr;
+    TCacheSettingsBox *cacheBox_ = nullptr;
 };
 
 // Opens the dialog on the stored values; true when they were saved.

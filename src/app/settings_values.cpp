@@ -37,6 +37,7 @@ TSettingsValues TSettingsValues::FromRegistry()
     v.followLinks = OrDefault([] { return ReadSettingBool("Setting", "FollowLinks", false); }, false);
     v.textEncoding =
         OrDefault([] { return search::ReadTextEncodingSetting(); }, regex::TEncodingChoice::ecAuto);
+    v.cache = OrDefault([] { return search::CacheSettingValues::FromRegistry(); }, search::CacheSettingValues());
     return v;
 }
 
@@ -49,6 +50,7 @@ void TSettingsValues::Write() const
     WriteSettingInteger("Setting", "BeepSound", beepSound ? 1 : 0);
     WriteSettingInteger("Setting", "FollowLinks", followLinks ? 1 : 0);
     search::WriteTextEncodingSetting(textEncoding);
+    cache.Write();
 }
 
 std::string SettingsProblem(const TSettingsValues &values)

@@ -5,6 +5,7 @@
 
 #include "app/viewer_command.h"
 #include "regex/text_encoding.h"
+#include "search/content_cache_setup.h"
 
 #include <string>
 
@@ -18,6 +19,7 @@ struct TSettingsValues {
     bool beepSound = false;  // "Setting" "BeepSound": true silences the error beep
     bool followLinks = false;  // "Setting" "FollowLinks": walk symbolic links to folders
     regex::TEncodingChoice textEncoding = regex::TEncodingChoice::ecAuto;
+    search::CacheSettingValues cache;  // the "Cache" section
 
     static TSettingsValues FromRegistry();
     void Write() const;

@@ -4,6 +4,7 @@
 #include "archive/archiver_binding.h"
 #include "archivers/archiver_api.h"
 #include "search/archive_session.h"
+#include "search/content_cache_walk.h"
 #include "util/file_queries.h"
 
 namespace zr::search {
@@ -72,7 +73,9 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
     // Lha archives are read past broken leading headers, as the search always did.
     const std::uint32_t mode = binding->Type() == atLha ? ZR_ARC_OPEN_BROKEN_HEADERS : 0;
     std::string message;
-    const int result = binding->WalkEntries(archivePath, nest.WalkPattern(), mode, session, &message);
+    const int result = WalkThroughCache(Cache(), *binding,
+                                        {archivePath, nest.WalkPattern(), mode, context_.noText}, session,
+                                        &message);
 
     ArchiveOutcome outcome;
     outcome.hits = session.Hits();
@@ -100,6 +103,15 @@ ArchiveOutcome ArchiveSearcher::Search(const std::string &archivePath, RunSink &
         sink.OnArchiveSkipped(archivePath, SkipReason::Damaged, DamageDetail({}, message));
         return outcome;
     }
+}
+
+ContentCache *ArchiveSearcher::Cache()
+{
+    if (!cache_ && !context_.settings.cache.folder.empty()) {
+        cache_ = std::make_unique<ContentCache>(context_.settings.cache);
+        cache_->Prepare();
+    }
+    return cache_.get();
 }
 
 void ArchiveSearcher::EnsurePattern()

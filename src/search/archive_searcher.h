@@ -40,6 +40,8 @@ struct ArchiveOutcome {
     int hits = 0;
 };
 
+class ContentCache;
+
 class ArchiveSearcher {
 public:
     // scanner: used for every stored file (null = the grep component).
@@ -54,6 +56,8 @@ public:
                           TypeJudgement judgement = TypeJudgement::ByName);
 
     const ArchiveSearchContext &Context() const { return context_; }
+    // The content cache of this searcher; null when the run has none.
+    ContentCache *Cache();
 
 private:
     ArchiveOutcome Skip(const std::string &archivePath, SkipReason reason, RunSink &sink,
@@ -69,6 +73,7 @@ private:
     std::unique_ptr<FileScanner> documentScanner_;
     bool patternSet_ = false;
     bool nestDepthReported_ = false;  // the nest depth limit is reported once
+    std::unique_ptr<ContentCache> cache_;
 };
 
 }  // namespace zr::search

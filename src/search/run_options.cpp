@@ -22,6 +22,7 @@ RunSettings RunSettings::FromRegistry()
     s.textEncoding = ReadTextEncodingSetting();
     s.logSizeKb = logSize > 0 ? static_cast<std::uint32_t>(logSize) : 1024;
     s.nest.maxDepth = NestDepthSetting(ReadSettingInteger("Setting", "NestDepth", kDefaultNestDepth));
+    s.cache = CacheSetup::FromRegistry();
     return s;
 }
 

@@ -9,6 +9,7 @@
 
 #include "regex/text_encoding.h"
 #include "search/nest_settings.h"
+#include "search/content_cache_setup.h"
 #include "search/worker/worker_limits.h"
 
 namespace zr::search {
@@ -29,6 +30,8 @@ struct RunSettings {
     // "TextEncoding": each stored file's encoding judged (auto) or forced.
     regex::TEncodingChoice textEncoding = regex::TEncodingChoice::ecAuto;
     NestSettings nest;  // archives inside archives ("NestDepth"; on or off per search)
+    // The content cache of decompressed entries; its folder "" = none.
+    CacheSetup cache;
 
     // Reads the values through the settings store; missing values give the
     // defaults. Callers read the store; the run itself never does.

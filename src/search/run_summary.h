@@ -39,6 +39,8 @@ struct RunSummary {
     std::vector<std::string> unreadableFolders;
     // Symbolic links to folders the walk did not follow (following is off by default).
     int linkedFoldersNotFollowed = 0;
+    // Why the content cache was off for this run ("" when it was on or not wanted).
+    std::string cacheNotice;
     std::string errorMessage;              // set when an error ended the run (the text to show)
     std::size_t patternErrorPosition = 0;  // 1-based byte in the CP932 pattern, for a malformed pattern
     TRunState finalState = rsFinished;     // the state the window moves to

@@ -10,6 +10,7 @@
 #include "platform/codepage.h"
 #include "regex/scanner_error.h"
 #include "search/archive_searcher.h"
+#include "search/content_cache.h"
 #include "search/file_scanner.h"
 #include "search/run_texts.h"
 #include "search/search_errors.h"
@@ -277,6 +278,7 @@ RunSummary SearchRun::RunSteps(RunSink &sink, std::stop_token stop)
     if (options_.workFolder.empty())
         throw ETempError("作業フォルダが作成できません。フォルダ名 = ");
     PrepareExtractFolder(context.extractFolder);
+    summary.cacheNotice = PrepareRunCache(context.settings.cache);
     RecordingSink recorder(sink, options_.keepHits ? &hits_ : nullptr, counter_);
     // List-only runs scan nothing, so they need no scanner.
     std::unique_ptr<FileScanner> scanner;

@@ -10,7 +10,7 @@ namespace {
 // Event kinds, the first number of an event.
 enum EventKind : std::int64_t { kHit = 1, kProgressLine = 2, kSkipped = 3 };
 
-constexpr std::size_t kSetupTexts = 16;
+constexpr std::size_t kSetupTexts = 19;
 
 // An archive job's second text: how its type is judged.
 constexpr const char *kByNameText = "by-name";
@@ -106,7 +106,10 @@ std::vector<std::string> EncodeWorkerSetup(const WorkerSetup &setup)
             setup.libraryFolder,
             std::string(regex::EncodingChoiceName(s.textEncoding)),
             Flag(s.nest.enabled),
-            std::to_string(s.nest.maxDepth)};
+            std::to_string(s.nest.maxDepth),
+            s.cache.folder,
+            std::to_string(s.cache.sizeLimitMb),
+            std::to_string(s.cache.days)};
 }
 
 std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
@@ -120,8 +123,10 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
     const auto encoding = regex::ParseEncodingChoice(t[13]);
     const auto nested = ParseFlag(t[14]);
     const auto nestDepth = ParseCount(t[15]);
+    const auto cacheSize = ParseCount(t[17]), cacheDays = ParseCount(t[18]);
     if (!noText || !fuzzy || !silent || !report1 || !report2 || !skipFile || !ignoreBroken || !logSize ||
-        !encoding || !nested || !nestDepth || *nestDepth > static_cast<std::uint32_t>(kMaxNestDepth))
+        !encoding || !nested || !nestDepth || *nestDepth > static_cast<std::uint32_t>(kMaxNestDepth) || !cacheSize ||
+        !cacheDays)
         return std::nullopt;
     WorkerSetup setup;
     ArchiveSearchContext &c = setup.context;
@@ -141,6 +146,9 @@ std::optional<WorkerSetup> DecodeWorkerSetup(const std::vector<std::string> &t)
     c.settings.textEncoding = *encoding;
     c.settings.nest.enabled = *nested;
     c.settings.nest.maxDepth = static_cast<int>(*nestDepth);
+    c.settings.cache.folder = t[16];
+    c.settings.cache.sizeLimitMb = *cacheSize;
+    c.settings.cache.days = static_cast<int>(*cacheDays);
     return setup;
 }
 

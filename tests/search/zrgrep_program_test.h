@@ -24,6 +24,7 @@ protected:
     {
         return {{"ZURIVO_REGISTRY", scratch_ / "registry.sqlite3"},
                 {"TMPDIR", scratch_.Path()},
+                {"XDG_CACHE_HOME", scratch_ / "cache"},
                 {"LC_ALL", "C.UTF-8"}};
     }
     int Run(const std::vector<std::string> &args)

@@ -34,6 +34,8 @@ const char *const kZrGrepUsage =
     "      --count              only the summary line\n"
     "  -q, --quiet              nothing on stdout\n"
     "      --color=WHEN         auto, always or never\n"
+    "      --no-cache           neither use nor fill the cache of decompressed archives\n"
+    "      --clear-cache        empty that cache first (alone: only that)\n"
     "      --help, --version\n"
     "PATTERN \"\" or \"*\" lists the matching stored files without searching them.\n"
     "A missing PATH is reported and the others are searched.\n"
@@ -156,6 +158,10 @@ void ApplyOption(ZrGrepArguments &a, const std::string &name, const std::string 
         a.help = true;
     else if (name == "--version")
         a.version = true;
+    else if (name == "--no-cache")
+        a.noCache = true;
+    else if (name == "--clear-cache")
+        a.clearCache = true;
     else
         throw ZrGrepUsageError("zrgrep: unknown option " + name);
 }
@@ -196,7 +202,7 @@ ZrGrepArguments ParseZrGrepArguments(const std::vector<std::string> &args)
             ApplyOption(a, name, {});
         }
     }
-    if (a.help || a.version)
+    if (a.help || a.version || (a.clearCache && operands.empty() && a.conditionsFile.empty()))
         return a;
     // With a condition file the pattern and the folder may come from it; with
     // an archive list the PATHs are optional.

@@ -38,6 +38,8 @@ struct ZrGrepArguments {
     ColorMode color = ColorMode::Auto;
     bool help = false;
     bool version = false;
+    bool noCache = false;     // neither read nor write the content cache
+    bool clearCache = false;  // empty the content cache first (alone: and nothing else)
 };
 
 class ZrGrepUsageError : public std::runtime_error {

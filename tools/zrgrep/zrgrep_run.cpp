@@ -7,6 +7,7 @@
 #include "regex/scanner_error.h"
 #include "search/stale_work_folders.h"
 #include "search/condition_file.h"
+#include "search/content_cache.h"
 #include "search/search_run.h"
 #include "search/work_folder.h"
 #include "terminal_text.h"
@@ -117,6 +118,14 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
         std::fprintf(s.out, "%s\n", kZrGrepVersion);
         return kExitHits;
     }
+    if (args.clearCache) {
+        std::string why;
+        const std::string folder = SettingsOrDefaults().cache.folder;
+        if (!folder.empty() && !search::ContentCache::Clear(folder, &why))
+            return Fail(s, "cannot clear the cache: " + why);
+        if (!args.pattern && args.conditionsFile.empty())
+            return kExitHits;
+    }
 
     search::SearchConditions conditions;
     if (!ReadConditions(args, s, conditions))
@@ -173,11 +182,16 @@ int ZrGrepMain(const std::vector<std::string> &argv, const ZrGrepStreams &s, std
             options.settings.followLinks = true;
         if (args.nestDepth)
             options.settings.nest.maxDepth = *args.nestDepth;
+        if (args.noCache)
+            options.settings.cache.folder.clear();
         OutputSink sink(args.output, std::move(colour), s.errIsTerminal && args.output != OutputMode::Quiet,
                         s.out, s.err, stop);
         const search::RunSummary summary =
             search::RunSearch(conditions, places.inputs, options, sink, stop.get_token());
         work.Remove();
+        if (!summary.cacheNotice.empty())
+            std::fprintf(s.err, "zrgrep: the cache is off for this run: %s\n",
+                         TerminalSafe(summary.cacheNotice).c_str());
         if (summary.Failed()) {
             const std::size_t position = summary.patternErrorPosition > 0
                                              ? PositionAsTyped(cp932Pattern, summary.patternErrorPosition)

@@ -63,7 +63,8 @@ bool AllowBeneath(int ruleset, const char *path, std::uint64_t access)
     return ok;
 }
 
-void ApplyLandlock(const std::string &writableFolder, ConfinementReport &report)
+void ApplyLandlock(const std::string &writableFolder, const std::string &sharedFolder,
+                   ConfinementReport &report)
 {
     const long abi = syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
     if (abi <= 0) {
@@ -100,6 +101,8 @@ void ApplyLandlock(const std::string &writableFolder, ConfinementReport &report)
     // Writes to /dev/null stay possible: libraries use it for output they drop.
     const bool folderOk = AllowBeneath(ruleset, writableFolder.c_str(), folderAccess);
     AllowBeneath(ruleset, "/dev/null", LANDLOCK_ACCESS_FS_WRITE_FILE);
+    if (!sharedFolder.empty() && !AllowBeneath(ruleset, sharedFolder.c_str(), folderAccess))
+        report.notes.push_back("Landlock: the cache folder cannot be opened: " + sharedFolder);
     if (!folderOk) {
         report.notes.push_back("Landlock: the work folder cannot be opened: " + writableFolder);
     } else if (syscall(SYS_landlock_restrict_self, ruleset, 0) == 0) {
@@ -266,14 +269,14 @@ std::string ConfinementReport::Text() const
     return text;
 }
 
-ConfinementReport ConfineWorker(const std::string &writableFolder)
+ConfinementReport ConfineWorker(const std::string &writableFolder, const std::string &sharedFolder)
 {
     ConfinementReport report;
     report.noNewPrivileges = prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
     if (!report.noNewPrivileges)
         report.notes.push_back(std::string("no-new-privs refused: ") + std::strerror(errno));
     DropCapabilities(report);
-    ApplyLandlock(writableFolder, report);
+    ApplyLandlock(writableFolder, sharedFolder, report);
     if (report.noNewPrivileges)
         ApplySyscallFilter(report);
     return report;

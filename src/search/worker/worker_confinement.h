@@ -27,6 +27,8 @@ struct ConfinementReport {
 // Applies every layer available. Reads stay open everywhere (libraries,
 // locale and code page tables are loaded on demand); writes, links, device
 // and FIFO creation are refused outside `writableFolder`.
-ConfinementReport ConfineWorker(const std::string &writableFolder);
+// A `sharedFolder` (may be "") is writable too: the content cache, which
+// the worker's packs go to.
+ConfinementReport ConfineWorker(const std::string &writableFolder, const std::string &sharedFolder = {});
 
 }  // namespace zr::search::worker

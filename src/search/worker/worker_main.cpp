@@ -177,7 +177,8 @@ int RunWorker(JobHandler &handler, int argc, char **argv)
     handler.Setup(setup->texts);
     const char *tmp = std::getenv("TMPDIR");
     const std::string report =
-        confine ? ConfineWorker(tmp ? tmp : "/nonexistent").Text() : std::string("unconfined (--no-confine)");
+        confine ? ConfineWorker(tmp ? tmp : "/nonexistent", handler.SharedFolder()).Text()
+                : std::string("unconfined (--no-confine)");
     Send({MessageType::kReady, {report}, {kProtocolVersion}});
     static RequestQueue queue;
     queue.Start(decoder);

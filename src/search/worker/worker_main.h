@@ -28,6 +28,8 @@ public:
     // Called once, before the process is confined (libraries may be loaded here).
     virtual void Setup(const std::vector<std::string> &setup) = 0;
     virtual void Run(const std::vector<std::string> &job, JobContext &context, std::stop_token stop) = 0;
+    // A folder the confined process may write besides its own ("" = none).
+    virtual std::string SharedFolder() const { return {}; }
 };
 
 // Runs until the run closes the request pipe. "--no-confine" among the

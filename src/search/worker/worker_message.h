@@ -15,7 +15,7 @@ namespace zr::search::worker {
 // builds may not understand each other: each side sends its version in the
 // setup exchange and a mismatch ends the run with a clear error. Raise it
 // whenever a message's texts or numbers change meaning.
-inline constexpr std::int64_t kProtocolVersion = 5;
+inline constexpr std::int64_t kProtocolVersion = 6;
 
 enum class MessageType : std::uint8_t {
     // run -> worker

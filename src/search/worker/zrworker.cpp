@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 #include <variant>
 
 #include "archive/archiver_library.h"
@@ -66,6 +67,13 @@ public:
                 setupFailure_ = RunFailure{RunFailureKind::Temp, e.what()};
         }
         searcher_ = std::make_unique<ArchiveSearcher>(std::move(setup->context));
+    }
+
+    // Packs are written by the worker that read the archive.
+    std::string SharedFolder() const override
+    {
+        const std::string &folder = searcher_->Context().settings.cache.folder;
+        return ::access(folder.c_str(), W_OK) == 0 ? folder : std::string();
     }
 
     void Run(const std::vector<std::string> &texts, JobContext &context, std::stop_token stop) override

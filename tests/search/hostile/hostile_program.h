@@ -35,7 +35,10 @@ protected:
     }
     std::map<std::string, std::string> Env() const
     {
-        return {{"ZURIVO_REGISTRY", Registry()}, {"TMPDIR", scratch_.Path()}, {"LC_ALL", "C.UTF-8"}};
+        return {{"ZURIVO_REGISTRY", Registry()},
+                {"TMPDIR", scratch_.Path()},
+                {"XDG_CACHE_HOME", scratch_ / "cache"},
+                {"LC_ALL", "C.UTF-8"}};
     }
     std::string Registry() const { return scratch_ / "registry.sqlite3"; }
 

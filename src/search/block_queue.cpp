@@ -16,7 +16,15 @@ bool BlockQueue::Push(std::string_view bytes)
     {
         std::unique_lock lock(mutex_);
         // One block may pass the bound on its own, or the queue could never take it.
-        changed_.wait(lock, [&] { return quit_ || held_ == 0 || held_ + bytes.size() <= byteLimit_; });
+        const auto fits = [&] { return quit_ || held_ == 0 || held_ + bytes.size() <= byteLimit_; };
+        if (!fits()) {
+            writerWaiting_ = true;
+            writerWants_ = bytes.size();
+            if (readerWaiting_ && !blocks_.empty())
+                dataReady_.notify_one();  // what is there must be read for this block to fit
+            spaceFree_.wait(lock, fits);
+            writerWaiting_ = false;
+        }
         if (quit_)
             return false;
         held_ += bytes.size();
@@ -28,22 +36,32 @@ bool BlockQueue::Push(std::string_view bytes)
     block.assign(bytes);
     std::lock_guard lock(mutex_);
     blocks_.push_back(std::move(block));
-    changed_.notify_all();
+    if (ReaderShouldWake())
+        dataReady_.notify_one();
     return !quit_;
+}
+
+bool BlockQueue::ReaderShouldWake() const { return readerWaiting_ && (closed_ || held_ >= byteLimit_ / 4); }
+
+// Once the writer waits, it is let go when the queue is half empty (or
+// empty, for a block larger than half the bound).
+bool BlockQueue::WriterShouldWake() const
+{
+    return writerWaiting_ && (held_ == 0 || (held_ + writerWants_ <= byteLimit_ && held_ <= byteLimit_ / 2));
 }
 
 void BlockQueue::Close()
 {
     std::lock_guard lock(mutex_);
     closed_ = true;
-    changed_.notify_all();
+    dataReady_.notify_all();
 }
 
 void BlockQueue::Quit()
 {
     std::lock_guard lock(mutex_);
     quit_ = true;
-    changed_.notify_all();
+    spaceFree_.notify_all();
 }
 
 bool BlockQueue::NextBlock(std::unique_lock<std::mutex> &lock, bool wait)
@@ -55,10 +73,18 @@ bool BlockQueue::NextBlock(std::unique_lock<std::mutex> &lock, bool wait)
             spare_.push_back(std::move(reading_));
         reading_.clear();
         readingUsed_ = 0;
-        changed_.notify_all();
+        if (WriterShouldWake())
+            spaceFree_.notify_one();
     }
-    if (wait)
-        changed_.wait(lock, [&] { return !blocks_.empty() || closed_; });
+    if (wait && blocks_.empty() && !closed_) {
+        readerWaiting_ = true;
+        // Woken at a quarter of the bound; a short entry's rest comes with its close.
+        // held_ counts a block being copied in too: only blocks in the queue end the wait.
+        dataReady_.wait(lock, [&] {
+            return closed_ || (!blocks_.empty() && (held_ >= byteLimit_ / 4 || writerWaiting_));
+        });
+        readerWaiting_ = false;
+    }
     const bool got = !blocks_.empty();
     if (got) {
         reading_ = std::move(blocks_.front());

@@ -34,8 +34,17 @@ private:
     // Takes the next block as the one being read; false at the end.
     bool NextBlock(std::unique_lock<std::mutex> &lock, bool wait);
 
+    bool ReaderShouldWake() const;
+    bool WriterShouldWake() const;
+
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Each side is woken only when the other has gone a good way, not at
+    // each block: a wake-up per block cost a task switch per block.
+    std::condition_variable dataReady_;
+    std::condition_variable spaceFree_;
+    bool readerWaiting_ = false;
+    bool writerWaiting_ = false;
+    std::size_t writerWants_ = 0;
     std::deque<std::string> blocks_;
     // Blocks read to their end, kept for the next pushes: no allocation and
     // no fresh pages for each block of a large file.

@@ -38,7 +38,7 @@ struct WorkerPoolOptions {
     // A stopped job whose worker is still handing over what it found (an
     // entry's lines are held until its end) is given this long at most, as
     // long as no pause between its messages passes stopGrace.
-    std::chrono::milliseconds stopSendLimit{3000};
+    std::chrono::milliseconds stopSendLimit{2000};
     std::chrono::milliseconds pollInterval{50};  // also how soon a stop is noticed
 };
 

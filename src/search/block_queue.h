@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "regex/text_source.h"
 
@@ -30,14 +31,31 @@ public:
     void Quit();
 
 private:
+    // Takes the next block as the one being read; false at the end.
+    bool NextBlock(std::unique_lock<std::mutex> &lock, bool wait);
+
+    bool ReaderShouldWake() const;
+    bool WriterShouldWake() const;
+
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Each side is woken only when the other has gone a good way, not at
+    // each block: a wake-up per block cost a task switch per block.
+    std::condition_variable dataReady_;
+    std::condition_variable spaceFree_;
+    bool readerWaiting_ = false;
+    bool writerWaiting_ = false;
+    std::size_t writerWants_ = 0;
     std::deque<std::string> blocks_;
-    std::size_t frontUsed_ = 0;  // bytes of blocks_.front() already read
-    std::size_t held_ = 0;       // bytes in blocks_ not yet read
+    // Blocks read to their end, kept for the next pushes: no allocation and
+    // no fresh pages for each block of a large file.
+    std::vector<std::string> spare_;
+    std::size_t held_ = 0;  // bytes pushed and not yet read to a block's end
     std::size_t byteLimit_;
     bool closed_ = false;
     bool quit_ = false;
+    // Only the reader touches these, and copies out of them unlocked.
+    std::string reading_;
+    std::size_t readingUsed_ = 0;
 };
 
 }  // namespace zr::search

@@ -330,6 +330,27 @@ TEST(BlockQueue, HandsBytesOverInOrderWithinItsBound)
     EXPECT_EQ(got, expected);
 }
 
+// Small blocks then one too large to fit beside them: the reader must not
+// wait for more while the writer waits for room.
+TEST(BlockQueue, ABlockThatDoesNotFitMakesTheReaderTakeWhatIsQueued)
+{
+    BlockQueue queue(64);
+    const std::vector<std::string> blocks{"0123456789", std::string(60, 'a'), "b", std::string(100, 'c'), "end"};
+    std::jthread producer([&] {
+        for (const std::string &b : blocks)
+            ASSERT_TRUE(queue.Push(b));
+        queue.Close();
+    });
+    std::string got;
+    char buffer[5];
+    for (std::size_t n; (n = queue.Read(buffer, sizeof buffer)) > 0;)
+        got.append(buffer, n);
+    std::string expected;
+    for (const std::string &b : blocks)
+        expected += b;
+    EXPECT_EQ(got, expected);
+}
+
 TEST(BlockQueue, AReaderThatQuitsReleasesAWaitingProducer)
 {
     BlockQueue queue(4);

@@ -53,6 +53,7 @@ struct WorkerPool::Slot {
     std::int64_t queuedId = 0;
     Clock::time_point lastProgress;
     Clock::time_point stopSentAt;
+    Clock::time_point lastHeard;  // its last message
     Clock::time_point countersReadAt;
     ProcessCounters counters;
     bool stopSent = false;
@@ -172,6 +173,7 @@ void WorkerPool::Drain(Slot &slot, std::vector<JobState> &state)
     const bool open = slot.process->ReadAvailable();
     while (auto message = slot.process->NextEvent()) {
         slot.lastProgress = Clock::now();
+        slot.lastHeard = slot.lastProgress;
         if (message->type == MessageType::kReady) {
             confinement_ = message->texts.empty() ? std::string() : message->texts[0];
             const std::int64_t version = message->numbers.empty() ? 0 : message->numbers[0];
@@ -207,6 +209,15 @@ void WorkerPool::Drain(Slot &slot, std::vector<JobState> &state)
                how.empty() ? std::string("作業プロセスが途中で終了しました") : how);
 }
 
+// A worker that goes on talking after the stop hands over the lines it held;
+// one silent for the grace is stuck in a library call and is killed.
+bool WorkerPool::StopOverdue(const Slot &slot, Clock::time_point now) const
+{
+    const Clock::time_point heard = std::max(slot.stopSentAt, slot.lastHeard);
+    return now - heard > options_.stopGrace ||
+           now - slot.stopSentAt > std::max(options_.stopGrace, options_.stopSendLimit);
+}
+
 void WorkerPool::Watch(Slot &slot, std::vector<JobState> &state, bool stopping)
 {
     if (slot.job < 0 || !slot.process)
@@ -228,7 +239,7 @@ void WorkerPool::Watch(Slot &slot, std::vector<JobState> &state, bool stopping)
         }
     }
     if (stopping) {
-        if (now - slot.stopSentAt > options_.stopGrace) {
+        if (StopOverdue(slot, now)) {
             RetireWorker(slot);
             EndJob(slot, state, JobEndKind::kStopped, {});
         }

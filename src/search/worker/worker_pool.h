@@ -35,6 +35,10 @@ struct WorkerPoolOptions {
     // run within half a second even while a library lists a large tar.gz,
     // which it cannot interrupt. What the job found so far is kept.
     std::chrono::milliseconds stopGrace{150};
+    // A stopped job whose worker is still handing over what it found (an
+    // entry's lines are held until its end) is given this long at most, as
+    // long as no pause between its messages passes stopGrace.
+    std::chrono::milliseconds stopSendLimit{2000};
     std::chrono::milliseconds pollInterval{50};  // also how soon a stop is noticed
 };
 
@@ -105,6 +109,7 @@ private:
     void Drain(Slot &slot, std::vector<JobState> &state);
     void EndJob(Slot &slot, std::vector<JobState> &state, JobEndKind kind, const std::string &reason);
     void Watch(Slot &slot, std::vector<JobState> &state, bool stopping);
+    bool StopOverdue(const Slot &slot, std::chrono::steady_clock::time_point now) const;
     void RetireWorker(Slot &slot);
     void AnnounceCurrentJobs(std::vector<JobState> &state, std::size_t &firstUnannounced, std::size_t sent,
                              JobEvents &events);

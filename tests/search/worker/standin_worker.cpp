@@ -7,6 +7,7 @@
 //   fail*   reports a run-ending error
 //   slow*   reads its file again and again until stopped
 //   deaf*   like slow, but never looks at the stop (a library that cannot be interrupted)
+//   held*   like slow, but hands over 50 held lines at the stop, 20 ms apart
 //   escape* tries to write outside its folder, open a network socket, start a program
 //   breakout* tries the quieter ways out: the terminal, the inherited output,
 //           metadata of a file outside, io_uring, local sockets, capabilities
@@ -77,6 +78,8 @@ public:
         }
         if (Starts(name, "slow"))
             return Slow(path, context, stop);
+        if (Starts(name, "held"))
+            return SlowThenHeld(path, context, stop);
         if (Starts(name, "deaf"))
             return Slow(path, context, std::stop_token());
         if (Starts(name, "escape"))
@@ -130,6 +133,16 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         context.SetOutcome({"stopped"}, {1});
+    }
+
+    // Sending its lines takes longer than the stop's grace, with pauses shorter than it.
+    static void SlowThenHeld(const std::string &path, JobContext &context, std::stop_token stop)
+    {
+        Slow(path, context, stop);
+        for (int i = 0; i < 50; ++i) {
+            context.Emit({path, "held " + std::to_string(i)}, {1, i + 2});
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
 
     static void Escape(const std::string &outside, JobContext &context)

@@ -231,6 +231,50 @@ TEST_F(WorkerPoolTest, AJobDeafToTheStopIsKilledAndKeepsWhatItFound)
     EXPECT_EQ(next.LinesOf(0).size(), 2u);
 }
 
+TEST_F(WorkerPoolTest, AStoppedJobStillHandingOverItsLinesIsNotKilledMidway)
+{
+    WorkerPoolOptions options = Options();
+    options.limits.stallSeconds = 3600;
+    // Far above the stand-in's pauses, far below the second it takes to send.
+    options.stopGrace = std::chrono::milliseconds(400);
+    options.stopSendLimit = std::chrono::seconds(60);
+    WorkerPool pool(options);
+    Recorder r;
+    std::stop_source stop;
+    std::jthread stopper([&](std::stop_token cancelled) {
+        while (!cancelled.stop_requested() && !std::filesystem::exists(work / "worker0/slow-started"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    pool.Run(Jobs({"held.txt", "never.txt"}), r, stop.get_token());
+    EXPECT_EQ(r.ends[0].kind, JobEndKind::kStopped);
+    const std::vector<std::string> lines = r.LinesOf(0);
+    ASSERT_EQ(lines.size(), 51u);
+    EXPECT_EQ(lines.front(), "first");
+    EXPECT_EQ(lines.back(), "held 49");
+    EXPECT_TRUE(r.LinesOf(1).empty());
+}
+
+TEST_F(WorkerPoolTest, AStoppedJobThatKeepsTalkingIsKilledAtTheSendLimit)
+{
+    WorkerPoolOptions options = Options();
+    options.limits.stallSeconds = 3600;
+    options.stopGrace = std::chrono::milliseconds(400);
+    options.stopSendLimit = std::chrono::milliseconds(450);
+    WorkerPool pool(options);
+    Recorder r;
+    std::stop_source stop;
+    std::jthread stopper([&](std::stop_token cancelled) {
+        while (!cancelled.stop_requested() && !std::filesystem::exists(work / "worker0/slow-started"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    pool.Run(Jobs({"held.txt"}), r, stop.get_token());
+    EXPECT_EQ(r.ends[0].kind, JobEndKind::kStopped);
+    EXPECT_LT(r.LinesOf(0).size(), 51u);  // cut off: a second of sending against 450 ms
+    EXPECT_EQ(r.LinesOf(0).front(), "first");
+}
+
 TEST_F(WorkerPoolTest, WorkersSeeOnlyTheirPipesAndWriteOnlyTheirFolderUpToTheFileLimit)
 {
     WorkerPool pool(Options());

@@ -25,7 +25,9 @@ struct DocumentOutcome {
 };
 
 // One line of text; `text` holds no line break. Returns false to end the
-// reading (the outcome is then Stopped).
+// reading (the outcome is then Stopped). A spreadsheet row's line holds its
+// cells joined by tabs, and its location names every one of them the same
+// way ("Sheet!B4\tC4\tF4"), so the cell a match is in can be told.
 using DocumentLineHandler =
     std::function<bool(std::string_view part, std::string_view location, std::string_view text)>;
 

@@ -146,12 +146,22 @@ private:
             return fixedPart_;
         switch (kind_) {
         case DocumentKind::Spreadsheet:
-            return sheet_ + "!" + firstCell_;
+            return SheetLocation();
         case DocumentKind::Presentation:
             return SlideLabel();
         default:
             return "段落 " + std::to_string(paragraph);
         }
+    }
+
+    // "Sheet!B4\tC4\tF4": every cell of the line, so a hit can name the
+    // cell its match is in.
+    std::string SheetLocation() const
+    {
+        std::string location = sheet_ + "!" + firstCell_;
+        for (std::size_t k = 1; k < cellColumns_.size(); ++k)
+            location += '\t' + ColumnName(cellColumns_[k]) + std::to_string(locationRow_);
+        return location;
     }
 
     void StartRow(const XmlAttributes &attributes)
@@ -161,6 +171,8 @@ private:
         column_ = 0;
         row_line_.clear();
         firstCell_.clear();
+        cellColumns_.clear();
+        locationRow_ = row_;
         rowFirstParagraph_ = 0;
         inRow_ = true;
         lines_.push_back({&cell_, paragraphNo_});
@@ -178,12 +190,15 @@ private:
         if (!blank) {
             // A repeated cell shows its value in every column it covers;
             // a few copies are enough to be found.
+            // Tabs part the cells, so one inside a cell becomes a space.
+            std::replace(cell_.begin(), cell_.end(), '\t', ' ');
             for (long i = 0; i < std::min(cellRepeat_, 16L); ++i) {
                 if (firstCell_.empty())
                     firstCell_ = ColumnName(column_) + std::to_string(row_);
                 else
                     row_line_ += '\t';
                 row_line_ += cell_;
+                cellColumns_.push_back(column_ + i);
             }
         }
         column_ += cellRepeat_;
@@ -203,6 +218,7 @@ private:
                     long column = 0, row = 0;
                     ParseCellReference(firstCell_, column, row);
                     firstCell_ = ColumnName(column) + std::to_string(firstRow + i);
+                    locationRow_ = firstRow + i;
                 }
                 out_.Emit(Part(),
                           kind_ == DocumentKind::Spreadsheet ? Location(0) : Location(rowFirstParagraph_),
@@ -255,6 +271,8 @@ private:
     std::string cell_;
     std::string row_line_;
     std::string firstCell_;
+    std::vector<long> cellColumns_;  // the columns of the row's line, cell by cell
+    long locationRow_ = 0;           // the row a repeated row's line stands for
     std::string sheet_;
     std::deque<Aside> asides_;  // a deque: open lines point into it
     std::vector<int> asideDepth_;

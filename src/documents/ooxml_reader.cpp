@@ -277,6 +277,7 @@ public:
             column_ = -1;
             line_.clear();
             firstCell_.clear();
+            otherCells_.clear();
         } else if (name == "c") {
             long column = column_ + 1, row = row_;
             ParseCellReference(attributes.Get("r"), column, row);
@@ -300,7 +301,7 @@ public:
         if (name == "c") {
             AddCell();
         } else if (name == "row") {
-            out_.Emit(sheet_, sheet_ + "!" + firstCell_, line_);
+            out_.Emit(sheet_, sheet_ + "!" + firstCell_ + otherCells_, line_);
         } else if (name == "v") {
             inValue_ = false;
         } else if (name == "is") {
@@ -336,11 +337,17 @@ private:
         }
         if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
             return;
-        if (firstCell_.empty())
-            firstCell_ = ColumnName(column_) + std::to_string(row_);
-        else
+        const std::string cell = ColumnName(column_) + std::to_string(row_);
+        if (firstCell_.empty()) {
+            firstCell_ = cell;
+        } else {
             line_ += '\t';
+            otherCells_ += '\t' + cell;
+        }
+        // Tabs part the cells, so one inside a cell becomes a space.
+        const std::size_t from = line_.size();
         line_.append(text);
+        std::replace(line_.begin() + static_cast<std::ptrdiff_t>(from), line_.end(), '\t', ' ');
     }
 
     LineOutput &out_;
@@ -353,6 +360,7 @@ private:
     std::string inline_;
     std::string line_;
     std::string firstCell_;
+    std::string otherCells_;  // "\tC4\tF4": the row's later cells, for the cell a match is in
     bool inValue_ = false;
     bool inInline_ = false;
     bool inText_ = false;

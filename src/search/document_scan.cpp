@@ -1,5 +1,7 @@
 #include "search/document_scan.h"
 
+#include <algorithm>
+
 #include "documents/document_detection.h"
 #include "regex/line_display.h"
 
@@ -25,6 +27,31 @@ struct DocumentLines {
         text += '\n';
     }
 };
+
+// A spreadsheet row's location lists every cell of the line, tab-separated
+// as the cells are ("Sheet!B4\tC4\tF4"); the hit shows the cell its first
+// match is in, found by the tabs before the match.
+std::string CellOfMatch(const std::string &location, std::string_view cp932Line, std::size_t matchAt)
+{
+    const std::size_t firstEnd = location.find('\t');
+    if (firstEnd == std::string::npos)
+        return location;
+    const std::string first = location.substr(0, firstEnd);
+    if (matchAt == std::string_view::npos || matchAt > cp932Line.size())
+        return first;
+    // CP932 trail bytes are never a tab, so the count is of cell breaks.
+    const auto cell = static_cast<std::size_t>(
+        std::count(cp932Line.begin(), cp932Line.begin() + static_cast<std::ptrdiff_t>(matchAt), '\t'));
+    std::size_t from = firstEnd;
+    for (std::size_t k = 1; k < cell && from != std::string::npos; ++k)
+        from = location.find('\t', from + 1);
+    if (cell == 0 || from == std::string::npos)
+        return first;
+    const std::size_t to = location.find('\t', from + 1);
+    const std::size_t sheetEnd = first.rfind('!');
+    const std::string sheet = sheetEnd == std::string::npos ? std::string() : first.substr(0, sheetEnd + 1);
+    return sheet + location.substr(from + 1, to == std::string::npos ? std::string::npos : to - from - 1);
+}
 
 }  // namespace
 
@@ -66,7 +93,10 @@ DocumentScanOutcome ScanDocument(std::string_view bytes, documents::DocumentKind
                 return;
             THitRecord hit{{}, {}, lineNo, CutLineText(cp932Line)};
             hit.Substitutes = regex::SubstitutionsWithin(scanner.LineSubstitutions(), hit.LineText.size());
-            hit.Location = lines.locationOfLine[index];
+            const std::string &location = lines.locationOfLine[index];
+            hit.Location = location.find('\t') == std::string::npos
+                               ? location
+                               : CellOfMatch(location, cp932Line, scanner.FirstMatchAt(cp932Line));
             onHit(std::move(hit), lines.parts[lines.partOfLine[index]]);
         },
         stop);

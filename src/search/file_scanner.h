@@ -54,6 +54,13 @@ public:
     // Inside the handler: the characters of a converted file that the
     // reported line holds as geta marks (none for a CP932 file).
     virtual std::vector<regex::TLineSubstitution> LineSubstitutions() const { return {}; }
+    // Where the first match of the pattern starts in a reported line
+    // (CP932); npos when the scanner cannot tell.
+    virtual std::size_t FirstMatchAt(std::string_view cp932Line) const
+    {
+        (void)cp932Line;
+        return std::string_view::npos;
+    }
 };
 
 // The grep component with its compiled-pattern cache; files are read in the

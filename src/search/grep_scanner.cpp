@@ -5,6 +5,7 @@
 
 #include "regex/grep.h"
 #include "search/file_scanner.h"
+#include "search/match_spans.h"
 
 namespace zr::search {
 namespace {
@@ -19,6 +20,18 @@ public:
         if (grep_.UseFuzzyCharDic() != fuzzy)
             grep_.SetUseFuzzyCharDic(fuzzy);
         grep_.SetRegExp(cp932Pattern);
+        pattern_ = cp932Pattern;
+        fuzzy_ = fuzzy;
+        spans_.reset();
+    }
+
+    std::size_t FirstMatchAt(std::string_view cp932Line) const override
+    {
+        // Built on first use: only document cells ask.
+        if (!spans_)
+            spans_ = std::make_unique<MatchSpans>(pattern_, fuzzy_);
+        const std::vector<ByteSpan> found = spans_->Find(cp932Line);
+        return found.empty() ? std::string_view::npos : found.front().first;
     }
 
     ScanStatus ScanFile(const std::string &path, const MatchedLineHandler &onLine,
@@ -75,6 +88,9 @@ private:
     }
 
     regex::TGrep grep_;
+    std::string pattern_;
+    bool fuzzy_ = false;
+    mutable std::unique_ptr<MatchSpans> spans_;
     std::vector<regex::TLineSubstitution> substitutes_;  // of the line being reported
 };
 

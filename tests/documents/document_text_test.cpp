@@ -59,8 +59,8 @@ TEST(SpreadsheetText, RowsJoinCellsWithSharedInlineAndCachedValuesInWorkbookOrde
     const Reading reading = Read(xlsx, DocumentKind::Spreadsheet);
     EXPECT_EQ(reading.outcome.status, DocumentStatus::Read) << reading.outcome.reason;
     const std::vector<Line> expected = {
-        {"見積", "見積!B2", "単価\t1200\t2400"},
-        {"見積", "見積!C12", "𠮷野家\tTRUE\t計算済"},
+        {"見積", "見積!B2\tC2\tD2", "単価\t1200\t2400"},
+        {"見積", "見積!C12\tE12\tF12", "𠮷野家\tTRUE\t計算済"},
         {"隠し", "隠し!A1", "秘密"},  // the hidden sheet, its phonetic guide left out
     };
     EXPECT_EQ(reading.lines, expected);
@@ -70,7 +70,7 @@ TEST(SpreadsheetText, CellsWithoutReferencesFollowTheirRow)
 {
     const std::string xlsx =
         MakeXlsx({{"S", "<row><c><v>1</v></c><c><v>2</v></c></row><row><c/><c><v>3</v></c></row>"}}, {});
-    const std::vector<Line> expected = {{"S", "S!A1", "1\t2"}, {"S", "S!B2", "3"}};
+    const std::vector<Line> expected = {{"S", "S!A1\tB1", "1\t2"}, {"S", "S!B2", "3"}};
     EXPECT_EQ(Read(xlsx, DocumentKind::Spreadsheet).lines, expected);
 }
 

@@ -12,6 +12,7 @@ namespace zr::search::test {
 namespace {
 
 using documents::test::MakeDocx;
+using documents::test::MakeOdf;
 using documents::test::MakePdf;
 using documents::test::MakeXlsx;
 using documents::test::WordParagraph;
@@ -153,6 +154,32 @@ TEST(DocumentScan, LinesComeBackAsCp932WithTheirPlacesWhateverTheRunEncoding)
     EXPECT_EQ(parts[0], "S");
     EXPECT_EQ(hits[0].LineText, "\x93\xf1 \x81\xac");  // the geta mark stands in for 𠮷
     EXPECT_EQ(DisplayLineText(hits[0]), "二 𠮷");
+}
+
+// A row's hit names the cell its first match is in, not the row's first
+// cell; a tab inside a cell does not shift the count.
+TEST(DocumentScan, ASpreadsheetHitNamesTheCellOfItsFirstMatch)
+{
+    const std::string xlsx =
+        MakeXlsx({{"見積 (1)", "<row r=\"4\"><c r=\"B4\" t=\"inlineStr\"><is><t>単\t価</t></is></c>"
+                              "<c r=\"C4\"><v>1200</v></c><c r=\"F4\" t=\"inlineStr\"><is><t>針 x</t></is></c></row>"
+                              "<row r=\"5\"><c r=\"A5\" t=\"inlineStr\"><is><t>針</t></is></c>"
+                              "<c r=\"B5\" t=\"inlineStr\"><is><t>針</t></is></c></row>"}},
+                 {});
+    const std::string ods = MakeOdf(
+        "spreadsheet",
+        "<office:spreadsheet><table:table table:name=\"表\"><table:table-row>"
+        "<table:table-cell><text:p>a</text:p></table:table-cell><table:table-cell/>"
+        "<table:table-cell table:number-columns-repeated=\"2\"><text:p>b</text:p></table:table-cell>"
+        "<table:table-cell><text:p>針</text:p></table:table-cell></table:table-row>"
+        "</table:table></office:spreadsheet>");
+    std::unique_ptr<FileScanner> scanner = MakeGrepScanner(regex::TEncodingChoice::ecAuto);
+    scanner->SetPattern("\x90\x6a", false);  // "針" in CP932
+    std::vector<std::string> places;
+    const auto collect = [&](THitRecord hit, const std::string &) { places.push_back(hit.Location); };
+    ScanDocument(xlsx, documents::DocumentKind::Spreadsheet, "x.xlsx", *scanner, collect, {});
+    ScanDocument(ods, documents::DocumentKind::Spreadsheet, "x.ods", *scanner, collect, {});
+    EXPECT_EQ(places, (std::vector<std::string>{"見積 (1)!F4", "見積 (1)!A5", "表!E1"}));
 }
 
 }  // namespace

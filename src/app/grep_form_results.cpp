@@ -196,11 +196,16 @@ void TGrepForm::SelectAllListRows()
 int TGrepForm::LineNumberColumnWidth() const
 {
     const int largest = listModel_->LargestLineNumber();
-    if (largest <= 0)
+    // A document's hits show their place (a cell, a slide, a page) here.
+    const QString location = listModel_->LongestLocation();
+    if (largest <= 0 && location.isEmpty())
         return 0;
     // The cell's margins on both sides, as the delegate draws them.
     const int margin = 2 * (list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1) + 8;
-    return list_->fontMetrics().horizontalAdvance(QString::number(largest)) + margin;
+    const QFontMetrics metrics = list_->fontMetrics();
+    return std::max(largest > 0 ? metrics.horizontalAdvance(QString::number(largest)) : 0,
+                    metrics.horizontalAdvance(location)) +
+           margin;
 }
 
 void TGrepForm::ListContextMenu(const QPoint &pos)

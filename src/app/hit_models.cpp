@@ -301,6 +301,19 @@ int TResultListModel::LargestLineNumber() const
     return largest;
 }
 
+QString TResultListModel::LongestLocation() const
+{
+    if (mode_ != TResultListMode::rlArchive || !lineDisplay_ || !hits_)
+        return {};
+    const std::string *longest = nullptr;
+    for (const std::size_t row : rows_) {
+        const std::string &location = hits_->At(row).Location;
+        if (!location.empty() && (!longest || location.size() > longest->size()))
+            longest = &location;
+    }
+    return longest ? QString::fromStdString(*longest) : QString();
+}
+
 int TResultListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());

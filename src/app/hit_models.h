@@ -81,6 +81,8 @@ public:
     std::vector<int> ColumnWidths() const;
     // The largest line number shown (0 when none is), so its column can fit it.
     int LargestLineNumber() const;
+    // The longest document place shown instead of a line number ("" if none).
+    QString LongestLocation() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

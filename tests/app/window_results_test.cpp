@@ -226,6 +226,19 @@ TEST_F(WindowResultsTest, LineNumbersFitTheirColumnAndClicksNeverScrollSideways)
     EXPECT_GT(list->columnWidth(1), needed);
 }
 
+TEST_F(WindowResultsTest, ADocumentPlaceFitsTheLineColumn)
+{
+    auto form = ShownForm();
+    form->HisPath()->setEditText(QString::fromStdString(scratch.Path()));
+    search::THitRecord hit{"/d/book.xlsx", "見積明細シート", 3, "x"};
+    hit.Location = "見積明細シート!AB1200";
+    Run(*form, {hit});
+    ShowArchive(*form, 0);
+    QTreeView *list = form->ResultList();
+    PumpUntil([] { return false; }, 30);
+    EXPECT_GT(list->columnWidth(1), list->fontMetrics().horizontalAdvance(QString::fromStdString(hit.Location)));
+}
+
 TEST_F(WindowResultsTest, ClickingEmptySpaceInTheTreeKeepsTheShownArchive)
 {
     auto form = ShownForm();

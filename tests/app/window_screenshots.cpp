@@ -130,6 +130,32 @@ void SaveMenu(QWidget &window, QMenu *menu, const QPoint &at, const QString &fil
     Pump(100);
 }
 
+// The first tree node under `parent` whose text holds `part`, at any depth.
+QModelIndex FindNode(const QAbstractItemModel &model, const QModelIndex &parent, const QString &part)
+{
+    for (int r = 0; r < model.rowCount(parent); ++r) {
+        const QModelIndex node = model.index(r, 0, parent);
+        if (model.data(node).toString().contains(part))
+            return node;
+        if (const QModelIndex below = FindNode(model, node, part); below.isValid())
+            return below;
+    }
+    return {};
+}
+
+void SaveArchiveNamed(zr::TGrepForm &form, const QString &part, const QString &file)
+{
+    QTreeView *tree = form.ArchiveTree();
+    const QModelIndex node = FindNode(*tree->model(), {}, part);
+    if (!node.isValid()) {
+        std::printf("no archive named like %s\n", part.toLocal8Bit().constData());
+        return;
+    }
+    tree->setCurrentIndex(node);
+    Pump(300);
+    Save(form, file);
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -170,6 +196,12 @@ int main(int argc, char *argv[])
         tree->setCurrentIndex(first);
     Pump(300);
     Save(form, out + "/window-results.png");
+    // An archive inside an archive, and a workbook: the chain and the cell.
+    SaveArchiveNamed(form, "保管2025", out + "/window-nested-hits.png");
+    SaveArchiveNamed(form, "見積台帳", out + "/window-document-hits.png");
+    if (first.isValid())
+        tree->setCurrentIndex(first);
+    Pump(200);
     // Sorted by line number, highest first (two clicks on the header).
     form.ResultList()->header()->sectionClicked(1);
     form.ResultList()->header()->sectionClicked(1);

@@ -267,6 +267,7 @@ private:
     // contents when the mode has none yet since the last run.
     void ApplyListWidths();
     void KeepLineNumbersWhole();
+    void KeepStoredNamesWhole();
     void FitListColumns();
 
     // grep_form_hit_view.cpp, grep_form_archive_actions.cpp
@@ -349,6 +350,8 @@ private:
     // the contents when the mode is next shown.
     std::vector<int> listWidths_[2];
     bool applyingWidths_ = false;
+    // The user has set the stored-name column's width since the last fit.
+    bool namesSizedByHand_ = false;
     QTimer *animation_ = nullptr;
     int animationStep_ = 0;
 };

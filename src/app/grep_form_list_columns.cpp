@@ -32,6 +32,8 @@ void TGrepForm::SetUpListColumns()
         if (applyingWidths_ || column >= last || widths.empty())
             return;  // the last column only takes the rest
         widths[static_cast<std::size_t>(column)] = size;
+        if (column == 0 && listModel_->Mode() == TResultListMode::rlArchive)
+            namesSizedByHand_ = true;
     });
 }
 
@@ -74,8 +76,26 @@ void TGrepForm::ApplyListWidths()
         list_->setColumnWidth(c, i < widths.size() ? widths[i] : designed[i]);
     }
     applyingWidths_ = false;
+    KeepStoredNamesWhole();
     KeepLineNumbersWhole();
     ShowSortIndicator();
+}
+
+void TGrepForm::KeepStoredNamesWhole()
+{
+    // Names of an archive chosen later (a nested chain is long) widen the
+    // fitted column, up to the fit's limit; a width set by hand stays.
+    if (listModel_->Mode() != TResultListMode::rlArchive || namesSizedByHand_)
+        return;
+    const int widest = std::max(80, list_->viewport()->width() * 3 / 5);
+    const int current = list_->columnWidth(0);
+    applyingWidths_ = true;
+    list_->resizeColumnToContents(0);
+    const int width = std::max(current, std::min(widest, list_->columnWidth(0)));
+    list_->setColumnWidth(0, width);
+    applyingWidths_ = false;
+    if (std::vector<int> &widths = listWidths_[ModeSlot(listModel_->Mode())]; !widths.empty())
+        widths[0] = width;
 }
 
 void TGrepForm::KeepLineNumbersWhole()
@@ -96,6 +116,8 @@ void TGrepForm::FitListColumns()
     const int columns = listModel_->columnCount();
     std::vector<int> &widths = listWidths_[ModeSlot(listModel_->Mode())];
     widths.assign(static_cast<std::size_t>(columns), 0);
+    if (listModel_->Mode() == TResultListMode::rlArchive)
+        namesSizedByHand_ = false;
     // A very long name still leaves room for the columns after it.
     const int widest = std::max(80, list_->viewport()->width() * 3 / 5);
     for (int c = 0; c + 1 < columns; ++c) {

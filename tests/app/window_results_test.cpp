@@ -239,6 +239,28 @@ TEST_F(WindowResultsTest, ADocumentPlaceFitsTheLineColumn)
     EXPECT_GT(list->columnWidth(1), list->fontMetrics().horizontalAdvance(QString::fromStdString(hit.Location)));
 }
 
+TEST_F(WindowResultsTest, LongerNamesOfAnotherArchiveWidenTheFittedColumnButNotOneSetByHand)
+{
+    auto form = ShownForm();
+    form->resize(1000, 500);
+    form->HisPath()->setEditText(QString::fromStdString(scratch.Path()));
+    search::THitRecord nested{"/d/b.tgz", "docs/readme.txt", 2, "x"};
+    nested.Via = {"2025/見積一式.zip"};
+    Run(*form, {{"/d/a.lzh", "a.txt", 1, "x"}, nested});
+    ShowArchive(*form, 0);
+    QTreeView *list = form->ResultList();
+    PumpUntil([] { return false; }, 30);
+    ShowArchive(*form, 1);
+    PumpUntil([] { return false; }, 30);
+    const int chain = list->fontMetrics().horizontalAdvance(QStringLiteral("2025/見積一式.zip » docs/readme.txt"));
+    EXPECT_GE(list->columnWidth(0), chain);
+
+    list->setColumnWidth(0, 60);
+    ShowArchive(*form, 0);
+    ShowArchive(*form, 1);
+    EXPECT_EQ(list->columnWidth(0), 60);
+}
+
 TEST_F(WindowResultsTest, ClickingEmptySpaceInTheTreeKeepsTheShownArchive)
 {
     auto form = ShownForm();
